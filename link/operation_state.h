@@ -1,0 +1,39 @@
+#pragma once
+// The state one device operation shares between the window that starts it, the transfer dialog that
+// runs it and the operation body. The application owns one for the whole run; tests make their own.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace torv {
+
+// Which operation the transfer dialog runs. Code 5 was never assigned.
+enum OperationCode : int {
+    kNoOperation = 0,
+    kReadParameters = 1,
+    kWriteParameters = 2,
+    kReadRecognizedCharacters = 3,
+    kWriteDictionary = 4,
+    kReadNgData = 6,
+    kConvertNgDataToCsv = 7,
+    kSetClock = 8,
+    kReadNgCharacters = 9,
+    kReadDictionary = 10,
+};
+
+struct OperationState {
+    int OperationCode = kNoOperation;
+    int ComPortNumber = 1;  // 1..9 from the main window; 0 when its list has no selection
+    int BaudIndex = 4;      // 0..6; -1 when the baud list has no selection
+    int NgDataNumber = 1;   // 1..30
+    std::string OperationFileName;  // as typed, without extension
+    std::string OperationFilePath;  // the name plus the extension of the operation's file kind
+    bool AbortRequest = false;
+    bool EditRequest = false;
+    std::string LastErrorText;
+    std::array<std::uint8_t, 2> CommandBuffer{};
+    int AppendedCharCount = 0;
+};
+
+}  // namespace torv
