@@ -1,1 +1,46 @@
-int main() { return 1; }
+// torvctl: the TORV tool on the command line, for scripts and headless PCs.
+
+#include <CLI/CLI.hpp>
+#include <iostream>
+
+#include "cli/cli_context.h"
+#include "cli/link_commands.h"
+#include "cli/trace_printer.h"
+
+namespace {
+
+void AddGlobalOptions(CLI::App& app, torv::cli::GlobalOptions& options) {
+    app.add_option("--port", options.port, "COMn (see `torvctl ports`) or a device path")->capture_default_str();
+    app.add_option("--baud", options.baudRate, "4800, 9600, 19200, 38400, 57600, 115200 or 256000")
+        ->capture_default_str();
+    auto* yes = app.add_flag_function(
+        "--yes", [&options](std::int64_t) { options.confirm = torv::cli::Confirm::kYes; }, "Answer Yes to every question");
+    auto* no = app.add_flag_function(
+        "--no", [&options](std::int64_t) { options.confirm = torv::cli::Confirm::kNo; }, "Answer No to every question");
+    yes->excludes(no);
+    app.add_flag("--trace", options.trace, "Print every frame sent and received on stderr");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    torv::cli::CliContext context;
+    CLI::App app{"torvctl: back up, restore and control a TORV sensor over its serial line", "torvctl"};
+    app.require_subcommand(1);
+    app.fallthrough();
+    AddGlobalOptions(app, context.options);
+    torv::cli::AddExchangeCommand(app, context);
+    torv::cli::AddPortsCommand(app, context);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        app.exit(e);
+        return torv::cli::kExitUsage;
+    }
+    if (context.options.trace) {
+        torv::cli::StartTrace();
+    }
+    return context.run ? context.run() : torv::cli::kExitUsage;
+}

@@ -1,0 +1,37 @@
+#pragma once
+// What every torvctl command shares: the global options, and the command chosen on the command line.
+
+#include <functional>
+#include <string>
+
+namespace torv::cli {
+
+enum ExitCode : int { kExitOk = 0, kExitFailed = 1, kExitUsage = 2, kExitAborted = 3 };
+
+enum class Confirm { kAsk, kYes, kNo };
+
+struct GlobalOptions {
+    std::string port = "COM1";  // COMn or a device path
+    int baudRate = 57600;
+    Confirm confirm = Confirm::kAsk;
+    bool trace = false;
+};
+
+struct CliContext {
+    GlobalOptions options;
+    std::function<int()> run;  // set by the chosen command's parse callback
+};
+
+// Port number and baud index from the global options; prints the problem and returns false when
+// they name no port or no rate. A device path is tied to a port number of its own.
+struct LinkTarget {
+    int port = 0;
+    int baudIndex = 0;
+};
+bool ResolveLinkTarget(const GlobalOptions& options, LinkTarget& target);
+
+// The name a file command works on: the file-kind rule, except that one trailing extension of the
+// kind is dropped first ("bank.torv" and "bank" both name bank.torv).
+std::string CommandFileName(const std::string& name, int fileKind);
+
+}  // namespace torv::cli

@@ -1,0 +1,117 @@
+#include "cli/link_commands.h"
+
+#include <array>
+#include <cstdio>
+#include <iostream>
+#include <memory>
+
+#include "link/frames.h"
+#include "link/port_names.h"
+#include "resources/strings.h"
+
+namespace torv::cli {
+namespace {
+
+struct ExchangeArguments {
+    std::string letter;
+    std::string byte1;
+    std::string byte2;
+    int replyBytes = 2;
+};
+
+// "82", "0x52" -> 82; -1 when the text is not a byte in decimal or 0x hex.
+int ParseByte(const std::string& text) {
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    const std::string digits = hex ? text.substr(2) : text;
+    if (digits.empty() || digits.size() > 3) {
+        return -1;
+    }
+    int value = 0;
+    for (char c : digits) {
+        const int digit = (c >= '0' && c <= '9')           ? c - '0'
+                          : hex && (c >= 'a' && c <= 'f') ? c - 'a' + 10
+                          : hex && (c >= 'A' && c <= 'F') ? c - 'A' + 10
+                                                          : -1;
+        if (digit < 0) {
+            return -1;
+        }
+        value = value * (hex ? 16 : 10) + digit;
+    }
+    return value <= 0xFF ? value : -1;
+}
+
+void PrintHex(const std::uint8_t* bytes, int count) {
+    for (int i = 0; i < count; ++i) {
+        std::printf(i == 0 ? "%02X" : " %02X", bytes[i]);
+    }
+    std::printf("\n");
+}
+
+int RunExchange(const GlobalOptions& options, const ExchangeArguments& arguments) {
+    const int byte1 = ParseByte(arguments.byte1);
+    const int byte2 = ParseByte(arguments.byte2);
+    if (arguments.letter.size() != 1 || byte1 < 0 || byte2 < 0) {
+        std::cerr << "torvctl exchange: give a command letter and two bytes (decimal or 0x hex), e.g. R 0 0\n";
+        return kExitUsage;
+    }
+    LinkTarget target;
+    if (!ResolveLinkTarget(options, target)) {
+        return kExitUsage;
+    }
+    const int opened = OpenLink(target.port, target.baudIndex);
+    if (opened != kLinkOpened) {
+        std::cerr << Text(opened == kLinkOpenFailed ? StringId::kOpenPortFailed : StringId::kBaudRateInvalid) << '\n';
+        return kExitFailed;
+    }
+    const std::array<std::uint8_t, 2> data{static_cast<std::uint8_t>(byte1), static_cast<std::uint8_t>(byte2)};
+    std::array<std::uint8_t, kMaxReplyData> reply{};
+    std::string lastErrorText;
+    SendCommand(target.port, static_cast<std::uint8_t>(arguments.letter[0]), data.data(), 2);
+    const int valid = ReceiveReply(target.port, reply.data(), arguments.replyBytes, kReplyTimeoutMs, lastErrorText);
+    CloseLink(target.port);
+    if (valid == 0) {
+        std::cerr << lastErrorText << '\n';
+        return kExitFailed;
+    }
+    PrintHex(reply.data(), arguments.replyBytes);
+    return kExitOk;
+}
+
+int RunPorts() {
+    std::printf("Ports (folder %s):\n", PortsFolder().c_str());
+    for (const PortMapEntry& entry : ListPortMap()) {
+        std::printf("  COM%-3d %s%s%s\n", entry.portNumber, entry.devicePath.c_str(),
+                    entry.fromPortsFolder ? " (link)" : "", entry.present ? "" : " (missing)");
+    }
+    std::printf("Serial devices present:\n");
+    const auto devices = ListSerialDevices();
+    if (devices.empty()) {
+        std::printf("  (none)\n");
+    }
+    for (const std::string& device : devices) {
+        std::printf("  %s\n", device.c_str());
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+void AddExchangeCommand(CLI::App& app, CliContext& context) {
+    auto arguments = std::make_shared<ExchangeArguments>();
+    CLI::App* command = app.add_subcommand("exchange", "Send one command frame and print the reply's data bytes");
+    command->add_option("LETTER", arguments->letter, "Command letter, e.g. R")->required();
+    command->add_option("B1", arguments->byte1, "First data byte (decimal or 0x hex)")->required();
+    command->add_option("B2", arguments->byte2, "Second data byte (decimal or 0x hex)")->required();
+    command->add_option("--reply-bytes", arguments->replyBytes, "Data bytes in the reply (256 for V)")
+        ->check(CLI::Range(0, kMaxReplyData));
+    command->callback([&context, arguments] {
+        context.run = [&context, arguments] { return RunExchange(context.options, *arguments); };
+    });
+}
+
+void AddPortsCommand(CLI::App& app, CliContext& context) {
+    CLI::App* command = app.add_subcommand("ports", "Show which device each COM port opens");
+    command->callback([&context] { context.run = RunPorts; });
+}
+
+}  // namespace torv::cli

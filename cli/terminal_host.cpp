@@ -1,0 +1,88 @@
+#include "cli/terminal_host.h"
+
+#include <unistd.h>
+
+#include <csignal>
+#include <iostream>
+
+namespace torv::cli {
+namespace {
+
+constexpr int kBarWidth = 30;
+
+volatile std::sig_atomic_t g_interrupted = 0;
+
+extern "C" void OnInterrupt(int) { g_interrupted = 1; }
+
+bool StartsWithYes(const std::string& line) { return !line.empty() && (line[0] == 'y' || line[0] == 'Y'); }
+
+}  // namespace
+
+TerminalHost::TerminalHost(Confirm confirm, OperationState& state)
+    : m_confirm(confirm), m_state(state), m_progressOnTerminal(isatty(STDERR_FILENO) != 0) {
+    g_interrupted = 0;
+    std::signal(SIGINT, OnInterrupt);
+}
+
+TerminalHost::~TerminalHost() {
+    finishProgress();
+    std::signal(SIGINT, SIG_DFL);
+}
+
+bool TerminalHost::ask(Caption, Icon, std::string_view text, Answer defaultAnswer) {
+    if (m_confirm != Confirm::kAsk) {
+        return m_confirm == Confirm::kYes;
+    }
+    finishProgress();
+    if (isatty(STDIN_FILENO) == 0) {
+        std::cerr << "torvctl: declined \"" << text << "\" (no terminal to ask; give --yes to agree)\n";
+        return false;
+    }
+    std::cerr << text << (defaultAnswer == Answer::kYes ? " [Y/n] " : " [y/N] ") << std::flush;
+    std::string line;
+    if (!std::getline(std::cin, line)) {
+        return false;
+    }
+    return line.empty() ? defaultAnswer == Answer::kYes : StartsWithYes(line);
+}
+
+void TerminalHost::show(Caption caption, Icon, std::string_view text) {
+    finishProgress();
+    std::cerr << CaptionText(caption) << ": " << text << '\n';
+}
+
+void TerminalHost::setStatus(std::string_view text) {
+    m_status = text;
+    drawProgress();
+}
+
+void TerminalHost::setProgress(int position) {
+    m_position = position;
+    drawProgress();
+}
+
+void TerminalHost::pumpMessages() {
+    if (g_interrupted != 0) {
+        m_state.AbortRequest = true;
+    }
+}
+
+void TerminalHost::drawProgress() {
+    if (!m_progressOnTerminal) {
+        return;
+    }
+    const int filled = m_position * kBarWidth / kProgressMax;
+    std::cerr << "\r[" << std::string(static_cast<std::size_t>(filled), '#')
+              << std::string(static_cast<std::size_t>(kBarWidth - filled), ' ') << "] "
+              << m_position * 100 / kProgressMax << "% " << m_status << "\x1b[K" << std::flush;
+    m_progressShown = true;
+}
+
+void TerminalHost::finishProgress() {
+    if (m_progressShown) {
+        std::cerr << '\n';
+        m_progressShown = false;
+    }
+}
+
+}  // namespace torv::cli

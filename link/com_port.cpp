@@ -1,0 +1,141 @@
+#include "link/com_port.h"
+
+#include <array>
+#include <utility>
+
+#include "link/com_device.h"
+
+namespace torv {
+namespace {
+
+struct ComPortEntry {
+    ComDevice* handle = nullptr;  // meaningful only while open
+    bool open = false;
+};
+
+// One entry per port number 1..256, at index number - 1.
+std::array<ComPortEntry, kComPortCount> ComPortTable;
+
+ComTraceSink& TraceSink() {
+    static ComTraceSink sink;
+    return sink;
+}
+
+bool InRange(int port) { return port >= 1 && port <= kComPortCount; }
+
+// The device of a usable port (a number in range whose open flag is set), else nullptr.
+ComDevice* UsableDevice(int port) {
+    if (!InRange(port) || !ComPortTable[static_cast<std::size_t>(port - 1)].open) {
+        return nullptr;
+    }
+    return ComPortTable[static_cast<std::size_t>(port - 1)].handle;
+}
+
+void Trace(int port, TraceDirection direction, const std::uint8_t* bytes, int count) {
+    if (TraceSink()) {
+        TraceSink()(port, direction, std::span<const std::uint8_t>(bytes, static_cast<std::size_t>(count)));
+    }
+}
+
+}  // namespace
+
+int OpenComPort(int port, int inputQueueSize, int outputQueueSize) {
+    if (!InRange(port)) {
+        return kComBadPortNumber;
+    }
+    ComPortEntry& entry = ComPortTable[static_cast<std::size_t>(port - 1)];
+    if (entry.open) {
+        return kComAlreadyOpen;
+    }
+    entry.handle = OpenComDevice(port);
+    if (entry.handle == nullptr) {
+        return kComCreateFailed;
+    }
+    SetupComDeviceQueues(entry.handle, inputQueueSize, outputQueueSize);
+    entry.open = true;
+    SetComConfig(port, kDefaultConfigWord);
+    SetComReadTimeout(port, kComDefaultTimeoutMs);
+    SetComWriteTimeout(port, kComDefaultTimeoutMs);
+    return kComOpened;
+}
+
+int SetComConfig(int port, std::uint32_t configWord) {
+    ComDevice* device = UsableDevice(port);
+    if (device == nullptr) {
+        return kComNotUsable;
+    }
+    DeviceControl control;
+    GetComDeviceState(device, control);
+    return SetComDeviceState(device, ApplyConfigWord(control, configWord)) ? kComOk : kComDeviceRefused;
+}
+
+int SetComReadTimeout(int port, int milliseconds) {
+    ComDevice* device = UsableDevice(port);
+    if (device == nullptr) {
+        return kComNotUsable;
+    }
+    ComTimeouts timeouts;
+    GetComDeviceTimeouts(device, timeouts);
+    const auto ms = static_cast<std::uint32_t>(milliseconds);
+    timeouts.readInterval = ms;
+    timeouts.readMultiplier = 0;
+    timeouts.readConstant = ms;
+    return SetComDeviceTimeouts(device, timeouts) ? kComOk : kComDeviceRefused;
+}
+
+int SetComWriteTimeout(int port, int milliseconds) {
+    ComDevice* device = UsableDevice(port);
+    if (device == nullptr) {
+        return kComNotUsable;
+    }
+    ComTimeouts timeouts;
+    GetComDeviceTimeouts(device, timeouts);
+    timeouts.writeMultiplier = 0;
+    timeouts.writeConstant = static_cast<std::uint32_t>(milliseconds);
+    return SetComDeviceTimeouts(device, timeouts) ? kComOk : kComDeviceRefused;
+}
+
+int ReadComPort(int port, std::uint8_t* buffer, int count) {
+    ComDevice* device = UsableDevice(port);
+    if (device == nullptr || count <= 0) {
+        return 0;
+    }
+    const int received = ReadComDevice(device, buffer, count);
+    Trace(port, TraceDirection::kReceived, buffer, received);
+    return received;
+}
+
+int WriteComPort(int port, const std::uint8_t* buffer, int count) {
+    ComDevice* device = UsableDevice(port);
+    if (device == nullptr || count <= 0) {
+        return 0;
+    }
+    const int written = WriteComDevice(device, buffer, count);
+    Trace(port, TraceDirection::kSent, buffer, written);
+    return written;
+}
+
+int PurgeComInput(int port) {
+    ComDevice* device = UsableDevice(port);
+    if (device == nullptr) {
+        return kComNotUsable;
+    }
+    PurgeComDeviceInput(device);
+    return kComOk;
+}
+
+int CloseComPort(int port) {
+    ComDevice* device = UsableDevice(port);
+    if (device == nullptr) {
+        return kComNotUsable;
+    }
+    if (!CloseComDevice(device)) {
+        return kComDeviceRefused;
+    }
+    ComPortTable[static_cast<std::size_t>(port - 1)] = ComPortEntry{};
+    return kComOk;
+}
+
+void SetComTrace(ComTraceSink sink) { TraceSink() = std::move(sink); }
+
+}  // namespace torv

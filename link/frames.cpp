@@ -1,0 +1,95 @@
+#include "link/frames.h"
+
+#include <algorithm>
+
+#include "link/com_port.h"
+#include "resources/strings.h"
+
+namespace torv {
+namespace {
+
+// Configuration word for a baud index: the rate code with "no parity".
+constexpr std::array<std::uint32_t, kBaudIndexCount> kRateCodeOfIndex{6, 7, 9, 10, 12, 13, 15};
+constexpr std::uint32_t kNoParityCode = 0x100;
+
+int Fail(StringId message, std::string& lastErrorText) {
+    lastErrorText = Text(message);
+    return 0;
+}
+
+}  // namespace
+
+int BaudIndexOfRate(int rate) {
+    const auto* it = std::find(kBaudRates.begin(), kBaudRates.end(), rate);
+    return it == kBaudRates.end() ? -1 : static_cast<int>(it - kBaudRates.begin());
+}
+
+std::uint8_t FrameChecksum(std::uint8_t first, std::span<const std::uint8_t> data) {
+    std::uint8_t sum = first;
+    for (std::uint8_t byte : data) {
+        sum = static_cast<std::uint8_t>(sum + byte);
+    }
+    return static_cast<std::uint8_t>(0xFF - sum);
+}
+
+int OpenLink(int port, int baudIndex) {
+    if (OpenComPort(port, kLinkQueueSize, kLinkQueueSize) != kComOpened) {
+        return kLinkOpenFailed;
+    }
+    if (SetLinkBaud(port, baudIndex) != 0) {
+        return kLinkBadBaudIndex;
+    }
+    PurgeComInput(port);
+    return kLinkOpened;
+}
+
+int SetLinkBaud(int port, int baudIndex) {
+    if (baudIndex < 0 || baudIndex >= kBaudIndexCount) {
+        CloseComPort(port);
+        return kLinkBadBaudIndex;
+    }
+    SetComConfig(port, kRateCodeOfIndex[static_cast<std::size_t>(baudIndex)] + kNoParityCode);
+    return 0;
+}
+
+int CloseLink(int port) { return CloseComPort(port); }
+
+int SendCommand(int port, std::uint8_t command, const std::uint8_t* data, int count) {
+    if (count < 0 || count > kMaxCommandData || (count > 0 && data == nullptr)) {
+        return 0;
+    }
+    std::array<std::uint8_t, kFrameBufferSize> frame;
+    frame[0] = command;
+    std::copy_n(data, count, frame.begin() + 1);
+    const auto payload = std::span<const std::uint8_t>(frame.data() + 1, static_cast<std::size_t>(count));
+    frame[static_cast<std::size_t>(count) + 1] = FrameChecksum(command, payload);
+    return WriteComPort(port, frame.data(), count + 2);
+}
+
+int ReceiveReply(int port, std::uint8_t* destination, int count, int timeoutMs, std::string& lastErrorText) {
+    if (count < 0 || count > kMaxReplyData || (count > 0 && destination == nullptr)) {
+        return Fail(StringId::kChecksumError, lastErrorText);  // a reply this tool never asks for
+    }
+    SetComReadTimeout(port, timeoutMs);
+    std::uint8_t first = 0;
+    if (ReadComPort(port, &first, 1) == 0) {
+        return Fail(StringId::kNoResponse, lastErrorText);
+    }
+    if (first != kAck) {
+        return Fail(StringId::kInvalidResponse, lastErrorText);
+    }
+    std::array<std::uint8_t, kFrameBufferSize> reply{};
+    const int received = ReadComPort(port, reply.data(), count + 1);
+    if (received == 0) {
+        return Fail(StringId::kNoResponse, lastErrorText);
+    }
+    const int dataReceived = std::min(received, count);
+    std::copy_n(reply.begin(), dataReceived, destination);
+    const auto data = std::span<const std::uint8_t>(reply.data(), static_cast<std::size_t>(count));
+    if (received < count + 1 || reply[static_cast<std::size_t>(count)] != FrameChecksum(kAck, data)) {
+        return Fail(StringId::kChecksumError, lastErrorText);
+    }
+    return 1;
+}
+
+}  // namespace torv

@@ -1,0 +1,35 @@
+#pragma once
+// Which device a port number names. On Windows, port n is "\\.\COMn". On POSIX, port n is the
+// device the symbolic link COMn in the ports folder points to, and /dev/ttyS<n-1> without such a
+// link. A program may also tie a port number to a device path of its own choosing (torvctl --port).
+
+#include <string>
+#include <vector>
+
+namespace torv {
+
+inline constexpr int kMaxPortNumber = 256;
+
+// The device path that port `portNumber` opens.
+std::string ComPortDevicePath(int portNumber);
+
+// Ties a port number to a device path for this process; an empty path removes the tie.
+void SetComPortDevicePath(int portNumber, const std::string& devicePath);
+
+// POSIX: $XDG_CONFIG_HOME/torv/ports, or ~/.config/torv/ports. Empty on Windows.
+std::string PortsFolder();
+
+struct PortMapEntry {
+    int portNumber;
+    std::string devicePath;  // what the port opens
+    bool fromPortsFolder;    // a link in the ports folder, not the default device
+    bool present;            // the device exists
+};
+
+// The ports COM1..COM9, and any other COMn linked in the ports folder.
+std::vector<PortMapEntry> ListPortMap();
+
+// Serial devices present on this machine (POSIX: /dev/ttyS*, ttyUSB*, ttyACM*, ...).
+std::vector<std::string> ListSerialDevices();
+
+}  // namespace torv

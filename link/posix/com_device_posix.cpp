@@ -1,0 +1,251 @@
+// The line backend over a POSIX terminal device. Kernel termios2 is used directly (not <termios.h>)
+// so that any rate, 256000 baud included, can be set through BOTHER.
+
+#include <asm/termbits.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+
+#include "link/com_device.h"
+#include "link/port_names.h"
+
+namespace torv {
+
+struct ComDevice {
+    int fd = -1;
+    DeviceControl control;  // what was last applied; termios cannot hold every field
+    ComTimeouts timeouts;
+};
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+bool ReadTermios(int fd, termios2& settings) { return ioctl(fd, TCGETS2, &settings) == 0; }
+
+void MakeRaw(termios2& t) {
+    t.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF |
+                                        IXANY | INPCK);
+    t.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+    t.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
+    t.c_cflag |= CREAD | CLOCAL;
+    t.c_cc[VMIN] = 0;  // reads never block; time-outs are ours
+    t.c_cc[VTIME] = 0;
+}
+
+tcflag_t CharacterSizeFlag(std::uint8_t byteSize) {
+    switch (byteSize) {
+        case 5:
+            return CS5;
+        case 6:
+            return CS6;
+        case 7:
+            return CS7;
+        default:
+            return CS8;
+    }
+}
+
+void ApplyParityFlags(termios2& t, const DeviceControl& control) {
+    switch (control.parity) {
+        case Parity::kNone:
+            return;
+        case Parity::kOdd:
+            t.c_cflag |= PARENB | PARODD;
+            break;
+        case Parity::kEven:
+            t.c_cflag |= PARENB;
+            break;
+        case Parity::kMark:
+            t.c_cflag |= PARENB | CMSPAR | PARODD;
+            break;
+        case Parity::kSpace:
+            t.c_cflag |= PARENB | CMSPAR;
+            break;
+    }
+    if (control.parityCheck) {
+        t.c_iflag |= INPCK;
+    }
+}
+
+// Settings a terminal cannot do make the whole change fail, as a refused device state would.
+bool TerminalCanDo(const DeviceControl& control) {
+    return control.byteSize >= 5 && control.byteSize <= 8 && control.stopBits != StopBits::kOneAndHalf &&
+           control.dtrControl != DtrControl::kHandshake && control.rtsControl != RtsControl::kToggle &&
+           !control.dsrFlow && control.baudRate > 0;
+}
+
+// Pseudo-terminals and some adapters have no modem lines, so a refusal here is not an error.
+void SetModemLine(int fd, int line, bool on) {
+    int bits = line;
+    (void)ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &bits);
+}
+
+int RemainingMs(Clock::time_point deadline) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+enum class Wait { kReady, kTimedOut, kHungUp };
+
+Wait WaitFor(int fd, short events, int timeoutMs) {
+    pollfd entry{fd, events, 0};
+    int result;
+    do {
+        result = poll(&entry, 1, timeoutMs);
+    } while (result < 0 && errno == EINTR);
+    if (result <= 0) {
+        return result == 0 ? Wait::kTimedOut : Wait::kHungUp;
+    }
+    if ((entry.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+        return Wait::kHungUp;
+    }
+    return Wait::kReady;
+}
+
+}  // namespace
+
+ComDevice* OpenComDevice(int portNumber) {
+    const std::string path = ComPortDevicePath(portNumber);
+    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return nullptr;
+    }
+    termios2 settings{};
+    // Not a terminal, or held by another program: the port cannot be used.
+    if (!ReadTermios(fd, settings) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        close(fd);
+        return nullptr;
+    }
+    auto* device = new ComDevice;
+    device->fd = fd;
+    device->control.baudRate = settings.c_ospeed;
+    return device;
+}
+
+void SetupComDeviceQueues(ComDevice*, int, int) {
+    // The kernel sizes a terminal's queues itself.
+}
+
+bool GetComDeviceState(ComDevice* device, DeviceControl& control) {
+    control = device->control;
+    return true;
+}
+
+bool SetComDeviceState(ComDevice* device, const DeviceControl& control) {
+    termios2 t{};
+    if (!TerminalCanDo(control) || !ReadTermios(device->fd, t)) {
+        return false;
+    }
+    MakeRaw(t);
+    t.c_cflag |= CharacterSizeFlag(control.byteSize);
+    ApplyParityFlags(t, control);
+    if (control.stopBits == StopBits::kTwo) {
+        t.c_cflag |= CSTOPB;
+    }
+    if (control.ctsFlow || control.rtsControl == RtsControl::kHandshake) {
+        t.c_cflag |= CRTSCTS;
+    }
+    if (control.xonXoffOut) {
+        t.c_iflag |= IXON;
+    }
+    if (control.xonXoffIn) {
+        t.c_iflag |= IXOFF;
+    }
+    t.c_cflag &= ~static_cast<tcflag_t>(CBAUD | (CBAUD << IBSHIFT));
+    t.c_cflag |= BOTHER | (BOTHER << IBSHIFT);
+    t.c_ispeed = control.baudRate;
+    t.c_ospeed = control.baudRate;
+    if (ioctl(device->fd, TCSETS2, &t) != 0) {
+        return false;
+    }
+    if (control.dtrControl != DtrControl::kHandshake) {
+        SetModemLine(device->fd, TIOCM_DTR, control.dtrControl == DtrControl::kEnable);
+    }
+    if (control.rtsControl != RtsControl::kHandshake) {
+        SetModemLine(device->fd, TIOCM_RTS, control.rtsControl == RtsControl::kEnable);
+    }
+    device->control = control;
+    return true;
+}
+
+bool GetComDeviceTimeouts(ComDevice* device, ComTimeouts& timeouts) {
+    timeouts = device->timeouts;
+    return true;
+}
+
+bool SetComDeviceTimeouts(ComDevice* device, const ComTimeouts& timeouts) {
+    device->timeouts = timeouts;
+    return true;
+}
+
+// Returns when all bytes have arrived, when the gap between two bytes exceeds the interval, or when
+// the total time-out has passed since the call began, whichever comes first.
+int ReadComDevice(ComDevice* device, std::uint8_t* buffer, int count) {
+    const ComTimeouts& t = device->timeouts;
+    const std::uint32_t totalMs = t.readMultiplier * static_cast<std::uint32_t>(count) + t.readConstant;
+    const auto start = Clock::now();
+    const auto totalDeadline = start + std::chrono::milliseconds(totalMs);
+    auto gapDeadline = Clock::time_point::max();
+    int received = 0;
+    while (received < count) {
+        const ssize_t n = read(device->fd, buffer + received, static_cast<size_t>(count - received));
+        if (n > 0) {
+            received += static_cast<int>(n);
+            if (t.readInterval != 0) {
+                gapDeadline = Clock::now() + std::chrono::milliseconds(t.readInterval);
+            }
+            continue;
+        }
+        // A raw terminal answers 0 when nothing is there yet; an error means the line is gone.
+        if (n < 0 && errno != EAGAIN && errno != EINTR) {
+            break;
+        }
+        const auto deadline = totalMs != 0 ? std::min(totalDeadline, gapDeadline) : gapDeadline;
+        const int waitMs = deadline == Clock::time_point::max() ? -1 : RemainingMs(deadline);
+        if (waitMs == 0 || WaitFor(device->fd, POLLIN, waitMs) != Wait::kReady) {
+            break;
+        }
+    }
+    return received;
+}
+
+int WriteComDevice(ComDevice* device, const std::uint8_t* buffer, int count) {
+    const ComTimeouts& t = device->timeouts;
+    const std::uint32_t totalMs = t.writeMultiplier * static_cast<std::uint32_t>(count) + t.writeConstant;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(totalMs);
+    int written = 0;
+    while (written < count) {
+        const ssize_t n = write(device->fd, buffer + written, static_cast<size_t>(count - written));
+        if (n > 0) {
+            written += static_cast<int>(n);
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EINTR) {
+            break;
+        }
+        const int waitMs = totalMs == 0 ? -1 : RemainingMs(deadline);
+        if (waitMs == 0 || WaitFor(device->fd, POLLOUT, waitMs) != Wait::kReady) {
+            break;
+        }
+    }
+    return written;
+}
+
+void PurgeComDeviceInput(ComDevice* device) { ioctl(device->fd, TCFLSH, TCIFLUSH); }
+
+bool CloseComDevice(ComDevice* device) {
+    if (close(device->fd) != 0 && errno != EINTR) {
+        return false;
+    }
+    delete device;
+    return true;
+}
+
+}  // namespace torv

@@ -1,0 +1,101 @@
+// Port numbers on POSIX: COMn is a symbolic link in the ports folder, or /dev/ttyS<n-1>.
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+
+#include "link/port_names.h"
+
+namespace torv {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kListedPorts = 9;  // the main window offers COM1..COM9
+
+std::string HomeFolder() {
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
+        return home;
+    }
+    const passwd* entry = getpwuid(getuid());
+    return entry != nullptr ? entry->pw_dir : "/";
+}
+
+fs::path PortLink(int portNumber) { return fs::path(PortsFolder()) / ("COM" + std::to_string(portNumber)); }
+
+bool IsLink(const fs::path& path) {
+    std::error_code error;
+    return fs::is_symlink(fs::symlink_status(path, error));
+}
+
+std::string LinkTarget(const fs::path& link) {
+    std::error_code error;
+    fs::path target = fs::read_symlink(link, error);
+    if (error) {
+        return link.string();
+    }
+    return (target.is_absolute() ? target : link.parent_path() / target).lexically_normal().string();
+}
+
+bool Exists(const std::string& path) {
+    std::error_code error;
+    return fs::exists(path, error);
+}
+
+// An 8250 port without hardware behind it reports type 0 ("unknown").
+bool HasHardware(const std::string& name) {
+    std::ifstream type("/sys/class/tty/" + name + "/type");
+    int value = -1;
+    return !(type >> value) || value != 0;
+}
+
+}  // namespace
+
+std::string PortsFolder() {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    const fs::path base = (config != nullptr && *config != '\0') ? fs::path(config) : fs::path(HomeFolder()) / ".config";
+    return (base / "torv" / "ports").string();
+}
+
+std::string DefaultComPortDevicePath(int portNumber) {
+    const fs::path link = PortLink(portNumber);
+    if (IsLink(link)) {
+        return link.string();
+    }
+    return "/dev/ttyS" + std::to_string(portNumber - 1);
+}
+
+std::vector<PortMapEntry> ListPortMap() {
+    std::vector<PortMapEntry> entries;
+    for (int n = 1; n <= kMaxPortNumber; ++n) {
+        const fs::path link = PortLink(n);
+        const bool linked = IsLink(link);
+        if (!linked && n > kListedPorts) {
+            continue;
+        }
+        const std::string device = linked ? LinkTarget(link) : ComPortDevicePath(n);
+        entries.push_back({n, device, linked, Exists(device)});
+    }
+    return entries;
+}
+
+std::vector<std::string> ListSerialDevices() {
+    static const std::regex kSerialName("tty(S|USB|ACM|AMA|XRUSB|mxc)[0-9]+|rfcomm[0-9]+");
+    std::vector<std::string> devices;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator("/dev", error)) {
+        const std::string name = entry.path().filename().string();
+        if (std::regex_match(name, kSerialName) && HasHardware(name)) {
+            devices.push_back(entry.path().string());
+        }
+    }
+    std::sort(devices.begin(), devices.end());
+    return devices;
+}
+
+}  // namespace torv

@@ -1,0 +1,176 @@
+// The line backend over the Win32 communication functions.
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include "link/com_device.h"
+
+namespace torv {
+
+struct ComDevice {
+    HANDLE handle = INVALID_HANDLE_VALUE;
+};
+
+namespace {
+
+BYTE StopBitsCode(StopBits stopBits) {
+    switch (stopBits) {
+        case StopBits::kOne:
+            return ONESTOPBIT;
+        case StopBits::kOneAndHalf:
+            return ONE5STOPBITS;
+        case StopBits::kTwo:
+            return TWOSTOPBITS;
+    }
+    return ONESTOPBIT;
+}
+
+StopBits StopBitsOf(BYTE code) {
+    return code == TWOSTOPBITS ? StopBits::kTwo : code == ONE5STOPBITS ? StopBits::kOneAndHalf : StopBits::kOne;
+}
+
+BYTE ParityCode(Parity parity) {
+    switch (parity) {
+        case Parity::kNone:
+            return NOPARITY;
+        case Parity::kOdd:
+            return ODDPARITY;
+        case Parity::kEven:
+            return EVENPARITY;
+        case Parity::kMark:
+            return MARKPARITY;
+        case Parity::kSpace:
+            return SPACEPARITY;
+    }
+    return NOPARITY;
+}
+
+Parity ParityOf(BYTE code) {
+    switch (code) {
+        case ODDPARITY:
+            return Parity::kOdd;
+        case EVENPARITY:
+            return Parity::kEven;
+        case MARKPARITY:
+            return Parity::kMark;
+        case SPACEPARITY:
+            return Parity::kSpace;
+        default:
+            return Parity::kNone;
+    }
+}
+
+DWORD DtrCode(DtrControl dtr) {
+    return dtr == DtrControl::kDisable ? DTR_CONTROL_DISABLE
+           : dtr == DtrControl::kEnable ? DTR_CONTROL_ENABLE
+                                        : DTR_CONTROL_HANDSHAKE;
+}
+
+DWORD RtsCode(RtsControl rts) {
+    switch (rts) {
+        case RtsControl::kDisable:
+            return RTS_CONTROL_DISABLE;
+        case RtsControl::kEnable:
+            return RTS_CONTROL_ENABLE;
+        case RtsControl::kHandshake:
+            return RTS_CONTROL_HANDSHAKE;
+        case RtsControl::kToggle:
+            return RTS_CONTROL_TOGGLE;
+    }
+    return RTS_CONTROL_ENABLE;
+}
+
+}  // namespace
+
+ComDevice* OpenComDevice(int portNumber) {
+    const std::string name = "\\\\.\\COM" + std::to_string(portNumber);
+    HANDLE handle = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return nullptr;
+    }
+    return new ComDevice{handle};
+}
+
+void SetupComDeviceQueues(ComDevice* device, int inputQueueSize, int outputQueueSize) {
+    SetupComm(device->handle, static_cast<DWORD>(inputQueueSize), static_cast<DWORD>(outputQueueSize));
+}
+
+bool GetComDeviceState(ComDevice* device, DeviceControl& control) {
+    DCB dcb{};
+    dcb.DCBlength = sizeof(dcb);
+    const bool ok = GetCommState(device->handle, &dcb) != FALSE;
+    control.baudRate = dcb.BaudRate;
+    control.byteSize = dcb.ByteSize;
+    control.parity = ParityOf(dcb.Parity);
+    control.stopBits = StopBitsOf(dcb.StopBits);
+    control.parityCheck = dcb.fParity != 0;
+    control.errorCharEnabled = dcb.fErrorChar != 0;
+    control.errorChar = dcb.ErrorChar;
+    control.dtrControl = static_cast<DtrControl>(dcb.fDtrControl);
+    control.rtsControl = static_cast<RtsControl>(dcb.fRtsControl);
+    control.ctsFlow = dcb.fOutxCtsFlow != 0;
+    control.dsrFlow = dcb.fOutxDsrFlow != 0;
+    control.xonXoffOut = dcb.fOutX != 0;
+    control.xonXoffIn = dcb.fInX != 0;
+    control.txContinueOnXoff = dcb.fTXContinueOnXoff != 0;
+    return ok;
+}
+
+bool SetComDeviceState(ComDevice* device, const DeviceControl& control) {
+    DCB dcb{};
+    dcb.DCBlength = sizeof(dcb);
+    GetCommState(device->handle, &dcb);  // keeps the members the configuration word does not name
+    dcb.BaudRate = control.baudRate;
+    dcb.ByteSize = control.byteSize;
+    dcb.Parity = ParityCode(control.parity);
+    dcb.StopBits = StopBitsCode(control.stopBits);
+    dcb.fParity = control.parityCheck;
+    dcb.fErrorChar = control.errorCharEnabled;
+    dcb.ErrorChar = control.errorChar;
+    dcb.fDtrControl = DtrCode(control.dtrControl);
+    dcb.fRtsControl = RtsCode(control.rtsControl);
+    dcb.fOutxCtsFlow = control.ctsFlow;
+    dcb.fOutxDsrFlow = control.dsrFlow;
+    dcb.fOutX = control.xonXoffOut;
+    dcb.fInX = control.xonXoffIn;
+    dcb.fTXContinueOnXoff = control.txContinueOnXoff;
+    return SetCommState(device->handle, &dcb) != FALSE;
+}
+
+bool GetComDeviceTimeouts(ComDevice* device, ComTimeouts& timeouts) {
+    COMMTIMEOUTS native{};
+    const bool ok = GetCommTimeouts(device->handle, &native) != FALSE;
+    timeouts = {native.ReadIntervalTimeout, native.ReadTotalTimeoutMultiplier, native.ReadTotalTimeoutConstant,
+                native.WriteTotalTimeoutMultiplier, native.WriteTotalTimeoutConstant};
+    return ok;
+}
+
+bool SetComDeviceTimeouts(ComDevice* device, const ComTimeouts& timeouts) {
+    COMMTIMEOUTS native{timeouts.readInterval, timeouts.readMultiplier, timeouts.readConstant,
+                        timeouts.writeMultiplier, timeouts.writeConstant};
+    return SetCommTimeouts(device->handle, &native) != FALSE;
+}
+
+int ReadComDevice(ComDevice* device, std::uint8_t* buffer, int count) {
+    DWORD transferred = 0;
+    ReadFile(device->handle, buffer, static_cast<DWORD>(count), &transferred, nullptr);
+    return static_cast<int>(transferred);
+}
+
+int WriteComDevice(ComDevice* device, const std::uint8_t* buffer, int count) {
+    DWORD transferred = 0;
+    WriteFile(device->handle, buffer, static_cast<DWORD>(count), &transferred, nullptr);
+    return static_cast<int>(transferred);
+}
+
+void PurgeComDeviceInput(ComDevice* device) { PurgeComm(device->handle, PURGE_RXCLEAR); }
+
+bool CloseComDevice(ComDevice* device) {
+    if (CloseHandle(device->handle) == FALSE) {
+        return false;
+    }
+    delete device;
+    return true;
+}
+
+}  // namespace torv

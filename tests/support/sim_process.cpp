@@ -1,0 +1,163 @@
+#include "tests/support/sim_process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstdlib>
+#include <stdexcept>
+#include <thread>
+
+extern char** environ;
+
+namespace torv::test {
+namespace {
+
+constexpr int kStartTimeoutMs = 10000;
+
+std::vector<char*> ArgumentVector(const std::string& program, const std::vector<std::string>& arguments) {
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& argument : arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
+    return argv;
+}
+
+std::vector<char*> EnvironmentVector(const std::vector<std::string>& extra) {
+    std::vector<char*> env;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        env.push_back(*entry);
+    }
+    for (const std::string& entry : extra) {
+        env.push_back(const_cast<char*>(entry.c_str()));
+    }
+    env.push_back(nullptr);
+    return env;
+}
+
+// Reads the first line the simulator prints; empty when it died or stayed silent.
+std::string ReadFirstLine(int fd) {
+    std::string line;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStartTimeoutMs);
+    while (std::chrono::steady_clock::now() < deadline) {
+        pollfd entry{fd, POLLIN, 0};
+        if (poll(&entry, 1, 100) <= 0) {
+            continue;
+        }
+        char c;
+        if (read(fd, &c, 1) != 1) {
+            break;
+        }
+        if (c == '\n') {
+            return line;
+        }
+        line += c;
+    }
+    return {};
+}
+
+}  // namespace
+
+SimProcess::SimProcess(const std::vector<std::string>& arguments) {
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0) {
+        throw std::runtime_error("pipe failed");
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
+    const std::string program = TORVSIM_PATH;
+    auto argv = ArgumentVector(program, arguments);
+    const int spawned = posix_spawn(&m_pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipeFds[1]);
+    if (spawned != 0) {
+        close(pipeFds[0]);
+        throw std::runtime_error("cannot start torvsim");
+    }
+    m_devicePath = ReadFirstLine(pipeFds[0]);
+    close(pipeFds[0]);  // the simulator writes nothing more on stdout that we need
+    if (m_devicePath.empty()) {
+        stop();
+        throw std::runtime_error("torvsim printed no device path");
+    }
+}
+
+SimProcess::~SimProcess() { stop(); }
+
+void SimProcess::stop() {
+    if (m_pid <= 0) {
+        return;
+    }
+    kill(m_pid, SIGTERM);
+    int status = 0;
+    waitpid(m_pid, &status, 0);
+    m_pid = -1;
+}
+
+ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                         const std::string& input, const std::vector<std::string>& environment) {
+    int inPipe[2], outPipe[2], errPipe[2];
+    if (pipe(inPipe) != 0 || pipe(outPipe) != 0 || pipe(errPipe) != 0) {
+        throw std::runtime_error("pipe failed");
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, inPipe[0], STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
+    for (int fd : {inPipe[1], outPipe[0], errPipe[0]}) {
+        posix_spawn_file_actions_addclose(&actions, fd);
+    }
+    auto argv = ArgumentVector(program, arguments);
+    auto env = EnvironmentVector(environment);
+    pid_t pid = -1;
+    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), env.data());
+    posix_spawn_file_actions_destroy(&actions);
+    close(inPipe[0]);
+    close(outPipe[1]);
+    close(errPipe[1]);
+    if (spawned != 0) {
+        throw std::runtime_error("cannot start " + program);
+    }
+    // Small inputs only: the pipe buffer holds them without blocking.
+    if (!input.empty() && write(inPipe[1], input.data(), input.size()) < 0) {
+        throw std::runtime_error("cannot write to " + program);
+    }
+    close(inPipe[1]);
+    ProgramResult result;
+    std::array<pollfd, 2> fds{pollfd{outPipe[0], POLLIN, 0}, pollfd{errPipe[0], POLLIN, 0}};
+    std::array<std::string*, 2> sinks{&result.out, &result.err};
+    int open = 2;
+    while (open > 0) {
+        poll(fds.data(), fds.size(), -1);
+        for (std::size_t i = 0; i < fds.size(); ++i) {
+            if (fds[i].fd < 0 || fds[i].revents == 0) {
+                continue;
+            }
+            char buffer[4096];
+            const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
+            if (n <= 0) {
+                close(fds[i].fd);
+                fds[i].fd = -1;
+                --open;
+            } else {
+                sinks[i]->append(buffer, static_cast<std::size_t>(n));
+            }
+        }
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+}  // namespace torv::test
