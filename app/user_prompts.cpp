@@ -1,0 +1,53 @@
+#include "app/user_prompts.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace torv {
+namespace {
+
+QMessageBox::Icon BoxIcon(Icon icon) {
+    switch (icon) {
+        case Icon::kStop:
+            return QMessageBox::Critical;
+        case Icon::kExclamation:
+            return QMessageBox::Warning;
+        case Icon::kQuestion:
+            return QMessageBox::Question;
+        case Icon::kInformation:
+            return QMessageBox::Information;
+    }
+    return QMessageBox::NoIcon;
+}
+
+class PlatformPrompts : public UserPrompts {
+public:
+    bool ask(QWidget* parent, Caption caption, Icon icon, const QString& text, Answer defaultAnswer) override {
+        QMessageBox box(BoxIcon(icon), ToQString(CaptionText(caption)), text, QMessageBox::Yes | QMessageBox::No,
+                        parent);
+        box.setDefaultButton(defaultAnswer == Answer::kYes ? QMessageBox::Yes : QMessageBox::No);
+        return box.exec() == QMessageBox::Yes;
+    }
+
+    void show(QWidget* parent, Caption caption, Icon icon, const QString& text) override {
+        QMessageBox box(BoxIcon(icon), ToQString(CaptionText(caption)), text, QMessageBox::Ok, parent);
+        box.exec();
+    }
+
+    QString chooseFileToOpen(QWidget* parent, const QStringList& filters) override {
+        return QFileDialog::getOpenFileName(parent, {}, {}, filters.join(QStringLiteral(";;")));
+    }
+};
+
+UserPrompts* g_installed = nullptr;
+
+}  // namespace
+
+UserPrompts& Prompts() {
+    static PlatformPrompts platform;
+    return g_installed != nullptr ? *g_installed : platform;
+}
+
+void SetPrompts(UserPrompts* prompts) { g_installed = prompts; }
+
+}  // namespace torv

@@ -1,0 +1,35 @@
+#pragma once
+// Message boxes and the file chooser of the desktop tool, behind one interface so that tests can
+// answer them. Every window asks through Prompts().
+
+#include <QString>
+#include <QStringList>
+
+#include "link/operation_host.h"
+
+class QWidget;
+
+namespace torv {
+
+class UserPrompts {
+public:
+    virtual ~UserPrompts() = default;
+    // A Yes/No question; true means Yes.
+    virtual bool ask(QWidget* parent, Caption caption, Icon icon, const QString& text, Answer defaultAnswer) = 0;
+    virtual void show(QWidget* parent, Caption caption, Icon icon, const QString& text) = 0;
+    // The platform's file-open dialog; `filters` are "Description (pattern)" entries. Empty when the
+    // user cancelled.
+    virtual QString chooseFileToOpen(QWidget* parent, const QStringList& filters) = 0;
+};
+
+// The prompts in force: the platform's message boxes unless a test installed its own.
+UserPrompts& Prompts();
+// Installs prompts (not owned); nullptr restores the platform's.
+void SetPrompts(UserPrompts* prompts);
+
+// The tool's own texts are 8-bit; this is how they reach a widget.
+inline QString ToQString(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace torv

@@ -1,0 +1,44 @@
+#pragma once
+// The skeleton every device operation runs in: open the link, run the body, close the link, and
+// report how it ended. The transfer dialog and torvctl both drive operations through here.
+
+#include <string>
+
+#include "link/operation_host.h"
+#include "link/operation_run.h"
+#include "link/operation_state.h"
+#include "resources/strings.h"
+
+namespace torv {
+
+using OperationBody = void (*)(OperationRun& run);
+
+struct OperationInfo {
+    int code;
+    OperationBody body;   // nullptr until the operation exists in this build
+    StringId completion;  // shown when the body finished without failure or abort
+    bool offersEdit;      // a successful run offers "EDIT" into the matching editor
+};
+
+// The operation of a code, or nullptr for a code that names none.
+const OperationInfo* FindOperation(int code);
+
+enum class OperationOutcome {
+    kOpenFailed,  // the link did not open (142 or 143); nothing was exchanged
+    kFailed,      // an exchange or a file step failed; the text says which
+    kAborted,     // the user stopped it (or declined a question inside it)
+    kCompleted,
+};
+
+struct OperationReport {
+    OperationOutcome outcome = OperationOutcome::kFailed;
+    std::string text;  // the error, "Aborted." or the completion text
+    bool offersEdit = false;
+};
+
+// Runs the operation named by state.OperationCode from start to end. EditRequest and AbortRequest
+// are cleared first; AbortRequest is cleared again when the run reports "Aborted.".
+OperationReport RunOperation(OperationState& state, OperationHost& host,
+                             const LocalTimeSource& localTime = SystemLocalTime);
+
+}  // namespace torv

@@ -1,0 +1,59 @@
+#include "link/operation_run.h"
+
+#include "link/frames.h"
+
+namespace torv {
+
+std::tm SystemLocalTime() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    return local;
+}
+
+OperationRun::OperationRun(OperationState& state, OperationHost& host, LocalTimeSource localTime)
+    : m_state(state), m_host(host), m_localTime(std::move(localTime)) {}
+
+void OperationRun::fail(StringId message) {
+    m_state.LastErrorText = Text(message);
+    m_failed = true;
+}
+
+bool OperationRun::exchange(std::uint8_t command) {
+    SendCommand(port(), command, m_state.CommandBuffer.data(), 2);
+    if (ReceiveReply(port(), m_state.CommandBuffer.data(), 2, kReplyTimeoutMs, m_state.LastErrorText) == 0) {
+        m_failed = true;
+        return false;
+    }
+    return true;
+}
+
+bool OperationRun::exchange(std::uint8_t command, std::uint8_t byte1, std::uint8_t byte2) {
+    m_state.CommandBuffer = {byte1, byte2};
+    return exchange(command);
+}
+
+bool OperationRun::readWord(int address, std::uint16_t& value) {
+    if (!exchange(kReadWordCommand, static_cast<std::uint8_t>(address & 0xFF),
+                  static_cast<std::uint8_t>((address >> 8) & 0xFF))) {
+        return false;
+    }
+    value = static_cast<std::uint16_t>(m_state.CommandBuffer[0] | (m_state.CommandBuffer[1] << 8));
+    return true;
+}
+
+bool OperationRun::readWord(int address) {
+    std::uint16_t ignored = 0;
+    return readWord(address, ignored);
+}
+
+bool OperationRun::writeWord(std::int32_t value) {
+    const auto word = static_cast<std::uint32_t>(value);
+    return exchange(kWriteWordCommand, static_cast<std::uint8_t>(word & 0xFF), static_cast<std::uint8_t>((word >> 8) & 0xFF));
+}
+
+}  // namespace torv

@@ -1,0 +1,59 @@
+#pragma once
+// One run of an operation body: the shared state, the person (host), the open port, and the run's
+// failure flag. Bodies are written as a list of steps over these helpers.
+
+#include <array>
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <span>
+
+#include "link/operation_host.h"
+#include "link/operation_state.h"
+#include "resources/strings.h"
+
+namespace torv {
+
+// The PC's local time; tests fix it.
+using LocalTimeSource = std::function<std::tm()>;
+std::tm SystemLocalTime();
+
+class OperationRun {
+public:
+    OperationRun(OperationState& state, OperationHost& host, LocalTimeSource localTime = SystemLocalTime);
+
+    OperationState& state() { return m_state; }
+    OperationHost& host() { return m_host; }
+    int port() const { return m_state.ComPortNumber; }
+    std::tm localTime() const { return m_localTime(); }
+
+    bool failed() const { return m_failed; }
+    // A failure with its message; the first one ends the operation.
+    void fail(StringId message);
+    // Marks the failure whose text is already in LastErrorText (a failed reply).
+    void failWithLastError() { m_failed = true; }
+    // True once the operation must stop: it failed, or the user asked to stop.
+    bool stopRequested() const { return m_failed || m_state.AbortRequest; }
+
+    // One exchange: the command with the two bytes now in CommandBuffer; the 2-byte reply lands in
+    // CommandBuffer. False, with the failure flag set, when the reply failed.
+    bool exchange(std::uint8_t command);
+    bool exchange(std::uint8_t command, std::uint8_t byte1, std::uint8_t byte2);
+    // `R`: reads one word (and places the sensor's write position there).
+    bool readWord(int address, std::uint16_t& value);
+    bool readWord(int address);
+    // `W`: writes one word at the write position (the value modulo 65536).
+    bool writeWord(std::int32_t value);
+
+    void setProgress(int position) { m_host.setProgress(position); }
+    void setStatus(StringId text) { m_host.setStatus(Text(text)); }
+    void pumpMessages() { m_host.pumpMessages(); }
+
+private:
+    OperationState& m_state;
+    OperationHost& m_host;
+    LocalTimeSource m_localTime;
+    bool m_failed = false;
+};
+
+}  // namespace torv

@@ -1,0 +1,192 @@
+#include "link/parameter_operations.h"
+
+#include <string>
+
+#include "app/file_kind.h"
+#include "app/text_file.h"
+#include "link/frames.h"
+#include "params/parameter_file.h"
+#include "params/parameter_set.h"
+
+namespace torv {
+namespace {
+
+constexpr int kVersionSelectors = 2;  // `S` 0,7 and 1,7 each give two version characters
+constexpr std::uint8_t kVersionSubCode = 7;
+constexpr int kProgressPerBlock = 30;  // common block, then each bank
+constexpr int kWrittenCommonWords = 9;  // words 9..11 are the sensor's NG ring state: never sent back
+// COMMUNIC (common word 4, bits 8..10): 0 keeps the rate, k names baud index k - 1.
+constexpr int kCommunicShift = 8;
+constexpr int kCommunicMask = 0x7;
+
+int BankProgress(int bank) { return (bank + 2) * kProgressPerBlock; }
+
+// The version characters as the sensor sends them; false when an exchange failed.
+bool ReadVersion(OperationRun& run, std::string* version) {
+    for (int selector = 0; selector < kVersionSelectors; ++selector) {
+        if (!run.exchange(kSensorInfoCommand, static_cast<std::uint8_t>(selector), kVersionSubCode)) {
+            return false;
+        }
+        if (version != nullptr) {
+            version->push_back(static_cast<char>(run.state().CommandBuffer[0]));
+            version->push_back(static_cast<char>(run.state().CommandBuffer[1]));
+        }
+    }
+    return true;
+}
+
+bool ReadWordsToFile(OperationRun& run, int firstAddress, int count, AtomicFileWriter& file) {
+    for (int address = firstAddress; address < firstAddress + count; ++address) {
+        std::uint16_t value = 0;
+        if (!run.readWord(address, value)) {
+            return false;
+        }
+        file.writeLine(std::to_string(value));
+    }
+    return true;
+}
+
+// Reads everything into the file; false when the run failed or was stopped on the way.
+bool ReadAllParameters(OperationRun& run, AtomicFileWriter& file) {
+    file.writeLine("Software version");
+    std::string version;
+    const bool versionRead = ReadVersion(run, &version);
+    file.write(version);  // the characters that arrived, as the sensor sent them
+    if (!versionRead) {
+        return false;
+    }
+    file.write(kLineEnd);
+    run.setStatus(StringId::kReadingCommonParameters);
+    file.writeLine("Common parameter");
+    if (!ReadWordsToFile(run, 0, kCommonWordCount, file)) {
+        return false;
+    }
+    run.setProgress(kProgressPerBlock);
+    run.setStatus(StringId::kReadingBankParameters);
+    for (int bank = 0; bank < kBankCount; ++bank) {
+        file.writeLine("Bank parameter No." + std::to_string(bank));
+        if (!ReadWordsToFile(run, BankWordAddress(bank, 0), kBankWordCount, file) || run.stopRequested()) {
+            return false;
+        }
+        run.setProgress(BankProgress(bank));
+        run.pumpMessages();
+    }
+    return true;
+}
+
+bool WriteWords(OperationRun& run, const std::int32_t* words, int count) {
+    for (int i = 0; i < count; ++i) {
+        if (!run.writeWord(words[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Streams the banks; false when the file broke, an exchange failed or the user stopped.
+bool WriteAllBanks(OperationRun& run, ParameterFileReader& file) {
+    if (!run.readWord(BankWordAddress(0, 0))) {
+        return false;
+    }
+    for (int bank = 0; bank < kBankCount; ++bank) {
+        BankWords words{};
+        if (!file.readBank(words)) {
+            run.fail(StringId::kParameterFileInvalid);
+            return false;
+        }
+        if (!WriteWords(run, words.data(), kBankWordCount) || run.stopRequested()) {
+            return false;
+        }
+        run.setProgress(BankProgress(bank));
+        run.pumpMessages();
+    }
+    return true;
+}
+
+// The store command is answered at the rate the new settings name, so the line moves before the
+// reply is read.
+void StoreAndFollowRate(OperationRun& run, const CommonWords& common) {
+    OperationState& state = run.state();
+    SendCommand(run.port(), kStoreCommand, state.CommandBuffer.data(), 2);
+    const int communic = (common[4] >> kCommunicShift) & kCommunicMask;
+    if (communic > 0) {
+        state.BaudIndex = communic - 1;
+    }
+    SetLinkBaud(run.port(), state.BaudIndex);
+    if (ReceiveReply(run.port(), state.CommandBuffer.data(), 2, kReplyTimeoutMs, state.LastErrorText) == 0) {
+        run.failWithLastError();
+        return;
+    }
+    run.setProgress(kProgressMax);
+}
+
+}  // namespace
+
+void ReadParametersOperation(OperationRun& run) {
+    OperationState& state = run.state();
+    run.setProgress(0);
+    if (state.AbortRequest) {
+        return;
+    }
+    state.OperationFilePath = MakeFilePath(state.OperationFileName, kParameterFile);
+    if (FileExists(state.OperationFilePath) &&
+        !run.host().ask(Caption::kWarning, Icon::kExclamation, Text(StringId::kSameFileOverwrite), Answer::kYes)) {
+        state.AbortRequest = true;
+        return;
+    }
+    AtomicFileWriter file(state.OperationFilePath);
+    if (!file.isOpen()) {
+        run.fail(StringId::kCreateFileFailed);
+        return;
+    }
+    if (!ReadAllParameters(run, file)) {
+        file.keepPartial();
+        return;
+    }
+    if (!file.commit()) {
+        run.fail(StringId::kCreateFileFailed);
+        return;
+    }
+    run.setProgress(kProgressMax);
+}
+
+void WriteParametersOperation(OperationRun& run) {
+    OperationState& state = run.state();
+    run.setProgress(0);
+    if (state.AbortRequest) {
+        return;
+    }
+    state.OperationFilePath = MakeFilePath(state.OperationFileName, kParameterFile);
+    ParameterFileReader file(state.OperationFilePath);
+    if (!file.isOpen()) {
+        run.fail(StringId::kParameterFileNotFound);
+        return;
+    }
+    std::int32_t version = 0;
+    if (!file.readHeader(version)) {
+        run.fail(StringId::kParameterFileInvalid);
+        return;
+    }
+    if (!ReadVersion(run, nullptr)) {
+        return;
+    }
+    run.setStatus(StringId::kWritingCommonParameters);
+    if (!run.readWord(0)) {
+        return;
+    }
+    CommonWords common{};
+    if (!file.readCommonWords(common)) {
+        run.fail(StringId::kParameterFileInvalid);
+        return;
+    }
+    if (!WriteWords(run, common.data(), kWrittenCommonWords) || run.stopRequested()) {
+        return;
+    }
+    run.setProgress(kProgressPerBlock);
+    run.setStatus(StringId::kWritingBankParameters);
+    if (WriteAllBanks(run, file)) {
+        StoreAndFollowRate(run, common);
+    }
+}
+
+}  // namespace torv

@@ -1,0 +1,15 @@
+#pragma once
+// Operations 1 and 2: the sensor's whole parameter set to a parameter file and back.
+
+#include "link/operation_run.h"
+
+namespace torv {
+
+// Reads words 0..11 and the 16 banks into OperationFileName + ".torv" (607 lines).
+void ReadParametersOperation(OperationRun& run);
+
+// Streams the file back with `R` and `W` (common words 0..8 and the 16 banks), stores with `U`,
+// and follows the sensor to the rate its COMMUNIC setting names.
+void WriteParametersOperation(OperationRun& run);
+
+}  // namespace torv
