@@ -1,1 +1,34 @@
-int main() { return 1; }
+// torvsim: a simulated TORV sensor on a pseudo-terminal. See sim/README.md.
+
+#include <CLI/CLI.hpp>
+
+#include "sim/simulator.h"
+
+int main(int argc, char** argv) {
+    torv::sim::SimulatorOptions options;
+    CLI::App app{"Simulated TORV sensor on a pseudo-terminal; prints the terminal's path first on stdout"};
+
+    int rate = 0;
+    std::string version;
+    auto* baud = app.add_option("--baud", rate, "The sensor's starting rate (default 57600)");
+    auto* versionChars = app.add_option("--version-chars", version,
+                                        "The four characters of the software version (default 0105)");
+    app.add_option("--seed", options.seed, "Seed for all generated data (default 1)");
+    app.add_option("--state", options.statePath,
+                   "State file: loaded at start if present, saved at U and at exit");
+    app.add_option("--log", options.logPath, "Append one line per received frame to this file");
+    app.add_option("--link", options.linkName, "Create the port link COMn in the ports folder");
+    app.add_option("--fault", options.faults,
+                   "N=KIND or N+=KIND; KIND: silence nak checksum truncate delay hangup");
+    app.add_flag("--wire-time", options.wireTime, "Deliver replies no faster than the line rate allows");
+    app.add_flag("--verbose", options.verbose, "Trace bytes and events on stderr");
+    CLI11_PARSE(app, argc, argv);
+
+    if (baud->count() > 0) {
+        options.rate = rate;
+    }
+    if (versionChars->count() > 0) {
+        options.version = version;
+    }
+    return torv::sim::RunSimulator(options);
+}

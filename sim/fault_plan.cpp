@@ -1,0 +1,80 @@
+#include "sim/fault_plan.h"
+
+#include <charconv>
+
+namespace torv::sim {
+namespace {
+
+struct KindName {
+    FaultKind kind;
+    std::string_view name;
+};
+
+constexpr KindName kKindNames[] = {
+    {FaultKind::kNone, "none"},         {FaultKind::kSilence, "silence"},   {FaultKind::kNak, "nak"},
+    {FaultKind::kChecksum, "checksum"}, {FaultKind::kTruncate, "truncate"}, {FaultKind::kDelay, "delay"},
+    {FaultKind::kHangup, "hangup"},
+};
+
+bool ParseExchange(std::string_view text, int& exchange) {
+    if (text.empty()) {
+        return false;
+    }
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), exchange);
+    return error == std::errc() && end == text.data() + text.size() && exchange >= 1;
+}
+
+}  // namespace
+
+std::string_view FaultKindName(FaultKind kind) {
+    for (const KindName& k : kKindNames) {
+        if (k.kind == kind) {
+            return k.name;
+        }
+    }
+    return "none";
+}
+
+FaultParseResult FaultPlan::add(std::string_view spec) {
+    const std::size_t equals = spec.find('=');
+    if (equals == std::string_view::npos) {
+        return FaultParseResult::kMissingEquals;
+    }
+    std::string_view number = spec.substr(0, equals);
+    const bool onwards = !number.empty() && number.back() == '+';
+    if (onwards) {
+        number.remove_suffix(1);
+    }
+    Entry entry{0, onwards, FaultKind::kNone};
+    if (!ParseExchange(number, entry.exchange)) {
+        return FaultParseResult::kBadExchange;
+    }
+    const std::string_view name = spec.substr(equals + 1);
+    for (const KindName& k : kKindNames) {
+        if (k.name == name && k.kind != FaultKind::kNone) {
+            entry.kind = k.kind;
+        }
+    }
+    if (entry.kind == FaultKind::kNone) {
+        return FaultParseResult::kUnknownKind;
+    }
+    m_entries.push_back(entry);
+    return FaultParseResult::kOk;
+}
+
+FaultKind FaultPlan::lookup(int exchange) const {
+    FaultKind exact = FaultKind::kNone;
+    FaultKind onwards = FaultKind::kNone;
+    int onwardsFrom = 0;
+    for (const Entry& e : m_entries) {
+        if (!e.onwards && e.exchange == exchange) {
+            exact = e.kind;
+        } else if (e.onwards && e.exchange <= exchange && e.exchange >= onwardsFrom) {
+            onwards = e.kind;
+            onwardsFrom = e.exchange;
+        }
+    }
+    return exact != FaultKind::kNone ? exact : onwards;
+}
+
+}  // namespace torv::sim

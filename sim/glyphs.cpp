@@ -1,0 +1,101 @@
+#include "sim/glyphs.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace torv::sim {
+namespace {
+
+struct FontEntry {
+    char code;
+    // A 5-dot-wide shape, leftmost dot in bit 4; it is centred in the 7 columns of the grid.
+    std::array<std::uint8_t, kGridSize> rows;
+};
+
+constexpr FontEntry kFont[] = {
+    {'0', {0x0E, 0x11, 0x13, 0x15, 0x19, 0x11, 0x0E}}, {'1', {0x04, 0x0C, 0x04, 0x04, 0x04, 0x04, 0x0E}},
+    {'2', {0x0E, 0x11, 0x01, 0x02, 0x04, 0x08, 0x1F}}, {'3', {0x1F, 0x02, 0x04, 0x02, 0x01, 0x11, 0x0E}},
+    {'4', {0x02, 0x06, 0x0A, 0x12, 0x1F, 0x02, 0x02}}, {'5', {0x1F, 0x10, 0x1E, 0x01, 0x01, 0x11, 0x0E}},
+    {'6', {0x06, 0x08, 0x10, 0x1E, 0x11, 0x11, 0x0E}}, {'7', {0x1F, 0x01, 0x02, 0x04, 0x08, 0x08, 0x08}},
+    {'8', {0x0E, 0x11, 0x11, 0x0E, 0x11, 0x11, 0x0E}}, {'9', {0x0E, 0x11, 0x11, 0x0F, 0x01, 0x02, 0x0C}},
+    {'A', {0x0E, 0x11, 0x11, 0x1F, 0x11, 0x11, 0x11}}, {'B', {0x1E, 0x11, 0x11, 0x1E, 0x11, 0x11, 0x1E}},
+    {'C', {0x0E, 0x11, 0x10, 0x10, 0x10, 0x11, 0x0E}}, {'D', {0x1C, 0x12, 0x11, 0x11, 0x11, 0x12, 0x1C}},
+    {'E', {0x1F, 0x10, 0x10, 0x1E, 0x10, 0x10, 0x1F}}, {'G', {0x0E, 0x11, 0x10, 0x17, 0x11, 0x11, 0x0F}},
+    {'H', {0x11, 0x11, 0x11, 0x1F, 0x11, 0x11, 0x11}}, {'I', {0x0E, 0x04, 0x04, 0x04, 0x04, 0x04, 0x0E}},
+    {'K', {0x11, 0x12, 0x14, 0x18, 0x14, 0x12, 0x11}}, {'L', {0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x1F}},
+    {'O', {0x0E, 0x11, 0x11, 0x11, 0x11, 0x11, 0x0E}}, {'P', {0x1E, 0x11, 0x11, 0x1E, 0x10, 0x10, 0x10}},
+    {'S', {0x0F, 0x10, 0x10, 0x0E, 0x01, 0x01, 0x1E}}, {'T', {0x1F, 0x04, 0x04, 0x04, 0x04, 0x04, 0x04}},
+    {'X', {0x11, 0x11, 0x0A, 0x04, 0x0A, 0x11, 0x11}}, {'Z', {0x1F, 0x01, 0x02, 0x04, 0x08, 0x10, 0x1F}},
+    {'/', {0x01, 0x01, 0x02, 0x04, 0x08, 0x10, 0x10}}, {':', {0x00, 0x0C, 0x0C, 0x00, 0x0C, 0x0C, 0x00}},
+};
+
+constexpr std::array<std::uint8_t, kGridSize> kMissingShape{0x1F, 0x11, 0x11, 0x11, 0x11, 0x11, 0x1F};
+constexpr int kCentringShift = 1;  // a 5-wide shape sits in columns 2..6
+constexpr std::uint8_t kRowBits = 0x7F;
+constexpr std::uint8_t kRecordRowMark = 0x80;
+constexpr int kPlaneBOffset = 8;
+
+struct Lookalike {
+    char digit;
+    char letter;
+};
+
+constexpr Lookalike kLookalikes[] = {
+    {'0', 'O'}, {'1', 'I'}, {'2', 'Z'}, {'3', 'B'}, {'4', 'A'}, {'5', 'S'}, {'6', 'G'},
+    {'7', 'T'}, {'8', 'B'}, {'9', 'P'}, {'4', 'K'}, {'1', 'L'}, {'0', 'D'}, {'8', 'X'},
+};
+constexpr char kFallbackLetter = 'X';
+constexpr char kFallbackDigit = '8';
+
+}  // namespace
+
+char LetterLookalike(char digit) {
+    for (const Lookalike& l : kLookalikes) {
+        if (l.digit == digit) {
+            return l.letter;
+        }
+    }
+    return kFallbackLetter;
+}
+
+char DigitLookalike(char letter) {
+    for (const Lookalike& l : kLookalikes) {
+        if (l.letter == letter) {
+            return l.digit;
+        }
+    }
+    return kFallbackDigit;
+}
+
+GlyphRows Glyph(char code) {
+    const auto* entry = std::find_if(std::begin(kFont), std::end(kFont),
+                                     [code](const FontEntry& e) { return e.code == code; });
+    const auto& shape = entry == std::end(kFont) ? kMissingShape : entry->rows;
+    GlyphRows rows{};
+    for (int r = 0; r < kGridSize; ++r) {
+        rows[r] = static_cast<std::uint8_t>((shape[r] << kCentringShift) & kRowBits);
+    }
+    return rows;
+}
+
+CharacterPattern MakePattern(const GlyphRows& planeA, const GlyphRows& planeB) {
+    CharacterPattern pattern{};
+    for (int r = 0; r < kGridSize; ++r) {
+        // Byte 0 of a plane is the bottom row.
+        const int byte = kGridSize - 1 - r;
+        pattern[byte] = planeA[r] & kRowBits;
+        pattern[kPlaneBOffset + byte] = planeB[r] & kRowBits;
+    }
+    return pattern;
+}
+
+DictionaryRecord MakeRecord(char code, const GlyphRows& rows) {
+    DictionaryRecord record{};
+    record[0] = static_cast<std::uint8_t>(code);
+    for (int r = 0; r < kGridSize; ++r) {
+        record[1 + r] = static_cast<std::uint8_t>(kRecordRowMark | (rows[r] & kRowBits));
+    }
+    return record;
+}
+
+}  // namespace torv::sim

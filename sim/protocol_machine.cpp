@@ -1,0 +1,176 @@
+#include "sim/protocol_machine.h"
+
+#include <algorithm>
+
+namespace torv::sim {
+namespace {
+
+constexpr std::uint8_t kVersionSubCode = 7;
+constexpr std::uint8_t kCountSelector = 6;
+constexpr std::uint8_t kCountSubCode = 0;
+constexpr std::uint8_t kPatternSubCode = 1;
+constexpr int kPairsPerPattern = 8;
+constexpr std::uint8_t kLastVersionSelector = 1;
+constexpr std::uint8_t kChecksumCorruption = 0xFF;
+
+constexpr std::uint8_t kKnownCommands[] = {kKeyPress, kReadWord,      kSensorInfo, kSetCalendar,
+                                           kStore,    kReadSlotBlock, kWriteWord,  kPollJudgement};
+
+std::uint16_t WordOf(std::uint8_t low, std::uint8_t high) {
+    return static_cast<std::uint16_t>(low | (high << 8));
+}
+
+std::vector<std::uint8_t> Pair(std::uint8_t a, std::uint8_t b) {
+    return {a, b};
+}
+
+}  // namespace
+
+std::uint8_t FrameChecksum(std::span<const std::uint8_t> bytes) {
+    std::uint8_t sum = 0;
+    for (std::uint8_t b : bytes) {
+        sum = static_cast<std::uint8_t>(sum + b);
+    }
+    return static_cast<std::uint8_t>(0xFF - sum);
+}
+
+bool IsKnownCommand(std::uint8_t letter) {
+    return std::find(std::begin(kKnownCommands), std::end(kKnownCommands), letter) !=
+           std::end(kKnownCommands);
+}
+
+std::vector<std::uint8_t> BuildReplyFrame(std::span<const std::uint8_t> data) {
+    std::vector<std::uint8_t> frame;
+    frame.reserve(data.size() + 2);
+    frame.push_back(kAck);
+    frame.insert(frame.end(), data.begin(), data.end());
+    frame.push_back(FrameChecksum(frame));
+    return frame;
+}
+
+std::vector<std::uint8_t> ShapeReply(std::span<const std::uint8_t> data,
+                                     std::span<const std::uint8_t> trailer, FaultKind fault) {
+    if (fault == FaultKind::kSilence || fault == FaultKind::kHangup) {
+        return {};
+    }
+    if (fault == FaultKind::kTruncate) {
+        std::vector<std::uint8_t> cut{kAck};
+        cut.insert(cut.end(), data.begin(), data.begin() + static_cast<std::ptrdiff_t>(data.size() / 2));
+        return cut;
+    }
+    std::vector<std::uint8_t> reply = BuildReplyFrame(data);
+    if (fault == FaultKind::kNak) {
+        reply.front() = kNak;
+    } else if (fault == FaultKind::kChecksum) {
+        reply.back() ^= kChecksumCorruption;
+    }
+    reply.insert(reply.end(), trailer.begin(), trailer.end());
+    return reply;
+}
+
+ProtocolEvent ProtocolMachine::feed(std::uint8_t byte, SimTime now) {
+    if (m_received > 0 && now - m_lastByte > kFrameGapReset) {
+        m_received = 0;
+    }
+    if (m_received == 0) {
+        m_frameStart = now;
+    }
+    m_lastByte = now;
+    m_frame[m_received++] = byte;
+    if (m_received < kCommandFrameSize) {
+        return ProtocolEvent{};
+    }
+    m_received = 0;
+    return completeFrame();
+}
+
+std::vector<ProtocolEvent> ProtocolMachine::feed(std::span<const std::uint8_t> bytes, SimTime now) {
+    std::vector<ProtocolEvent> events;
+    for (std::uint8_t b : bytes) {
+        ProtocolEvent e = feed(b, now);
+        if (e.outcome != FrameOutcome::kPending) {
+            events.push_back(std::move(e));
+        }
+    }
+    return events;
+}
+
+ProtocolEvent ProtocolMachine::completeFrame() {
+    ProtocolEvent event;
+    event.frame = m_frame;
+    event.frameStart = m_frameStart;
+    const std::span<const std::uint8_t> body(m_frame.data(), kCommandFrameSize - 1);
+    if (FrameChecksum(body) != m_frame.back() || !IsKnownCommand(m_frame[0])) {
+        event.outcome = FrameOutcome::kRejected;
+        event.reply = {kNak};
+        return event;
+    }
+    event.outcome = FrameOutcome::kExchange;
+    event.exchange = ++m_exchanges;
+    event.fault = m_faults.lookup(event.exchange);
+    if (event.fault == FaultKind::kSilence || event.fault == FaultKind::kHangup) {
+        return event;  // the sensor never saw this command
+    }
+    CommandReply r = execute(m_frame[0], m_frame[1], m_frame[2], m_lastByte);
+    event.reply = ShapeReply(r.data, r.trailer, event.fault);
+    event.stored = r.stored;
+    return event;
+}
+
+ProtocolMachine::CommandReply ProtocolMachine::execute(std::uint8_t letter, std::uint8_t b1, std::uint8_t b2,
+                                                       SimTime now) {
+    switch (letter) {
+        case kReadWord: {
+            const std::uint16_t value = m_model.readWord(WordOf(b1, b2));
+            return {Pair(static_cast<std::uint8_t>(value & 0xFF), static_cast<std::uint8_t>(value >> 8)),
+                    {},
+                    false};
+        }
+        case kWriteWord:
+            m_model.writeWord(WordOf(b1, b2));
+            return {Pair(b1, b2), {}, false};
+        case kStore:
+            // The sensor stores its memory and moves to the rate word 4 names; it answers at that rate.
+            m_model.setRate(m_model.rateAfterStore());
+            return {Pair(b1, b2), {}, true};
+        case kSensorInfo:
+            return sensorInfo(b1, b2);
+        case kSetCalendar:
+            m_model.setCalendar(b1, b2);
+            return {Pair(b1, b2), {}, false};
+        case kReadSlotBlock: {
+            const SlotBlock block = m_model.ngBlock(b1, b2);
+            return {std::vector<std::uint8_t>(block.begin(), block.end()), {}, false};
+        }
+        case kPollJudgement:
+            return judgement(now);
+        case kKeyPress:
+            m_model.pressKey(b1);
+            return {Pair(b1, 0), {}, false};
+        default:
+            return {Pair(0, 0), {}, false};
+    }
+}
+
+ProtocolMachine::CommandReply ProtocolMachine::sensorInfo(std::uint8_t selector, std::uint8_t sub) const {
+    if (sub == kPatternSubCode) {
+        const auto pair = m_model.patternPair(selector / kPairsPerPattern, selector % kPairsPerPattern);
+        return {Pair(pair[0], pair[1]), {}, false};
+    }
+    if (sub == kVersionSubCode && selector <= kLastVersionSelector) {
+        const auto pair = m_model.versionPair(selector);
+        return {Pair(pair[0], pair[1]), {}, false};
+    }
+    if (sub == kCountSubCode && selector == kCountSelector) {
+        return {Pair(static_cast<std::uint8_t>(m_model.recognizedCount()), 0), {}, false};
+    }
+    return {Pair(0, 0), {}, false};
+}
+
+ProtocolMachine::CommandReply ProtocolMachine::judgement(SimTime now) {
+    Judgement j = m_model.pollJudgement(now);
+    const bool withTrailer = j.count > 0 && (j.status & kJudgementMask) != kNoNewJudgement;
+    return {Pair(j.count, j.status), withTrailer ? std::move(j.trailer) : std::vector<std::uint8_t>{}, false};
+}
+
+}  // namespace torv::sim

@@ -1,0 +1,112 @@
+#include "sim/sensor_model.h"
+
+#include <string_view>
+#include <utility>
+
+#include "sim/parameter_seed.h"
+#include "sim/sim_random.h"
+
+namespace torv::sim {
+namespace {
+
+constexpr int kPatternPairs = kPatternSize / 2;
+
+std::string TextOf(const std::vector<RecognizedCharacter>& characters) {
+    std::string text;
+    for (const RecognizedCharacter& c : characters) {
+        text.push_back(c.code);
+    }
+    return text;
+}
+
+// A second mark that differs from the dots in one place, so every cell symbol turns up.
+GlyphRows SecondMark(const GlyphRows& dots, SimRandom& random) {
+    GlyphRows mark = dots;
+    mark[random.between(0, kGridSize - 1)] ^=
+        static_cast<std::uint8_t>(1U << random.between(0, kGridSize - 1));
+    return mark;
+}
+
+}  // namespace
+
+std::vector<RecognizedCharacter> GenerateRecognized(std::uint64_t seed) {
+    // A lot code: one letter, then digits.
+    constexpr std::string_view kLetters = "ABCEHKLPSTXZ";
+    constexpr std::string_view kDigits = "0123456789";
+    SimRandom random = RandomFor(seed, RandomStream::kRecognized);
+    std::vector<RecognizedCharacter> out;
+    for (int i = 0; i < kRecognizedChars; ++i) {
+        const std::string_view pool = i == 0 ? kLetters : kDigits;
+        const char code = pool[random.between(0, static_cast<int>(pool.size()) - 1)];
+        const GlyphRows dots = Glyph(code);
+        out.push_back({code, MakePattern(dots, SecondMark(dots, random))});
+    }
+    return out;
+}
+
+SensorModel::SensorModel(std::uint64_t seed, int rate, std::string version)
+    : m_recognized(GenerateRecognized(seed)), m_ring(seed), m_judgements(seed, TextOf(m_recognized)) {
+    m_state.rate = rate;
+    m_state.version = std::move(version);
+    SeedParameterWords(m_state.words, seed, rate);
+    SeedDictionary(m_state.words, seed);
+    m_ring.writeRingWords(m_state.words);
+}
+
+void SensorModel::restore(SensorState state) {
+    m_state = std::move(state);
+    m_state.words.resize(kWordCount, 0);
+}
+
+std::uint16_t SensorModel::readWord(std::uint16_t address) {
+    m_writePosition = address;
+    return m_state.words[address];
+}
+
+void SensorModel::writeWord(std::uint16_t value) {
+    m_state.words[m_writePosition] = value;
+    m_writePosition = static_cast<std::uint16_t>(m_writePosition + 1);
+}
+
+std::array<std::uint8_t, 2> SensorModel::versionPair(int selector) const {
+    const std::size_t first = static_cast<std::size_t>(selector) * 2;
+    if (selector < 0 || first + 1 >= m_state.version.size()) {
+        return {0, 0};
+    }
+    return {static_cast<std::uint8_t>(m_state.version[first]),
+            static_cast<std::uint8_t>(m_state.version[first + 1])};
+}
+
+std::array<std::uint8_t, 2> SensorModel::patternPair(int character, int pair) const {
+    if (character < 0 || character >= recognizedCount() || pair < 0 || pair >= kPatternPairs) {
+        return {0, 0};
+    }
+    const CharacterPattern& p = m_recognized[character].pattern;
+    return {p[2 * pair], p[2 * pair + 1]};
+}
+
+void SensorModel::setCalendar(int reg, std::uint8_t value) {
+    if (reg >= 0 && reg < kCalendarRegisterCount) {
+        m_state.calendar[reg] = value;
+    }
+}
+
+SlotBlock SensorModel::ngBlock(int slot, int block) const {
+    if (slot < 0 || slot >= kNgSlotCount) {
+        return SlotBlock{};
+    }
+    // Occupancy as the sensor's words tell it, so `V` always agrees with what `R` 10 and 11 report.
+    const std::uint32_t mask = m_state.words[kOccupancyLowWord] |
+                               (static_cast<std::uint32_t>(m_state.words[kOccupancyHighWord]) << 16);
+    if ((mask & (1U << slot)) == 0) {
+        return SlotBlock{};
+    }
+    return m_ring.block(slot, block);
+}
+
+int SensorModel::rateAfterStore() const {
+    const int k = (m_state.words[kCommunicWord] >> kCommunicShift) & kCommunicMask;
+    return RateForCommunic(k, m_state.rate);
+}
+
+}  // namespace torv::sim

@@ -1,0 +1,70 @@
+#pragma once
+// The simulated sensor's memory model: the persistent state (word memory, calendar, version, key log,
+// line rate), the `R`/`W` write position, and the generated data that the sensor reports (recognized
+// characters, the NG ring, the judgement stream). No I/O and no clock of its own.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "sim/glyphs.h"
+#include "sim/judgement_stream.h"
+#include "sim/ng_ring.h"
+#include "sim/sensor_state.h"
+
+namespace torv::sim {
+
+inline constexpr int kRecognizedChars = 5;
+
+struct RecognizedCharacter {
+    char code;
+    CharacterPattern pattern;
+};
+
+class SensorModel {
+  public:
+    // A freshly started sensor: seeded words and generated data, at `rate`, reporting `version`.
+    SensorModel(std::uint64_t seed, int rate, std::string version);
+
+    const SensorState& state() const { return m_state; }
+    // Takes over a saved state (a restarted sensor); the word memory always spans the whole space.
+    void restore(SensorState state);
+    // The line rate the sensor now works at.
+    void setRate(int rate) { m_state.rate = rate; }
+
+    // `R`: the word at an address; the write position moves there.
+    std::uint16_t readWord(std::uint16_t address);
+    // `W`: writes at the write position and advances it, wrapping at 65536.
+    void writeWord(std::uint16_t value);
+    std::uint16_t writePosition() const { return m_writePosition; }
+
+    // `S 0,7` and `S 1,7`: two characters each of the software version.
+    std::array<std::uint8_t, 2> versionPair(int selector) const;
+    int recognizedCount() const { return static_cast<int>(m_recognized.size()); }
+    // `S 8c+j,1`: bytes 2j and 2j + 1 of recognized character c's pattern; zeros past the last.
+    std::array<std::uint8_t, 2> patternPair(int character, int pair) const;
+
+    // `T`: registers above 15 are ignored.
+    void setCalendar(int reg, std::uint8_t value);
+    void pressKey(std::uint8_t code) { m_state.keyLog.push_back(code); }
+
+    // `V`: a block of an occupied slot; empty slots and slots outside 0..29 read as zeros.
+    SlotBlock ngBlock(int slot, int block) const;
+    Judgement pollJudgement(SimTime now) { return m_judgements.poll(now); }
+
+    // `U`: the rate that word 4 names (k = 0 keeps the present one).
+    int rateAfterStore() const;
+
+  private:
+    SensorState m_state;
+    std::uint16_t m_writePosition = 0;
+    std::vector<RecognizedCharacter> m_recognized;
+    NgRing m_ring;
+    JudgementStream m_judgements;
+};
+
+// The characters the sensor has just recognized, with their patterns.
+std::vector<RecognizedCharacter> GenerateRecognized(std::uint64_t seed);
+
+}  // namespace torv::sim

@@ -1,0 +1,98 @@
+#include "sim/simulator.h"
+
+#include <iostream>
+
+#include "sim/fault_plan.h"
+#include "sim/pty_server.h"
+#include "sim/sensor_model.h"
+#include "sim/state_file.h"
+
+namespace torv::sim {
+namespace {
+
+constexpr int kExitSetupFailed = 1;
+constexpr int kExitBadInput = 2;
+
+bool BuildFaultPlan(const std::vector<std::string>& specs, FaultPlan& plan) {
+    for (const std::string& spec : specs) {
+        if (plan.add(spec) != FaultParseResult::kOk) {
+            std::cerr
+                << "torvsim: invalid --fault \"" << spec
+                << "\" (expected N=KIND or N+=KIND, KIND one of silence, nak, checksum, truncate, delay, "
+                   "hangup)\n";
+            return false;
+        }
+    }
+    return true;
+}
+
+// The saved state replaces the seeded one; options given on the command line still win.
+bool LoadState(const SimulatorOptions& options, SensorModel& model) {
+    if (!options.statePath.empty()) {
+        SensorState saved;
+        const StateFileResult result = LoadStateFile(options.statePath, saved);
+        if (result == StateFileResult::kInvalid) {
+            std::cerr << "torvsim: the state file " << options.statePath << " is invalid\n";
+            return false;
+        }
+        if (result == StateFileResult::kLoaded) {
+            model.restore(std::move(saved));
+        }
+    }
+    if (options.rate) {
+        model.setRate(*options.rate);
+    }
+    if (options.version) {
+        SensorState state = model.state();
+        state.version = *options.version;
+        model.restore(std::move(state));
+    }
+    return true;
+}
+
+const char* SetupFailureText(ServerResult result) {
+    switch (result) {
+        case ServerResult::kPtyFailed:
+            return "cannot open a pseudo-terminal";
+        case ServerResult::kLinkFailed:
+            return "cannot create the port link";
+        case ServerResult::kLogFailed:
+            return "cannot open the log file";
+        default:
+            return "";
+    }
+}
+
+}  // namespace
+
+int RunSimulator(const SimulatorOptions& options) {
+    if (options.rate && !IsSensorRate(*options.rate)) {
+        std::cerr << "torvsim: --baud must be one of 4800, 9600, 19200, 38400, 57600, 115200, 256000\n";
+        return kExitBadInput;
+    }
+    if (options.version && !IsValidVersion(*options.version)) {
+        std::cerr << "torvsim: --version-chars takes four printable characters without blanks\n";
+        return kExitBadInput;
+    }
+    if (!options.linkName.empty() && !IsPortLinkName(options.linkName)) {
+        std::cerr << "torvsim: --link takes a port name such as COM3\n";
+        return kExitBadInput;
+    }
+    FaultPlan faults;
+    SensorModel model(options.seed, options.rate.value_or(kDefaultRate),
+                      options.version.value_or(kDefaultVersion));
+    if (!BuildFaultPlan(options.faults, faults) || !LoadState(options, model)) {
+        return kExitBadInput;
+    }
+    PtyServer server(model, faults,
+                     ServerOptions{options.linkName, options.statePath, options.logPath, options.wireTime,
+                                   options.verbose});
+    const ServerResult opened = server.open();
+    if (opened != ServerResult::kOk) {
+        std::cerr << "torvsim: " << SetupFailureText(opened) << '\n';
+        return kExitSetupFailed;
+    }
+    return server.run();
+}
+
+}  // namespace torv::sim

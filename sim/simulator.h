@@ -1,0 +1,30 @@
+#pragma once
+// Puts the simulated sensor together from the command line's choices: the seeded model, a saved state
+// if there is one, the fault plan, and the pty server that runs it all.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace torv::sim {
+
+inline constexpr std::uint64_t kDefaultSeed = 1;
+
+struct SimulatorOptions {
+    std::optional<int> rate;             // --baud; when absent, the state file's rate or 57600
+    std::uint64_t seed = kDefaultSeed;   // --seed
+    std::optional<std::string> version;  // --version-chars; when absent, the state file's or "0105"
+    std::string statePath;               // --state
+    std::string logPath;                 // --log
+    std::string linkName;                // --link
+    std::vector<std::string> faults;     // --fault, each N=KIND or N+=KIND
+    bool wireTime = false;               // --wire-time
+    bool verbose = false;                // --verbose
+};
+
+// Exit codes: 0 after a clean stop (signal or hang-up fault), 1 when the pty, link or log cannot be set
+// up, 2 for invalid options or an invalid state file. Messages for failures go to stderr.
+int RunSimulator(const SimulatorOptions& options);
+
+}  // namespace torv::sim
