@@ -47,8 +47,12 @@ bool ResolveLinkTarget(const GlobalOptions& options, LinkTarget& target) {
     return true;
 }
 
+std::string CommandBaseName(const std::string& name, int fileKind) {
+    return RemoveKnownExtension(name, {FileKindExtension(fileKind)});
+}
+
 std::string CommandFileName(const std::string& name, int fileKind) {
-    return MakeFilePath(RemoveKnownExtension(name, {FileKindExtension(fileKind)}), fileKind);
+    return MakeFilePath(CommandBaseName(name, fileKind), fileKind);
 }
 
 }  // namespace torv::cli

@@ -30,8 +30,10 @@ struct LinkTarget {
 };
 bool ResolveLinkTarget(const GlobalOptions& options, LinkTarget& target);
 
-// The name a file command works on: the file-kind rule, except that one trailing extension of the
-// kind is dropped first ("bank.torv" and "bank" both name bank.torv).
+// A name as given on the command line, without one trailing extension of the kind ("bank.torv" and
+// "bank" both name the parameter file bank.torv).
+std::string CommandBaseName(const std::string& name, int fileKind);
+// The file a name given on the command line names: the base name plus the kind's extension.
 std::string CommandFileName(const std::string& name, int fileKind);
 
 }  // namespace torv::cli

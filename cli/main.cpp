@@ -4,7 +4,9 @@
 #include <iostream>
 
 #include "cli/cli_context.h"
+#include "cli/clock_command.h"
 #include "cli/link_commands.h"
+#include "cli/params_commands.h"
 #include "cli/trace_printer.h"
 
 namespace {
@@ -31,6 +33,8 @@ int main(int argc, char** argv) {
     AddGlobalOptions(app, context.options);
     torv::cli::AddExchangeCommand(app, context);
     torv::cli::AddPortsCommand(app, context);
+    torv::cli::AddClockCommand(app, context);
+    torv::cli::AddParamsCommand(app, context);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include "cli/cli_context.h"
+
+namespace torv::cli {
+
+// `clock set`: the PC's local time into the sensor's calendar (question 184 unless --yes).
+void AddClockCommand(CLI::App& app, CliContext& context);
+
+}  // namespace torv::cli

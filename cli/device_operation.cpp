@@ -1,0 +1,50 @@
+#include "cli/device_operation.h"
+
+#include <iostream>
+
+#include "cli/terminal_host.h"
+#include "link/operation_engine.h"
+#include "resources/strings.h"
+
+namespace torv::cli {
+
+int RunDeviceOperation(const GlobalOptions& options, int operationCode, const std::string& fileName,
+                       OperationState& state) {
+    LinkTarget target;
+    if (!ResolveLinkTarget(options, target)) {
+        return kExitUsage;
+    }
+    state.OperationCode = operationCode;
+    state.ComPortNumber = target.port;
+    state.BaudIndex = target.baudIndex;
+    state.OperationFileName = fileName;
+    OperationReport report;
+    {
+        TerminalHost host(options.confirm, state);
+        report = RunOperation(state, host);
+    }
+    switch (report.outcome) {
+        case OperationOutcome::kCompleted:
+            std::cout << report.text << '\n';
+            return kExitOk;
+        case OperationOutcome::kAborted:
+            std::cerr << report.text << '\n';
+            return kExitAborted;
+        case OperationOutcome::kOpenFailed:
+        case OperationOutcome::kFailed:
+            break;
+    }
+    std::cerr << report.text << '\n';
+    return kExitFailed;
+}
+
+bool Confirmed(const GlobalOptions& options, OperationState& state, std::string_view question) {
+    TerminalHost host(options.confirm, state);
+    if (host.ask(Caption::kWarningBang, Icon::kExclamation, question, Answer::kYes)) {
+        return true;
+    }
+    std::cerr << Text(StringId::kAborted) << '\n';
+    return false;
+}
+
+}  // namespace torv::cli

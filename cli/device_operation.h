@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+#include "cli/cli_context.h"
+#include "link/operation_state.h"
+
+namespace torv::cli {
+
+// Runs one device operation as the desktop tool's transfer dialog would, with the terminal as its
+// face: the completion text on stdout (exit 0), "Aborted." (exit 3) or the failure message (exit 1)
+// on stderr. `state` comes back as the operation left it.
+int RunDeviceOperation(const GlobalOptions& options, int operationCode, const std::string& fileName,
+                       OperationState& state);
+
+// Asks a confirmation question before an operation; false (after saying so) when it was declined.
+bool Confirmed(const GlobalOptions& options, OperationState& state, std::string_view question);
+
+}  // namespace torv::cli

@@ -1,0 +1,205 @@
+// `params show`, `params diff` and `params set`: parameter files read and changed through the
+// catalogue, without a sensor.
+
+#include <charconv>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "app/file_kind.h"
+#include "cli/params_commands.h"
+#include "params/catalogue.h"
+#include "params/fields.h"
+#include "params/parameter_file.h"
+#include "resources/strings.h"
+
+namespace torv::cli {
+namespace {
+
+constexpr int kAllBanks = -1;
+
+struct FileArguments {
+    std::string name;
+    std::string otherName;
+    int bank = kAllBanks;
+    std::vector<std::string> assignments;
+};
+
+std::optional<ParameterSet> LoadOrSay(const std::string& name) {
+    const LoadedParameters loaded = LoadParameterFile(CommandFileName(name, kParameterFile));
+    if (loaded.status == LoadStatus::Loaded) {
+        return loaded.set;
+    }
+    std::cerr << Text(loaded.status == LoadStatus::NotFound ? StringId::kParameterFileNotFound
+                                                            : StringId::kParameterFileInvalid)
+              << '\n';
+    return std::nullopt;
+}
+
+bool InScope(const ParameterRow& row, ParameterScope scope) { return row.field.scope == scope; }
+
+void PrintBlock(const ParameterSet& set, ParameterScope scope, int bank) {
+    std::cout << (scope == ParameterScope::kCommon ? std::string("[Common]") : "[Bank " + std::to_string(bank) + "]")
+              << '\n';
+    for (const ParameterRow& row : kParameterCatalogue) {
+        if (InScope(row, scope)) {
+            std::cout << row.key << " = " << FieldValueText(set, bank, row) << '\n';
+        }
+    }
+}
+
+int RunShow(const FileArguments& arguments) {
+    const auto set = LoadOrSay(arguments.name);
+    if (!set) {
+        return kExitFailed;
+    }
+    std::cout << "Software version = " << set->version << '\n';
+    PrintBlock(*set, ParameterScope::kCommon, 0);
+    for (int bank = 0; bank < kBankCount; ++bank) {
+        if (arguments.bank == kAllBanks || arguments.bank == bank) {
+            PrintBlock(*set, ParameterScope::kBank, bank);
+        }
+    }
+    return kExitOk;
+}
+
+// Prints the rows of one block whose texts differ; the number printed.
+int PrintDifferences(const ParameterSet& a, const ParameterSet& b, ParameterScope scope, int bank) {
+    int differences = 0;
+    for (const ParameterRow& row : kParameterCatalogue) {
+        if (!InScope(row, scope)) {
+            continue;
+        }
+        const std::string left = FieldValueText(a, bank, row);
+        const std::string right = FieldValueText(b, bank, row);
+        if (left != right) {
+            std::cout << (scope == ParameterScope::kCommon ? std::string("Common") : "Bank " + std::to_string(bank))
+                      << ": " << row.key << ": " << left << " | " << right << '\n';
+            ++differences;
+        }
+    }
+    return differences;
+}
+
+int RunDiff(const FileArguments& arguments) {
+    const auto a = LoadOrSay(arguments.name);
+    const auto b = a ? LoadOrSay(arguments.otherName) : std::nullopt;
+    if (!a || !b) {
+        return kExitFailed;
+    }
+    int differences = PrintDifferences(*a, *b, ParameterScope::kCommon, 0);
+    for (int bank = 0; bank < kBankCount; ++bank) {
+        differences += PrintDifferences(*a, *b, ParameterScope::kBank, bank);
+    }
+    return differences == 0 ? kExitOk : kExitFailed;
+}
+
+std::optional<std::int64_t> ParseInteger(std::string_view text) {
+    std::int64_t value = 0;
+    const char* begin = text.data() + (text.starts_with('+') ? 1 : 0);
+    const auto [end, error] = std::from_chars(begin, text.data() + text.size(), value);
+    if (error != std::errc{} || end != text.data() + text.size() || begin == end) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// Puts one KEY=VALUE into the inputs; prints why and returns false when it cannot be taken.
+bool TakeAssignment(const std::string& assignment, FieldInputs& inputs, int bank) {
+    const auto equals = assignment.find('=');
+    const std::string key = assignment.substr(0, equals);
+    const auto index = FindParameterIndex(key);
+    if (equals == std::string::npos || !index) {
+        std::cerr << "torvctl params set: \"" << key << "\" is not a parameter (see `torvctl params show`)\n";
+        return false;
+    }
+    const ParameterRow& row = kParameterCatalogue[*index];
+    const std::string value = assignment.substr(equals + 1);
+    if (row.field.scope == ParameterScope::kBank && bank == kAllBanks) {
+        std::cerr << "torvctl params set: " << row.key << " is set per bank: give --bank 0..15\n";
+        return false;
+    }
+    FieldInput& input = inputs[*index];
+    if (row.kind == ParameterKind::kList) {
+        const auto entry = FindListEntry(row, value);
+        if (!entry) {
+            std::cerr << "torvctl params set: " << row.key << " has no value \"" << value << "\"; it takes:";
+            for (std::string_view text : row.list) {
+                std::cerr << ' ' << text;
+            }
+            std::cerr << '\n';
+            return false;
+        }
+        input.index = *entry;
+        return true;
+    }
+    if (row.kind == ParameterKind::kNumber) {
+        const auto number = ParseInteger(value);
+        if (!number) {
+            std::cerr << "torvctl params set: " << row.key << " takes a whole number, not \"" << value << "\"\n";
+            return false;
+        }
+        if (*number < row.range.min || *number > row.range.max) {
+            std::cerr << "torvctl params set: note: " << row.key << " " << value << " is outside " << row.range.min
+                      << ".." << row.range.max << " and is stored as the sensor's editor would store it\n";
+        }
+    } else if (value.size() > static_cast<std::size_t>(row.range.max)) {
+        std::cerr << "torvctl params set: note: " << row.key << " keeps its first " << row.range.max
+                  << " characters\n";
+    }
+    input.text = value;
+    return true;
+}
+
+int RunSet(const FileArguments& arguments) {
+    auto set = LoadOrSay(arguments.name);
+    if (!set) {
+        return kExitFailed;
+    }
+    const int bank = arguments.bank == kAllBanks ? 0 : arguments.bank;
+    FieldInputs inputs = ReadFieldInputs(*set, bank);
+    for (const std::string& assignment : arguments.assignments) {
+        if (!TakeAssignment(assignment, inputs, arguments.bank)) {
+            return kExitFailed;  // nothing has been written
+        }
+    }
+    StoreBank(*set, bank, inputs);
+    set->version = kDefaultParameterVersion;  // as the editor saves it
+    if (SaveParameterFile(CommandFileName(arguments.name, kParameterFile), *set) != SaveStatus::Saved) {
+        std::cerr << Text(StringId::kCreateFileFailed) << '\n';
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+void SetRunner(CLI::App* command, CliContext& context, const std::shared_ptr<FileArguments>& arguments,
+               int (*runner)(const FileArguments&)) {
+    command->callback([&context, arguments, runner] {
+        context.run = [arguments, runner] { return runner(*arguments); };
+    });
+}
+
+}  // namespace
+
+void AddParamsFileCommands(CLI::App& params, CliContext& context) {
+    auto arguments = std::make_shared<FileArguments>();
+    CLI::App* show = params.add_subcommand("show", "Print every parameter of NAME.torv as KEY = value");
+    show->add_option("NAME", arguments->name, "Parameter file")->required();
+    show->add_option("--bank", arguments->bank, "Only this bank (0..15)")->check(CLI::Range(0, kBankCount - 1));
+    SetRunner(show, context, arguments, RunShow);
+
+    CLI::App* diff = params.add_subcommand("diff", "The parameters whose values differ (exit 1 when any do)");
+    diff->add_option("NAME1", arguments->name, "Parameter file")->required();
+    diff->add_option("NAME2", arguments->otherName, "Parameter file")->required();
+    SetRunner(diff, context, arguments, RunDiff);
+
+    CLI::App* set = params.add_subcommand("set", "Change parameters of NAME.torv (KEY=VALUE, as the editor would)");
+    set->add_option("NAME", arguments->name, "Parameter file")->required();
+    set->add_option("--bank", arguments->bank, "The bank of per-bank parameters (0..15)")
+        ->check(CLI::Range(0, kBankCount - 1));
+    set->add_option("ASSIGNMENTS", arguments->assignments, "KEY=VALUE, e.g. SHUTTER=90 ORIENTTN=REVS")->required();
+    SetRunner(set, context, arguments, RunSet);
+}
+
+}  // namespace torv::cli
