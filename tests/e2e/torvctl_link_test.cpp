@@ -1,0 +1,98 @@
+// torvctl's raw exchange and its global options, run as a program against torvsim.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "tests/support/simulated_sensor.h"
+
+namespace torv {
+namespace {
+
+using test::RunProgram;
+
+test::ProgramResult Torvctl(const std::vector<std::string>& arguments, const std::vector<std::string>& environment = {}) {
+    return RunProgram(TORVCTL_PATH, arguments, {}, environment);
+}
+
+std::string HexWord(int value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%02X %02X", value & 0xFF, (value >> 8) & 0xFF);
+    return text;
+}
+
+TEST(TorvctlExchange, PrintsTheReplyDataInHex) {
+    test::SimulatedSensor sensor;
+    const auto result = Torvctl({"--port", sensor.devicePath(), "exchange", "R", "0x10", "0"});
+    const auto state = sensor.stopAndReadState();
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, HexWord(state.word(16)) + "\n");
+    EXPECT_EQ(result.err, "");
+}
+
+TEST(TorvctlExchange, FailuresPrintTheToolsMessageAndExitOne) {
+    struct Case {
+        const char* fault;
+        const char* message;
+    };
+    for (const Case c : {Case{"1=silence", "No communication response.\n"},
+                         Case{"1=nak", "Recieved an invalid communication response.\n"},
+                         Case{"1=checksum", "Error in checking sum of communication.\n"}}) {
+        test::SimulatedSensor sensor({"--fault", c.fault});
+        const auto result = Torvctl({"--port", sensor.devicePath(), "exchange", "R", "0", "0"});
+        EXPECT_EQ(result.exitCode, 1) << c.fault;
+        EXPECT_EQ(result.err, c.message);
+        EXPECT_EQ(result.out, "");
+    }
+    const auto missing = Torvctl({"--port", "/nonexistent/ttyTORV", "exchange", "R", "0", "0"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.err, "Faild to open COM port.\n");
+}
+
+TEST(TorvctlExchange, UsageErrorsExitTwo) {
+    const std::vector<std::vector<std::string>> cases = {
+        {"exchange", "R", "0"},
+        {"exchange", "RR", "0", "0"},
+        {"exchange", "R", "0", "256"},
+        {"exchange", "R", "0", "0", "--reply-bytes", "300"},
+        {"--baud", "1234", "exchange", "R", "0", "0"},
+        {"--port", "COM0", "exchange", "R", "0", "0"},
+        {"--yes", "--no", "clock", "set"},
+        {"frobnicate"},
+    };
+    for (const auto& arguments : cases) {
+        EXPECT_EQ(Torvctl(arguments).exitCode, 2) << arguments.back();
+    }
+}
+
+TEST(TorvctlExchange, TraceShowsBothDirections) {
+    test::SimulatedSensor sensor;
+    const auto result = Torvctl({"--trace", "--port", sensor.devicePath(), "exchange", "S", "0", "7"});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_NE(result.err.find("-> 53 00 07 A5"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("<- 06"), std::string::npos) << result.err;
+    EXPECT_EQ(result.out, "30 31\n");  // the default version characters "0105"
+}
+
+TEST(TorvctlExchange, BlockReplyPrintsAll256Bytes) {
+    test::SimulatedSensor sensor;
+    const auto result = Torvctl({"--port", sensor.devicePath(), "exchange", "V", "0", "249", "--reply-bytes", "256"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out.size(), 256u * 3);  // "XX" and a blank or the final newline each
+}
+
+TEST(TorvctlExchange, ComPortNamesFollowThePortsFolder) {
+    test::TempDir config;
+    const std::string xdg = "XDG_CONFIG_HOME=" + config.path().string();
+    setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);  // torvsim inherits it and makes its link there
+    test::SimulatedSensor sensor({"--link", "COM3", "--baud", "19200"});
+    unsetenv("XDG_CONFIG_HOME");
+    const auto result = Torvctl({"--port", "COM3", "--baud", "19200", "exchange", "R", "0", "0"}, {xdg});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    const auto ports = Torvctl({"ports"}, {xdg});
+    EXPECT_NE(ports.out.find("COM3   " + sensor.devicePath() + " (link)"), std::string::npos) << ports.out;
+}
+
+}  // namespace
+}  // namespace torv

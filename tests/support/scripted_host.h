@@ -1,0 +1,30 @@
+#pragma once
+// An OperationHost for tests: answers questions from a script, and records what the operation asked,
+// showed, and how its progress and status moved.
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "link/operation_host.h"
+
+namespace torv::test {
+
+class ScriptedHost : public OperationHost {
+public:
+    std::deque<bool> answers;            // the next question's answer; No when the script is empty
+    std::vector<std::string> questions;  // every question asked
+    std::vector<std::string> messages;   // every message shown
+    std::vector<std::string> statuses;
+    std::vector<int> progress;
+    std::function<void()> onPump;  // e.g. a test's Cancel press
+
+    bool ask(Caption, Icon, std::string_view text, Answer) override;
+    void show(Caption, Icon, std::string_view text) override { messages.emplace_back(text); }
+    void setStatus(std::string_view text) override { statuses.emplace_back(text); }
+    void setProgress(int position) override { progress.push_back(position); }
+    void pumpMessages() override;
+};
+
+}  // namespace torv::test

@@ -1,0 +1,56 @@
+#include "tests/support/sim_files.h"
+
+#include <cctype>
+#include <fstream>
+#include <sstream>
+
+namespace torv::test {
+
+SimState ReadSimState(const std::string& path) {
+    SimState state;
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        std::string kind;
+        fields >> kind;
+        int a = 0;
+        int b = 0;
+        if (kind == "rate") {
+            fields >> state.rate;
+        } else if (kind == "version") {
+            fields >> state.version;
+        } else if (kind == "word" && fields >> a >> b) {
+            state.words[a] = b;
+        } else if (kind == "calendar" && fields >> a >> b && a >= 0 && a < 16) {
+            state.calendar[static_cast<std::size_t>(a)] = b;
+        } else if (kind == "key" && fields >> a) {
+            state.keys.push_back(a);
+        }
+    }
+    return state;
+}
+
+std::vector<std::string> ReadLines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line)) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::vector<std::string> LoggedFrames(const std::string& logPath) {
+    std::vector<std::string> frames;
+    for (const std::string& line : ReadLines(logPath)) {
+        std::istringstream fields(line);
+        std::string number, letter, b1, b2;
+        if (fields >> number >> letter >> b1 >> b2 && !number.empty() && std::isdigit(static_cast<unsigned char>(number[0]))) {
+            frames.push_back(letter + " " + b1 + " " + b2);
+        }
+    }
+    return frames;
+}
+
+}  // namespace torv::test
