@@ -1,0 +1,88 @@
+// torvctl's parameter commands, run as a program: device transfers, and the file commands that go
+// through the catalogue.
+
+#include <gtest/gtest.h>
+
+#include "params/parameter_file.h"
+#include "tests/support/simulated_sensor.h"
+
+namespace torv {
+namespace {
+
+using test::ReadFileBytes;
+
+test::ProgramResult Torvctl(const std::vector<std::string>& arguments) {
+    return test::RunProgram(TORVCTL_PATH, arguments);
+}
+
+class TorvctlParams : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(SaveParameterFile(m_base + ".torv", InitialParameterSet()), SaveStatus::Saved); }
+    test::TempDir m_files;
+    const std::string m_base = m_files.file("base");
+};
+
+TEST_F(TorvctlParams, ReadAcceptsTheNameWithItsExtensionAndWriteAsksFirst) {
+    test::SimulatedSensor sensor;
+    const std::string read = m_files.file("read.torv");
+    const auto result = Torvctl({"--port", sensor.devicePath(), "params", "read", read});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "Reading from TORV is completed.\n");
+    EXPECT_EQ(LoadParameterFile(read).status, LoadStatus::Loaded);
+
+    const auto declined = Torvctl({"--port", sensor.devicePath(), "params", "write", m_base});
+    EXPECT_EQ(declined.exitCode, 3);
+    EXPECT_NE(declined.err.find("declined \"Agree to overwrite TORV setting?\""), std::string::npos);
+    const auto written = Torvctl({"--yes", "--port", sensor.devicePath(), "params", "write", m_base});
+    EXPECT_EQ(written.exitCode, 0) << written.err;
+    EXPECT_EQ(written.out, "Writing to TORV is completed.\n");
+}
+
+TEST_F(TorvctlParams, SetChangesOneParameterAsTheEditorWould) {
+    const auto result = Torvctl({"params", "set", m_base, "--bank", "3", "SHUTTER=90", "ORIENTTN=REVS", "WIDE=FAST"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    const auto show = Torvctl({"params", "show", m_base, "--bank", "3"});
+    EXPECT_NE(show.out.find("SHUTTER = 90\n"), std::string::npos);
+    EXPECT_NE(show.out.find("ORIENTTN = REVS\n"), std::string::npos);
+    EXPECT_NE(show.out.find("WIDE = FAST\n"), std::string::npos);
+    EXPECT_EQ(show.out.find("[Bank 2]"), std::string::npos);
+
+    ASSERT_EQ(SaveParameterFile(m_files.file("other.torv"), InitialParameterSet()), SaveStatus::Saved);
+    const auto diff = Torvctl({"params", "diff", m_base, m_files.file("other")});
+    EXPECT_EQ(diff.exitCode, 1);
+    EXPECT_EQ(diff.out,
+              "Common: WIDE: FAST | OFF\nBank 3: ORIENTTN: REVS | NORM\nBank 3: SHUTTER: 90 | 70\n");
+    EXPECT_EQ(Torvctl({"params", "diff", m_base, m_base}).exitCode, 0);
+}
+
+TEST_F(TorvctlParams, RefusedAssignmentsChangeNothing) {
+    const std::string before = ReadFileBytes(m_base + ".torv");
+    const std::vector<std::vector<std::string>> refused = {
+        {"NOSUCHKEY=1"},
+        {"--bank", "1", "ORIENTTN=UPSIDE"},
+        {"--bank", "1", "SHUTTER=fast"},
+        {"SHUTTER=90"},  // a bank parameter without --bank
+        {"--bank", "1", "SHUTTER=90", "SURFACE=GREY"},
+    };
+    for (const auto& assignments : refused) {
+        std::vector<std::string> arguments{"params", "set", m_base};
+        arguments.insert(arguments.end(), assignments.begin(), assignments.end());
+        const auto result = Torvctl(arguments);
+        EXPECT_EQ(result.exitCode, 1) << assignments.back();
+        EXPECT_FALSE(result.err.empty());
+        EXPECT_EQ(ReadFileBytes(m_base + ".torv"), before) << assignments.back();
+    }
+}
+
+TEST_F(TorvctlParams, SheetIsWrittenUnderItsOwnName) {
+    const auto result = Torvctl({"params", "sheet", m_base, "--out", m_files.file("sheet.csv")});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "Writing CSV file is completed.\n");
+    const std::string sheet = ReadFileBytes(m_files.file("sheet.csv"));
+    EXPECT_EQ(std::count(sheet.begin(), sheet.end(), '\n'), 58);
+    EXPECT_EQ(Torvctl({"params", "sheet", m_base, "--out", m_files.file("sheet")}).exitCode, 3);  // exists: declined
+    EXPECT_EQ(Torvctl({"params", "sheet", m_files.file("missing")}).err, "The parameters file is not found.\n");
+}
+
+}  // namespace
+}  // namespace torv
