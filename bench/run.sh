@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Builds and runs the benchmarks; they print figures and never fail the build.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/build.sh >/dev/null
+build/bench/link_round_trip_bench
+build/bench/parameter_transfer_bench
