@@ -1,0 +1,192 @@
+#include "params/parameter_form.h"
+
+#include <algorithm>
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include "app/control_ids.h"
+#include "app/user_prompts.h"
+
+namespace torv {
+namespace {
+
+// Label and control pairs side by side on one line of each section: "SETUP FLOW" is the longest
+// section, so it runs in two columns and the three sections come out about as tall as each other.
+constexpr std::array<int, kParameterSections.size()> kPairsPerLine = {2, 1, 1};
+constexpr int kBelowPairsPerLine = 1;
+// A pair takes a label column, a control column and a gap column that parts it from the next pair.
+constexpr int kColumnsPerPair = 3;
+constexpr int kPairGapChars = 3;
+// Value controls are this many average characters wide: room for "-999" and for every list entry.
+constexpr int kControlWidthChars = 11;
+
+// The last group followed by a step caption: the "*" note stands under its caption.
+constexpr std::size_t kLastStepGroup = [] {
+    std::size_t last = 0;
+    for (std::size_t i = 0; i < kEditorGroups.size(); ++i) {
+        if (!kEditorGroups[i].stepText.empty()) {
+            last = i;
+        }
+    }
+    return last;
+}();
+
+// Labels keep the catalogue's UTF-8 ("1-DAY±"); values are the sensor's 8-bit codes.
+QString LabelText(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string FromWidgetText(const QString& text) {
+    const QByteArray bytes = text.toLatin1();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+QLabel* StepCaption(std::string_view text, QWidget* parent) {
+    auto* caption = new QLabel(LabelText(text), parent);
+    QFont font = caption->font();
+    font.setBold(true);
+    caption->setFont(font);
+    return caption;
+}
+
+}  // namespace
+
+ParameterForm::ParameterForm(QWidget* parent) : m_parent(parent) {
+    for (std::size_t i = 0; i < kParameterCount; ++i) {
+        m_controls[i] = createControl(i);
+    }
+    for (std::size_t s = 0; s < kParameterSections.size(); ++s) {
+        buildSection(s);
+    }
+    m_below = new QWidget(parent);
+    auto* below = new QVBoxLayout(m_below);
+    below->setContentsMargins(0, 0, 0, 0);
+    for (const EditorGroupInfo& info : kEditorGroups) {
+        if (info.section == kNoSection) {
+            below->addWidget(buildRows(info.group, kBelowPairsPerLine));
+        }
+    }
+}
+
+QWidget* ParameterForm::createControl(std::size_t index) {
+    const ParameterRow& row = kParameterCatalogue[index];
+    QWidget* control = nullptr;
+    if (row.kind == ParameterKind::kList) {
+        auto* combo = new QComboBox(m_parent);
+        for (std::string_view entry : row.list) {
+            combo->addItem(ToQString(entry));
+        }
+        control = combo;
+    } else {
+        control = new QLineEdit(m_parent);
+    }
+    if (row.kind != ParameterKind::kText) {
+        // One width for every value control, so the columns line up; a list with a longer entry
+        // keeps the width its entries need.
+        const int width = control->fontMetrics().averageCharWidth() * kControlWidthChars;
+        const bool isList = row.kind == ParameterKind::kList;
+        control->setFixedWidth(isList ? std::max(width, control->sizeHint().width()) : width);
+    }
+    SetControlId(control, row.editor.controlId);
+    return control;
+}
+
+void ParameterForm::buildSection(std::size_t section) {
+    auto* box = new QGroupBox(ToQString(kParameterSections[section].title), m_parent);
+    auto* layout = new QVBoxLayout(box);
+    for (std::size_t g = 0; g < kEditorGroups.size(); ++g) {
+        const EditorGroupInfo& info = kEditorGroups[g];
+        if (info.section != section) {
+            continue;
+        }
+        QWidget* rows = buildRows(info.group, kPairsPerLine[section]);
+        if (!info.title.empty()) {
+            auto* inner = new QGroupBox(LabelText(info.title), box);
+            (new QVBoxLayout(inner))->addWidget(rows);
+            rows = inner;
+        }
+        layout->addWidget(rows);
+        if (!info.stepText.empty()) {
+            layout->addWidget(StepCaption(info.stepText, box));
+        }
+        if (g == kLastStepGroup) {
+            layout->addWidget(new QLabel(LabelText(kBankNote), box));
+        }
+    }
+    layout->addStretch();
+    m_sections[section] = box;
+}
+
+// The label and control of every row of `group`, in catalogue order, `pairsPerLine` pairs a line; the
+// STRING field takes a line of its own, as wide as the line.
+QWidget* ParameterForm::buildRows(EditorGroup group, int pairsPerLine) {
+    auto* rows = new QWidget(m_parent);
+    auto* grid = new QGridLayout(rows);
+    grid->setContentsMargins(0, 0, 0, 0);
+    int line = 0;
+    int pair = 0;
+    for (std::size_t i = 0; i < kParameterCatalogue.size(); ++i) {
+        const ParameterRow& row = kParameterCatalogue[i];
+        if (row.editor.group != group) {
+            continue;
+        }
+        const bool wholeLine = row.kind == ParameterKind::kText;
+        if (pair == pairsPerLine || (wholeLine && pair > 0)) {
+            ++line;
+            pair = 0;
+        }
+        auto* label = new QLabel(LabelText(EditorLabel(row)), rows);
+        label->setBuddy(m_controls[i]);
+        const int column = kColumnsPerPair * pair;
+        grid->addWidget(label, line, column);
+        grid->addWidget(m_controls[i], line, column + 1, 1,
+                        wholeLine ? kColumnsPerPair * pairsPerLine - 2 : 1);
+        pair = wholeLine ? pairsPerLine : pair + 1;
+    }
+    // An empty column between two pairs keeps a control apart from the next pair's label.
+    for (int gap = 1; gap < pairsPerLine; ++gap) {
+        grid->setColumnMinimumWidth(kColumnsPerPair * gap - 1,
+                                    rows->fontMetrics().averageCharWidth() * kPairGapChars);
+    }
+    return rows;
+}
+
+void ParameterForm::insertAtTop(std::size_t section, QWidget* widget) {
+    static_cast<QVBoxLayout*>(m_sections.at(section)->layout())->insertWidget(0, widget);
+}
+
+void ParameterForm::show(const ParameterSet& set, int bank) {
+    const FieldInputs values = ReadFieldInputs(set, bank);
+    for (std::size_t i = 0; i < kParameterCount; ++i) {
+        if (auto* combo = qobject_cast<QComboBox*>(m_controls[i])) {
+            combo->setCurrentIndex(values[i].index);
+        } else if (auto* edit = qobject_cast<QLineEdit*>(m_controls[i])) {
+            edit->setText(ToQString(values[i].text));
+        }
+    }
+}
+
+FieldInputs ParameterForm::inputs() const {
+    FieldInputs values;
+    for (std::size_t i = 0; i < kParameterCount; ++i) {
+        if (const auto* combo = qobject_cast<const QComboBox*>(m_controls[i])) {
+            values[i].index = combo->currentIndex();
+        } else if (const auto* edit = qobject_cast<const QLineEdit*>(m_controls[i])) {
+            values[i].text = FromWidgetText(edit->text());
+        }
+    }
+    return values;
+}
+
+void ParameterForm::setEnabled(bool enabled) {
+    for (QWidget* control : m_controls) {
+        control->setEnabled(enabled);
+    }
+}
+
+}  // namespace torv

@@ -1,0 +1,90 @@
+#include "params/pedit_controls.h"
+
+#include <algorithm>
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/control_ids.h"
+#include "params/parameter_set.h"
+
+namespace torv {
+namespace {
+
+// The "Write filename" field shows a whole path comfortably.
+constexpr int kFileNameWidthChars = 40;
+
+QComboBox* BankCombo(QWidget* parent, int id) {
+    auto* combo = new QComboBox(parent);
+    for (int bank = 0; bank < kBankCount; ++bank) {
+        combo->addItem(QString::number(bank));
+    }
+    SetControlId(combo, id);
+    return combo;
+}
+
+QPushButton* Button(QWidget* parent, const char* text, int id) {
+    auto* button = new QPushButton(QString::fromLatin1(text), parent);
+    button->setAutoDefault(false);  // Enter is the key rule's business, not the dialog's
+    SetControlId(button, id);
+    return button;
+}
+
+}  // namespace
+
+std::vector<QWidget*> PeditControls::restingWhileSheetIsWritten() const {
+    return {editBank, destinationBank, copyBank, writeFilename, createCsv, saveExit, exit};
+}
+
+QWidget* BuildBankCopyPanel(QWidget* parent, PeditControls& controls) {
+    auto* panel = new QWidget(parent);
+    controls.editBank = BankCombo(panel, kEditBankId);
+    controls.destinationBank = BankCombo(panel, kDestinationBankId);
+    controls.destinationBank->setCurrentIndex(-1);
+    controls.copyBank = Button(panel, "COPY", kCopyBankId);
+
+    auto* grid = new QGridLayout(panel);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->addWidget(new QLabel(QStringLiteral("Edit bank No."), panel), 0, 0);
+    grid->addWidget(controls.editBank, 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Destination bank No."), panel), 1, 0);
+    grid->addWidget(controls.destinationBank, 1, 1);
+    grid->addWidget(controls.copyBank, 2, 1);
+    return panel;
+}
+
+QWidget* BuildFilePanel(QWidget* parent, PeditControls& controls) {
+    auto* panel = new QWidget(parent);
+    controls.writeFilename = new QLineEdit(panel);
+    controls.writeFilename->setMinimumWidth(controls.writeFilename->fontMetrics().averageCharWidth() *
+                                            kFileNameWidthChars);
+    SetControlId(controls.writeFilename, kWriteFilenameId);
+    // In a button text a single '&' marks a shortcut; "&&" shows one ampersand.
+    controls.createCsv = Button(panel, "Create CSV file", kCreateCsvId);
+    controls.saveExit = Button(panel, "Save && Exit", kSaveExitId);
+    controls.saveWrite = Button(panel, "Save && Write to TORV", kSaveWriteId);
+    controls.exit = Button(panel, "Exit", kExitId);
+
+    auto* line = new QHBoxLayout(panel);
+    line->setContentsMargins(0, 0, 0, 0);
+    line->addWidget(new QLabel(QStringLiteral("Write filename"), panel));
+    line->addWidget(controls.writeFilename, 1);
+    for (QPushButton* button : {controls.createCsv, controls.saveExit, controls.saveWrite, controls.exit}) {
+        line->addWidget(button);
+    }
+    return panel;
+}
+
+void ShowFileName(QLineEdit* field, const QString& name) {
+    field->setText(name);
+    const qsizetype separator =
+        std::max(name.lastIndexOf(QLatin1Char('/')), name.lastIndexOf(QLatin1Char('\\')));
+    const qsizetype start = separator + 1;  // 0 when there is no separator
+    field->setSelection(static_cast<int>(start), static_cast<int>(name.size() - start));
+}
+
+}  // namespace torv

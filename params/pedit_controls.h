@@ -1,0 +1,50 @@
+#pragma once
+// The editor's own controls, beside the parameter controls the catalogue generates: the bank choice and
+// the bank copy, the "Write filename" field and the four buttons that save, export or leave.
+
+#include <vector>
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QString;
+class QWidget;
+
+namespace torv {
+
+enum PeditControlId : int {
+    kEditBankId = 1171,
+    kDestinationBankId = 1230,
+    kCopyBankId = 1184,
+    kCreateCsvId = 1235,
+    kSaveExitId = 1231,
+    kSaveWriteId = 1237,
+    kExitId = 1232,
+    kWriteFilenameId = 1233,
+};
+
+struct PeditControls {
+    QComboBox* editBank = nullptr;         // the bank on show, "0" .. "15"
+    QComboBox* destinationBank = nullptr;  // COPY's target, no selection at first
+    QPushButton* copyBank = nullptr;
+    QLineEdit* writeFilename = nullptr;
+    QPushButton* createCsv = nullptr;
+    QPushButton* saveExit = nullptr;
+    QPushButton* saveWrite = nullptr;
+    QPushButton* exit = nullptr;
+
+    // The controls that rest while the sheet is written; "Save && Write to TORV" is not among them.
+    std::vector<QWidget*> restingWhileSheetIsWritten() const;
+};
+
+// Creates the bank choice, the destination and COPY as children of `parent`, laid out in the returned
+// panel.
+QWidget* BuildBankCopyPanel(QWidget* parent, PeditControls& controls);
+// Creates "Write filename" and the four buttons, laid out on one line in the returned panel.
+QWidget* BuildFilePanel(QWidget* parent, PeditControls& controls);
+
+// Puts a parameter file name into a field and selects its file-name part: what follows the last
+// folder separator ('/' or '\'), or the whole text.
+void ShowFileName(QLineEdit* field, const QString& name);
+
+}  // namespace torv
