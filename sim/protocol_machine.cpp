@@ -95,6 +95,16 @@ std::vector<ProtocolEvent> ProtocolMachine::feed(std::span<const std::uint8_t> b
     return events;
 }
 
+bool ProtocolMachine::completesStoreTo(std::span<const std::uint8_t> bytes, int rate) const {
+    if (static_cast<std::size_t>(m_received) + bytes.size() != kCommandFrameSize) {
+        return false;
+    }
+    std::array<std::uint8_t, kCommandFrameSize> frame = m_frame;
+    std::copy(bytes.begin(), bytes.end(), frame.begin() + m_received);
+    const std::span<const std::uint8_t> body(frame.data(), kCommandFrameSize - 1);
+    return frame[0] == kStore && FrameChecksum(body) == frame.back() && m_model.rateAfterStore() == rate;
+}
+
 ProtocolEvent ProtocolMachine::completeFrame() {
     ProtocolEvent event;
     event.frame = m_frame;

@@ -61,6 +61,11 @@ class ProtocolMachine {
     // Every completed frame among `bytes`, all taken as arriving at `now`.
     std::vector<ProtocolEvent> feed(std::span<const std::uint8_t> bytes, SimTime now);
 
+    // Whether `bytes` complete a valid `U` frame that moves the sensor to `rate`. The tool sends `U` at
+    // the old rate and switches its side straight away, often before the bytes are read here; such a
+    // frame was sent at the sensor's rate even though the line now shows the new one.
+    bool completesStoreTo(std::span<const std::uint8_t> bytes, int rate) const;
+
     // Drops a partly received frame (the line carried garbage).
     void resetParser() { m_received = 0; }
     int exchangeCount() const { return m_exchanges; }

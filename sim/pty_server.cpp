@@ -138,7 +138,8 @@ int PtyServer::run() {
 
 bool PtyServer::handleInput(std::span<const std::uint8_t> bytes, SimTime now) {
     traceBytes("<-", bytes);
-    if (ReadLineRate(m_master) != m_model.state().rate) {
+    const int toolRate = ReadLineRate(m_master);
+    if (toolRate != m_model.state().rate && !m_machine.completesStoreTo(bytes, toolRate)) {
         // Bytes sent at another rate reach the sensor as noise.
         m_machine.resetParser();
         m_log.write(FormatGarbageLine(bytes.size(), false));
