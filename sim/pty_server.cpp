@@ -24,6 +24,7 @@ constexpr std::chrono::milliseconds kRateFollowWait{100};  // the sensor's time 
 constexpr std::chrono::milliseconds kRateFollowPoll{1};
 constexpr std::chrono::milliseconds kWriteTimeout{1000};  // a tool that never reads does not stall us
 constexpr std::chrono::milliseconds kIdleRetry{10};
+constexpr std::chrono::microseconds kSpinMargin{100};
 constexpr std::size_t kReadChunk = 512;
 constexpr long kPreciseTimerSlackNs = 1;
 constexpr long long kNanosPerSecond = 1'000'000'000LL;
@@ -46,6 +47,14 @@ void SleepUntil(SimTime when) {
     const long long ns = when.count();
     const timespec ts{static_cast<time_t>(ns / kNanosPerSecond), static_cast<long>(ns % kNanosPerSecond)};
     while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
+    }
+}
+
+// A timed sleep wakes some tens of microseconds late, which at 115200 baud is a good part of a byte
+// time; so the last stretch before a wire-time deadline is waited out on the clock.
+void SleepUntilPrecisely(SimTime when) {
+    SleepUntil(when - kSpinMargin);
+    while (Now() < when) {
     }
 }
 
@@ -169,18 +178,19 @@ void PtyServer::answer(const ProtocolEvent& event) {
     if (event.reply.empty()) {
         return;
     }
-    SimTime due = Now();
     if (m_options.wireTime) {
-        const auto bytesOnLine = static_cast<SimTime::rep>(kCommandFrameSize + event.reply.size());
-        const SimTime delivered =
-            event.frameStart + SimTime(ByteTime(m_model.state().rate).count() * bytesOnLine);
-        due = std::max(due, delivered);
+        SleepUntilPrecisely(deliveryTime(event));
     }
     if (event.fault == FaultKind::kDelay) {
-        due += kDelayFault;
+        SleepUntil(Now() + kDelayFault);
     }
-    SleepUntil(due);
     send(event.reply);
+}
+
+SimTime PtyServer::deliveryTime(const ProtocolEvent& event) const {
+    // The command and the reply both had to cross the line, 10 bits a byte at the present rate.
+    const auto bytesOnLine = static_cast<SimTime::rep>(kCommandFrameSize + event.reply.size());
+    return event.frameStart + SimTime(ByteTime(m_model.state().rate).count() * bytesOnLine);
 }
 
 void PtyServer::awaitToolRate() {

@@ -48,6 +48,7 @@ class PtyServer {
   private:
     bool handleInput(std::span<const std::uint8_t> bytes, SimTime now);
     void answer(const ProtocolEvent& event);
+    SimTime deliveryTime(const ProtocolEvent& event) const;
     void awaitToolRate();
     void send(const std::vector<std::uint8_t>& reply);
     void writeAll(const std::vector<std::uint8_t>& bytes);
