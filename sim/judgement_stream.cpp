@@ -3,6 +3,7 @@
 #include <string_view>
 #include <utility>
 
+#include "sim/checksum.h"
 #include "sim/glyphs.h"
 #include "sim/sim_random.h"
 
@@ -20,14 +21,6 @@ constexpr int kBadLow = 100;
 constexpr int kBadHigh = 127;
 constexpr std::string_view kDigits = "0123456789";
 constexpr std::uint8_t kCharBits = 0x7F;
-
-std::uint8_t ChecksumOf(const std::vector<std::uint8_t>& bytes) {
-    std::uint8_t sum = 0;
-    for (std::uint8_t b : bytes) {
-        sum = static_cast<std::uint8_t>(sum + b);
-    }
-    return static_cast<std::uint8_t>(0xFF - sum);
-}
 
 // Four trailer bytes for one character; on an NG the spoiled character matches nothing well.
 void AppendCharacter(std::vector<std::uint8_t>& out, char printed, bool spoiled, SimRandom& random) {
@@ -73,7 +66,7 @@ Judgement JudgementStream::inspect() {
     for (int i = 0; i < static_cast<int>(m_text.size()); ++i) {
         AppendCharacter(j.trailer, m_text[i], i == spoiled, m_random);
     }
-    j.trailer.push_back(ChecksumOf(j.trailer));
+    j.trailer.push_back(Checksum(j.trailer));
     return j;
 }
 

@@ -74,6 +74,7 @@ constexpr SeedField kBankFields[] = {
 
 constexpr std::uint16_t kCommonFixedBits4 = 1U << 12;
 constexpr std::uint16_t kCommonFixedBits6 = 1U << 1;
+constexpr int kFixedCommonWord6 = 6;
 constexpr std::uint16_t kBankFixedLowByte8 = 0x7E;
 constexpr int kFixedBankWord = 8;
 
@@ -130,7 +131,7 @@ void SeedParameterWords(WordMemory& words, std::uint64_t seed, int rate) {
     }
     words[kCommunicWord] = static_cast<std::uint16_t>(words[kCommunicWord] | kCommonFixedBits4 |
                                                       (CommunicForRate(rate) << kCommunicShift));
-    words[6] = static_cast<std::uint16_t>(words[6] | kCommonFixedBits6);
+    words[kFixedCommonWord6] = static_cast<std::uint16_t>(words[kFixedCommonWord6] | kCommonFixedBits6);
 
     for (int bank = 0; bank < kBankCount; ++bank) {
         const int base = kFirstBankWord + bank * kBankWordCount;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "sim/checksum.h"
+
 namespace torv::sim {
 namespace {
 
@@ -27,13 +29,8 @@ std::vector<std::uint8_t> Pair(std::uint8_t a, std::uint8_t b) {
 }  // namespace
 
 std::uint8_t FrameChecksum(std::span<const std::uint8_t> bytes) {
-    std::uint8_t sum = 0;
-    for (std::uint8_t b : bytes) {
-        sum = static_cast<std::uint8_t>(sum + b);
-    }
-    return static_cast<std::uint8_t>(0xFF - sum);
+    return Checksum(bytes);
 }
-
 bool IsKnownCommand(std::uint8_t letter) {
     return std::find(std::begin(kKnownCommands), std::end(kKnownCommands), letter) !=
            std::end(kKnownCommands);
