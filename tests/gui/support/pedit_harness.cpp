@@ -27,16 +27,6 @@ bool Is(const PromptRecord& record, bool question, Caption caption, Icon icon, S
            record.text == ToQString(Text(text));
 }
 
-QComboBox* Combo(const QWidget* dialog, int id) {
-    return FindControl<QComboBox>(dialog, id);
-}
-QLineEdit* Edit(const QWidget* dialog, int id) {
-    return FindControl<QLineEdit>(dialog, id);
-}
-QPushButton* Button(const QWidget* dialog, int id) {
-    return FindControl<QPushButton>(dialog, id);
-}
-
 QWidget* ParameterControl(const QWidget* dialog, std::string_view key) {
     const ParameterRow* row = FindParameter(key);
     return row != nullptr ? FindControl(dialog, row->editor.controlId) : nullptr;
@@ -57,6 +47,17 @@ void Type(const QWidget* dialog, std::string_view key, const QString& text) {
     }
 }
 
+ParameterSet SetSelectingBank(int selection) {
+    constexpr std::int32_t kBankField = 0x1F;      // common word 0, bits 0..4
+    constexpr std::int32_t kFullExtLight = 0xF00;  // EXTLGTPW "100%" beside SHUTTER in bank word 1
+    ParameterSet set = InitialParameterSet();
+    set.common[0] = (set.common[0] & ~kBankField) | selection;
+    for (std::size_t b = 0; b < set.bank.size(); ++b) {
+        set.bank[b][1] = kFullExtLight | static_cast<std::int32_t>(10 + b);
+    }
+    return set;
+}
+
 std::string ParameterFileBytes(const ParameterSet& set) {
     std::string text = "Software version\r\n" + std::to_string(set.version) + "\r\nCommon parameter\r\n";
     for (std::int32_t word : set.common) {
@@ -71,8 +72,10 @@ std::string ParameterFileBytes(const ParameterSet& set) {
     return text;
 }
 
-void WriteParameterFile(const std::string& name, const ParameterSet& set) {
-    test::WriteFileBytes(name + ".torv", ParameterFileBytes(set));
+std::string WriteParameterFile(const std::string& name, const ParameterSet& set) {
+    std::string bytes = ParameterFileBytes(set);
+    test::WriteFileBytes(name + ".torv", bytes);
+    return bytes;
 }
 
 OperationState StateFor(const std::string& name) {

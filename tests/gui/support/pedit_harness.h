@@ -1,6 +1,6 @@
 #pragma once
 // What the parameter editor's tests share: scripted message boxes, the editor's controls by id or by
-// parameter key, and parameter files written byte by byte without the code under test.
+// parameter key, and parameter files formed byte by byte without the code under test.
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -13,21 +13,19 @@
 
 #include "app/control_ids.h"
 #include "app/user_prompts.h"
-#include "params/parameter_set.h"
 #include "params/pedit_dlg.h"
-#include "resources/strings.h"
 
 namespace torv::pedit_test {
 
 struct PromptRecord {
-    bool question;  // asked Yes/No, or only shown
+    bool question;  // Yes/No, or only shown
     Caption caption;
     Icon icon;
     QString text;
 };
 
 // Installed while it lives. Questions are answered from a queue; one asked with nothing queued is
-// answered No and stays in the record, so a test that did not expect it fails on the record.
+// answered No and stays in the record, where a test that did not expect it sees it.
 class PeditPrompts : public UserPrompts {
   public:
     PeditPrompts() { SetPrompts(this); }
@@ -47,22 +45,20 @@ class PeditPrompts : public UserPrompts {
 
 bool Is(const PromptRecord& record, bool question, Caption caption, Icon icon, StringId text);
 
-QComboBox* Combo(const QWidget* dialog, int id);
-QLineEdit* Edit(const QWidget* dialog, int id);
-QPushButton* Button(const QWidget* dialog, int id);
 // The control of a catalogue parameter, found through its row's control id.
 QWidget* ParameterControl(const QWidget* dialog, std::string_view key);
 QString ShownValue(const QWidget* dialog, std::string_view key);  // edit text or combo text
 void Type(const QWidget* dialog, std::string_view key, const QString& text);
 
-// The bytes of a parameter file, formed here line by line.
+// The initial set with BANK set to `selection` and a SHUTTER of 10 + b in bank b, so that the value
+// on screen tells which bank is on show.
+ParameterSet SetSelectingBank(int selection);
+// The bytes of a parameter file, formed here line by line; written to `name` + ".torv".
 std::string ParameterFileBytes(const ParameterSet& set);
-void WriteParameterFile(const std::string& name, const ParameterSet& set);  // name + ".torv"
+std::string WriteParameterFile(const std::string& name, const ParameterSet& set);
 
-// The operation state as the main window leaves it before opening the editor on `name`.
+// The state as the main window leaves it before it opens the editor on `name`.
 OperationState StateFor(const std::string& name);
-
-// The editor on `state.OperationFileName`, shown as the main window would show it.
-std::unique_ptr<CPeditDlg> OpenEditor(OperationState& state);
+std::unique_ptr<CPeditDlg> OpenEditor(OperationState& state);  // constructed and shown
 
 }  // namespace torv::pedit_test
