@@ -35,6 +35,13 @@ std::string FileNameBytes(const QString& name) {
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
+// The sensor's active bank when it names one; "TCH" and "BKIN" name none, so bank 0.
+int FirstBankOnShow(const ParameterSet& set) {
+    const std::optional<FieldValue> selection = DecodeField(set, 0, kBankSelectionKey);
+    const auto* bank = selection ? std::get_if<std::int32_t>(&*selection) : nullptr;
+    return bank != nullptr && IsValidBank(*bank) ? *bank : 0;
+}
+
 }  // namespace
 
 CPeditDlg::CPeditDlg(OperationState& state, QWidget* parent)
@@ -93,13 +100,6 @@ void CPeditDlg::loadParameterFile() {
                                                                    : StringId::kParameterFileInvalid;
     Prompts().show(this, Caption::kWarning, Icon::kExclamation, ToQString(Text(warning)));
     m_set = InitialParameterSet();
-}
-
-// The sensor's active bank when it names one; "TCH" and "BKIN" name none, so bank 0.
-int CPeditDlg::FirstBankOnShow(const ParameterSet& set) {
-    const std::optional<FieldValue> selection = DecodeField(set, 0, kBankSelectionKey);
-    const auto* bank = selection ? std::get_if<std::int32_t>(&*selection) : nullptr;
-    return bank != nullptr && IsValidBank(*bank) ? *bank : 0;
 }
 
 void CPeditDlg::onEditBankChanged(int bank) {

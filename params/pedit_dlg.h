@@ -37,7 +37,6 @@ class CPeditDlg : public QDialog {
     void buildLayout();
     void connectHandlers();
     void loadParameterFile();
-    static int FirstBankOnShow(const ParameterSet& set);
 
     // Handlers.
     void onEditBankChanged(int bank);
