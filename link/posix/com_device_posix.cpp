@@ -8,6 +8,8 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <chrono>
 
@@ -20,6 +22,11 @@ struct ComDevice {
     int fd = -1;
     DeviceControl control;  // what was last applied; termios cannot hold every field
     ComTimeouts timeouts;
+    // Bytes taken from the terminal but not yet asked for: one read system call brings a whole reply,
+    // which the frame layer then asks for in two parts (the ACK byte, then the rest).
+    std::array<std::uint8_t, 512> pending{};
+    std::size_t pendingStart = 0;
+    std::size_t pendingEnd = 0;
 };
 
 namespace {
@@ -35,7 +42,7 @@ void MakeRaw(termios2& t) {
     t.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
     t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
     t.c_cflag |= CREAD | CLOCAL;
-    t.c_cc[VMIN] = 0;  // reads never block; time-outs are ours
+    t.c_cc[VMIN] = 1;  // with O_NONBLOCK reads never block; time-outs are ours
     t.c_cc[VTIME] = 0;
 }
 
@@ -72,6 +79,23 @@ void ApplyParityFlags(termios2& t, const DeviceControl& control) {
     if (control.parityCheck) {
         t.c_iflag |= INPCK;
     }
+}
+
+// Standard rates by their own code, which every serial driver knows; others (256000) through BOTHER.
+tcflag_t RateCode(std::uint32_t rate) {
+    struct Standard {
+        std::uint32_t rate;
+        tcflag_t code;
+    };
+    constexpr Standard kStandardRates[] = {{110, B110},     {300, B300},     {600, B600},       {1200, B1200},
+                                           {2400, B2400},   {4800, B4800},   {9600, B9600},     {19200, B19200},
+                                           {38400, B38400}, {57600, B57600}, {115200, B115200}, {230400, B230400}};
+    for (const Standard& standard : kStandardRates) {
+        if (standard.rate == rate) {
+            return standard.code;
+        }
+    }
+    return BOTHER;
 }
 
 // Settings a terminal cannot do make the whole change fail, as a refused device state would.
@@ -158,8 +182,9 @@ bool SetComDeviceState(ComDevice* device, const DeviceControl& control) {
     if (control.xonXoffIn) {
         t.c_iflag |= IXOFF;
     }
+    // The input rate follows the output rate (input code 0).
     t.c_cflag &= ~static_cast<tcflag_t>(CBAUD | (CBAUD << IBSHIFT));
-    t.c_cflag |= BOTHER | (BOTHER << IBSHIFT);
+    t.c_cflag |= RateCode(control.baudRate);
     t.c_ispeed = control.baudRate;
     t.c_ospeed = control.baudRate;
     if (ioctl(device->fd, TCSETS2, &t) != 0) {
@@ -185,33 +210,47 @@ bool SetComDeviceTimeouts(ComDevice* device, const ComTimeouts& timeouts) {
     return true;
 }
 
+namespace {
+
+int TakePending(ComDevice* device, std::uint8_t* buffer, int count) {
+    const auto taken = std::min(static_cast<std::size_t>(count), device->pendingEnd - device->pendingStart);
+    std::copy_n(device->pending.begin() + static_cast<std::ptrdiff_t>(device->pendingStart), taken, buffer);
+    device->pendingStart += taken;
+    return static_cast<int>(taken);
+}
+
+// One read system call for whatever the terminal holds; false when the line is gone.
+bool FillPending(ComDevice* device) {
+    const ssize_t n = read(device->fd, device->pending.data(), device->pending.size());
+    if (n < 0) {
+        return errno == EAGAIN || errno == EINTR;
+    }
+    device->pendingStart = 0;
+    device->pendingEnd = static_cast<std::size_t>(n);  // 0: a raw terminal with nothing there yet
+    return true;
+}
+
+}  // namespace
+
 // Returns when all bytes have arrived, when the gap between two bytes exceeds the interval, or when
 // the total time-out has passed since the call began, whichever comes first.
 int ReadComDevice(ComDevice* device, std::uint8_t* buffer, int count) {
     const ComTimeouts& t = device->timeouts;
     const std::uint32_t totalMs = t.readMultiplier * static_cast<std::uint32_t>(count) + t.readConstant;
-    const auto start = Clock::now();
-    const auto totalDeadline = start + std::chrono::milliseconds(totalMs);
+    const auto totalDeadline = Clock::now() + std::chrono::milliseconds(totalMs);
     auto gapDeadline = Clock::time_point::max();
-    int received = 0;
+    int received = TakePending(device, buffer, count);
     while (received < count) {
-        const ssize_t n = read(device->fd, buffer + received, static_cast<size_t>(count - received));
-        if (n > 0) {
-            received += static_cast<int>(n);
-            if (t.readInterval != 0) {
-                gapDeadline = Clock::now() + std::chrono::milliseconds(t.readInterval);
-            }
-            continue;
-        }
-        // A raw terminal answers 0 when nothing is there yet; an error means the line is gone.
-        if (n < 0 && errno != EAGAIN && errno != EINTR) {
-            break;
-        }
         const auto deadline = totalMs != 0 ? std::min(totalDeadline, gapDeadline) : gapDeadline;
         const int waitMs = deadline == Clock::time_point::max() ? -1 : RemainingMs(deadline);
-        if (waitMs == 0 || WaitFor(device->fd, POLLIN, waitMs) != Wait::kReady) {
+        if (waitMs == 0 || WaitFor(device->fd, POLLIN, waitMs) != Wait::kReady || !FillPending(device)) {
             break;
         }
+        const int taken = TakePending(device, buffer + received, count - received);
+        if (taken > 0 && t.readInterval != 0) {
+            gapDeadline = Clock::now() + std::chrono::milliseconds(t.readInterval);
+        }
+        received += taken;
     }
     return received;
 }
@@ -238,7 +277,10 @@ int WriteComDevice(ComDevice* device, const std::uint8_t* buffer, int count) {
     return written;
 }
 
-void PurgeComDeviceInput(ComDevice* device) { ioctl(device->fd, TCFLSH, TCIFLUSH); }
+void PurgeComDeviceInput(ComDevice* device) {
+    device->pendingStart = device->pendingEnd = 0;
+    ioctl(device->fd, TCFLSH, TCIFLUSH);
+}
 
 bool CloseComDevice(ComDevice* device) {
     if (close(device->fd) != 0 && errno != EINTR) {
