@@ -1,0 +1,29 @@
+#pragma once
+// The application object: owns the operation state for the whole run and runs the main window
+// modally; the program ends when the main window closes.
+
+#include <QApplication>
+#include <QString>
+
+#include "link/operation_state.h"
+
+namespace torv {
+
+class CDataLoaderApp {
+  public:
+    CDataLoaderApp(int& argc, char** argv);
+
+    // Runs the main window until "Exit"; the program's exit code.
+    int run();
+
+  private:
+    // Shows the main window, saves a picture of it to `path` and leaves without touching the settings
+    // (for the documentation).
+    int runScreenshot(const QString& path);
+
+    QApplication m_application;
+    OperationState m_state;
+    QString m_screenshotPath;
+};
+
+}  // namespace torv

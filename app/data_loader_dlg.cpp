@@ -1,0 +1,181 @@
+#include "app/data_loader_dlg.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <utility>
+
+#include "app/app_icon.h"
+#include "app/control_ids.h"
+#include "app/dialog_key_rule.h"
+#include "app/main_window_ids.h"
+#include "app/main_window_layout.h"
+#include "app/ref_buttons.h"
+#include "app/user_prompts.h"
+#include "link/comu_dlg.h"
+#include "resources/strings.h"
+
+namespace torv {
+namespace {
+
+constexpr const char* kWindowCaption = "TORV Data Loader ver. 1.0";
+
+// The Filename fields in the order of the settings file's lines 4 to 7.
+constexpr std::array<int, kSettingsNameCount> kSettingsFields{kIdParameterName, kIdMonitorName,
+                                                              kIdDictionaryName, kIdNgDataName};
+
+// Buttons of features this build does not have yet: present, but they cannot be pressed.
+constexpr std::array kLaterFeatureControls{
+    kIdEditParameters,  kIdReadRecognized, kIdReadNgCharacters, kIdReadDictionary, kIdEditDictionary,
+    kIdWriteDictionary, kIdReadNgData,     kIdDisplayNgData,    kIdConvertNgData,  kIdGeneratesCsv,
+    kIdStartMonitor,    kIdStopMonitor,    kIdRemoteControl,
+};
+
+// Field texts are file names: they reach the file system, and the settings file, in its encoding.
+std::string FieldBytes(const QLineEdit* field) {
+    return QFile::encodeName(field->text()).toStdString();
+}
+QString FieldText(const std::string& bytes) {
+    return QFile::decodeName(QByteArray::fromStdString(bytes));
+}
+
+}  // namespace
+
+CDataLoaderDlg::CDataLoaderDlg(OperationState& state, std::string settingsPath, QWidget* parent)
+    : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      m_state(state),
+      m_settingsPath(std::move(settingsPath)) {
+    setWindowTitle(QString::fromLatin1(kWindowCaption));
+    setWindowIcon(ApplicationIcon());
+    BuildMainWindowLayout(this);
+    new DialogKeyRule(this);
+    connectButtons();
+    disableLaterFeatures();
+    restoreSettings();
+}
+
+QComboBox* CDataLoaderDlg::list(int id) const {
+    return FindControl<QComboBox>(this, id);
+}
+QLineEdit* CDataLoaderDlg::field(int id) const {
+    return FindControl<QLineEdit>(this, id);
+}
+QPushButton* CDataLoaderDlg::button(int id) const {
+    return FindControl<QPushButton>(this, id);
+}
+
+void CDataLoaderDlg::restoreSettings() {
+    const LoaderSettings settings = ReadSettingsFile(m_settingsPath);
+    m_state.ComPortNumber = settings.comPortIndex + 1;
+    m_state.BaudIndex = settings.baudIndex;
+    m_state.NgDataNumber = settings.ngDataIndex + 1;
+    // An index the list does not have (the baud index 6) selects nothing.
+    const auto select = [](QComboBox* box, int index) {
+        box->setCurrentIndex(index < box->count() ? index : -1);
+    };
+    select(list(kIdComPort), settings.comPortIndex);
+    select(list(kIdBaudRate), settings.baudIndex);
+    select(list(kIdNgDataNumber), settings.ngDataIndex);
+    for (std::size_t i = 0; i < kSettingsFields.size(); ++i) {
+        QLineEdit* name = field(kSettingsFields[i]);
+        name->setText(FieldText(settings.names[i]));
+        // The end of a long path is the telling part: keep it in view.
+        name->end(false);
+    }
+}
+
+LoaderSettings CDataLoaderDlg::currentSettings() const {
+    LoaderSettings settings;
+    settings.comPortIndex = list(kIdComPort)->currentIndex();
+    settings.baudIndex = list(kIdBaudRate)->currentIndex();
+    settings.ngDataIndex = list(kIdNgDataNumber)->currentIndex();
+    for (std::size_t i = 0; i < kSettingsFields.size(); ++i) {
+        settings.names[i] = FieldBytes(field(kSettingsFields[i]));
+    }
+    return settings;
+}
+
+void CDataLoaderDlg::connectButtons() {
+    connect(button(kIdExit), &QPushButton::clicked, this, &CDataLoaderDlg::onExit);
+    connect(button(kIdReadParameters), &QPushButton::clicked, this, &CDataLoaderDlg::onReadParameters);
+    connect(button(kIdWriteParameters), &QPushButton::clicked, this, &CDataLoaderDlg::onWriteParameters);
+    connect(button(kIdEditParameters), &QPushButton::clicked, this, &CDataLoaderDlg::editParameters);
+    connect(button(kIdSetClock), &QPushButton::clicked, this, &CDataLoaderDlg::onSetClock);
+    for (const RefButton& ref : RefButtons()) {
+        connect(button(ref.buttonId), &QPushButton::clicked, this,
+                [this, &ref] { ChooseFileIntoField(this, ref); });
+    }
+}
+
+void CDataLoaderDlg::disableLaterFeatures() {
+    for (int id : kLaterFeatureControls) {
+        FindControl(this, id)->setEnabled(false);
+    }
+}
+
+void CDataLoaderDlg::closeEvent(QCloseEvent* event) {
+    if (!m_exitConfirmed) {
+        event->ignore();
+    }
+}
+
+void CDataLoaderDlg::onExit() {
+    // The monitor, once it exists, is stopped here, before the question and whatever the answer.
+    if (!Prompts().ask(this, Caption::kTorv, Icon::kQuestion, ToQString(Text(StringId::kAgreeToExit)),
+                       Answer::kYes)) {
+        return;
+    }
+    if (!WriteSettingsFile(m_settingsPath, currentSettings())) {
+        Prompts().show(this, Caption::kError, Icon::kStop, ToQString(Text(StringId::kSetupFileWriteFailed)));
+    }
+    m_exitConfirmed = true;
+    accept();
+}
+
+bool CDataLoaderDlg::runOperation(int operationCode, int fieldId) {
+    m_state.OperationCode = operationCode;
+    // An empty list selection gives port 0 and baud index -1; the link then refuses to open.
+    m_state.ComPortNumber = list(kIdComPort)->currentIndex() + 1;
+    m_state.BaudIndex = list(kIdBaudRate)->currentIndex();
+    if (fieldId != 0) {
+        m_state.OperationFileName = FieldBytes(field(fieldId));
+    }
+    CComuDlg dialog(m_state, this);
+    dialog.exec();
+    return m_state.EditRequest;
+}
+
+void CDataLoaderDlg::onReadParameters() {
+    if (runOperation(kReadParameters, kIdParameterName)) {
+        editParameters();
+    }
+}
+
+void CDataLoaderDlg::onWriteParameters() {
+    if (!Prompts().ask(this, Caption::kWarningBang, Icon::kExclamation,
+                       ToQString(Text(StringId::kAgreeOverwriteSensor)), Answer::kYes)) {
+        return;
+    }
+    runOperation(kWriteParameters, kIdParameterName);
+    // The write may have moved the sensor to another rate; the list follows it.
+    QComboBox* baud = list(kIdBaudRate);
+    baud->setCurrentIndex(m_state.BaudIndex >= 0 && m_state.BaudIndex < baud->count() ? m_state.BaudIndex
+                                                                                      : -1);
+}
+
+void CDataLoaderDlg::onSetClock() {
+    if (!Prompts().ask(this, Caption::kWarningBang, Icon::kExclamation,
+                       ToQString(Text(StringId::kSetClockQuestion)), Answer::kYes)) {
+        return;
+    }
+    runOperation(kSetClock, 0);
+}
+
+void CDataLoaderDlg::editParameters() {
+    // The parameter editor opens here on the file named in field 1002 once it is part of the tool.
+}
+
+}  // namespace torv

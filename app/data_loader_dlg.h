@@ -1,0 +1,59 @@
+#pragma once
+// The main window: gathers what an operation needs (COM port, baud rate, file names, NG data
+// number), starts the operations and editors, and keeps its choices in the settings file.
+
+#include <QDialog>
+
+#include <string>
+
+#include "app/settings_file.h"
+#include "link/operation_state.h"
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+namespace torv {
+
+class CDataLoaderDlg : public QDialog {
+    Q_OBJECT
+  public:
+    // `settingsPath` is the settings file restored now and written at "Exit".
+    CDataLoaderDlg(OperationState& state, std::string settingsPath, QWidget* parent = nullptr);
+
+    const std::string& settingsPath() const { return m_settingsPath; }
+
+    // Opens the parameter editor on the parameter file: after EDIT at the end of a parameter read,
+    // and from "Edit parameters".
+    void editParameters();
+
+    // Only "Exit" closes the window; Escape and the window system do not.
+    void reject() override {}
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void restoreSettings();
+    LoaderSettings currentSettings() const;
+    void connectButtons();
+    void disableLaterFeatures();
+
+    void onExit();
+    void onReadParameters();
+    void onWriteParameters();
+    void onSetClock();
+    // Fills the operation state from the lists and `fieldId` (0: the operation uses no file), runs the
+    // transfer dialog, and tells whether the user asked for the follow-up editor.
+    bool runOperation(int operationCode, int fieldId);
+
+    QComboBox* list(int id) const;
+    QLineEdit* field(int id) const;
+    QPushButton* button(int id) const;
+
+    OperationState& m_state;
+    std::string m_settingsPath;
+    bool m_exitConfirmed = false;
+};
+
+}  // namespace torv

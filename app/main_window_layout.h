@@ -1,0 +1,12 @@
+#pragma once
+// The controls of the main window, grouped and ordered as the tool has always shown them. Each
+// control carries its id; the window finds its controls by id.
+
+class QDialog;
+
+namespace torv {
+
+// Creates every group and control of the main window inside `window` and lays them out.
+void BuildMainWindowLayout(QDialog* window);
+
+}  // namespace torv

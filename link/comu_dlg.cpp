@@ -1,0 +1,145 @@
+#include "link/comu_dlg.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "app/control_ids.h"
+#include "app/dialog_key_rule.h"
+#include "app/user_prompts.h"
+#include "resources/strings.h"
+
+namespace torv {
+namespace {
+
+constexpr const char* kCaption = "Communication";
+constexpr const char* kInitialStatus = "Initializing";
+constexpr const char* kOkCaption = "OK";
+constexpr const char* kCancelCaption = "Cancel";
+// Wide enough for the longest completion text on one line.
+constexpr int kMinimumWidthChars = 64;
+
+QPushButton* MakeButton(int id, const char* caption) {
+    auto* button = new QPushButton(QString::fromLatin1(caption));
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    SetControlId(button, id);
+    return button;
+}
+
+// A button's text as the user reads it: a desktop style may have added an accelerator mark.
+QString VisibleText(const QPushButton* button) {
+    QString text = button->text();
+    text.remove(QLatin1Char('&'));
+    return text;
+}
+
+}  // namespace
+
+CComuDlg::CComuDlg(OperationState& state, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      m_state(state),
+      m_status(new QLabel(QString::fromLatin1(kInitialStatus))),
+      m_progress(new QProgressBar),
+      m_ok(MakeButton(kIdOk, kOkCaption)),
+      m_cancel(MakeButton(kIdCancel, kCancelCaption)),
+      m_startTimer(new QTimer(this)) {
+    setWindowTitle(QString::fromLatin1(kCaption));
+    new DialogKeyRule(this);
+    SetControlId(m_status, kIdStatus);
+    SetControlId(m_progress, kIdProgress);
+    m_progress->setRange(0, kProgressMax);
+    m_progress->setValue(0);
+    m_progress->setTextVisible(false);
+    m_ok->setEnabled(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_ok);
+    buttons->addWidget(m_cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_status);
+    layout->addWidget(m_progress);
+    layout->addLayout(buttons);
+    setMinimumWidth(fontMetrics().averageCharWidth() * kMinimumWidthChars);
+    m_startTimer->setSingleShot(true);
+    m_startTimer->setInterval(kStartDelayMs);
+    connect(m_startTimer, &QTimer::timeout, this, &CComuDlg::onTimer);
+    connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_cancel, &QPushButton::clicked, this, &CComuDlg::onCancel);
+    m_cancel->setFocus();
+}
+
+void CComuDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Operations show the dialog at every step; only the first showing starts the run.
+    if (!m_started) {
+        m_started = true;
+        m_startTimer->start();
+    }
+}
+
+void CComuDlg::closeEvent(QCloseEvent* event) {
+    event->ignore();
+}
+
+void CComuDlg::onTimer() {
+    const OperationReport report = RunOperation(m_state, *this);
+    finish(report);
+}
+
+// The common end of every operation: a failure is reported and closes the dialog; otherwise the
+// dialog stays open with "Aborted." or the completion text until OK (or EDIT) is pressed.
+void CComuDlg::finish(const OperationReport& report) {
+    if (report.outcome == OperationOutcome::kOpenFailed || report.outcome == OperationOutcome::kFailed) {
+        show(Caption::kError, Icon::kStop, report.text);
+        done(QDialog::Rejected);
+        return;
+    }
+    m_ok->setEnabled(true);
+    if (report.offersEdit) {
+        m_cancel->setText(ToQString(Text(StringId::kEdit)));
+    } else {
+        m_cancel->setEnabled(false);
+        m_ok->setFocus();
+    }
+    setStatus(report.text);
+}
+
+void CComuDlg::onCancel() {
+    if (VisibleText(m_cancel) == ToQString(Text(StringId::kEdit))) {
+        m_state.EditRequest = true;
+        accept();
+        return;
+    }
+    // The running operation sees this at its next test, after its current exchange.
+    m_state.AbortRequest = true;
+}
+
+bool CComuDlg::ask(Caption caption, Icon icon, std::string_view text, Answer defaultAnswer) {
+    return Prompts().ask(this, caption, icon, ToQString(text), defaultAnswer);
+}
+
+void CComuDlg::show(Caption caption, Icon icon, std::string_view text) {
+    Prompts().show(this, caption, icon, ToQString(text));
+}
+
+void CComuDlg::setStatus(std::string_view text) {
+    m_status->setText(ToQString(text));
+}
+
+void CComuDlg::setProgress(int position) {
+    m_progress->setValue(position);
+    QDialog::show();
+}
+
+void CComuDlg::pumpMessages() {
+    QDialog::show();
+    QCoreApplication::processEvents();
+}
+
+}  // namespace torv

@@ -1,0 +1,56 @@
+#pragma once
+// The transfer dialog: runs one device operation modally, shows its progress, lets the user cancel
+// it between blocks of exchanges, and offers "EDIT" after a read that has an editor.
+
+#include <QDialog>
+
+#include "link/operation_engine.h"
+#include "link/operation_host.h"
+#include "link/operation_state.h"
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+
+namespace torv {
+
+class CComuDlg : public QDialog, public OperationHost {
+    Q_OBJECT
+  public:
+    enum Control : int { kIdOk = 1, kIdProgress = 1023, kIdCancel = 1024, kIdStatus = 1025 };
+    // The operation starts this long after the dialog is shown, so the user sees the dialog first.
+    static constexpr int kStartDelayMs = 300;
+
+    // Runs state.OperationCode once shown (exec() or open()).
+    explicit CComuDlg(OperationState& state, QWidget* parent = nullptr);
+
+    using QDialog::show;
+    bool ask(Caption caption, Icon icon, std::string_view text, Answer defaultAnswer) override;
+    void show(Caption caption, Icon icon, std::string_view text) override;
+    void setStatus(std::string_view text) override;
+    void setProgress(int position) override;
+    void pumpMessages() override;
+
+    // Neither Escape nor the window system closes the dialog: only OK, EDIT or a failure does.
+    void reject() override {}
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void onTimer();
+    void onCancel();
+    void finish(const OperationReport& report);
+
+    OperationState& m_state;
+    QLabel* m_status;
+    QProgressBar* m_progress;
+    QPushButton* m_ok;
+    QPushButton* m_cancel;
+    QTimer* m_startTimer;
+    bool m_started = false;
+};
+
+}  // namespace torv
