@@ -1,7 +1,5 @@
 #include "tests/gui/support/scripted_prompts.h"
 
-#include <utility>
-
 namespace torv::test {
 
 QString TextOf(StringId id) {
@@ -27,9 +25,6 @@ int ScriptedPrompts::countOf(StringId id) const {
 
 bool ScriptedPrompts::ask(QWidget* parent, Caption caption, Icon icon, const QString& text, Answer) {
     m_records.append({PromptRecord::kQuestion, caption, icon, text, parent});
-    if (auto action = std::exchange(m_duringQuestion, nullptr)) {
-        action();
-    }
     return m_answer;
 }
 

@@ -6,8 +6,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
-
 #include "app/user_prompts.h"
 #include "resources/strings.h"
 
@@ -33,14 +31,11 @@ class ScriptedPrompts : public UserPrompts {
     void answerQuestions(bool yes) { m_answer = yes; }
     // The path the file chooser returns; empty means the user cancelled.
     void chooseFile(const QString& path) { m_chosenFile = path; }
-    // Runs inside the next question, before it is answered (the box is "on screen").
-    void duringQuestion(std::function<void()> action) { m_duringQuestion = std::move(action); }
 
     const QList<PromptRecord>& records() const { return m_records; }
     const QStringList& lastFilters() const { return m_lastFilters; }
     // How many prompts showed this string.
     int countOf(StringId id) const;
-    bool askedOrShowed(StringId id) const { return countOf(id) > 0; }
 
     bool ask(QWidget* parent, Caption caption, Icon icon, const QString& text, Answer defaultAnswer) override;
     void show(QWidget* parent, Caption caption, Icon icon, const QString& text) override;
@@ -50,7 +45,6 @@ class ScriptedPrompts : public UserPrompts {
     QList<PromptRecord> m_records;
     QStringList m_lastFilters;
     QString m_chosenFile;
-    std::function<void()> m_duringQuestion;
     bool m_answer = true;
 };
 
