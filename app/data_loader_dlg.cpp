@@ -11,11 +11,13 @@
 #include "app/app_icon.h"
 #include "app/control_ids.h"
 #include "app/dialog_key_rule.h"
+#include "app/file_name_field.h"
 #include "app/main_window_ids.h"
 #include "app/main_window_layout.h"
 #include "app/ref_buttons.h"
 #include "app/user_prompts.h"
 #include "link/comu_dlg.h"
+#include "params/pedit_dlg.h"
 #include "resources/strings.h"
 
 namespace torv {
@@ -29,18 +31,13 @@ constexpr std::array<int, kSettingsNameCount> kSettingsFields{kIdParameterName, 
 
 // Buttons of features this build does not have yet: present, but they cannot be pressed.
 constexpr std::array kLaterFeatureControls{
-    kIdEditParameters,  kIdReadRecognized, kIdReadNgCharacters, kIdReadDictionary, kIdEditDictionary,
-    kIdWriteDictionary, kIdReadNgData,     kIdDisplayNgData,    kIdConvertNgData,  kIdGeneratesCsv,
-    kIdStartMonitor,    kIdStopMonitor,    kIdRemoteControl,
+    kIdReadRecognized, kIdReadNgCharacters, kIdReadDictionary, kIdEditDictionary, kIdWriteDictionary,
+    kIdReadNgData,     kIdDisplayNgData,    kIdConvertNgData,  kIdGeneratesCsv,   kIdStartMonitor,
+    kIdStopMonitor,    kIdRemoteControl,
 };
 
 // Field texts are file names: they reach the file system, and the settings file, in its encoding.
-std::string FieldBytes(const QLineEdit* field) {
-    return QFile::encodeName(field->text()).toStdString();
-}
-QString FieldText(const std::string& bytes) {
-    return QFile::decodeName(QByteArray::fromStdString(bytes));
-}
+std::string FieldBytes(const QLineEdit* field) { return FileNameBytes(field->text()); }
 
 }  // namespace
 
@@ -81,7 +78,7 @@ void CDataLoaderDlg::restoreSettings() {
     select(list(kIdNgDataNumber), settings.ngDataIndex);
     for (std::size_t i = 0; i < kSettingsFields.size(); ++i) {
         QLineEdit* name = field(kSettingsFields[i]);
-        name->setText(FieldText(settings.names[i]));
+        name->setText(FileNameText(settings.names[i]));
         // The end of a long path is the telling part: keep it in view.
         name->end(false);
     }
@@ -174,8 +171,17 @@ void CDataLoaderDlg::onSetClock() {
     runOperation(kSetClock, 0);
 }
 
+// Also the follow-up of a parameter read closed through EDIT. The editor may save under another name,
+// which the field then shows; its "Save && Write to TORV" leads on into the write command.
 void CDataLoaderDlg::editParameters() {
-    // The parameter editor opens here on the file named in field 1002 once it is part of the tool.
+    QLineEdit* name = field(kIdParameterName);
+    m_state.OperationFileName = FieldBytes(name);
+    CPeditDlg editor(m_state, this);
+    editor.exec();
+    ShowFileName(name, FileNameText(m_state.OperationFileName));
+    if (m_state.EditRequest) {
+        onWriteParameters();
+    }
 }
 
 }  // namespace torv

@@ -6,6 +6,7 @@
 
 #include "app/control_ids.h"
 #include "app/file_kind.h"
+#include "app/file_name_field.h"
 #include "app/main_window_ids.h"
 #include "app/user_prompts.h"
 
@@ -95,14 +96,6 @@ QString NameWithoutExtension(const RefButton& button, const QString& chosenPath)
     return chosenPath;
 }
 
-void PutNameIntoField(QLineEdit* field, const QString& name) {
-    field->setText(name);
-    const qsizetype nameStart = name.lastIndexOf(QRegularExpression(QStringLiteral("[/\\\\]"))) + 1;
-    const int nameLength = static_cast<int>(name.size() - nameStart);
-    // Selected backwards, so the caret lands at the start of the file name and scrolls it into view.
-    field->setSelection(static_cast<int>(name.size()), -nameLength);
-}
-
 void ChooseFileIntoField(QWidget* window, const RefButton& button) {
     const QString chosen = Prompts().chooseFileToOpen(window, ChooserFilters(button));
     window->activateWindow();
@@ -110,7 +103,7 @@ void ChooseFileIntoField(QWidget* window, const RefButton& button) {
         return;
     }
     if (auto* field = FindControl<QLineEdit>(window, button.fieldId)) {
-        PutNameIntoField(field, NameWithoutExtension(button, chosen));
+        ShowFileName(field, NameWithoutExtension(button, chosen));
     }
 }
 

@@ -79,12 +79,4 @@ QWidget* BuildFilePanel(QWidget* parent, PeditControls& controls) {
     return panel;
 }
 
-void ShowFileName(QLineEdit* field, const QString& name) {
-    field->setText(name);
-    const qsizetype separator =
-        std::max(name.lastIndexOf(QLatin1Char('/')), name.lastIndexOf(QLatin1Char('\\')));
-    const qsizetype start = separator + 1;  // 0 when there is no separator
-    field->setSelection(static_cast<int>(start), static_cast<int>(name.size() - start));
-}
-
 }  // namespace torv

@@ -43,8 +43,4 @@ QWidget* BuildBankCopyPanel(QWidget* parent, PeditControls& controls);
 // Creates "Write filename" and the four buttons, laid out on one line in the returned panel.
 QWidget* BuildFilePanel(QWidget* parent, PeditControls& controls);
 
-// Puts a parameter file name into a field and selects its file-name part: what follows the last
-// folder separator ('/' or '\'), or the whole text.
-void ShowFileName(QLineEdit* field, const QString& name);
-
 }  // namespace torv

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "app/dialog_key_rule.h"
+#include "app/file_name_field.h"
 #include "app/file_kind.h"
 #include "app/text_file.h"
 #include "app/user_prompts.h"
@@ -24,16 +25,6 @@ constexpr auto kCaption = "Edit parameters";
 constexpr Qt::WindowFlags kWindowFlags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
 // The parameter that names the sensor's active bank; the editor opens on that bank.
 constexpr std::string_view kBankSelectionKey = "BANK";
-
-// File names travel as the platform's file-name bytes.
-QString FileNameText(const std::string& name) {
-    return QFile::decodeName(QByteArray(name.data(), static_cast<qsizetype>(name.size())));
-}
-
-std::string FileNameBytes(const QString& name) {
-    const QByteArray bytes = QFile::encodeName(name);
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
 
 // The sensor's active bank when it names one; "TCH" and "BKIN" name none, so bank 0.
 int FirstBankOnShow(const ParameterSet& set) {

@@ -9,7 +9,9 @@
 
 #include "app/data_loader_dlg.h"
 #include "app/main_window_ids.h"
+#include "params/pedit_controls.h"
 #include "tests/gui/support/main_window_access.h"
+#include "tests/gui/support/modal_presser.h"
 #include "tests/gui/support/scripted_prompts.h"
 #include "tests/gui/support/sim_port.h"
 #include "tests/gui/support/transfer_dialog_driver.h"
@@ -26,11 +28,11 @@ constexpr int kCommunicShift = 8;
 constexpr int kCommunicMask = 0x7 << kCommunicShift;
 
 // Buttons of features still to come: present, but they cannot be pressed.
-constexpr int kNotYetWired[] = {kIdEditParameters, kIdReadRecognized,  kIdReadNgCharacters, kIdReadDictionary,
-                                kIdEditDictionary, kIdWriteDictionary, kIdReadNgData,       kIdDisplayNgData,
-                                kIdConvertNgData,  kIdStartMonitor,    kIdStopMonitor,      kIdRemoteControl};
-constexpr int kWired[] = {kIdReadParameters, kIdWriteParameters, kIdSetClock,  kIdExit,
-                          kIdParameterRef,   kIdDictionaryRef,   kIdNgDataRef, kIdMonitorRef};
+constexpr int kNotYetWired[] = {kIdReadRecognized, kIdReadNgCharacters, kIdReadDictionary, kIdEditDictionary,
+                                kIdWriteDictionary, kIdReadNgData,      kIdDisplayNgData,  kIdConvertNgData,
+                                kIdStartMonitor,   kIdStopMonitor,      kIdRemoteControl};
+constexpr int kWired[] = {kIdReadParameters, kIdEditParameters, kIdWriteParameters, kIdSetClock,  kIdExit,
+                          kIdParameterRef,   kIdDictionaryRef,  kIdNgDataRef,       kIdMonitorRef};
 
 QString GroupOf(const QWidget* widget) {
     for (QWidget* parent = widget->parentWidget(); parent != nullptr; parent = parent->parentWidget()) {
@@ -89,10 +91,12 @@ class MainWindowTest : public QObject {
         QCOMPARE(GroupOf(FindControl(&window, kIdNgDataNumber)->parentWidget()), QStringLiteral("NG Data"));
     }
 
-    void readParametersRunsOperation1AndEditIsPassedOn() {
+    // EDIT after the read opens the editor on the file just read; leaving it with Exit writes nothing.
+    void readParametersRunsOperation1AndEditOpensTheEditor() {
         SimPort sim(kSimPort);
         ScriptedPrompts prompts;
         TransferDialogDriver driver(TransferDialogDriver::Press::kSecondButton);
+        ModalPresser editorExit("torv::CPeditDlg", kExitId);
         OperationState state;
         CDataLoaderDlg window(state, m_folder.file("x.ini"));
         pointAtSim(window, m_folder.file("read"));
@@ -101,9 +105,31 @@ class MainWindowTest : public QObject {
         QCOMPARE(driver.lastStatus(), TextOf(StringId::kReadCompleted));
         QCOMPARE(state.OperationCode, int(kReadParameters));
         QCOMPARE(state.ComPortNumber, kSimPort);
+        QCOMPARE(editorExit.presses(), 1);
         QCOMPARE(state.OperationFileName, m_folder.file("read"));
-        QVERIFY(state.EditRequest);
-        QVERIFY(prompts.records().isEmpty());
+        QVERIFY(!state.EditRequest);
+        QCOMPARE(prompts.countOf(StringId::kDiscardParametersQuestion), 1);
+        QCOMPARE(prompts.countOf(StringId::kAgreeOverwriteSensor), 0);
+    }
+
+    // "Save && Write to TORV" in the editor saves, then the main window asks 144 and writes; the
+    // field follows the name the editor saved under.
+    void editorSaveAndWriteLeadsIntoTheWriteCommand() {
+        SimPort sim(kSimPort);
+        ScriptedPrompts prompts;
+        TransferDialogDriver driver;
+        ModalPresser saveAndWrite("torv::CPeditDlg", kSaveWriteId);
+        OperationState state;
+        CDataLoaderDlg window(state, m_folder.file("x.ini"));
+        pointAtSim(window, m_folder.file("edited"));
+        Button(&window, kIdEditParameters)->click();
+        QCOMPARE(saveAndWrite.presses(), 1);
+        QCOMPARE(prompts.countOf(StringId::kParameterFileMissingUseInitial), 1);
+        QCOMPARE(prompts.countOf(StringId::kAgreeOverwriteSensor), 1);
+        QCOMPARE(driver.finishedDialogs(), 1);
+        QCOMPARE(driver.lastStatus(), TextOf(StringId::kWriteCompleted));
+        QCOMPARE(Field(&window, kIdParameterName)->text(), QString::fromStdString(m_folder.file("edited")));
+        QCOMPARE(Field(&window, kIdParameterName)->selectedText(), QStringLiteral("edited"));
     }
 
     void writeParametersAsksFirstAndNoDoesNothing() {
