@@ -35,12 +35,12 @@ std::string_view FaultKindName(FaultKind kind) {
     return "none";
 }
 
-FaultParseResult FaultPlan::add(std::string_view spec) {
-    const std::size_t equals = spec.find('=');
+FaultParseResult FaultPlan::add(std::string_view text) {
+    const std::size_t equals = text.find('=');
     if (equals == std::string_view::npos) {
         return FaultParseResult::kMissingEquals;
     }
-    std::string_view number = spec.substr(0, equals);
+    std::string_view number = text.substr(0, equals);
     const bool onwards = !number.empty() && number.back() == '+';
     if (onwards) {
         number.remove_suffix(1);
@@ -49,7 +49,7 @@ FaultParseResult FaultPlan::add(std::string_view spec) {
     if (!ParseExchange(number, entry.exchange)) {
         return FaultParseResult::kBadExchange;
     }
-    const std::string_view name = spec.substr(equals + 1);
+    const std::string_view name = text.substr(equals + 1);
     for (const KindName& k : kKindNames) {
         if (k.name == name && k.kind != FaultKind::kNone) {
             entry.kind = k.kind;

@@ -29,7 +29,7 @@ std::string_view FaultKindName(FaultKind kind);
 
 class FaultPlan {
   public:
-    FaultParseResult add(std::string_view spec);
+    FaultParseResult add(std::string_view text);
 
     // An exact `N=` entry wins; otherwise the `N+=` entry with the largest N not above the exchange.
     // When the same form is given twice for one N, the later one counts.

@@ -13,11 +13,11 @@ namespace {
 constexpr int kExitSetupFailed = 1;
 constexpr int kExitBadInput = 2;
 
-bool BuildFaultPlan(const std::vector<std::string>& specs, FaultPlan& plan) {
-    for (const std::string& spec : specs) {
-        if (plan.add(spec) != FaultParseResult::kOk) {
+bool BuildFaultPlan(const std::vector<std::string>& faultTexts, FaultPlan& plan) {
+    for (const std::string& text : faultTexts) {
+        if (plan.add(text) != FaultParseResult::kOk) {
             std::cerr
-                << "torvsim: invalid --fault \"" << spec
+                << "torvsim: invalid --fault \"" << text
                 << "\" (expected N=KIND or N+=KIND, KIND one of silence, nak, checksum, truncate, delay, "
                    "hangup)\n";
             return false;

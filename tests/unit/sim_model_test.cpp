@@ -131,8 +131,8 @@ TEST(SimSeed, SameSeedGivesTheSameSensor) {
 
 TEST(SimFaultPlan, ExactEntriesWinOverOnwardEntries) {
     FaultPlan plan;
-    for (const char* spec : {"3+=nak", "5=silence", "7+=delay", "2=hangup"}) {
-        ASSERT_EQ(plan.add(spec), FaultParseResult::kOk) << spec;
+    for (const char* text : {"3+=nak", "5=silence", "7+=delay", "2=hangup"}) {
+        ASSERT_EQ(plan.add(text), FaultParseResult::kOk) << text;
     }
     const FaultKind expected[] = {FaultKind::kNone,  FaultKind::kHangup,  FaultKind::kNak,
                                   FaultKind::kNak,   FaultKind::kSilence, FaultKind::kNak,
@@ -144,7 +144,7 @@ TEST(SimFaultPlan, ExactEntriesWinOverOnwardEntries) {
 
 TEST(SimFaultPlan, RejectsMalformedSpecs) {
     const struct {
-        const char* spec;
+        const char* text;
         FaultParseResult result;
     } cases[] = {
         {"3", FaultParseResult::kMissingEquals},     {"=nak", FaultParseResult::kBadExchange},
@@ -154,8 +154,8 @@ TEST(SimFaultPlan, RejectsMalformedSpecs) {
     };
     for (const auto& c : cases) {
         FaultPlan plan;
-        EXPECT_EQ(plan.add(c.spec), c.result) << c.spec;
-        EXPECT_TRUE(plan.empty()) << c.spec;
+        EXPECT_EQ(plan.add(c.text), c.result) << c.text;
+        EXPECT_TRUE(plan.empty()) << c.text;
     }
 }
 

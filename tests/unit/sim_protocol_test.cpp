@@ -165,7 +165,7 @@ TEST(SimProtocol, FaultsShapeTheReplyAndKeepOrDropTheEffect) {
     Bytes wrongSum = normal;
     wrongSum.back() = static_cast<std::uint8_t>(~wrongSum.back());
     const struct {
-        const char* spec;
+        const char* fault;
         Bytes reply;
         bool written;
     } cases[] = {
@@ -175,13 +175,13 @@ TEST(SimProtocol, FaultsShapeTheReplyAndKeepOrDropTheEffect) {
     };
     for (const auto& c : cases) {
         FaultPlan plan;
-        ASSERT_EQ(plan.add(c.spec), FaultParseResult::kOk);
+        ASSERT_EQ(plan.add(c.fault), FaultParseResult::kOk);
         Sensor sensor(plan);
         sensor.word(800);  // exchange 1
         const ProtocolEvent w = sensor.send(Frame(kWriteWord, 0x34, 0x12));
-        EXPECT_EQ(w.reply, c.reply) << c.spec;
-        EXPECT_EQ(FaultKindName(w.fault), std::string_view(c.spec).substr(2)) << c.spec;
-        EXPECT_EQ(sensor.model.state().words[800] == 0x1234, c.written) << c.spec;
+        EXPECT_EQ(w.reply, c.reply) << c.fault;
+        EXPECT_EQ(FaultKindName(w.fault), std::string_view(c.fault).substr(2)) << c.fault;
+        EXPECT_EQ(sensor.model.state().words[800] == 0x1234, c.written) << c.fault;
     }
 }
 
