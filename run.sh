@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 tools/ensure-packages.sh
-tools/build.sh
+tools/build.sh torvloader torvctl torvsim
 
 # A private configuration folder, so the simulated sensor's COM1 link never touches the ports of a
 # real installation (~/.config/torv/ports).
