@@ -1,54 +1,43 @@
 #pragma once
-// Answers the tool's message boxes and file chooser for a test, and records what was asked. Installed
-// for as long as it lives.
+// Answers the tool's message boxes and file chooser for a test, and records what they showed.
+// Installed for as long as it lives.
 
-#include <QList>
-#include <QString>
 #include <QStringList>
+#include <deque>
+#include <functional>
 
 #include "app/user_prompts.h"
 #include "resources/strings.h"
 
 namespace torv::test {
 
-struct PromptRecord {
-    enum Kind { kQuestion, kMessage, kFileChooser };
-    Kind kind;
-    Caption caption;
-    Icon icon;
-    QString text;
-    QWidget* parent;
-};
+enum class Box { kQuestion, kMessage };
+
+QString TextOf(StringId id);
+// A prompt as the record keeps it: "ask" or "show", caption, icon and text on one line.
+QString Prompt(Box box, Caption caption, Icon icon, StringId text);
 
 class ScriptedPrompts : public UserPrompts {
   public:
-    ScriptedPrompts();
-    ~ScriptedPrompts() override;
-    ScriptedPrompts(const ScriptedPrompts&) = delete;
-    ScriptedPrompts& operator=(const ScriptedPrompts&) = delete;
+    // Questions take the queued answers first, then `otherwise`.
+    explicit ScriptedPrompts(bool otherwise = true) : m_otherwise(otherwise) { SetPrompts(this); }
+    ~ScriptedPrompts() override { SetPrompts(nullptr); }
 
-    // Every question gets this answer (Yes unless set).
-    void answerQuestions(bool yes) { m_answer = yes; }
-    // The path the file chooser returns; empty means the user cancelled.
-    void chooseFile(const QString& path) { m_chosenFile = path; }
+    void answer(bool yes) { m_answers.push_back(yes); }
+    int countOf(StringId text) const;
 
-    const QList<PromptRecord>& records() const { return m_records; }
-    const QStringList& lastFilters() const { return m_lastFilters; }
-    // How many prompts showed this string.
-    int countOf(StringId id) const;
+    QStringList record;  // every prompt in order; a file chooser as "chooser"
+    QString chosenFile;  // what the chooser returns; empty: the user cancelled
+    QStringList lastFilters;
+    std::function<void()> whileAsking;  // runs inside each question, before it is answered
 
-    bool ask(QWidget* parent, Caption caption, Icon icon, const QString& text, Answer defaultAnswer) override;
-    void show(QWidget* parent, Caption caption, Icon icon, const QString& text) override;
-    QString chooseFileToOpen(QWidget* parent, const QStringList& filters) override;
+    bool ask(QWidget*, Caption caption, Icon icon, const QString& text, Answer) override;
+    void show(QWidget*, Caption caption, Icon icon, const QString& text) override;
+    QString chooseFileToOpen(QWidget*, const QStringList& filters) override;
 
   private:
-    QList<PromptRecord> m_records;
-    QStringList m_lastFilters;
-    QString m_chosenFile;
-    bool m_answer = true;
+    std::deque<bool> m_answers;
+    bool m_otherwise;
 };
-
-// The text of a string as the windows show it.
-QString TextOf(StringId id);
 
 }  // namespace torv::test

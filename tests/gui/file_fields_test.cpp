@@ -1,0 +1,211 @@
+// The main window's Filename fields and lists: the settings file that keeps them (where it lives, how
+// a damaged or short file is taken, what "Exit" writes) and the "Ref." buttons that fill them.
+
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include "app/data_loader_dlg.h"
+#include "app/main_window_ids.h"
+#include "link/comu_dlg.h"
+#include "tests/gui/support/gui_harness.h"
+#include "tests/gui/support/scripted_prompts.h"
+#include "tests/support/temp_dir.h"
+
+using namespace torv;
+using namespace torv::test;
+
+namespace {
+
+constexpr rlim_t kTooSmallForSettings = 8;
+const QString kSpecify = TextOf(StringId::kSpecifyFileName);
+
+}  // namespace
+
+class FileFieldsTest : public QObject {
+    Q_OBJECT
+
+    TempDir m_folder;
+    OperationState m_state;
+
+  private slots:
+    void settingsPathSitsBesideTheProgram_data() {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("settings");
+        QTest::newRow("windows program") << "C:\\tools\\X.exe"
+                                         << "C:\\tools\\X.ini";
+        QTest::newRow("no extension") << "/opt/torv/torvloader"
+                                      << "/opt/torv/torvloader.ini";
+        QTest::newRow("dot in a folder") << "C:\\v1.2\\loader"
+                                         << "C:\\v1.2\\loader.ini";
+        QTest::newRow("hidden file") << "/home/op/.torvloader"
+                                     << "/home/op/.torvloader.ini";
+    }
+    void settingsPathSitsBesideTheProgram() {
+        QFETCH(QString, program);
+        QFETCH(QString, settings);
+        QCOMPARE(QString::fromStdString(SettingsPathFor(program.toStdString())), settings);
+    }
+
+    // COM port, baud and NG data list indexes, then the four Filename fields.
+    void fileIsRestoredClampedAndCompleted_data() {
+        QTest::addColumn<QByteArray>("file");  // "none": no settings file at all
+        QTest::addColumn<QStringList>("restored");
+        const QByteArray names = "a\r\nb\r\nc\r\nd\r\n";
+        const QStringList abcd{"a", "b", "c", "d"};
+        const QByteArray longName(600, 'n');
+        QTest::newRow("no file") << QByteArray("none")
+                                 << QStringList{"0", "4", "0", kSpecify, kSpecify, kSpecify, kSpecify};
+        QTest::newRow("in range") << "8\r\n5\r\n29\r\n" + names << QStringList{"8", "5", "29"} + abcd;
+        QTest::newRow("com 12, ng 31") << "12\r\n0\r\n30\r\n" + names << QStringList{"0", "0", "0"} + abcd;
+        QTest::newRow("baud 9") << "0\r\n9\r\n0\r\n" + names << QStringList{"0", "-1", "0"} + abcd;
+        QTest::newRow("baud -1") << "0\r\n-1\r\n0\r\n" + names << QStringList{"0", "-1", "0"} + abcd;
+        QTest::newRow("9 characters")
+            << "0000000002\r\nx\r\n7\n" + names << QStringList{"0", "0", "7"} + abcd;
+        QTest::newRow("short") << QByteArray("2\r\n1\r\n3\r\nbank\r\nlog")
+                               << QStringList{"2", "1", "3", "bank", "log", kSpecify, kSpecify};
+        QTest::newRow("empty and long names")
+            << "0\r\n0\r\n0\r\n\r\n" + longName + "\n\r\n\r\n"
+            << QStringList{"0", "0", "0", "", QString::fromLatin1(longName), "", ""};
+    }
+    void fileIsRestoredClampedAndCompleted() {
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, restored);
+        TempDir folder;
+        if (file != "none") {
+            WriteFileBytes(folder.file("x.ini"), file.toStdString());
+        }
+        CDataLoaderDlg window(m_state, folder.file("x.ini"));
+        QStringList shown;
+        for (int id : {kIdComPort, kIdBaudRate, kIdNgDataNumber}) {
+            shown << QString::number(Get<QComboBox>(&window, id)->currentIndex());
+        }
+        for (int id : {kIdParameterName, kIdMonitorName, kIdDictionaryName, kIdNgDataName}) {
+            shown << Get<QLineEdit>(&window, id)->text();
+        }
+        QCOMPARE(shown, restored);
+    }
+
+    void exitWritesTheWindowsChoicesByteForByte() {
+        const std::string original =
+            "3\r\n-1\r\n11\r\nC:\\data\\bank\r\n/log/result\r\ndict\r\nng data 1\r\n";
+        WriteFileBytes(m_folder.file("x.ini"), original);
+        ScriptedPrompts prompts;
+        CDataLoaderDlg window(m_state, m_folder.file("x.ini"));
+        window.show();
+        Get<QPushButton>(&window, kIdExit)->click();
+        QCOMPARE(prompts.record, QStringList{Prompt(Box::kQuestion, Caption::kTorv, Icon::kQuestion,
+                                                    StringId::kAgreeToExit)});
+        QCOMPARE(ReadFileBytes(m_folder.file("x.ini")), original);
+        QVERIFY(!window.isVisible());
+    }
+
+    // A file size limit fails the write as a full disk would.
+    void failedWriteReportsAndKeepsThePreviousFile() {
+        TempDir folder;
+        const std::string original = "1\r\n1\r\n1\r\nold\r\nold\r\nold\r\nold\r\n";
+        WriteFileBytes(folder.file("x.ini"), original);
+        ScriptedPrompts prompts;
+        CDataLoaderDlg window(m_state, folder.file("x.ini"));
+        window.show();
+        Get<QLineEdit>(&window, kIdParameterName)->setText(QStringLiteral("a new name that does not fit"));
+        const sighandler_t handler = signal(SIGXFSZ, SIG_IGN);
+        rlimit previous{};
+        getrlimit(RLIMIT_FSIZE, &previous);
+        const rlimit limit{kTooSmallForSettings, previous.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        Get<QPushButton>(&window, kIdExit)->click();
+        setrlimit(RLIMIT_FSIZE, &previous);
+        signal(SIGXFSZ, handler);
+        QCOMPARE(prompts.record.size(), 2);
+        QCOMPARE(prompts.record.last(),
+                 Prompt(Box::kMessage, Caption::kError, Icon::kStop, StringId::kSetupFileWriteFailed));
+        QCOMPARE(ReadFileBytes(folder.file("x.ini")), original);
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"x.ini"});
+        QVERIFY(!window.isVisible());
+    }
+
+    // With no rate selected an operation asks its question, then cannot open the link.
+    void noBaudRateSelectedFailsTheOperationWith143() {
+        SimPort sim(1);
+        TempDir folder;
+        WriteFileBytes(folder.file("x.ini"), "0\r\n9\r\n0\r\na\r\nb\r\nc\r\nd\r\n");
+        ScriptedPrompts prompts;
+        ModalPresser ok("torv::CComuDlg", CComuDlg::kIdOk);  // closes a dialog that wrongly ran
+        CDataLoaderDlg window(m_state, folder.file("x.ini"));
+        window.show();
+        Get<QPushButton>(&window, kIdSetClock)->click();
+        QCOMPARE(
+            prompts.record,
+            (QStringList{Prompt(Box::kQuestion, Caption::kWarningBang, Icon::kExclamation,
+                                StringId::kSetClockQuestion),
+                         Prompt(Box::kMessage, Caption::kError, Icon::kStop, StringId::kBaudRateInvalid)}));
+        QCOMPARE(m_state.BaudIndex, -1);
+        QCOMPARE(ok.presses, 0);
+    }
+
+    void chosenFileLandsInItsFieldWithoutTheToolsExtension_data() {
+        QTest::addColumn<int>("buttonId");
+        QTest::addColumn<int>("fieldId");
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("selected");
+        const auto row = [](const char* name, int buttonId, int fieldId) -> QTestData& {
+            return QTest::newRow(name) << buttonId << fieldId;
+        };
+        row("parameter", kIdParameterRef, kIdParameterName) << "C:\\data\\bank.torv"
+                                                            << "C:\\data\\bank"
+                                                            << "bank";
+        row("upper case kept", kIdParameterRef, kIdParameterName) << "/d/BANK.TORV"
+                                                                  << "/d/BANK.TORV"
+                                                                  << "BANK.TORV";
+        row("monitor", kIdMonitorRef, kIdMonitorName) << "C:\\log\\result.csv"
+                                                      << "C:\\log\\result"
+                                                      << "result";
+        row("dictionary, one extension", kIdDictionaryRef, kIdDictionaryName) << "/d/chars.torv.dic4"
+                                                                              << "/d/chars.torv"
+                                                                              << "chars.torv";
+        row("ng data", kIdNgDataRef, kIdNgDataName) << "/ng/n01.ng4"
+                                                    << "/ng/n01"
+                                                    << "n01";
+        row("ng screen", kIdNgDataRef, kIdNgDataName) << "/ng/n 01.bmp"
+                                                      << "/ng/n 01"
+                                                      << "n 01";
+        row("ng csv", kIdNgDataRef, kIdNgDataName) << "C:\\ng\\all.csv"
+                                                   << "C:\\ng\\all"
+                                                   << "all";
+    }
+    void chosenFileLandsInItsFieldWithoutTheToolsExtension() {
+        QFETCH(int, buttonId);
+        QFETCH(int, fieldId);
+        QFETCH(QString, chosen);
+        QFETCH(QString, field);
+        QFETCH(QString, selected);
+        ScriptedPrompts prompts;
+        prompts.chosenFile = chosen;
+        CDataLoaderDlg window(m_state, m_folder.file("x.ini"));
+        Get<QPushButton>(&window, buttonId)->click();
+        QCOMPARE(Get<QLineEdit>(&window, fieldId)->text(), field);
+        QCOMPARE(Get<QLineEdit>(&window, fieldId)->selectedText(), selected);
+    }
+
+    // Qt reads the patterns from an entry's last parentheses; "*.*" stands for every file.
+    void cancelLeavesTheFieldAndTheFiltersAreOffered() {
+        ScriptedPrompts prompts;
+        CDataLoaderDlg window(m_state, m_folder.file("x.ini"));
+        Get<QLineEdit>(&window, kIdNgDataName)->setText(QStringLiteral("/ng/kept"));
+        Get<QPushButton>(&window, kIdNgDataRef)->click();
+        QCOMPARE(prompts.record, QStringList{"chooser"});
+        QCOMPARE(prompts.lastFilters,
+                 (QStringList{"TORV NG data files ( *.ng4 *.bmp )", "TORV NG data file ( *.ng4 )",
+                              "TORV NG screen file ( *.bmp )", "CSV file ( *.csv )", "All files(*.*) (*)"}));
+        QCOMPARE(Get<QLineEdit>(&window, kIdNgDataName)->text(), QStringLiteral("/ng/kept"));
+    }
+};
+
+QTEST_MAIN(FileFieldsTest)
+#include "file_fields_test.moc"

@@ -1,0 +1,287 @@
+// The parameter editor: the set and bank it opens on, banks and COPY, the STRING's codes, the ways
+// out and the file they save, the CSV sheet, and the keys.
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+#include <optional>
+
+#include "params/catalogue.h"
+#include "params/parameter_file.h"
+#include "params/parameter_sheet.h"
+#include "params/pedit_dlg.h"
+#include "tests/gui/support/gui_harness.h"
+#include "tests/gui/support/scripted_prompts.h"
+#include "tests/support/temp_dir.h"
+
+using namespace torv;
+using namespace torv::test;
+
+namespace {
+
+constexpr std::int32_t kBankField = 0x1F;      // BANK: common word 0, bits 0..4
+constexpr std::int32_t kFullExtLight = 0xF00;  // EXTLGTPW "100%" beside SHUTTER in bank word 1
+constexpr std::int32_t kShutterMask = 0xFF;
+constexpr int kShutterWord = 1;
+constexpr int kOffDelayWord = 2;
+constexpr int kStringWord = 24;
+constexpr int kTch = 16;
+
+// The initial set with BANK set to `selection` and a SHUTTER of 10 + b in bank b, so that the value on
+// screen tells which bank is on show.
+ParameterSet SetSelectingBank(int selection) {
+    ParameterSet set = InitialParameterSet();
+    set.common[0] = (set.common[0] & ~kBankField) | selection;
+    for (std::size_t b = 0; b < set.bank.size(); ++b) {
+        set.bank[b][kShutterWord] = kFullExtLight | static_cast<std::int32_t>(10 + b);
+    }
+    return set;
+}
+
+// The editor, shown, on "param" in a fresh folder holding `fileBytes` as its parameter file; questions
+// are answered No unless an answer is queued.
+struct Editor {
+    explicit Editor(const std::optional<std::string>& fileBytes = std::nullopt) {
+        state.OperationFileName = dir.file("param");
+        if (fileBytes) {
+            WriteFileBytes(dir.file("param.torv"), *fileBytes);
+        }
+        dialog = std::make_unique<CPeditDlg>(state);
+        dialog->show();
+    }
+    QWidget* control(std::string_view key) const {
+        return Get(dialog.get(), FindParameter(key)->editor.controlId);
+    }
+    QString shown(std::string_view key) const {
+        auto* combo = qobject_cast<QComboBox*>(control(key));
+        return combo != nullptr ? combo->currentText() : qobject_cast<QLineEdit*>(control(key))->text();
+    }
+    void type(std::string_view key, const QString& text) const {
+        qobject_cast<QLineEdit*>(control(key))->setText(text);
+    }
+    QComboBox* list(int id) const { return Get<QComboBox>(dialog.get(), id); }
+    void writeFilename(const std::string& name) const {
+        Get<QLineEdit>(dialog.get(), kWriteFilenameId)->setText(QString::fromStdString(name));
+    }
+    void click(int id) const { Get<QPushButton>(dialog.get(), id)->click(); }
+
+    TempDir dir;
+    OperationState state;
+    ScriptedPrompts prompts{false};
+    std::unique_ptr<CPeditDlg> dialog;
+};
+
+}  // namespace
+
+class PeditTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void unusableFileIsReportedAndInitialSetShownOnBankZero_data() {
+        QTest::addColumn<bool>("broken");
+        QTest::newRow("missing") << false;
+        QTest::newRow("ends one word short") << true;
+    }
+    void unusableFileIsReportedAndInitialSetShownOnBankZero() {
+        QFETCH(bool, broken);
+        std::string bytes = ParameterFileBytes(SetSelectingBank(5));
+        bytes.erase(bytes.rfind("\r\n", bytes.size() - 3) + 2);  // without bank 15's last word
+        Editor editor(broken ? std::optional(bytes) : std::nullopt);
+        const StringId warning =
+            broken ? StringId::kParameterFileInvalid : StringId::kParameterFileMissingUseInitial;
+        QCOMPARE(editor.prompts.record,
+                 QStringList{Prompt(Box::kMessage, Caption::kWarning, Icon::kExclamation, warning)});
+        QCOMPARE(editor.list(kEditBankId)->currentIndex(), 0);
+        QCOMPARE(editor.shown("BANK"), QStringLiteral("BKIN"));
+        QCOMPARE(editor.shown("SHUTTER"), QStringLiteral("70"));
+    }
+
+    void opensOnTheBankThatBankSelects_data() {
+        QTest::addColumn<int>("selection");
+        QTest::addColumn<int>("bankOnShow");
+        QTest::newRow("5") << 5 << 5;
+        QTest::newRow("TCH") << kTch << 0;
+    }
+    void opensOnTheBankThatBankSelects() {
+        QFETCH(int, selection);
+        QFETCH(int, bankOnShow);
+        Editor editor(ParameterFileBytes(SetSelectingBank(selection)));
+        QVERIFY(editor.prompts.record.isEmpty());
+        QCOMPARE(editor.list(kEditBankId)->currentIndex(), bankOnShow);
+        QCOMPARE(editor.shown("SHUTTER"), QString::number(10 + bankOnShow));
+    }
+
+    void typedValueIsClampedWhenTheBankChanges() {
+        Editor editor;
+        editor.type("SHUTTER", QStringLiteral("9999"));
+        editor.list(kEditBankId)->setCurrentIndex(1);
+        editor.list(kEditBankId)->setCurrentIndex(0);
+        QCOMPARE(editor.shown("SHUTTER"), QStringLiteral("132"));
+    }
+
+    void copyCarriesTheEditedBankAndLeavesTheDestinationOnShow() {
+        Editor editor;
+        editor.list(kEditBankId)->setCurrentIndex(3);
+        editor.type("SHUTTER", QStringLiteral("77"));
+        editor.type("OFFDELAY", QStringLiteral("250"));
+        editor.list(kDestinationBankId)->setCurrentIndex(7);
+        editor.prompts.answer(true);
+        editor.click(kCopyBankId);
+        QCOMPARE(editor.list(kEditBankId)->currentIndex(), 7);
+        QCOMPARE(editor.shown("SHUTTER"), QStringLiteral("77"));
+        editor.click(kCopyBankId);  // the destination still names bank 7, now on show
+        QCOMPARE(editor.prompts.record.mid(1),
+                 (QStringList{Prompt(Box::kQuestion, Caption::kWarning, Icon::kExclamation,
+                                     StringId::kOverwriteBankQuestion),
+                              Prompt(Box::kMessage, Caption::kError, Icon::kStop, StringId::kSameBankCopy)}));
+
+        editor.click(kSaveExitId);
+        const ParameterSet saved = LoadParameterFile(editor.dir.file("param.torv")).set;
+        QCOMPARE(saved.bank[3][kShutterWord] & kShutterMask, 77);
+        QCOMPARE(saved.bank[7], saved.bank[3]);
+        QCOMPARE(saved.bank[2], InitialParameterSet().bank[2]);
+        QCOMPARE(saved.common[kOffDelayWord], 250);
+    }
+
+    // The STRING holds 8-bit codes: shown and stored as Latin-1, one byte a character.
+    void stringKeepsEightBitCodes() {
+        ParameterSet set = InitialParameterSet();
+        set.bank[0][kStringWord] = 'C' | 'a' << 8;
+        set.bank[0][kStringWord + 1] = 'f' | 0xE9 << 8;
+        Editor editor(ParameterFileBytes(set));
+        QCOMPARE(editor.shown("STRING"), QStringLiteral("Caf\u00e9"));
+        editor.type("STRING", QStringLiteral("\u00d1u"));
+        editor.prompts.answer(true);  // overwrite
+        editor.click(kSaveExitId);
+        QCOMPARE(LoadParameterFile(editor.dir.file("param.torv")).set.bank[0][kStringWord], 0xD1 | 'u' << 8);
+    }
+
+    // A file from a newer sensor (version "105") is saved as version "100".
+    void saveUnderNewNameWritesThatFileAndLeavesTheOldOne() {
+        ParameterSet set = SetSelectingBank(3);
+        set.version = 105;
+        const std::string old = ParameterFileBytes(set);
+        Editor editor(old);
+        editor.type("SHUTTER", QStringLiteral("99"));
+        const std::string newName = editor.dir.file("new");
+        editor.writeFilename(newName);
+        editor.click(kSaveExitId);
+        QVERIFY(editor.prompts.record.isEmpty());
+        QVERIFY(!editor.dialog->isVisible());
+        QCOMPARE(editor.state.OperationFileName, newName);
+
+        set.version = kDefaultParameterVersion;
+        set.bank[3][kShutterWord] = (set.bank[3][kShutterWord] & ~kShutterMask) | 99;
+        const std::string written = ReadFileBytes(newName + ".torv");
+        QCOMPARE(written, ParameterFileBytes(set));
+        QCOMPARE(std::count(written.begin(), written.end(), '\n'), std::ptrdiff_t{607});
+        QCOMPARE(ReadFileBytes(editor.dir.file("param.torv")), old);
+    }
+
+    void declinedSaveAndWriteStaysOpenAndLaterExitsLeaveNoWriteRequest_data() {
+        QTest::addColumn<int>("laterExit");
+        QTest::newRow("Exit") << int(kExitId);
+        QTest::newRow("Save & Exit") << int(kSaveExitId);
+    }
+    void declinedSaveAndWriteStaysOpenAndLaterExitsLeaveNoWriteRequest() {
+        QFETCH(int, laterExit);
+        const std::string old = ParameterFileBytes(SetSelectingBank(3));
+        Editor editor(old);
+        editor.type("SHUTTER", QStringLiteral("99"));
+        editor.click(kSaveWriteId);  // overwrite answered No
+        QVERIFY(editor.dialog->isVisible());
+        editor.prompts.answer(true);
+        editor.click(laterExit);
+        QVERIFY(!editor.dialog->isVisible());
+        QVERIFY(!editor.state.EditRequest);
+        const bool discarded = laterExit == kExitId;
+        const auto asked = [](StringId text) {
+            return Prompt(Box::kQuestion, Caption::kWarning, Icon::kExclamation, text);
+        };
+        QCOMPARE(editor.prompts.record, (QStringList{asked(StringId::kSameFileOverwrite),
+                                                     asked(discarded ? StringId::kDiscardParametersQuestion
+                                                                     : StringId::kSameFileOverwrite)}));
+        QCOMPARE(ReadFileBytes(editor.dir.file("param.torv")) == old, discarded);
+    }
+
+    // A failed save loses nothing: the editor stays open on the new name.
+    void failedSaveIsReportedAndKeepsTheEditorOpen() {
+        Editor editor;
+        editor.prompts.record.clear();  // the warning about the missing file
+        const std::string unreachable = editor.dir.file("no-such-folder/new");
+        editor.writeFilename(unreachable);
+        editor.click(kSaveWriteId);
+        QCOMPARE(editor.prompts.record, QStringList{Prompt(Box::kMessage, Caption::kError, Icon::kStop,
+                                                           StringId::kCreateFileFailed)});
+        QVERIFY(editor.dialog->isVisible() && !editor.state.EditRequest);
+        QCOMPARE(editor.state.OperationFileName, unreachable);
+    }
+
+    // The sheet holds the value typed in bank 6 before the button was pressed.
+    void sheetIsWrittenUnderWriteFilenameWithTheEditsOnShow() {
+        Editor editor;
+        editor.prompts.record.clear();
+        editor.list(kEditBankId)->setCurrentIndex(6);
+        editor.type("SHUTTER", QStringLiteral("88"));
+        editor.writeFilename(editor.dir.file("sheet"));
+        editor.click(kCreateCsvId);
+        QCOMPARE(editor.prompts.record, QStringList{Prompt(Box::kMessage, Caption::kTorv, Icon::kInformation,
+                                                           StringId::kSheetCompleted)});
+        const std::string sheet = ReadFileBytes(editor.dir.file("sheet.csv"));
+        QCOMPARE(std::count(sheet.begin(), sheet.end(), '\n'), std::ptrdiff_t{kSheetLineCount});
+        QCOMPARE(std::count(sheet.begin(), sheet.end(), '\r'), std::ptrdiff_t{kSheetLineCount});
+        QVERIFY(sheet.find("\r\nSHUTTER,,70,70,70,70,70,70,88,70,") != std::string::npos);
+        QCOMPARE(editor.shown("SHUTTER"), QStringLiteral("88"));
+        QCOMPARE(editor.state.OperationFileName, editor.dir.file("sheet"));
+    }
+
+    void declinedSheetOverwriteWritesAndShowsNothingAndOnlySaveAndWriteStayedEnabled() {
+        Editor editor;
+        editor.prompts.record.clear();
+        editor.writeFilename(editor.dir.file("sheet"));
+        WriteFileBytes(editor.dir.file("sheet.csv"), "old\r\n");
+        QList<int> enabledWhileAsking;
+        editor.prompts.whileAsking = [&] {
+            for (int id : {kEditBankId, kDestinationBankId, kCopyBankId, kWriteFilenameId, kCreateCsvId,
+                           kSaveExitId, kExitId, kSaveWriteId}) {
+                if (Get(editor.dialog.get(), id)->isEnabled()) {
+                    enabledWhileAsking.append(id);
+                }
+            }
+            if (editor.control("BANK")->isEnabled()) {
+                enabledWhileAsking.append(0);
+            }
+        };
+        editor.click(kCreateCsvId);  // answered No
+        QCOMPARE(enabledWhileAsking, QList<int>{kSaveWriteId});
+        QCOMPARE(editor.prompts.record,
+                 QStringList{Prompt(Box::kQuestion, Caption::kWarning, Icon::kExclamation,
+                                    StringId::kSameFileOverwrite)});
+        QCOMPARE(ReadFileBytes(editor.dir.file("sheet.csv")), std::string("old\r\n"));
+        QVERIFY(Get(editor.dialog.get(), kCreateCsvId)->isEnabled() && editor.control("BANK")->isEnabled());
+    }
+
+    // Neither Escape nor the window system closes the editor; Enter presses only a focused button.
+    void keysCloseNothingAndEnterPressesOnlyAFocusedButton() {
+        Editor editor;
+        editor.prompts.record.clear();
+        QVERIFY(QTest::qWaitForWindowActive(editor.dialog.get()));
+        QWidget* shutter = editor.control("SHUTTER");
+        shutter->setFocus();
+        QTest::keyClick(shutter, Qt::Key_Escape);
+        QTest::keyClick(shutter, Qt::Key_Return);
+        QVERIFY(!editor.dialog->close());
+        QCoreApplication::processEvents();
+        QVERIFY(editor.dialog->isVisible() && editor.prompts.record.isEmpty());
+
+        auto* copy = Get<QPushButton>(editor.dialog.get(), kCopyBankId);  // no destination chosen
+        copy->setFocus();
+        QTest::keyClick(copy, Qt::Key_Return);
+        QTRY_COMPARE(editor.prompts.record, QStringList{Prompt(Box::kMessage, Caption::kError, Icon::kStop,
+                                                               StringId::kSelectDestinationBank)});
+    }
+};
+
+QTEST_MAIN(PeditTest)
+#include "pedit_test.moc"
