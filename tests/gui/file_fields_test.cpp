@@ -33,22 +33,17 @@ class FileFieldsTest : public QObject {
     OperationState m_state;
 
   private slots:
-    void settingsPathSitsBesideTheProgram_data() {
-        QTest::addColumn<QString>("program");
-        QTest::addColumn<QString>("settings");
-        QTest::newRow("windows program") << "C:\\tools\\X.exe"
-                                         << "C:\\tools\\X.ini";
-        QTest::newRow("no extension") << "/opt/torv/torvloader"
-                                      << "/opt/torv/torvloader.ini";
-        QTest::newRow("dot in a folder") << "C:\\v1.2\\loader"
-                                         << "C:\\v1.2\\loader.ini";
-        QTest::newRow("hidden file") << "/home/op/.torvloader"
-                                     << "/home/op/.torvloader.ini";
-    }
     void settingsPathSitsBesideTheProgram() {
-        QFETCH(QString, program);
-        QFETCH(QString, settings);
-        QCOMPARE(QString::fromStdString(SettingsPathFor(program.toStdString())), settings);
+        const std::pair<const char*, const char*> cases[] = {
+            {"C:\\tools\\X.exe", "C:\\tools\\X.ini"},
+            {"/opt/torv/torvloader", "/opt/torv/torvloader.ini"},
+            {"C:\\v1.2\\loader", "C:\\v1.2\\loader.ini"},          // a dot in a folder name
+            {"/home/op/.torvloader", "/home/op/.torvloader.ini"},  // a hidden file
+            {"/usr/bin/torv.loader.bin", "/usr/bin/torv.loader.ini"},
+        };
+        for (const auto& [program, settings] : cases) {
+            QCOMPARE(QString::fromStdString(SettingsPathFor(program)), QString::fromLatin1(settings));
+        }
     }
 
     // COM port, baud and NG data list indexes, then the four Filename fields.
@@ -122,8 +117,7 @@ class FileFieldsTest : public QObject {
         setrlimit(RLIMIT_FSIZE, &previous);
         signal(SIGXFSZ, handler);
         QCOMPARE(prompts.record.size(), 2);
-        QCOMPARE(prompts.record.last(),
-                 Prompt(Box::kMessage, Caption::kError, Icon::kStop, StringId::kSetupFileWriteFailed));
+        QCOMPARE(prompts.record.last(), ErrorBox(StringId::kSetupFileWriteFailed));
         QCOMPARE(ReadFileBytes(folder.file("x.ini")), original);
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"x.ini"});
         QVERIFY(!window.isVisible());
@@ -139,58 +133,42 @@ class FileFieldsTest : public QObject {
         CDataLoaderDlg window(m_state, folder.file("x.ini"));
         window.show();
         Get<QPushButton>(&window, kIdSetClock)->click();
-        QCOMPARE(
-            prompts.record,
-            (QStringList{Prompt(Box::kQuestion, Caption::kWarningBang, Icon::kExclamation,
-                                StringId::kSetClockQuestion),
-                         Prompt(Box::kMessage, Caption::kError, Icon::kStop, StringId::kBaudRateInvalid)}));
+        QCOMPARE(prompts.record, (QStringList{Prompt(Box::kQuestion, Caption::kWarningBang,
+                                                     Icon::kExclamation, StringId::kSetClockQuestion),
+                                              ErrorBox(StringId::kBaudRateInvalid)}));
         QCOMPARE(m_state.BaudIndex, -1);
         QCOMPARE(ok.presses, 0);
     }
 
+    // The chosen file, then the field's text and its selected part.
     void chosenFileLandsInItsFieldWithoutTheToolsExtension_data() {
         QTest::addColumn<int>("buttonId");
         QTest::addColumn<int>("fieldId");
-        QTest::addColumn<QString>("chosen");
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("selected");
-        const auto row = [](const char* name, int buttonId, int fieldId) -> QTestData& {
-            return QTest::newRow(name) << buttonId << fieldId;
+        QTest::addColumn<QStringList>("names");
+        const auto row = [](const char* name, int buttonId, int fieldId, const QStringList& names) {
+            QTest::newRow(name) << buttonId << fieldId << names;
         };
-        row("parameter", kIdParameterRef, kIdParameterName) << "C:\\data\\bank.torv"
-                                                            << "C:\\data\\bank"
-                                                            << "bank";
-        row("upper case kept", kIdParameterRef, kIdParameterName) << "/d/BANK.TORV"
-                                                                  << "/d/BANK.TORV"
-                                                                  << "BANK.TORV";
-        row("monitor", kIdMonitorRef, kIdMonitorName) << "C:\\log\\result.csv"
-                                                      << "C:\\log\\result"
-                                                      << "result";
-        row("dictionary, one extension", kIdDictionaryRef, kIdDictionaryName) << "/d/chars.torv.dic4"
-                                                                              << "/d/chars.torv"
-                                                                              << "chars.torv";
-        row("ng data", kIdNgDataRef, kIdNgDataName) << "/ng/n01.ng4"
-                                                    << "/ng/n01"
-                                                    << "n01";
-        row("ng screen", kIdNgDataRef, kIdNgDataName) << "/ng/n 01.bmp"
-                                                      << "/ng/n 01"
-                                                      << "n 01";
-        row("ng csv", kIdNgDataRef, kIdNgDataName) << "C:\\ng\\all.csv"
-                                                   << "C:\\ng\\all"
-                                                   << "all";
+        row("parameter", kIdParameterRef, kIdParameterName,
+            {"C:\\data\\bank.torv", "C:\\data\\bank", "bank"});
+        row("upper case kept", kIdParameterRef, kIdParameterName,
+            {"/d/BANK.TORV", "/d/BANK.TORV", "BANK.TORV"});
+        row("monitor", kIdMonitorRef, kIdMonitorName, {"C:\\log\\result.csv", "C:\\log\\result", "result"});
+        row("dictionary", kIdDictionaryRef, kIdDictionaryName,
+            {"/d/chars.torv.dic4", "/d/chars.torv", "chars.torv"});
+        row("ng data", kIdNgDataRef, kIdNgDataName, {"/ng/n01.ng4", "/ng/n01", "n01"});
+        row("ng screen", kIdNgDataRef, kIdNgDataName, {"/ng/n 01.bmp", "/ng/n 01", "n 01"});
+        row("ng csv", kIdNgDataRef, kIdNgDataName, {"C:\\ng\\all.csv", "C:\\ng\\all", "all"});
     }
     void chosenFileLandsInItsFieldWithoutTheToolsExtension() {
         QFETCH(int, buttonId);
         QFETCH(int, fieldId);
-        QFETCH(QString, chosen);
-        QFETCH(QString, field);
-        QFETCH(QString, selected);
+        QFETCH(QStringList, names);
         ScriptedPrompts prompts;
-        prompts.chosenFile = chosen;
+        prompts.chosenFile = names[0];
         CDataLoaderDlg window(m_state, m_folder.file("x.ini"));
         Get<QPushButton>(&window, buttonId)->click();
-        QCOMPARE(Get<QLineEdit>(&window, fieldId)->text(), field);
-        QCOMPARE(Get<QLineEdit>(&window, fieldId)->selectedText(), selected);
+        QCOMPARE(Get<QLineEdit>(&window, fieldId)->text(), names[1]);
+        QCOMPARE(Get<QLineEdit>(&window, fieldId)->selectedText(), names[2]);
     }
 
     // Qt reads the patterns from an entry's last parentheses; "*.*" stands for every file.

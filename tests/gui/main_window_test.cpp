@@ -1,4 +1,5 @@
-// The main window: what is not wired yet, and the operations and editor it starts.
+// The main window: what is not wired yet, the operations and editor it starts, and its keys: Enter
+// presses the focused button and nothing else, Escape closes nothing.
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -22,6 +23,8 @@ constexpr int kSimPort = 3;
 constexpr int kCommunicWord = 4;  // the sensor's rate code, bits 8 to 10
 constexpr int kCommunicShift = 8;
 constexpr int kCommunicMask = 0x7 << kCommunicShift;
+const QString kAgreeOverwrite =
+    Prompt(Box::kQuestion, Caption::kWarningBang, Icon::kExclamation, StringId::kAgreeOverwriteSensor);
 
 }  // namespace
 
@@ -54,6 +57,29 @@ class MainWindowTest : public QObject {
         }
     }
 
+    // Enter in a Filename field and Escape anywhere do nothing; Enter on "Exit" presses it.
+    void keysPressOnlyTheFocusedButtonAndCloseNothing() {
+        ScriptedPrompts prompts(false);
+        CDataLoaderDlg window(m_state, m_folder.file("x.ini"));
+        QVERIFY(ShowActive(window));
+        auto* field = Get<QLineEdit>(&window, kIdParameterName);
+        field->setFocus();
+        QSignalSpy returnPressed(field, &QLineEdit::returnPressed);
+        QTest::keyClick(field, Qt::Key_Return);
+        QTest::keyClick(field, Qt::Key_Enter);
+        for (int id : {kIdExit, kIdParameterName, kIdComPort}) {
+            QTest::keyClick(Get(&window, id), Qt::Key_Escape);
+        }
+        QVERIFY(!window.close());
+        QTest::qWait(kSettleMs);
+        QCOMPARE(returnPressed.count(), 0);
+        QVERIFY(prompts.record.isEmpty() && window.isVisible());
+        Get<QPushButton>(&window, kIdExit)->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTRY_COMPARE(prompts.record, QStringList{Prompt(Box::kQuestion, Caption::kTorv, Icon::kQuestion,
+                                                        StringId::kAgreeToExit)});
+    }
+
     // EDIT after the read opens the editor on the file just read; leaving it with Exit writes nothing.
     void readParametersRunsOperation1AndEditOpensTheEditor() {
         SimPort sim(kSimPort);
@@ -64,11 +90,11 @@ class MainWindowTest : public QObject {
         Get<QPushButton>(window.get(), kIdReadParameters)->click();
         QCOMPARE(edit.presses, 1);
         QCOMPARE(edit.lastStatus, TextOf(StringId::kReadCompleted));
+        QCOMPARE(edit.lastPressed, TextOf(StringId::kEdit));
         QCOMPARE(m_state.OperationCode, int(kReadParameters));
         QCOMPARE(editorExit.presses, 1);
         QCOMPARE(m_state.OperationFileName, m_folder.file("read"));
-        QCOMPARE(prompts.record, QStringList{Prompt(Box::kQuestion, Caption::kWarning, Icon::kExclamation,
-                                                    StringId::kDiscardParametersQuestion)});
+        QCOMPARE(prompts.record, QStringList{WarningQuestion(StringId::kDiscardParametersQuestion)});
     }
 
     // The editor saves, then the main window asks 144 and writes; the field follows the saved name.
@@ -80,7 +106,7 @@ class MainWindowTest : public QObject {
         auto window = windowOnSim("edited");
         Get<QPushButton>(window.get(), kIdEditParameters)->click();
         QCOMPARE(saveAndWrite.presses, 1);
-        QCOMPARE(prompts.countOf(StringId::kAgreeOverwriteSensor), 1);
+        QCOMPARE(prompts.record.last(), kAgreeOverwrite);
         QCOMPARE(ok.presses, 1);
         QCOMPARE(ok.lastStatus, TextOf(StringId::kWriteCompleted));
         QCOMPARE(m_state.OperationCode, int(kWriteParameters));
@@ -93,8 +119,7 @@ class MainWindowTest : public QObject {
         m_state.OperationCode = kNoOperation;
         CDataLoaderDlg window(m_state, m_folder.file("x.ini"));
         Get<QPushButton>(&window, kIdWriteParameters)->click();
-        QCOMPARE(prompts.record, QStringList{Prompt(Box::kQuestion, Caption::kWarningBang, Icon::kExclamation,
-                                                    StringId::kAgreeOverwriteSensor)});
+        QCOMPARE(prompts.record, QStringList{kAgreeOverwrite});
         QCOMPARE(m_state.OperationCode, int(kNoOperation));
         QCOMPARE(ok.presses, 0);
     }

@@ -5,7 +5,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
-#include <optional>
 
 #include "params/catalogue.h"
 #include "params/parameter_file.h"
@@ -39,13 +38,13 @@ ParameterSet SetSelectingBank(int selection) {
     return set;
 }
 
-// The editor, shown, on "param" in a fresh folder holding `fileBytes` as its parameter file; questions
-// are answered No unless an answer is queued.
+// The editor, shown, on "param" in a fresh folder holding `fileBytes` (empty: no file) as its parameter
+// file; questions are answered No unless an answer is queued.
 struct Editor {
-    explicit Editor(const std::optional<std::string>& fileBytes = std::nullopt) {
+    explicit Editor(const std::string& fileBytes = ParameterFileBytes(InitialParameterSet())) {
         state.OperationFileName = dir.file("param");
-        if (fileBytes) {
-            WriteFileBytes(dir.file("param.torv"), *fileBytes);
+        if (!fileBytes.empty()) {
+            WriteFileBytes(dir.file("param.torv"), fileBytes);
         }
         dialog = std::make_unique<CPeditDlg>(state);
         dialog->show();
@@ -78,38 +77,34 @@ class PeditTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void unusableFileIsReportedAndInitialSetShownOnBankZero_data() {
-        QTest::addColumn<bool>("broken");
-        QTest::newRow("missing") << false;
-        QTest::newRow("ends one word short") << true;
+    // SHUTTER is 10 + b in the file's bank b and 70 in the initial set.
+    void opensOnTheBankThatBankSelectsOrWarnsAndShowsTheInitialSet_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QStringList>("prompts");
+        QTest::addColumn<int>("bank");
+        QTest::addColumn<QString>("shutter");
+        const QString bank5 = QString::fromStdString(ParameterFileBytes(SetSelectingBank(5)));
+        const QString shortFile =
+            bank5.left(bank5.lastIndexOf(QStringLiteral("\r\n"), -3) + 2);  // no last word
+        const auto warning = [](StringId text) {
+            return QStringList{Prompt(Box::kMessage, Caption::kWarning, Icon::kExclamation, text)};
+        };
+        QTest::newRow("missing") << QString() << warning(StringId::kParameterFileMissingUseInitial) << 0
+                                 << "70";
+        QTest::newRow("one word short") << shortFile << warning(StringId::kParameterFileInvalid) << 0 << "70";
+        QTest::newRow("BANK 5") << bank5 << QStringList() << 5 << "15";
+        QTest::newRow("TCH") << QString::fromStdString(ParameterFileBytes(SetSelectingBank(kTch)))
+                             << QStringList() << 0 << "10";
     }
-    void unusableFileIsReportedAndInitialSetShownOnBankZero() {
-        QFETCH(bool, broken);
-        std::string bytes = ParameterFileBytes(SetSelectingBank(5));
-        bytes.erase(bytes.rfind("\r\n", bytes.size() - 3) + 2);  // without bank 15's last word
-        Editor editor(broken ? std::optional(bytes) : std::nullopt);
-        const StringId warning =
-            broken ? StringId::kParameterFileInvalid : StringId::kParameterFileMissingUseInitial;
-        QCOMPARE(editor.prompts.record,
-                 QStringList{Prompt(Box::kMessage, Caption::kWarning, Icon::kExclamation, warning)});
-        QCOMPARE(editor.list(kEditBankId)->currentIndex(), 0);
-        QCOMPARE(editor.shown("BANK"), QStringLiteral("BKIN"));
-        QCOMPARE(editor.shown("SHUTTER"), QStringLiteral("70"));
-    }
-
-    void opensOnTheBankThatBankSelects_data() {
-        QTest::addColumn<int>("selection");
-        QTest::addColumn<int>("bankOnShow");
-        QTest::newRow("5") << 5 << 5;
-        QTest::newRow("TCH") << kTch << 0;
-    }
-    void opensOnTheBankThatBankSelects() {
-        QFETCH(int, selection);
-        QFETCH(int, bankOnShow);
-        Editor editor(ParameterFileBytes(SetSelectingBank(selection)));
-        QVERIFY(editor.prompts.record.isEmpty());
-        QCOMPARE(editor.list(kEditBankId)->currentIndex(), bankOnShow);
-        QCOMPARE(editor.shown("SHUTTER"), QString::number(10 + bankOnShow));
+    void opensOnTheBankThatBankSelectsOrWarnsAndShowsTheInitialSet() {
+        QFETCH(QString, file);
+        QFETCH(QStringList, prompts);
+        QFETCH(int, bank);
+        QFETCH(QString, shutter);
+        Editor editor(file.toStdString());
+        QCOMPARE(editor.prompts.record, prompts);
+        QCOMPARE(editor.list(kEditBankId)->currentIndex(), bank);
+        QCOMPARE(editor.shown("SHUTTER"), shutter);
     }
 
     void typedValueIsClampedWhenTheBankChanges() {
@@ -131,11 +126,9 @@ class PeditTest : public QObject {
         QCOMPARE(editor.list(kEditBankId)->currentIndex(), 7);
         QCOMPARE(editor.shown("SHUTTER"), QStringLiteral("77"));
         editor.click(kCopyBankId);  // the destination still names bank 7, now on show
-        QCOMPARE(editor.prompts.record.mid(1),
-                 (QStringList{Prompt(Box::kQuestion, Caption::kWarning, Icon::kExclamation,
-                                     StringId::kOverwriteBankQuestion),
-                              Prompt(Box::kMessage, Caption::kError, Icon::kStop, StringId::kSameBankCopy)}));
-
+        QCOMPARE(editor.prompts.record, (QStringList{WarningQuestion(StringId::kOverwriteBankQuestion),
+                                                     ErrorBox(StringId::kSameBankCopy)}));
+        editor.prompts.answer(true);
         editor.click(kSaveExitId);
         const ParameterSet saved = LoadParameterFile(editor.dir.file("param.torv")).set;
         QCOMPARE(saved.bank[3][kShutterWord] & kShutterMask, 77);
@@ -196,24 +189,20 @@ class PeditTest : public QObject {
         QVERIFY(!editor.dialog->isVisible());
         QVERIFY(!editor.state.EditRequest);
         const bool discarded = laterExit == kExitId;
-        const auto asked = [](StringId text) {
-            return Prompt(Box::kQuestion, Caption::kWarning, Icon::kExclamation, text);
-        };
-        QCOMPARE(editor.prompts.record, (QStringList{asked(StringId::kSameFileOverwrite),
-                                                     asked(discarded ? StringId::kDiscardParametersQuestion
-                                                                     : StringId::kSameFileOverwrite)}));
+        QCOMPARE(editor.prompts.record,
+                 (QStringList{WarningQuestion(StringId::kSameFileOverwrite),
+                              WarningQuestion(discarded ? StringId::kDiscardParametersQuestion
+                                                        : StringId::kSameFileOverwrite)}));
         QCOMPARE(ReadFileBytes(editor.dir.file("param.torv")) == old, discarded);
     }
 
     // A failed save loses nothing: the editor stays open on the new name.
     void failedSaveIsReportedAndKeepsTheEditorOpen() {
         Editor editor;
-        editor.prompts.record.clear();  // the warning about the missing file
         const std::string unreachable = editor.dir.file("no-such-folder/new");
         editor.writeFilename(unreachable);
         editor.click(kSaveWriteId);
-        QCOMPARE(editor.prompts.record, QStringList{Prompt(Box::kMessage, Caption::kError, Icon::kStop,
-                                                           StringId::kCreateFileFailed)});
+        QCOMPARE(editor.prompts.record, QStringList{ErrorBox(StringId::kCreateFileFailed)});
         QVERIFY(editor.dialog->isVisible() && !editor.state.EditRequest);
         QCOMPARE(editor.state.OperationFileName, unreachable);
     }
@@ -221,7 +210,6 @@ class PeditTest : public QObject {
     // The sheet holds the value typed in bank 6 before the button was pressed.
     void sheetIsWrittenUnderWriteFilenameWithTheEditsOnShow() {
         Editor editor;
-        editor.prompts.record.clear();
         editor.list(kEditBankId)->setCurrentIndex(6);
         editor.type("SHUTTER", QStringLiteral("88"));
         editor.writeFilename(editor.dir.file("sheet"));
@@ -238,7 +226,6 @@ class PeditTest : public QObject {
 
     void declinedSheetOverwriteWritesAndShowsNothingAndOnlySaveAndWriteStayedEnabled() {
         Editor editor;
-        editor.prompts.record.clear();
         editor.writeFilename(editor.dir.file("sheet"));
         WriteFileBytes(editor.dir.file("sheet.csv"), "old\r\n");
         QList<int> enabledWhileAsking;
@@ -255,9 +242,7 @@ class PeditTest : public QObject {
         };
         editor.click(kCreateCsvId);  // answered No
         QCOMPARE(enabledWhileAsking, QList<int>{kSaveWriteId});
-        QCOMPARE(editor.prompts.record,
-                 QStringList{Prompt(Box::kQuestion, Caption::kWarning, Icon::kExclamation,
-                                    StringId::kSameFileOverwrite)});
+        QCOMPARE(editor.prompts.record, QStringList{WarningQuestion(StringId::kSameFileOverwrite)});
         QCOMPARE(ReadFileBytes(editor.dir.file("sheet.csv")), std::string("old\r\n"));
         QVERIFY(Get(editor.dialog.get(), kCreateCsvId)->isEnabled() && editor.control("BANK")->isEnabled());
     }
@@ -265,7 +250,6 @@ class PeditTest : public QObject {
     // Neither Escape nor the window system closes the editor; Enter presses only a focused button.
     void keysCloseNothingAndEnterPressesOnlyAFocusedButton() {
         Editor editor;
-        editor.prompts.record.clear();
         QVERIFY(QTest::qWaitForWindowActive(editor.dialog.get()));
         QWidget* shutter = editor.control("SHUTTER");
         shutter->setFocus();
@@ -278,8 +262,7 @@ class PeditTest : public QObject {
         auto* copy = Get<QPushButton>(editor.dialog.get(), kCopyBankId);  // no destination chosen
         copy->setFocus();
         QTest::keyClick(copy, Qt::Key_Return);
-        QTRY_COMPARE(editor.prompts.record, QStringList{Prompt(Box::kMessage, Caption::kError, Icon::kStop,
-                                                               StringId::kSelectDestinationBank)});
+        QTRY_COMPARE(editor.prompts.record, QStringList{ErrorBox(StringId::kSelectDestinationBank)});
     }
 };
 

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
 #include <cstring>
 
 #include "link/comu_dlg.h"
@@ -13,6 +14,12 @@ namespace {
 constexpr int kPollMs = 20;
 
 }  // namespace
+
+bool ShowActive(QWidget& window) {
+    window.show();
+    window.activateWindow();
+    return QTest::qWaitForWindowActive(&window);
+}
 
 ModalPresser::ModalPresser(const char* windowClass, int pressId, int readyId)
     : m_windowClass(windowClass), m_pressId(pressId), m_readyId(readyId != 0 ? readyId : pressId) {
@@ -32,6 +39,7 @@ void ModalPresser::poll() {
                 lastStatus = status->text();
             }
             ++presses;
+            lastPressed = press->text();
             press->click();
         }
     }

@@ -15,6 +15,9 @@
 
 namespace torv::test {
 
+// Long enough for anything a key might have posted to have run.
+inline constexpr int kSettleMs = 100;
+
 // A missing control ends the run with its id rather than with a null pointer.
 template <typename Widget = QWidget>
 Widget* Get(const QWidget* root, int id) {
@@ -24,6 +27,9 @@ Widget* Get(const QWidget* root, int id) {
     }
     return widget;
 }
+
+// Shows `window` and waits until it is active, so that keys reach its focused control.
+bool ShowActive(QWidget& window);
 
 // torvsim started with `arguments`, its pseudo-terminal tied to COM port `port`.
 struct SimPort {
@@ -40,7 +46,8 @@ class ModalPresser {
     ModalPresser(const char* windowClass, int pressId, int readyId = 0);
 
     int presses = 0;
-    QString lastStatus;  // the transfer dialog's status text at the last press
+    QString lastStatus;   // the transfer dialog's status text at the last press
+    QString lastPressed;  // the pressed button's text
 
   private:
     void poll();

@@ -1,6 +1,5 @@
 #include "tests/gui/support/scripted_prompts.h"
 
-#include <algorithm>
 #include <array>
 
 namespace torv::test {
@@ -23,10 +22,12 @@ QString Prompt(Box box, Caption caption, Icon icon, StringId text) {
     return Line(box == Box::kQuestion, caption, icon, TextOf(text));
 }
 
-int ScriptedPrompts::countOf(StringId text) const {
-    const QString ending = QStringLiteral(": ") + TextOf(text);
-    return static_cast<int>(
-        std::ranges::count_if(record, [&](const QString& line) { return line.endsWith(ending); }));
+QString ErrorBox(StringId text) {
+    return Prompt(Box::kMessage, Caption::kError, Icon::kStop, text);
+}
+
+QString WarningQuestion(StringId text) {
+    return Prompt(Box::kQuestion, Caption::kWarning, Icon::kExclamation, text);
 }
 
 bool ScriptedPrompts::ask(QWidget*, Caption caption, Icon icon, const QString& text, Answer) {

@@ -16,6 +16,9 @@ enum class Box { kQuestion, kMessage };
 QString TextOf(StringId id);
 // A prompt as the record keeps it: "ask" or "show", caption, icon and text on one line.
 QString Prompt(Box box, Caption caption, Icon icon, StringId text);
+// The two kinds most windows use: a failure ("Error", stop) and a warning asked Yes/No.
+QString ErrorBox(StringId text);
+QString WarningQuestion(StringId text);
 
 class ScriptedPrompts : public UserPrompts {
   public:
@@ -24,7 +27,6 @@ class ScriptedPrompts : public UserPrompts {
     ~ScriptedPrompts() override { SetPrompts(nullptr); }
 
     void answer(bool yes) { m_answers.push_back(yes); }
-    int countOf(StringId text) const;
 
     QStringList record;  // every prompt in order; a file chooser as "chooser"
     QString chosenFile;  // what the chooser returns; empty: the user cancelled
