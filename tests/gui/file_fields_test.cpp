@@ -46,26 +46,27 @@ class FileFieldsTest : public QObject {
         }
     }
 
-    // COM port, baud and NG data list indexes, then the four Filename fields.
+    // COM port, baud rate and NG data number as the lists show them, then the four Filename fields.
     void fileIsRestoredClampedAndCompleted_data() {
         QTest::addColumn<QByteArray>("file");  // "none": no settings file at all
         QTest::addColumn<QStringList>("restored");
         const QByteArray names = "a\r\nb\r\nc\r\nd\r\n";
         const QStringList abcd{"a", "b", "c", "d"};
+        const QStringList first{"COM1", "4800", "1"};
         const QByteArray longName(600, 'n');
         QTest::newRow("no file") << QByteArray("none")
-                                 << QStringList{"0", "4", "0", kSpecify, kSpecify, kSpecify, kSpecify};
-        QTest::newRow("in range") << "8\r\n5\r\n29\r\n" + names << QStringList{"8", "5", "29"} + abcd;
-        QTest::newRow("com 12, ng 31") << "12\r\n0\r\n30\r\n" + names << QStringList{"0", "0", "0"} + abcd;
-        QTest::newRow("baud 9") << "0\r\n9\r\n0\r\n" + names << QStringList{"0", "-1", "0"} + abcd;
-        QTest::newRow("baud -1") << "0\r\n-1\r\n0\r\n" + names << QStringList{"0", "-1", "0"} + abcd;
+                                 << QStringList{"COM1", "57600", "1", kSpecify, kSpecify, kSpecify, kSpecify};
+        QTest::newRow("in range") << "8\r\n5\r\n29\r\n" + names << QStringList{"COM9", "115200", "30"} + abcd;
+        QTest::newRow("com 12, ng 31") << "12\r\n0\r\n30\r\n" + names << first + abcd;
+        QTest::newRow("baud 9") << "0\r\n9\r\n0\r\n" + names << QStringList{"COM1", "", "1"} + abcd;
+        QTest::newRow("baud -1") << "0\r\n-1\r\n0\r\n" + names << QStringList{"COM1", "", "1"} + abcd;
         QTest::newRow("9 characters")
-            << "0000000002\r\nx\r\n7\n" + names << QStringList{"0", "0", "7"} + abcd;
+            << "0000000002\r\nx\r\n7\n" + names << QStringList{"COM1", "4800", "8"} + abcd;
         QTest::newRow("short") << QByteArray("2\r\n1\r\n3\r\nbank\r\nlog")
-                               << QStringList{"2", "1", "3", "bank", "log", kSpecify, kSpecify};
+                               << QStringList{"COM3", "9600", "4", "bank", "log", kSpecify, kSpecify};
         QTest::newRow("empty and long names")
             << "0\r\n0\r\n0\r\n\r\n" + longName + "\n\r\n\r\n"
-            << QStringList{"0", "0", "0", "", QString::fromLatin1(longName), "", ""};
+            << first + QStringList{"", QString::fromLatin1(longName), "", ""};
     }
     void fileIsRestoredClampedAndCompleted() {
         QFETCH(QByteArray, file);
@@ -77,7 +78,7 @@ class FileFieldsTest : public QObject {
         CDataLoaderDlg window(m_state, folder.file("x.ini"));
         QStringList shown;
         for (int id : {kIdComPort, kIdBaudRate, kIdNgDataNumber}) {
-            shown << QString::number(Get<QComboBox>(&window, id)->currentIndex());
+            shown << Get<QComboBox>(&window, id)->currentText();
         }
         for (int id : {kIdParameterName, kIdMonitorName, kIdDictionaryName, kIdNgDataName}) {
             shown << Get<QLineEdit>(&window, id)->text();
