@@ -39,4 +39,12 @@ bool DialogKeyRule::eventFilter(QObject* watched, QEvent* event) {
     return true;
 }
 
+QPushButton* MakePushButton(int id, const QString& caption, QWidget* parent) {
+    auto* button = new QPushButton(caption, parent);
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    SetControlId(button, id);
+    return button;
+}
+
 }  // namespace torv

@@ -4,8 +4,11 @@
 // control sees them, so no default button fires and Escape never closes a window.
 
 #include <QObject>
+#include <QString>
 
 class QDialog;
+class QPushButton;
+class QWidget;
 
 namespace torv {
 
@@ -22,5 +25,9 @@ protected:
 private:
     QDialog* m_dialog;
 };
+
+// A push button carrying its control id that never acts as the dialog's default button, so Enter
+// reaches it only through the key rule.
+QPushButton* MakePushButton(int id, const QString& caption, QWidget* parent = nullptr);
 
 }  // namespace torv

@@ -14,6 +14,7 @@
 #include <initializer_list>
 
 #include "app/control_ids.h"
+#include "app/dialog_key_rule.h"
 #include "app/main_window_ids.h"
 #include "app/settings_file.h"
 #include "link/frames.h"
@@ -30,14 +31,7 @@ constexpr int kListedBaudRates = 6;
 // Room for a path of a sensible length in the Filename fields.
 constexpr int kNameFieldMinChars = 28;
 
-QPushButton* MakeButton(int id, const char* caption) {
-    auto* button = new QPushButton(QString::fromLatin1(caption));
-    // Enter is handled by the window's key rule alone; no button may act as the default.
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    SetControlId(button, id);
-    return button;
-}
+QPushButton* MakeButton(int id, const char* caption) { return MakePushButton(id, QString::fromLatin1(caption)); }
 
 QLineEdit* MakeEdit(int id, bool readOnly = false) {
     auto* edit = new QLineEdit;

@@ -10,6 +10,7 @@
 #include <QPushButton>
 
 #include "app/control_ids.h"
+#include "app/dialog_key_rule.h"
 #include "params/parameter_set.h"
 
 namespace torv {
@@ -28,10 +29,7 @@ QComboBox* BankCombo(QWidget* parent, int id) {
 }
 
 QPushButton* Button(QWidget* parent, const char* text, int id) {
-    auto* button = new QPushButton(QString::fromLatin1(text), parent);
-    button->setAutoDefault(false);  // Enter is the key rule's business, not the dialog's
-    SetControlId(button, id);
-    return button;
+    return MakePushButton(id, QString::fromLatin1(text), parent);
 }
 
 }  // namespace
