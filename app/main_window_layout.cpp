@@ -145,7 +145,7 @@ QGroupBox* MonitorGroup() {
 QLayout* BottomRow() {
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(QString::fromLatin1(kComPortLabel)), 0, 0);
-    grid->addWidget(MakeList(kIdComPort, NumberEntries("COM", kComPortCount)), 0, 1);
+    grid->addWidget(MakeList(kIdComPort, NumberEntries("COM", kListedComPortCount)), 0, 1);
     grid->addWidget(new QLabel(QString::fromLatin1(kBaudRateLabel)), 1, 0);
     grid->addWidget(MakeList(kIdBaudRate, BaudEntries()), 1, 1);
     grid->setColumnStretch(2, 1);

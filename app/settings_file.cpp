@@ -56,7 +56,7 @@ LoaderSettings ReadSettingsFile(const std::string& path) {
     }
     int value = 0;
     if (ReadNumberLine(reader, value)) {
-        settings.comPortIndex = ClampListIndex(value, kComPortCount);
+        settings.comPortIndex = ClampListIndex(value, kListedComPortCount);
     }
     if (ReadNumberLine(reader, value)) {
         settings.baudIndex = ClampBaudIndex(value);

@@ -17,7 +17,7 @@ enum SettingsName : int {
     kSettingsNameCount = 4,
 };
 
-inline constexpr int kComPortCount = 9;
+inline constexpr int kListedComPortCount = 9;
 inline constexpr int kNgDataCount = 30;
 // The baud index a damaged settings file falls back to. It names no entry of the main window's list,
 // so the window starts with no rate selected.
