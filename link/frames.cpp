@@ -78,7 +78,7 @@ int ReceiveReply(int port, std::uint8_t* destination, int count, int timeoutMs, 
     if (first != kAck) {
         return Fail(StringId::kInvalidResponse, lastErrorText);
     }
-    std::array<std::uint8_t, kFrameBufferSize> reply{};
+    std::array<std::uint8_t, kFrameBufferSize> reply;  // only the bytes that arrived are looked at
     const int received = ReadComPort(port, reply.data(), count + 1);
     if (received == 0) {
         return Fail(StringId::kNoResponse, lastErrorText);

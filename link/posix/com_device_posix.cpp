@@ -11,7 +11,8 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <chrono>
+#include <cstdint>
+#include <ctime>
 
 #include "link/com_device.h"
 #include "link/port_names.h"
@@ -31,7 +32,18 @@ struct ComDevice {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+// Milliseconds on the monotonic clock at tick resolution. Reading it costs a memory load, which
+// matters here: on a pseudo-terminal, any work between writing a command and waiting for its reply
+// measurably slows the round trip. A tick (a few milliseconds) is ample for a time-out.
+std::int64_t TickNowMs() {
+    timespec now{};
+#ifdef CLOCK_MONOTONIC_COARSE
+    clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+#else
+    clock_gettime(CLOCK_MONOTONIC, &now);
+#endif
+    return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
 
 bool ReadTermios(int fd, termios2& settings) { return ioctl(fd, TCGETS2, &settings) == 0; }
 
@@ -111,10 +123,6 @@ void SetModemLine(int fd, int line, bool on) {
     (void)ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &bits);
 }
 
-int RemainingMs(Clock::time_point deadline) {
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return left > 0 ? static_cast<int>(left) : 0;
-}
 
 enum class Wait { kReady, kTimedOut, kHungUp };
 
@@ -232,23 +240,27 @@ bool FillPending(ComDevice* device) {
 
 }  // namespace
 
+
 // Returns when all bytes have arrived, when the gap between two bytes exceeds the interval, or when
 // the total time-out has passed since the call began, whichever comes first.
 int ReadComDevice(ComDevice* device, std::uint8_t* buffer, int count) {
+    constexpr std::int64_t kNever = INT64_MAX;
     const ComTimeouts& t = device->timeouts;
-    const std::uint32_t totalMs = t.readMultiplier * static_cast<std::uint32_t>(count) + t.readConstant;
-    const auto totalDeadline = Clock::now() + std::chrono::milliseconds(totalMs);
-    auto gapDeadline = Clock::time_point::max();
+    const std::int64_t totalMs = std::int64_t{t.readMultiplier} * count + t.readConstant;
     int received = TakePending(device, buffer, count);
+    std::int64_t now = TickNowMs();
+    const std::int64_t totalDeadline = totalMs != 0 ? now + totalMs : kNever;
+    std::int64_t gapDeadline = kNever;
     while (received < count) {
-        const auto deadline = totalMs != 0 ? std::min(totalDeadline, gapDeadline) : gapDeadline;
-        const int waitMs = deadline == Clock::time_point::max() ? -1 : RemainingMs(deadline);
+        const std::int64_t deadline = std::min(totalDeadline, gapDeadline);
+        const int waitMs = deadline == kNever ? -1 : static_cast<int>(std::max<std::int64_t>(deadline - now, 0));
         if (waitMs == 0 || WaitFor(device->fd, POLLIN, waitMs) != Wait::kReady || !FillPending(device)) {
             break;
         }
         const int taken = TakePending(device, buffer + received, count - received);
+        now = TickNowMs();
         if (taken > 0 && t.readInterval != 0) {
-            gapDeadline = Clock::now() + std::chrono::milliseconds(t.readInterval);
+            gapDeadline = now + t.readInterval;
         }
         received += taken;
     }
@@ -257,8 +269,8 @@ int ReadComDevice(ComDevice* device, std::uint8_t* buffer, int count) {
 
 int WriteComDevice(ComDevice* device, const std::uint8_t* buffer, int count) {
     const ComTimeouts& t = device->timeouts;
-    const std::uint32_t totalMs = t.writeMultiplier * static_cast<std::uint32_t>(count) + t.writeConstant;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(totalMs);
+    const std::int64_t totalMs = std::int64_t{t.writeMultiplier} * count + t.writeConstant;
+    const std::int64_t deadline = TickNowMs() + totalMs;
     int written = 0;
     while (written < count) {
         const ssize_t n = write(device->fd, buffer + written, static_cast<size_t>(count - written));
@@ -269,7 +281,7 @@ int WriteComDevice(ComDevice* device, const std::uint8_t* buffer, int count) {
         if (n < 0 && errno != EAGAIN && errno != EINTR) {
             break;
         }
-        const int waitMs = totalMs == 0 ? -1 : RemainingMs(deadline);
+        const int waitMs = totalMs == 0 ? -1 : static_cast<int>(std::max<std::int64_t>(deadline - TickNowMs(), 0));
         if (waitMs == 0 || WaitFor(device->fd, POLLOUT, waitMs) != Wait::kReady) {
             break;
         }
