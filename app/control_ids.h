@@ -8,7 +8,9 @@ namespace torv {
 
 inline constexpr const char* kControlIdProperty = "controlId";
 
-inline void SetControlId(QWidget* widget, int id) { widget->setProperty(kControlIdProperty, id); }
+inline void SetControlId(QWidget* widget, int id) {
+    widget->setProperty(kControlIdProperty, id);
+}
 
 inline int ControlIdOf(const QWidget* widget) {
     return widget != nullptr ? widget->property(kControlIdProperty).toInt() : 0;

@@ -31,13 +31,15 @@ constexpr std::array<int, kSettingsNameCount> kSettingsFields{kIdParameterName, 
 
 // Buttons of features this build does not have yet: present, but they cannot be pressed.
 constexpr std::array kLaterFeatureControls{
-    kIdReadRecognized, kIdReadNgCharacters, kIdReadDictionary, kIdEditDictionary, kIdWriteDictionary,
-    kIdReadNgData,     kIdDisplayNgData,    kIdConvertNgData,  kIdGeneratesCsv,   kIdStartMonitor,
-    kIdStopMonitor,    kIdRemoteControl,
+    kIdReadRecognized,  kIdReadNgCharacters, kIdReadDictionary, kIdEditDictionary,
+    kIdWriteDictionary, kIdReadNgData,       kIdDisplayNgData,  kIdConvertNgData,
+    kIdGeneratesCsv,    kIdStartMonitor,     kIdStopMonitor,    kIdRemoteControl,
 };
 
 // Field texts are file names: they reach the file system, and the settings file, in its encoding.
-std::string FieldBytes(const QLineEdit* field) { return FileNameBytes(field->text()); }
+std::string FieldBytes(const QLineEdit* field) {
+    return FileNameBytes(field->text());
+}
 
 }  // namespace
 

@@ -14,7 +14,9 @@ DialogKeyRule::DialogKeyRule(QDialog* dialog) : QObject(dialog), m_dialog(dialog
     qApp->installEventFilter(this);
 }
 
-DialogKeyRule::~DialogKeyRule() { qApp->removeEventFilter(this); }
+DialogKeyRule::~DialogKeyRule() {
+    qApp->removeEventFilter(this);
+}
 
 bool DialogKeyRule::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride) {

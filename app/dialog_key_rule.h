@@ -14,15 +14,15 @@ namespace torv {
 
 class DialogKeyRule : public QObject {
     Q_OBJECT
-public:
+  public:
     // Applies the rule to `dialog` for as long as the dialog lives (it owns the rule).
     explicit DialogKeyRule(QDialog* dialog);
     ~DialogKeyRule() override;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     QDialog* m_dialog;
 };
 

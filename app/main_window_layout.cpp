@@ -31,7 +31,9 @@ constexpr int kListedBaudRates = 6;
 // Room for a path of a sensible length in the Filename fields.
 constexpr int kNameFieldMinChars = 28;
 
-QPushButton* MakeButton(int id, const char* caption) { return MakePushButton(id, QString::fromLatin1(caption)); }
+QPushButton* MakeButton(int id, const char* caption) {
+    return MakePushButton(id, QString::fromLatin1(caption));
+}
 
 QLineEdit* MakeEdit(int id, bool readOnly = false) {
     auto* edit = new QLineEdit;

@@ -37,7 +37,6 @@ QStringList ChooserFilters(const RefButton& button);
 // The chosen path without one of the button's extensions, when it ends in one exactly.
 QString NameWithoutExtension(const RefButton& button, const QString& chosenPath);
 
-
 // The whole button: asks for a file (parent `window`) and fills the field; Cancel changes nothing.
 void ChooseFileIntoField(QWidget* window, const RefButton& button);
 

@@ -91,7 +91,8 @@ AtomicFileWriter::~AtomicFileWriter() {
 }
 
 void AtomicFileWriter::write(std::string_view bytes) {
-    if (m_file != nullptr && !bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size()) {
+    if (m_file != nullptr && !bytes.empty() &&
+        std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size()) {
         m_writeFailed = true;
     }
 }

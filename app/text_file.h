@@ -22,7 +22,7 @@ enum class LineRead {
 };
 
 class TextLineReader {
-public:
+  public:
     explicit TextLineReader(const std::string& path);
     ~TextLineReader();
     TextLineReader(const TextLineReader&) = delete;
@@ -37,13 +37,13 @@ public:
 
     static constexpr std::size_t kUnlimited = static_cast<std::size_t>(-1);
 
-private:
+  private:
     std::FILE* m_file = nullptr;
 };
 
 // Writes a file through a temporary file beside it.
 class AtomicFileWriter {
-public:
+  public:
     explicit AtomicFileWriter(std::string targetPath);
     ~AtomicFileWriter();  // without commit() or keepPartial(), the temporary file is removed
     AtomicFileWriter(const AtomicFileWriter&) = delete;
@@ -63,7 +63,7 @@ public:
     // exist before receives what was written so far.
     void keepPartial();
 
-private:
+  private:
     void close();
 
     std::string m_target;

@@ -21,10 +21,11 @@ QMessageBox::Icon BoxIcon(Icon icon) {
 }
 
 class PlatformPrompts : public UserPrompts {
-public:
-    bool ask(QWidget* parent, Caption caption, Icon icon, const QString& text, Answer defaultAnswer) override {
-        QMessageBox box(BoxIcon(icon), ToQString(CaptionText(caption)), text, QMessageBox::Yes | QMessageBox::No,
-                        parent);
+  public:
+    bool ask(QWidget* parent, Caption caption, Icon icon, const QString& text,
+             Answer defaultAnswer) override {
+        QMessageBox box(BoxIcon(icon), ToQString(CaptionText(caption)), text,
+                        QMessageBox::Yes | QMessageBox::No, parent);
         box.setDefaultButton(defaultAnswer == Answer::kYes ? QMessageBox::Yes : QMessageBox::No);
         return box.exec() == QMessageBox::Yes;
     }
@@ -48,6 +49,8 @@ UserPrompts& Prompts() {
     return g_installed != nullptr ? *g_installed : platform;
 }
 
-void SetPrompts(UserPrompts* prompts) { g_installed = prompts; }
+void SetPrompts(UserPrompts* prompts) {
+    g_installed = prompts;
+}
 
 }  // namespace torv

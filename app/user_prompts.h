@@ -12,10 +12,11 @@ class QWidget;
 namespace torv {
 
 class UserPrompts {
-public:
+  public:
     virtual ~UserPrompts() = default;
     // A Yes/No question; true means Yes.
-    virtual bool ask(QWidget* parent, Caption caption, Icon icon, const QString& text, Answer defaultAnswer) = 0;
+    virtual bool ask(QWidget* parent, Caption caption, Icon icon, const QString& text,
+                     Answer defaultAnswer) = 0;
     virtual void show(QWidget* parent, Caption caption, Icon icon, const QString& text) = 0;
     // The platform's file-open dialog; `filters` are "Description (pattern)" entries. Empty when the
     // user cancelled.

@@ -46,7 +46,8 @@ double ReferenceRate(const std::string& device) {
     std::array<std::uint8_t, kReplyBytes> reply{};
     const auto start = Clock::now();
     for (int i = 0; i < kRoundTrips; ++i) {
-        if (write(fd, kReadWordZero.data(), kReadWordZero.size()) != static_cast<ssize_t>(kReadWordZero.size())) {
+        if (write(fd, kReadWordZero.data(), kReadWordZero.size()) !=
+            static_cast<ssize_t>(kReadWordZero.size())) {
             return 0;
         }
         std::size_t received = 0;
@@ -89,8 +90,9 @@ int main() {
     torv::CloseLink(kPort);
     const double frameMedian = Median(frameLayer);
     const double referenceMedian = Median(reference);
-    std::printf("R round trips per second (median of %d rounds): frame layer %.0f, reference loop %.0f, "
-                "ratio %.1f %%\n",
-                kRounds, frameMedian, referenceMedian, 100.0 * frameMedian / referenceMedian);
+    std::printf(
+        "R round trips per second (median of %d rounds): frame layer %.0f, reference loop %.0f, "
+        "ratio %.1f %%\n",
+        kRounds, frameMedian, referenceMedian, 100.0 * frameMedian / referenceMedian);
     return 0;
 }

@@ -13,7 +13,7 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr int kBitsPerByte = 10;  // start bit, 8 data bits, stop bit
+constexpr int kBitsPerByte = 10;   // start bit, 8 data bits, stop bit
 constexpr int kExchangeBytes = 8;  // a 4-byte command and a 4-byte reply
 constexpr int kReadExchanges = 2 + 12 + 16 * 36;
 constexpr int kWriteExchanges = 2 + 1 + 9 + 1 + 16 * 36 + 1;

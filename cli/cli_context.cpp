@@ -35,7 +35,8 @@ bool ResolveLinkTarget(const GlobalOptions& options, LinkTarget& target) {
     }
     const int number = ComNumber(options.port);
     if (number < 0 || number > kMaxPortNumber || (number == 0 && options.port.rfind("COM", 0) == 0)) {
-        std::cerr << "torvctl: --port " << options.port << " names no port (COM1 .. COM256, or a device path)\n";
+        std::cerr << "torvctl: --port " << options.port
+                  << " names no port (COM1 .. COM256, or a device path)\n";
         return false;
     }
     if (number > 0) {

@@ -28,7 +28,7 @@ int ParseByte(const std::string& text) {
     }
     int value = 0;
     for (char c : digits) {
-        const int digit = (c >= '0' && c <= '9')           ? c - '0'
+        const int digit = (c >= '0' && c <= '9')          ? c - '0'
                           : hex && (c >= 'a' && c <= 'f') ? c - 'a' + 10
                           : hex && (c >= 'A' && c <= 'F') ? c - 'A' + 10
                                                           : -1;
@@ -51,7 +51,8 @@ int RunExchange(const GlobalOptions& options, const ExchangeArguments& arguments
     const int byte1 = ParseByte(arguments.byte1);
     const int byte2 = ParseByte(arguments.byte2);
     if (arguments.letter.size() != 1 || byte1 < 0 || byte2 < 0) {
-        std::cerr << "torvctl exchange: give a command letter and two bytes (decimal or 0x hex), e.g. R 0 0\n";
+        std::cerr
+            << "torvctl exchange: give a command letter and two bytes (decimal or 0x hex), e.g. R 0 0\n";
         return kExitUsage;
     }
     LinkTarget target;
@@ -60,14 +61,17 @@ int RunExchange(const GlobalOptions& options, const ExchangeArguments& arguments
     }
     const int opened = OpenLink(target.port, target.baudIndex);
     if (opened != kLinkOpened) {
-        std::cerr << Text(opened == kLinkOpenFailed ? StringId::kOpenPortFailed : StringId::kBaudRateInvalid) << '\n';
+        std::cerr << Text(opened == kLinkOpenFailed ? StringId::kOpenPortFailed : StringId::kBaudRateInvalid)
+                  << '\n';
         return kExitFailed;
     }
-    const std::array<std::uint8_t, 2> data{static_cast<std::uint8_t>(byte1), static_cast<std::uint8_t>(byte2)};
+    const std::array<std::uint8_t, 2> data{static_cast<std::uint8_t>(byte1),
+                                           static_cast<std::uint8_t>(byte2)};
     std::array<std::uint8_t, kMaxReplyData> reply{};
     std::string lastErrorText;
     SendCommand(target.port, static_cast<std::uint8_t>(arguments.letter[0]), data.data(), 2);
-    const int valid = ReceiveReply(target.port, reply.data(), arguments.replyBytes, kReplyTimeoutMs, lastErrorText);
+    const int valid =
+        ReceiveReply(target.port, reply.data(), arguments.replyBytes, kReplyTimeoutMs, lastErrorText);
     CloseLink(target.port);
     if (valid == 0) {
         std::cerr << lastErrorText << '\n';
@@ -98,7 +102,8 @@ int RunPorts() {
 
 void AddExchangeCommand(CLI::App& app, CliContext& context) {
     auto arguments = std::make_shared<ExchangeArguments>();
-    CLI::App* command = app.add_subcommand("exchange", "Send one command frame and print the reply's data bytes");
+    CLI::App* command =
+        app.add_subcommand("exchange", "Send one command frame and print the reply's data bytes");
     command->add_option("LETTER", arguments->letter, "Command letter, e.g. R")->required();
     command->add_option("B1", arguments->byte1, "First data byte (decimal or 0x hex)")->required();
     command->add_option("B2", arguments->byte2, "Second data byte (decimal or 0x hex)")->required();

@@ -12,13 +12,16 @@
 namespace {
 
 void AddGlobalOptions(CLI::App& app, torv::cli::GlobalOptions& options) {
-    app.add_option("--port", options.port, "COMn (see `torvctl ports`) or a device path")->capture_default_str();
+    app.add_option("--port", options.port, "COMn (see `torvctl ports`) or a device path")
+        ->capture_default_str();
     app.add_option("--baud", options.baudRate, "4800, 9600, 19200, 38400, 57600, 115200 or 256000")
         ->capture_default_str();
     auto* yes = app.add_flag_function(
-        "--yes", [&options](std::int64_t) { options.confirm = torv::cli::Confirm::kYes; }, "Answer Yes to every question");
+        "--yes", [&options](std::int64_t) { options.confirm = torv::cli::Confirm::kYes; },
+        "Answer Yes to every question");
     auto* no = app.add_flag_function(
-        "--no", [&options](std::int64_t) { options.confirm = torv::cli::Confirm::kNo; }, "Answer No to every question");
+        "--no", [&options](std::int64_t) { options.confirm = torv::cli::Confirm::kNo; },
+        "Answer No to every question");
     yes->excludes(no);
     app.add_flag("--trace", options.trace, "Print every frame sent and received on stderr");
 }

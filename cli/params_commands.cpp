@@ -22,7 +22,8 @@ struct ParamsArguments {
 
 int RunParamsRead(const GlobalOptions& options, const ParamsArguments& arguments) {
     OperationState state;
-    return RunDeviceOperation(options, kReadParameters, CommandBaseName(arguments.name, kParameterFile), state);
+    return RunDeviceOperation(options, kReadParameters, CommandBaseName(arguments.name, kParameterFile),
+                              state);
 }
 
 int RunParamsWrite(const GlobalOptions& options, const ParamsArguments& arguments) {
@@ -90,11 +91,14 @@ NamedCommand AddNamedCommand(CLI::App& params, CliContext& context, const char* 
 void AddParamsCommand(CLI::App& app, CliContext& context) {
     CLI::App* params = app.add_subcommand("params", "Parameter files and the sensor's parameters");
     params->require_subcommand(1);
-    AddNamedCommand(*params, context, "read", "Read every parameter from the sensor into NAME.torv", RunParamsRead);
-    AddNamedCommand(*params, context, "write", "Write NAME.torv into the sensor and store it", RunParamsWrite);
-    const NamedCommand sheet =
-        AddNamedCommand(*params, context, "sheet", "Export NAME.torv as a CSV sheet, one column per bank", RunParamsSheet);
-    sheet.command->add_option("--out", sheet.arguments->sheetName, "Sheet name (\".csv\" is added); default: NAME");
+    AddNamedCommand(*params, context, "read", "Read every parameter from the sensor into NAME.torv",
+                    RunParamsRead);
+    AddNamedCommand(*params, context, "write", "Write NAME.torv into the sensor and store it",
+                    RunParamsWrite);
+    const NamedCommand sheet = AddNamedCommand(
+        *params, context, "sheet", "Export NAME.torv as a CSV sheet, one column per bank", RunParamsSheet);
+    sheet.command->add_option("--out", sheet.arguments->sheetName,
+                              "Sheet name (\".csv\" is added); default: NAME");
     AddParamsFileCommands(*params, context);
 }
 

@@ -37,10 +37,13 @@ std::optional<ParameterSet> LoadOrSay(const std::string& name) {
     return std::nullopt;
 }
 
-bool InScope(const ParameterRow& row, ParameterScope scope) { return row.field.scope == scope; }
+bool InScope(const ParameterRow& row, ParameterScope scope) {
+    return row.field.scope == scope;
+}
 
 void PrintBlock(const ParameterSet& set, ParameterScope scope, int bank) {
-    std::cout << (scope == ParameterScope::kCommon ? std::string("[Common]") : "[Bank " + std::to_string(bank) + "]")
+    std::cout << (scope == ParameterScope::kCommon ? std::string("[Common]")
+                                                   : "[Bank " + std::to_string(bank) + "]")
               << '\n';
     for (const ParameterRow& row : kParameterCatalogue) {
         if (InScope(row, scope)) {
@@ -74,7 +77,8 @@ int PrintDifferences(const ParameterSet& a, const ParameterSet& b, ParameterScop
         const std::string left = FieldValueText(a, bank, row);
         const std::string right = FieldValueText(b, bank, row);
         if (left != right) {
-            std::cout << (scope == ParameterScope::kCommon ? std::string("Common") : "Bank " + std::to_string(bank))
+            std::cout << (scope == ParameterScope::kCommon ? std::string("Common")
+                                                           : "Bank " + std::to_string(bank))
                       << ": " << row.key << ": " << left << " | " << right << '\n';
             ++differences;
         }
@@ -137,12 +141,14 @@ bool TakeAssignment(const std::string& assignment, FieldInputs& inputs, int bank
     if (row.kind == ParameterKind::kNumber) {
         const auto number = ParseInteger(value);
         if (!number) {
-            std::cerr << "torvctl params set: " << row.key << " takes a whole number, not \"" << value << "\"\n";
+            std::cerr << "torvctl params set: " << row.key << " takes a whole number, not \"" << value
+                      << "\"\n";
             return false;
         }
         if (*number < row.range.min || *number > row.range.max) {
-            std::cerr << "torvctl params set: note: " << row.key << " " << value << " is outside " << row.range.min
-                      << ".." << row.range.max << " and is stored as the sensor's editor would store it\n";
+            std::cerr << "torvctl params set: note: " << row.key << " " << value << " is outside "
+                      << row.range.min << ".." << row.range.max
+                      << " and is stored as the sensor's editor would store it\n";
         }
     } else if (value.size() > static_cast<std::size_t>(row.range.max)) {
         std::cerr << "torvctl params set: note: " << row.key << " keeps its first " << row.range.max
@@ -175,9 +181,8 @@ int RunSet(const FileArguments& arguments) {
 
 void SetRunner(CLI::App* command, CliContext& context, const std::shared_ptr<FileArguments>& arguments,
                int (*runner)(const FileArguments&)) {
-    command->callback([&context, arguments, runner] {
-        context.run = [arguments, runner] { return runner(*arguments); };
-    });
+    command->callback(
+        [&context, arguments, runner] { context.run = [arguments, runner] { return runner(*arguments); }; });
 }
 
 }  // namespace
@@ -186,7 +191,8 @@ void AddParamsFileCommands(CLI::App& params, CliContext& context) {
     auto arguments = std::make_shared<FileArguments>();
     CLI::App* show = params.add_subcommand("show", "Print every parameter of NAME.torv as KEY = value");
     show->add_option("NAME", arguments->name, "Parameter file")->required();
-    show->add_option("--bank", arguments->bank, "Only this bank (0..15)")->check(CLI::Range(0, kBankCount - 1));
+    show->add_option("--bank", arguments->bank, "Only this bank (0..15)")
+        ->check(CLI::Range(0, kBankCount - 1));
     SetRunner(show, context, arguments, RunShow);
 
     CLI::App* diff = params.add_subcommand("diff", "The parameters whose values differ (exit 1 when any do)");
@@ -194,11 +200,13 @@ void AddParamsFileCommands(CLI::App& params, CliContext& context) {
     diff->add_option("NAME2", arguments->otherName, "Parameter file")->required();
     SetRunner(diff, context, arguments, RunDiff);
 
-    CLI::App* set = params.add_subcommand("set", "Change parameters of NAME.torv (KEY=VALUE, as the editor would)");
+    CLI::App* set =
+        params.add_subcommand("set", "Change parameters of NAME.torv (KEY=VALUE, as the editor would)");
     set->add_option("NAME", arguments->name, "Parameter file")->required();
     set->add_option("--bank", arguments->bank, "The bank of per-bank parameters (0..15)")
         ->check(CLI::Range(0, kBankCount - 1));
-    set->add_option("ASSIGNMENTS", arguments->assignments, "KEY=VALUE, e.g. SHUTTER=90 ORIENTTN=REVS")->required();
+    set->add_option("ASSIGNMENTS", arguments->assignments, "KEY=VALUE, e.g. SHUTTER=90 ORIENTTN=REVS")
+        ->required();
     SetRunner(set, context, arguments, RunSet);
 }
 

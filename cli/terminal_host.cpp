@@ -12,9 +12,13 @@ constexpr int kBarWidth = 30;
 
 volatile std::sig_atomic_t g_interrupted = 0;
 
-extern "C" void OnInterrupt(int) { g_interrupted = 1; }
+extern "C" void OnInterrupt(int) {
+    g_interrupted = 1;
+}
 
-bool StartsWithYes(const std::string& line) { return !line.empty() && (line[0] == 'y' || line[0] == 'Y'); }
+bool StartsWithYes(const std::string& line) {
+    return !line.empty() && (line[0] == 'y' || line[0] == 'Y');
+}
 
 }  // namespace
 

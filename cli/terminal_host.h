@@ -11,7 +11,7 @@
 namespace torv::cli {
 
 class TerminalHost : public OperationHost {
-public:
+  public:
     TerminalHost(Confirm confirm, OperationState& state);
     ~TerminalHost() override;
     TerminalHost(const TerminalHost&) = delete;
@@ -26,7 +26,7 @@ public:
     // Ends the progress line so that what follows starts on a line of its own.
     void finishProgress();
 
-private:
+  private:
     void drawProgress();
 
     Confirm m_confirm;

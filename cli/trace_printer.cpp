@@ -16,7 +16,8 @@ void PrintTimeStamp() {
     const auto millis = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
     std::tm local{};
     localtime_r(&seconds, &local);
-    std::fprintf(stderr, "%02d:%02d:%02d.%03d ", local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(millis));
+    std::fprintf(stderr, "%02d:%02d:%02d.%03d ", local.tm_hour, local.tm_min, local.tm_sec,
+                 static_cast<int>(millis));
 }
 
 void PrintTransfer(int, TraceDirection direction, std::span<const std::uint8_t> bytes) {
@@ -33,6 +34,8 @@ void PrintTransfer(int, TraceDirection direction, std::span<const std::uint8_t> 
 
 }  // namespace
 
-void StartTrace() { SetComTrace(PrintTransfer); }
+void StartTrace() {
+    SetComTrace(PrintTransfer);
+}
 
 }  // namespace torv::cli

@@ -9,9 +9,13 @@ namespace {
 constexpr int kClockProgressSteps = 24;
 constexpr std::uint8_t kClearedByte = 0xFF;
 
-std::uint8_t Bcd(int value) { return static_cast<std::uint8_t>(((value / 10) << 4) | (value % 10)); }
+std::uint8_t Bcd(int value) {
+    return static_cast<std::uint8_t>(((value / 10) << 4) | (value % 10));
+}
 
-int StepPosition(int step) { return step * kProgressMax / kClockProgressSteps; }
+int StepPosition(int step) {
+    return step * kProgressMax / kClockProgressSteps;
+}
 
 }  // namespace
 
@@ -45,7 +49,8 @@ void SetClockOperation(OperationRun& run) {
     const auto registers = CalendarRegisters(run.localTime());
     for (int i = 0; i < kCalendarRegisterCount; ++i) {
         run.setProgress(StepPosition(i + kCalendarWordCount + 1));
-        if (!run.exchange(kCalendarCommand, static_cast<std::uint8_t>(i), registers[static_cast<std::size_t>(i)])) {
+        if (!run.exchange(kCalendarCommand, static_cast<std::uint8_t>(i),
+                          registers[static_cast<std::size_t>(i)])) {
             return;
         }
     }

@@ -21,7 +21,9 @@ ComTraceSink& TraceSink() {
     return sink;
 }
 
-bool InRange(int port) { return port >= 1 && port <= kComPortCount; }
+bool InRange(int port) {
+    return port >= 1 && port <= kComPortCount;
+}
 
 // The device of a usable port (a number in range whose open flag is set), else nullptr.
 ComDevice* UsableDevice(int port) {
@@ -136,6 +138,8 @@ int CloseComPort(int port) {
     return kComOk;
 }
 
-void SetComTrace(ComTraceSink sink) { TraceSink() = std::move(sink); }
+void SetComTrace(ComTraceSink sink) {
+    TraceSink() = std::move(sink);
+}
 
 }  // namespace torv

@@ -11,7 +11,12 @@ namespace torv {
 inline constexpr int kComPortCount = 256;
 inline constexpr int kComDefaultTimeoutMs = 1000;
 
-enum OpenComPortResult : int { kComOpened = 0, kComBadPortNumber = 1, kComAlreadyOpen = 2, kComCreateFailed = 3 };
+enum OpenComPortResult : int {
+    kComOpened = 0,
+    kComBadPortNumber = 1,
+    kComAlreadyOpen = 2,
+    kComCreateFailed = 3
+};
 // Shared by SetComConfig, SetComReadTimeout, SetComWriteTimeout, PurgeComInput and CloseComPort.
 enum ComResult : int { kComOk = 0, kComNotUsable = 1, kComDeviceRefused = 2 };
 
@@ -29,7 +34,8 @@ int CloseComPort(int port);
 // The byte trace: every transfer, in both directions, goes to the sink when one is set. A read that
 // brought nothing is reported with an empty span.
 enum class TraceDirection { kSent, kReceived };
-using ComTraceSink = std::function<void(int port, TraceDirection direction, std::span<const std::uint8_t> bytes)>;
+using ComTraceSink =
+    std::function<void(int port, TraceDirection direction, std::span<const std::uint8_t> bytes)>;
 void SetComTrace(ComTraceSink sink);
 
 }  // namespace torv

@@ -24,7 +24,9 @@ constexpr const char* kCancelCaption = "Cancel";
 // Wide enough for the longest completion text on one line.
 constexpr int kMinimumWidthChars = 64;
 
-QPushButton* MakeButton(int id, const char* caption) { return MakePushButton(id, QString::fromLatin1(caption)); }
+QPushButton* MakeButton(int id, const char* caption) {
+    return MakePushButton(id, QString::fromLatin1(caption));
+}
 
 // A button's text as the user reads it: a desktop style may have added an accelerator mark.
 QString VisibleText(const QPushButton* button) {

@@ -26,8 +26,8 @@ constexpr Field kDsrOffBit{27, 0x1};
 constexpr Field kXonXoffField{28, 0x3};
 
 // Index = baud rate code; code 0 keeps the rate.
-constexpr std::array<std::uint32_t, 16> kRateOfCode{0,     110,   300,   600,    1200,   2400,   4800,  9600,
-                                                    14400, 19200, 38400, 56000, 57600, 115200, 128000, 256000};
+constexpr std::array<std::uint32_t, 16> kRateOfCode{
+    0, 110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200, 128000, 256000};
 
 void ApplyParity(DeviceControl& control, std::uint32_t code) {
     if (code == 1) {

@@ -52,7 +52,9 @@ int SetLinkBaud(int port, int baudIndex) {
     return 0;
 }
 
-int CloseLink(int port) { return CloseComPort(port); }
+int CloseLink(int port) {
+    return CloseComPort(port);
+}
 
 int SendCommand(int port, std::uint8_t command, const std::uint8_t* data, int count) {
     if (count < 0 || count > kMaxCommandData || (count > 0 && data == nullptr)) {

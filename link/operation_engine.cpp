@@ -31,9 +31,10 @@ std::string CompletionText(const OperationInfo& operation, const OperationState&
 }
 
 OperationReport OpenFailure(int result) {
-    return {OperationOutcome::kOpenFailed,
-            std::string(Text(result == kLinkOpenFailed ? StringId::kOpenPortFailed : StringId::kBaudRateInvalid)),
-            false};
+    return {
+        OperationOutcome::kOpenFailed,
+        std::string(Text(result == kLinkOpenFailed ? StringId::kOpenPortFailed : StringId::kBaudRateInvalid)),
+        false};
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ std::string_view CaptionText(Caption caption);
 inline constexpr int kProgressMax = 512;
 
 class OperationHost {
-public:
+  public:
     virtual ~OperationHost() = default;
     // A Yes/No question; true means Yes.
     virtual bool ask(Caption caption, Icon icon, std::string_view text, Answer defaultAnswer) = 0;

@@ -19,7 +19,7 @@ using LocalTimeSource = std::function<std::tm()>;
 std::tm SystemLocalTime();
 
 class OperationRun {
-public:
+  public:
     OperationRun(OperationState& state, OperationHost& host, LocalTimeSource localTime = SystemLocalTime);
 
     OperationState& state() { return m_state; }
@@ -49,7 +49,7 @@ public:
     void setStatus(StringId text) { m_host.setStatus(Text(text)); }
     void pumpMessages() { m_host.pumpMessages(); }
 
-private:
+  private:
     OperationState& m_state;
     OperationHost& m_host;
     LocalTimeSource m_localTime;

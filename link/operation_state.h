@@ -24,9 +24,9 @@ enum OperationCode : int {
 
 struct OperationState {
     int OperationCode = kNoOperation;
-    int ComPortNumber = 1;  // 1..9 from the main window; 0 when its list has no selection
-    int BaudIndex = 4;      // 0..6; -1 when the baud list has no selection
-    int NgDataNumber = 1;   // 1..30
+    int ComPortNumber = 1;          // 1..9 from the main window; 0 when its list has no selection
+    int BaudIndex = 4;              // 0..6; -1 when the baud list has no selection
+    int NgDataNumber = 1;           // 1..30
     std::string OperationFileName;  // as typed, without extension
     std::string OperationFilePath;  // the name plus the extension of the operation's file kind
     bool AbortRequest = false;

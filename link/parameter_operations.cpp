@@ -13,13 +13,15 @@ namespace {
 
 constexpr int kVersionSelectors = 2;  // `S` 0,7 and 1,7 each give two version characters
 constexpr std::uint8_t kVersionSubCode = 7;
-constexpr int kProgressPerBlock = 30;  // common block, then each bank
+constexpr int kProgressPerBlock = 30;   // common block, then each bank
 constexpr int kWrittenCommonWords = 9;  // words 9..11 are the sensor's NG ring state: never sent back
 // COMMUNIC (common word 4, bits 8..10): 0 keeps the rate, k names baud index k - 1.
 constexpr int kCommunicShift = 8;
 constexpr int kCommunicMask = 0x7;
 
-int BankProgress(int bank) { return (bank + 2) * kProgressPerBlock; }
+int BankProgress(int bank) {
+    return (bank + 2) * kProgressPerBlock;
+}
 
 // The version characters as the sensor sends them; false when an exchange failed.
 bool ReadVersion(OperationRun& run, std::string* version) {
@@ -130,7 +132,8 @@ void ReadParametersOperation(OperationRun& run) {
     }
     state.OperationFilePath = MakeFilePath(state.OperationFileName, kParameterFile);
     if (FileExists(state.OperationFilePath) &&
-        !run.host().ask(Caption::kWarning, Icon::kExclamation, Text(StringId::kSameFileOverwrite), Answer::kYes)) {
+        !run.host().ask(Caption::kWarning, Icon::kExclamation, Text(StringId::kSameFileOverwrite),
+                        Answer::kYes)) {
         state.AbortRequest = true;
         return;
     }

@@ -10,8 +10,8 @@
 #include <QVBoxLayout>
 
 #include "app/dialog_key_rule.h"
-#include "app/file_name_field.h"
 #include "app/file_kind.h"
+#include "app/file_name_field.h"
 #include "app/text_file.h"
 #include "app/user_prompts.h"
 #include "params/fields.h"

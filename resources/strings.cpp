@@ -110,6 +110,8 @@ std::string_view Text(int number) {
     return it->text;
 }
 
-std::string_view Text(StringId id) { return Text(static_cast<int>(id)); }
+std::string_view Text(StringId id) {
+    return Text(static_cast<int>(id));
+}
 
 }  // namespace torv

@@ -45,11 +45,13 @@ std::int64_t TickNowMs() {
     return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
 
-bool ReadTermios(int fd, termios2& settings) { return ioctl(fd, TCGETS2, &settings) == 0; }
+bool ReadTermios(int fd, termios2& settings) {
+    return ioctl(fd, TCGETS2, &settings) == 0;
+}
 
 void MakeRaw(termios2& t) {
-    t.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF |
-                                        IXANY | INPCK);
+    t.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON |
+                                        IXOFF | IXANY | INPCK);
     t.c_oflag &= ~static_cast<tcflag_t>(OPOST);
     t.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
     t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
@@ -99,9 +101,10 @@ tcflag_t RateCode(std::uint32_t rate) {
         std::uint32_t rate;
         tcflag_t code;
     };
-    constexpr Standard kStandardRates[] = {{110, B110},     {300, B300},     {600, B600},       {1200, B1200},
-                                           {2400, B2400},   {4800, B4800},   {9600, B9600},     {19200, B19200},
-                                           {38400, B38400}, {57600, B57600}, {115200, B115200}, {230400, B230400}};
+    constexpr Standard kStandardRates[] = {{110, B110},     {300, B300},       {600, B600},
+                                           {1200, B1200},   {2400, B2400},     {4800, B4800},
+                                           {9600, B9600},   {19200, B19200},   {38400, B38400},
+                                           {57600, B57600}, {115200, B115200}, {230400, B230400}};
     for (const Standard& standard : kStandardRates) {
         if (standard.rate == rate) {
             return standard.code;
@@ -122,7 +125,6 @@ void SetModemLine(int fd, int line, bool on) {
     int bits = line;
     (void)ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &bits);
 }
-
 
 enum class Wait { kReady, kTimedOut, kHungUp };
 
@@ -240,7 +242,6 @@ bool FillPending(ComDevice* device) {
 
 }  // namespace
 
-
 // Returns when all bytes have arrived, when the gap between two bytes exceeds the interval, or when
 // the total time-out has passed since the call began, whichever comes first.
 int ReadComDevice(ComDevice* device, std::uint8_t* buffer, int count) {
@@ -253,7 +254,8 @@ int ReadComDevice(ComDevice* device, std::uint8_t* buffer, int count) {
     std::int64_t gapDeadline = kNever;
     while (received < count) {
         const std::int64_t deadline = std::min(totalDeadline, gapDeadline);
-        const int waitMs = deadline == kNever ? -1 : static_cast<int>(std::max<std::int64_t>(deadline - now, 0));
+        const int waitMs =
+            deadline == kNever ? -1 : static_cast<int>(std::max<std::int64_t>(deadline - now, 0));
         if (waitMs == 0 || WaitFor(device->fd, POLLIN, waitMs) != Wait::kReady || !FillPending(device)) {
             break;
         }
@@ -281,7 +283,8 @@ int WriteComDevice(ComDevice* device, const std::uint8_t* buffer, int count) {
         if (n < 0 && errno != EAGAIN && errno != EINTR) {
             break;
         }
-        const int waitMs = totalMs == 0 ? -1 : static_cast<int>(std::max<std::int64_t>(deadline - TickNowMs(), 0));
+        const int waitMs =
+            totalMs == 0 ? -1 : static_cast<int>(std::max<std::int64_t>(deadline - TickNowMs(), 0));
         if (waitMs == 0 || WaitFor(device->fd, POLLOUT, waitMs) != Wait::kReady) {
             break;
         }

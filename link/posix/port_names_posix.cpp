@@ -26,7 +26,9 @@ std::string HomeFolder() {
     return entry != nullptr ? entry->pw_dir : "/";
 }
 
-fs::path PortLink(int portNumber) { return fs::path(PortsFolder()) / ("COM" + std::to_string(portNumber)); }
+fs::path PortLink(int portNumber) {
+    return fs::path(PortsFolder()) / ("COM" + std::to_string(portNumber));
+}
 
 bool IsLink(const fs::path& path) {
     std::error_code error;
@@ -58,7 +60,8 @@ bool HasHardware(const std::string& name) {
 
 std::string PortsFolder() {
     const char* config = std::getenv("XDG_CONFIG_HOME");
-    const fs::path base = (config != nullptr && *config != '\0') ? fs::path(config) : fs::path(HomeFolder()) / ".config";
+    const fs::path base =
+        (config != nullptr && *config != '\0') ? fs::path(config) : fs::path(HomeFolder()) / ".config";
     return (base / "torv" / "ports").string();
 }
 

@@ -26,7 +26,9 @@ BYTE StopBitsCode(StopBits stopBits) {
 }
 
 StopBits StopBitsOf(BYTE code) {
-    return code == TWOSTOPBITS ? StopBits::kTwo : code == ONE5STOPBITS ? StopBits::kOneAndHalf : StopBits::kOne;
+    return code == TWOSTOPBITS    ? StopBits::kTwo
+           : code == ONE5STOPBITS ? StopBits::kOneAndHalf
+                                  : StopBits::kOne;
 }
 
 BYTE ParityCode(Parity parity) {
@@ -61,7 +63,7 @@ Parity ParityOf(BYTE code) {
 }
 
 DWORD DtrCode(DtrControl dtr) {
-    return dtr == DtrControl::kDisable ? DTR_CONTROL_DISABLE
+    return dtr == DtrControl::kDisable  ? DTR_CONTROL_DISABLE
            : dtr == DtrControl::kEnable ? DTR_CONTROL_ENABLE
                                         : DTR_CONTROL_HANDSHAKE;
 }
@@ -84,7 +86,8 @@ DWORD RtsCode(RtsControl rts) {
 
 ComDevice* OpenComDevice(int portNumber) {
     const std::string name = "\\\\.\\COM" + std::to_string(portNumber);
-    HANDLE handle = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE handle =
+        CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         return nullptr;
     }
@@ -140,8 +143,9 @@ bool SetComDeviceState(ComDevice* device, const DeviceControl& control) {
 bool GetComDeviceTimeouts(ComDevice* device, ComTimeouts& timeouts) {
     COMMTIMEOUTS native{};
     const bool ok = GetCommTimeouts(device->handle, &native) != FALSE;
-    timeouts = {native.ReadIntervalTimeout, native.ReadTotalTimeoutMultiplier, native.ReadTotalTimeoutConstant,
-                native.WriteTotalTimeoutMultiplier, native.WriteTotalTimeoutConstant};
+    timeouts = {native.ReadIntervalTimeout, native.ReadTotalTimeoutMultiplier,
+                native.ReadTotalTimeoutConstant, native.WriteTotalTimeoutMultiplier,
+                native.WriteTotalTimeoutConstant};
     return ok;
 }
 
@@ -163,7 +167,9 @@ int WriteComDevice(ComDevice* device, const std::uint8_t* buffer, int count) {
     return static_cast<int>(transferred);
 }
 
-void PurgeComDeviceInput(ComDevice* device) { PurgeComm(device->handle, PURGE_RXCLEAR); }
+void PurgeComDeviceInput(ComDevice* device) {
+    PurgeComm(device->handle, PURGE_RXCLEAR);
+}
 
 bool CloseComDevice(ComDevice* device) {
     if (CloseHandle(device->handle) == FALSE) {

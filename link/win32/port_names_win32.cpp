@@ -11,9 +11,13 @@ namespace {
 constexpr int kListedPorts = 9;
 }
 
-std::string PortsFolder() { return {}; }
+std::string PortsFolder() {
+    return {};
+}
 
-std::string DefaultComPortDevicePath(int portNumber) { return "\\\\.\\COM" + std::to_string(portNumber); }
+std::string DefaultComPortDevicePath(int portNumber) {
+    return "\\\\.\\COM" + std::to_string(portNumber);
+}
 
 std::vector<PortMapEntry> ListPortMap() {
     std::vector<PortMapEntry> entries;

@@ -36,9 +36,9 @@ TEST(ClockOperation, SendsTheTwentyFiveFramesOfTheLocalTime) {
     EXPECT_EQ(report.text, Text(StringId::kClockCompleted));
     std::vector<std::string> expected{"R 80 03"};
     expected.insert(expected.end(), 8, "W FF FF");
-    for (const char* registerFrame : {"T 00 00", "T 01 00", "T 02 09", "T 03 05", "T 04 14", "T 05 31", "T 06 00",
-                                      "T 07 12", "T 08 26", "T 09 00", "T 0A 00", "T 0B 00", "T 0C 00", "T 0D 00",
-                                      "T 0E 00", "T 0F 00"}) {
+    for (const char* registerFrame :
+         {"T 00 00", "T 01 00", "T 02 09", "T 03 05", "T 04 14", "T 05 31", "T 06 00", "T 07 12", "T 08 26",
+          "T 09 00", "T 0A 00", "T 0B 00", "T 0C 00", "T 0D 00", "T 0E 00", "T 0F 00"}) {
         expected.emplace_back(registerFrame);
     }
     EXPECT_EQ(sensor.frames(), expected);

@@ -15,7 +15,7 @@ namespace {
 using Word = std::array<std::uint8_t, 2>;
 
 class ReplyFromSim : public ::testing::Test {
-protected:
+  protected:
     // Exchange 1 is clean and gives the reference reply; exchange 2 carries the fault.
     void startWithSecondExchange(const std::string& fault) {
         m_sensor = std::make_unique<test::SimulatedSensor>(std::vector<std::string>{"--fault", "2=" + fault});
@@ -43,9 +43,10 @@ TEST_F(ReplyFromSim, FaultsGiveTheirMessages) {
         const char* fault;
         StringId message;
     };
-    for (const Case c : {Case{"silence", StringId::kNoResponse}, Case{"nak", StringId::kInvalidResponse},
-                         Case{"checksum", StringId::kChecksumError}, Case{"truncate", StringId::kChecksumError},
-                         Case{"delay", StringId::kNoResponse}, Case{"hangup", StringId::kNoResponse}}) {
+    for (const Case c :
+         {Case{"silence", StringId::kNoResponse}, Case{"nak", StringId::kInvalidResponse},
+          Case{"checksum", StringId::kChecksumError}, Case{"truncate", StringId::kChecksumError},
+          Case{"delay", StringId::kNoResponse}, Case{"hangup", StringId::kNoResponse}}) {
         SCOPED_TRACE(c.fault);
         startWithSecondExchange(c.fault);
         Word reply{};
@@ -89,7 +90,8 @@ TEST_F(ReplyFromSim, BlockReplyOf258BytesIsAccepted) {
     const Word slotAndBlock{0, 249};
     std::array<std::uint8_t, kBlockReplySize> block{};
     SendCommand(m_sensor->port(), kReadBlockCommand, slotAndBlock.data(), 2);
-    EXPECT_EQ(ReceiveReply(m_sensor->port(), block.data(), kBlockReplySize, kReplyTimeoutMs, m_lastErrorText), 1)
+    EXPECT_EQ(ReceiveReply(m_sensor->port(), block.data(), kBlockReplySize, kReplyTimeoutMs, m_lastErrorText),
+              1)
         << m_lastErrorText;
 }
 

@@ -32,7 +32,7 @@ std::string ExpectedFile(const test::SimState& sensor) {
 }
 
 class ParameterTransfer : public ::testing::Test {
-protected:
+  protected:
     OperationReport run(int code, const std::string& name, const test::SimulatedSensor& sensor) {
         m_state.OperationCode = code;
         m_state.ComPortNumber = sensor.port();
@@ -56,7 +56,8 @@ TEST_F(ParameterTransfer, ReadWritesTheWholeMemoryAsA607LineFile) {
     EXPECT_EQ(file, ExpectedFile(sensor.stopAndReadState()));
     EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 607);
     EXPECT_EQ(m_host.progress.back(), kProgressMax);
-    EXPECT_EQ(m_host.statuses, (std::vector<std::string>{"Reading Common parameters", "Reading Bank parameters"}));
+    EXPECT_EQ(m_host.statuses,
+              (std::vector<std::string>{"Reading Common parameters", "Reading Bank parameters"}));
 }
 
 TEST_F(ParameterTransfer, WriteThenReadBackGivesTheSameWordsExceptTheNgRing) {
@@ -76,14 +77,18 @@ TEST_F(ParameterTransfer, WriteThenReadBackGivesTheSameWordsExceptTheNgRing) {
     ASSERT_EQ(run(kReadParameters, path("after"), sensor).outcome, OperationOutcome::kCompleted);
     const ParameterSet after = LoadParameterFile(path("after.torv")).set;
     for (int word = 0; word < 9; ++word) {
-        EXPECT_EQ(after.common[static_cast<std::size_t>(word)], written.common[static_cast<std::size_t>(word)]) << word;
+        EXPECT_EQ(after.common[static_cast<std::size_t>(word)],
+                  written.common[static_cast<std::size_t>(word)])
+            << word;
     }
     for (int word = 9; word < kCommonWordCount; ++word) {
-        EXPECT_EQ(after.common[static_cast<std::size_t>(word)], before.common[static_cast<std::size_t>(word)]) << word;
+        EXPECT_EQ(after.common[static_cast<std::size_t>(word)], before.common[static_cast<std::size_t>(word)])
+            << word;
     }
     EXPECT_EQ(after.bank, written.bank);
     const auto frames = sensor.frames();
-    const auto store = std::find_if(frames.begin(), frames.end(), [](const std::string& f) { return f[0] == 'U'; });
+    const auto store =
+        std::find_if(frames.begin(), frames.end(), [](const std::string& f) { return f[0] == 'U'; });
     ASSERT_NE(store, frames.end());
     EXPECT_EQ(*store, "U 92 10");  // the bytes of the last W's reply: 4242
 }
@@ -105,14 +110,15 @@ TEST_F(ParameterTransfer, FileCutInsideBankThreeWritesBanksZeroToTwoAndNoStore) 
     EXPECT_EQ(std::count(frames.begin(), frames.end(), "R 10 00"), 1);
     EXPECT_EQ(std::count_if(frames.begin(), frames.end(), [](const std::string& f) { return f[0] == 'W'; }),
               9 + 3 * 36);
-    EXPECT_EQ(std::count_if(frames.begin(), frames.end(), [](const std::string& f) { return f[0] == 'U'; }), 0);
+    EXPECT_EQ(std::count_if(frames.begin(), frames.end(), [](const std::string& f) { return f[0] == 'U'; }),
+              0);
 }
 
 TEST_F(ParameterTransfer, BrokenOrMissingFilesFailBeforeAnyWordIsWritten) {
     struct Case {
         const char* content;  // nullptr: no file at all
         const char* message;
-        std::size_t frames;   // frames before the failure
+        std::size_t frames;  // frames before the failure
     };
     const Case cases[] = {
         {nullptr, "The parameters file is not found.", 0},
@@ -126,7 +132,8 @@ TEST_F(ParameterTransfer, BrokenOrMissingFilesFailBeforeAnyWordIsWritten) {
         if (c.content != nullptr) {
             WriteFileBytes(path("broken.torv"), c.content);
         }
-        EXPECT_EQ(run(kWriteParameters, path("broken"), sensor).text, c.message) << (c.content ? c.content : "none");
+        EXPECT_EQ(run(kWriteParameters, path("broken"), sensor).text, c.message)
+            << (c.content ? c.content : "none");
         EXPECT_EQ(sensor.frames().size(), c.frames);
         std::filesystem::remove(path("broken.torv"));
     }
@@ -155,7 +162,8 @@ TEST_F(ParameterTransfer, FailedReadKeepsTheExistingFileAndANewFileKeepsWhatWasR
     test::SimulatedSensor sensor({"--fault", "50=silence"});
     run(kReadParameters, path("fresh"), sensor);
     const std::string partial = ReadFileBytes(path("fresh.torv"));
-    EXPECT_EQ(std::count(partial.begin(), partial.end(), '\n'), 3 + 12 + 1 + 35);  // exchange 50 is bank 0's last word
+    EXPECT_EQ(std::count(partial.begin(), partial.end(), '\n'),
+              3 + 12 + 1 + 35);  // exchange 50 is bank 0's last word
 }
 
 TEST_F(ParameterTransfer, DecliningTheOverwriteOrCancellingAborts) {

@@ -12,7 +12,8 @@ namespace {
 
 using test::RunProgram;
 
-test::ProgramResult Torvctl(const std::vector<std::string>& arguments, const std::vector<std::string>& environment = {}) {
+test::ProgramResult Torvctl(const std::vector<std::string>& arguments,
+                            const std::vector<std::string>& environment = {}) {
     return RunProgram(TORVCTL_PATH, arguments, {}, environment);
 }
 
@@ -77,7 +78,8 @@ TEST(TorvctlExchange, TraceShowsBothDirections) {
 
 TEST(TorvctlExchange, BlockReplyPrintsAll256Bytes) {
     test::SimulatedSensor sensor;
-    const auto result = Torvctl({"--port", sensor.devicePath(), "exchange", "V", "0", "249", "--reply-bytes", "256"});
+    const auto result =
+        Torvctl({"--port", sensor.devicePath(), "exchange", "V", "0", "249", "--reply-bytes", "256"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out.size(), 256u * 3);  // "XX" and a blank or the final newline each
 }

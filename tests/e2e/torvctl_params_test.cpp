@@ -16,8 +16,10 @@ test::ProgramResult Torvctl(const std::vector<std::string>& arguments) {
 }
 
 class TorvctlParams : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_EQ(SaveParameterFile(m_base + ".torv", InitialParameterSet()), SaveStatus::Saved); }
+  protected:
+    void SetUp() override {
+        ASSERT_EQ(SaveParameterFile(m_base + ".torv", InitialParameterSet()), SaveStatus::Saved);
+    }
     test::TempDir m_files;
     const std::string m_base = m_files.file("base");
 };
@@ -39,7 +41,8 @@ TEST_F(TorvctlParams, ReadAcceptsTheNameWithItsExtensionAndWriteAsksFirst) {
 }
 
 TEST_F(TorvctlParams, SetChangesOneParameterAsTheEditorWould) {
-    const auto result = Torvctl({"params", "set", m_base, "--bank", "3", "SHUTTER=90", "ORIENTTN=REVS", "WIDE=FAST"});
+    const auto result =
+        Torvctl({"params", "set", m_base, "--bank", "3", "SHUTTER=90", "ORIENTTN=REVS", "WIDE=FAST"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     const auto show = Torvctl({"params", "show", m_base, "--bank", "3"});
     EXPECT_NE(show.out.find("SHUTTER = 90\n"), std::string::npos);
@@ -80,8 +83,10 @@ TEST_F(TorvctlParams, SheetIsWrittenUnderItsOwnName) {
     EXPECT_EQ(result.out, "Writing CSV file is completed.\n");
     const std::string sheet = ReadFileBytes(m_files.file("sheet.csv"));
     EXPECT_EQ(std::count(sheet.begin(), sheet.end(), '\n'), 58);
-    EXPECT_EQ(Torvctl({"params", "sheet", m_base, "--out", m_files.file("sheet")}).exitCode, 3);  // exists: declined
-    EXPECT_EQ(Torvctl({"params", "sheet", m_files.file("missing")}).err, "The parameters file is not found.\n");
+    EXPECT_EQ(Torvctl({"params", "sheet", m_base, "--out", m_files.file("sheet")}).exitCode,
+              3);  // exists: declined
+    EXPECT_EQ(Torvctl({"params", "sheet", m_files.file("missing")}).err,
+              "The parameters file is not found.\n");
 }
 
 }  // namespace

@@ -43,7 +43,8 @@ std::vector<std::uint8_t> PtyPair::receive(std::size_t count, int timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (bytes.size() < count) {
         const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now())
+                .count();
         pollfd entry{m_master, POLLIN, 0};
         if (left <= 0 || poll(&entry, 1, static_cast<int>(left)) <= 0) {
             break;

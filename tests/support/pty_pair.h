@@ -9,7 +9,7 @@
 namespace torv::test {
 
 class PtyPair {
-public:
+  public:
     PtyPair();
     ~PtyPair();
     PtyPair(const PtyPair&) = delete;
@@ -22,7 +22,7 @@ public:
     // The line rate the far end has set on the terminal.
     unsigned lineRate() const;
 
-private:
+  private:
     int m_master = -1;
     int m_slaveHold = -1;  // keeps the line up while the code under test opens and closes it
     std::string m_devicePath;

@@ -12,7 +12,7 @@
 namespace torv::test {
 
 class ScriptedHost : public OperationHost {
-public:
+  public:
     std::deque<bool> answers;            // the next question's answer; No when the script is empty
     std::vector<std::string> questions;  // every question asked
     std::vector<std::string> messages;   // every message shown

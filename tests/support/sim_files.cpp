@@ -46,7 +46,8 @@ std::vector<std::string> LoggedFrames(const std::string& logPath) {
     for (const std::string& line : ReadLines(logPath)) {
         std::istringstream fields(line);
         std::string number, letter, b1, b2;
-        if (fields >> number >> letter >> b1 >> b2 && !number.empty() && std::isdigit(static_cast<unsigned char>(number[0]))) {
+        if (fields >> number >> letter >> b1 >> b2 && !number.empty() &&
+            std::isdigit(static_cast<unsigned char>(number[0]))) {
             frames.push_back(letter + " " + b1 + " " + b2);
         }
     }

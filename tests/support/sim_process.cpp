@@ -91,7 +91,9 @@ SimProcess::SimProcess(const std::vector<std::string>& arguments) {
     }
 }
 
-SimProcess::~SimProcess() { stop(); }
+SimProcess::~SimProcess() {
+    stop();
+}
 
 void SimProcess::stop() {
     if (m_pid <= 0) {

@@ -10,7 +10,7 @@
 namespace torv::test {
 
 class SimProcess {
-public:
+  public:
     // Starts torvsim with these arguments and waits until it has printed its device path.
     explicit SimProcess(const std::vector<std::string>& arguments = {});
     ~SimProcess();
@@ -21,7 +21,7 @@ public:
     // Stops the simulator and waits for it; its state and log files are complete afterwards.
     void stop();
 
-private:
+  private:
     pid_t m_pid = -1;
     std::string m_devicePath;
 };

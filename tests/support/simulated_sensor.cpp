@@ -10,7 +10,9 @@ SimulatedSensor::SimulatedSensor(std::vector<std::string> arguments, int port) :
     SetComPortDevicePath(m_port, m_process->devicePath());
 }
 
-SimulatedSensor::~SimulatedSensor() { SetComPortDevicePath(m_port, {}); }
+SimulatedSensor::~SimulatedSensor() {
+    SetComPortDevicePath(m_port, {});
+}
 
 SimState SimulatedSensor::stopAndReadState() {
     m_process->stop();

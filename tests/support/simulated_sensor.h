@@ -13,7 +13,7 @@
 namespace torv::test {
 
 class SimulatedSensor {
-public:
+  public:
     static constexpr int kDefaultPort = 11;
 
     // `arguments` are torvsim options beyond --log and --state (e.g. {"--fault", "3=silence"}).
@@ -31,7 +31,7 @@ public:
     // Stops the simulator (it saves its state) and reads what it held.
     SimState stopAndReadState();
 
-private:
+  private:
     TempDir m_folder;
     int m_port;
     std::unique_ptr<SimProcess> m_process;

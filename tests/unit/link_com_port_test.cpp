@@ -15,7 +15,7 @@ namespace {
 constexpr int kPort = 42;
 
 class ComPortOnPty : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { SetComPortDevicePath(kPort, m_pty.devicePath()); }
     void TearDown() override {
         CloseComPort(kPort);

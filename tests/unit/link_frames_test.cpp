@@ -26,7 +26,7 @@ TEST(FrameChecksum, IsTheComplementOfTheByteSum) {
 }
 
 class LinkOnPty : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { SetComPortDevicePath(kPort, m_pty.devicePath()); }
     void TearDown() override {
         CloseLink(kPort);
