@@ -4,9 +4,9 @@
 #include <QPixmap>
 #include <QTimer>
 
-#include "app/app_icon.h"
 #include "app/data_loader_dlg.h"
 #include "app/settings_file.h"
+#include "ui/app_icon.h"
 
 namespace torv {
 namespace {

@@ -8,17 +8,18 @@
 
 #include <utility>
 
-#include "app/app_icon.h"
-#include "app/control_ids.h"
-#include "app/dialog_key_rule.h"
-#include "app/file_name_field.h"
 #include "app/main_window_ids.h"
 #include "app/main_window_layout.h"
 #include "app/ref_buttons.h"
-#include "app/user_prompts.h"
-#include "link/comu_dlg.h"
+#include "operations/device_operations.h"
 #include "params/pedit_dlg.h"
 #include "resources/strings.h"
+#include "ui/app_icon.h"
+#include "ui/comu_dlg.h"
+#include "ui/control_ids.h"
+#include "ui/dialog_key_rule.h"
+#include "ui/file_name_field.h"
+#include "ui/user_prompts.h"
 
 namespace torv {
 namespace {
@@ -142,7 +143,7 @@ bool CDataLoaderDlg::runOperation(int operationCode, int fieldId) {
     if (fieldId != 0) {
         m_state.OperationFileName = FieldBytes(field(fieldId));
     }
-    CComuDlg dialog(m_state, this);
+    CComuDlg dialog(m_state, *FindOperation(operationCode), this);
     dialog.exec();
     return m_state.EditRequest;
 }

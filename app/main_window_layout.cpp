@@ -13,11 +13,11 @@
 
 #include <initializer_list>
 
-#include "app/control_ids.h"
-#include "app/dialog_key_rule.h"
 #include "app/main_window_ids.h"
 #include "app/settings_file.h"
 #include "link/frames.h"
+#include "ui/control_ids.h"
+#include "ui/dialog_key_rule.h"
 
 namespace torv {
 namespace {

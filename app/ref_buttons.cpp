@@ -4,11 +4,11 @@
 #include <QLineEdit>
 #include <QRegularExpression>
 
-#include "app/control_ids.h"
-#include "app/file_kind.h"
-#include "app/file_name_field.h"
 #include "app/main_window_ids.h"
-#include "app/user_prompts.h"
+#include "files/file_kind.h"
+#include "ui/control_ids.h"
+#include "ui/file_name_field.h"
+#include "ui/user_prompts.h"
 
 namespace torv {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "app/text_file.h"
+#include "files/text_file.h"
 #include "resources/strings.h"
 
 namespace torv {

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "link/frames.h"
-#include "link/operation_engine.h"
+#include "operations/device_operations.h"
 #include "params/parameter_file.h"
 #include "tests/support/scripted_host.h"
 #include "tests/support/simulated_sensor.h"
@@ -29,7 +29,7 @@ double Measure(int code, int baudIndex, const std::string& name, int exchanges) 
     torv::test::ScriptedHost host;
     host.answers = {true};
     const auto start = Clock::now();
-    const torv::OperationReport report = torv::RunOperation(state, host);
+    const torv::OperationReport report = torv::RunOperationOfState(state, host);
     const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
     if (report.outcome != torv::OperationOutcome::kCompleted) {
         std::fprintf(stderr, "%s\n", report.text.c_str());

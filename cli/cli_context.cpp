@@ -3,7 +3,7 @@
 #include <charconv>
 #include <iostream>
 
-#include "app/file_kind.h"
+#include "files/file_kind.h"
 #include "link/frames.h"
 #include "link/port_names.h"
 

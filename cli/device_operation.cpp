@@ -3,7 +3,7 @@
 #include <iostream>
 
 #include "cli/terminal_host.h"
-#include "link/operation_engine.h"
+#include "operations/device_operations.h"
 #include "resources/strings.h"
 
 namespace torv::cli {
@@ -21,7 +21,7 @@ int RunDeviceOperation(const GlobalOptions& options, int operationCode, const st
     OperationReport report;
     {
         TerminalHost host(options.confirm, state);
-        report = RunOperation(state, host);
+        report = RunOperationOfState(state, host);
     }
     switch (report.outcome) {
         case OperationOutcome::kCompleted:

@@ -3,10 +3,10 @@
 #include <iostream>
 #include <memory>
 
-#include "app/file_kind.h"
-#include "app/text_file.h"
 #include "cli/device_operation.h"
 #include "cli/terminal_host.h"
+#include "files/file_kind.h"
+#include "files/text_file.h"
 #include "link/frames.h"
 #include "params/parameter_file.h"
 #include "params/parameter_sheet.h"

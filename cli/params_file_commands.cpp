@@ -7,8 +7,8 @@
 #include <optional>
 #include <vector>
 
-#include "app/file_kind.h"
 #include "cli/params_commands.h"
+#include "files/file_kind.h"
 #include "params/catalogue.h"
 #include "params/fields.h"
 #include "params/parameter_file.h"

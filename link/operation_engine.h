@@ -13,15 +13,16 @@ namespace torv {
 
 using OperationBody = void (*)(OperationRun& run);
 
+// One device operation as the engine runs it. The subsystems provide the bodies; the table of all of
+// them lives above the subsystems, in operations/.
 struct OperationInfo {
     int code;
     OperationBody body;   // nullptr until the operation exists in this build
     StringId completion;  // shown when the body finished without failure or abort
     bool offersEdit;      // a successful run offers "EDIT" into the matching editor
+    // The completion text goes on with AppendedCharCount and " )" (the NG character read).
+    bool completionCountsCharacters = false;
 };
-
-// The operation of a code, or nullptr for a code that names none.
-const OperationInfo* FindOperation(int code);
 
 enum class OperationOutcome {
     kOpenFailed,  // the link did not open (142 or 143); nothing was exchanged
@@ -36,9 +37,9 @@ struct OperationReport {
     bool offersEdit = false;
 };
 
-// Runs the operation named by state.OperationCode from start to end. EditRequest and AbortRequest
-// are cleared first; AbortRequest is cleared again when the run reports "Aborted.".
-OperationReport RunOperation(OperationState& state, OperationHost& host,
+// Runs `operation` from start to end. EditRequest and AbortRequest are cleared first; AbortRequest is
+// cleared again when the run reports "Aborted.".
+OperationReport RunOperation(OperationState& state, OperationHost& host, const OperationInfo& operation,
                              const LocalTimeSource& localTime = SystemLocalTime);
 
 }  // namespace torv

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/text_file.h"
+#include "files/text_file.h"
 
 namespace torv {
 namespace {

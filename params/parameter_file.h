@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/text_file.h"
+#include "files/text_file.h"
 #include "params/parameter_set.h"
 
 namespace torv {

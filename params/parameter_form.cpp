@@ -9,8 +9,8 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-#include "app/control_ids.h"
-#include "app/user_prompts.h"
+#include "ui/control_ids.h"
+#include "ui/user_prompts.h"
 
 namespace torv {
 namespace {

@@ -1,6 +1,6 @@
 #include "params/parameter_sheet.h"
 
-#include "app/text_file.h"
+#include "files/text_file.h"
 #include "params/catalogue.h"
 #include "params/fields.h"
 #include "resources/strings.h"

@@ -4,11 +4,11 @@
 #include <QLineEdit>
 #include <QWidget>
 
-#include "app/file_kind.h"
-#include "app/text_file.h"
-#include "app/user_prompts.h"
+#include "files/file_kind.h"
+#include "files/text_file.h"
 #include "params/parameter_sheet.h"
 #include "params/pedit_dlg.h"
+#include "ui/user_prompts.h"
 
 namespace torv {
 

@@ -9,9 +9,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/control_ids.h"
-#include "app/dialog_key_rule.h"
 #include "params/parameter_set.h"
+#include "ui/control_ids.h"
+#include "ui/dialog_key_rule.h"
 
 namespace torv {
 namespace {

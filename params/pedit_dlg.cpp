@@ -9,13 +9,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/dialog_key_rule.h"
-#include "app/file_kind.h"
-#include "app/file_name_field.h"
-#include "app/text_file.h"
-#include "app/user_prompts.h"
+#include "files/file_kind.h"
+#include "files/text_file.h"
 #include "params/fields.h"
 #include "params/parameter_file.h"
+#include "ui/dialog_key_rule.h"
+#include "ui/file_name_field.h"
+#include "ui/user_prompts.h"
 
 namespace torv {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "link/operation_engine.h"
+#include "operations/device_operations.h"
 #include "resources/strings.h"
 #include "tests/support/scripted_host.h"
 #include "tests/support/simulated_sensor.h"
@@ -25,7 +25,7 @@ OperationReport RunClock(const test::SimulatedSensor& sensor, test::ScriptedHost
     OperationState state;
     state.OperationCode = kSetClock;
     state.ComPortNumber = sensor.port();
-    return RunOperation(state, host, NewYearsEveAfternoon);
+    return RunOperationOfState(state, host, NewYearsEveAfternoon);
 }
 
 TEST(ClockOperation, SendsTheTwentyFiveFramesOfTheLocalTime) {

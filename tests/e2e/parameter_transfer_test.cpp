@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/text_file.h"
-#include "link/operation_engine.h"
+#include "files/text_file.h"
+#include "operations/device_operations.h"
 #include "params/parameter_file.h"
 #include "resources/strings.h"
 #include "tests/support/scripted_host.h"
@@ -37,7 +37,7 @@ class ParameterTransfer : public ::testing::Test {
         m_state.OperationCode = code;
         m_state.ComPortNumber = sensor.port();
         m_state.OperationFileName = name;
-        return RunOperation(m_state, m_host);
+        return RunOperationOfState(m_state, m_host);
     }
     std::string path(const std::string& name) const { return m_files.file(name); }
 

@@ -6,10 +6,11 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "link/comu_dlg.h"
+#include "operations/device_operations.h"
 #include "tests/gui/support/gui_harness.h"
 #include "tests/gui/support/scripted_prompts.h"
 #include "tests/support/temp_dir.h"
+#include "ui/comu_dlg.h"
 
 using namespace torv;
 using namespace torv::test;
@@ -24,7 +25,8 @@ constexpr int kProgressAfterFirstBank = 60;
 
 // One transfer dialog for one operation, and its controls.
 struct Transfer {
-    Transfer(int code, int port, int baudIndex, const std::string& fileName = {}) : dialog(state) {
+    Transfer(int code, int port, int baudIndex, const std::string& fileName = {})
+        : dialog(state, *FindOperation(code)) {
         state.OperationCode = code;
         state.ComPortNumber = port;
         state.BaudIndex = baudIndex;

@@ -8,11 +8,11 @@
 
 #include "app/data_loader_dlg.h"
 #include "app/main_window_ids.h"
-#include "link/comu_dlg.h"
 #include "params/pedit_controls.h"
 #include "tests/gui/support/gui_harness.h"
 #include "tests/gui/support/scripted_prompts.h"
 #include "tests/support/temp_dir.h"
+#include "ui/comu_dlg.h"
 
 using namespace torv;
 using namespace torv::test;

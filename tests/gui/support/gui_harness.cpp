@@ -6,7 +6,7 @@
 #include <QTest>
 #include <cstring>
 
-#include "link/comu_dlg.h"
+#include "ui/comu_dlg.h"
 
 namespace torv::test {
 namespace {

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "app/control_ids.h"
 #include "link/port_names.h"
 #include "params/parameter_set.h"
 #include "tests/support/sim_process.h"
+#include "ui/control_ids.h"
 
 namespace torv::test {
 

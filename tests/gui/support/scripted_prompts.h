@@ -6,8 +6,8 @@
 #include <deque>
 #include <functional>
 
-#include "app/user_prompts.h"
 #include "resources/strings.h"
+#include "ui/user_prompts.h"
 
 namespace torv::test {
 

@@ -1,4 +1,4 @@
-#include "app/file_name_field.h"
+#include "ui/file_name_field.h"
 
 #include <QFile>
 #include <QLineEdit>

@@ -1,4 +1,4 @@
-#include "app/user_prompts.h"
+#include "ui/user_prompts.h"
 
 #include <QFileDialog>
 #include <QMessageBox>

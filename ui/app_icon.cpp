@@ -1,4 +1,4 @@
-#include "app/app_icon.h"
+#include "ui/app_icon.h"
 
 // The resource file is compiled into a static library; naming it here keeps the linker from dropping
 // it from the programs that show the icon.

@@ -1,4 +1,4 @@
-#include "link/comu_dlg.h"
+#include "ui/comu_dlg.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -9,10 +9,10 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/control_ids.h"
-#include "app/dialog_key_rule.h"
-#include "app/user_prompts.h"
 #include "resources/strings.h"
+#include "ui/control_ids.h"
+#include "ui/dialog_key_rule.h"
+#include "ui/user_prompts.h"
 
 namespace torv {
 namespace {
@@ -37,9 +37,10 @@ QString VisibleText(const QPushButton* button) {
 
 }  // namespace
 
-CComuDlg::CComuDlg(OperationState& state, QWidget* parent)
+CComuDlg::CComuDlg(OperationState& state, const OperationInfo& operation, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       m_state(state),
+      m_operation(operation),
       m_status(new QLabel(QString::fromLatin1(kInitialStatus))),
       m_progress(new QProgressBar),
       m_ok(MakeButton(kIdOk, kOkCaption)),
@@ -84,7 +85,7 @@ void CComuDlg::closeEvent(QCloseEvent* event) {
 }
 
 void CComuDlg::onTimer() {
-    const OperationReport report = RunOperation(m_state, *this);
+    const OperationReport report = RunOperation(m_state, *this, m_operation);
     finish(report);
 }
 

@@ -22,8 +22,8 @@ class CComuDlg : public QDialog, public OperationHost {
     // The operation starts this long after the dialog is shown, so the user sees the dialog first.
     static constexpr int kStartDelayMs = 300;
 
-    // Runs state.OperationCode once shown (exec() or open()).
-    explicit CComuDlg(OperationState& state, QWidget* parent = nullptr);
+    // Runs `operation` once shown (exec() or open()).
+    CComuDlg(OperationState& state, const OperationInfo& operation, QWidget* parent = nullptr);
 
     using QDialog::show;
     bool ask(Caption caption, Icon icon, std::string_view text, Answer defaultAnswer) override;
@@ -45,6 +45,7 @@ class CComuDlg : public QDialog, public OperationHost {
     void finish(const OperationReport& report);
 
     OperationState& m_state;
+    const OperationInfo& m_operation;
     QLabel* m_status;
     QProgressBar* m_progress;
     QPushButton* m_ok;

@@ -1,4 +1,4 @@
-#include "app/file_kind.h"
+#include "files/file_kind.h"
 
 namespace torv {
 

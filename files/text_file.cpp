@@ -1,4 +1,4 @@
-#include "app/text_file.h"
+#include "files/text_file.h"
 
 #include <cerrno>
 #include <filesystem>

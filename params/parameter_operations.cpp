@@ -1,9 +1,9 @@
-#include "link/parameter_operations.h"
+#include "params/parameter_operations.h"
 
 #include <string>
 
-#include "app/file_kind.h"
-#include "app/text_file.h"
+#include "files/file_kind.h"
+#include "files/text_file.h"
 #include "link/frames.h"
 #include "params/parameter_file.h"
 #include "params/parameter_set.h"

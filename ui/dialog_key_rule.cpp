@@ -1,4 +1,4 @@
-#include "app/dialog_key_rule.h"
+#include "ui/dialog_key_rule.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "app/control_ids.h"
+#include "ui/control_ids.h"
 
 namespace torv {
 

@@ -1,0 +1,42 @@
+#include "operations/device_operations.h"
+
+#include <array>
+
+#include "link/clock_operation.h"
+#include "params/parameter_operations.h"
+
+namespace torv {
+namespace {
+
+constexpr std::array kOperations{
+    OperationInfo{kReadParameters, ReadParametersOperation, StringId::kReadCompleted, true},
+    OperationInfo{kWriteParameters, WriteParametersOperation, StringId::kWriteCompleted, false},
+    OperationInfo{kReadRecognizedCharacters, nullptr, StringId::kRecognizedCharactersCompleted, true},
+    OperationInfo{kWriteDictionary, nullptr, StringId::kDictionaryWriteCompleted, false},
+    OperationInfo{kReadNgData, nullptr, StringId::kNgDataReadCompleted, true},
+    OperationInfo{kConvertNgDataToCsv, nullptr, StringId::kAllNgDataCompleted, false},
+    OperationInfo{kSetClock, SetClockOperation, StringId::kClockCompleted, false},
+    OperationInfo{kReadNgCharacters, nullptr, StringId::kNgCharactersCompleted, true, true},
+    OperationInfo{kReadDictionary, nullptr, StringId::kDictionaryReadCompleted, true},
+};
+
+}  // namespace
+
+const OperationInfo* FindOperation(int code) {
+    for (const OperationInfo& operation : kOperations) {
+        if (operation.code == code) {
+            return &operation;
+        }
+    }
+    return nullptr;
+}
+
+OperationReport RunOperationOfState(OperationState& state, OperationHost& host,
+                                    const LocalTimeSource& localTime) {
+    // A code without an operation runs as one without a body: the engine reports it unavailable.
+    static constexpr OperationInfo kNoSuchOperation{kNoOperation, nullptr, StringId::kAborted, false};
+    const OperationInfo* operation = FindOperation(state.OperationCode);
+    return RunOperation(state, host, operation != nullptr ? *operation : kNoSuchOperation, localTime);
+}
+
+}  // namespace torv
