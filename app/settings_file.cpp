@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "files/atomic_file.h"
 #include "files/text_file.h"
 #include "resources/strings.h"
 

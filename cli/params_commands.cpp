@@ -6,6 +6,7 @@
 #include "cli/device_operation.h"
 #include "cli/terminal_host.h"
 #include "files/file_kind.h"
+#include "files/file_status.h"
 #include "files/text_file.h"
 #include "link/frames.h"
 #include "params/parameter_file.h"

@@ -23,6 +23,20 @@ void OperationRun::fail(StringId message) {
     m_failed = true;
 }
 
+bool OperationRun::runBlocks(int count, const std::function<bool(int)>& block,
+                             const std::function<int(int)>& progressAfter) {
+    for (int i = 0; i < count; ++i) {
+        if (!block(i) || stopRequested()) {
+            return false;
+        }
+        if (progressAfter) {
+            setProgress(progressAfter(i));
+        }
+        pumpMessages();
+    }
+    return !stopRequested();
+}
+
 bool OperationRun::exchange(std::uint8_t command) {
     SendCommand(port(), command, m_state.CommandBuffer.data(), 2);
     if (ReceiveReply(port(), m_state.CommandBuffer.data(), 2, kReplyTimeoutMs, m_state.LastErrorText) == 0) {

@@ -45,6 +45,14 @@ class OperationRun {
     // `W`: writes one word at the write position (the value modulo 65536).
     bool writeWord(std::int32_t value);
 
+    // The loop every body runs over its blocks of exchanges: `block(i)` makes the exchanges of block i
+    // and returns false when it failed or must end. After each block the loop ends when the run failed
+    // or the user asked to stop; otherwise it sets the position `progressAfter(i)` (when given) and
+    // lets pending input through. A Cancel that arrives in the pumping after the last block still
+    // counts: true only when every block ran and nothing asked to stop by the end.
+    bool runBlocks(int count, const std::function<bool(int)>& block,
+                   const std::function<int(int)>& progressAfter);
+
     void setProgress(int position) { m_host.setProgress(position); }
     void setStatus(StringId text) { m_host.setStatus(Text(text)); }
     void pumpMessages() { m_host.pumpMessages(); }

@@ -3,6 +3,8 @@
 #include <span>
 #include <string>
 
+#include "files/atomic_file.h"
+
 namespace torv {
 namespace {
 

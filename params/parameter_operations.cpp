@@ -1,8 +1,11 @@
 #include "params/parameter_operations.h"
 
+#include <span>
 #include <string>
 
+#include "files/atomic_file.h"
 #include "files/file_kind.h"
+#include "files/file_status.h"
 #include "files/text_file.h"
 #include "link/frames.h"
 #include "params/parameter_file.h"
@@ -52,12 +55,10 @@ bool ReadWordsToFile(OperationRun& run, int firstAddress, int count, AtomicFileW
 bool ReadAllParameters(OperationRun& run, AtomicFileWriter& file) {
     file.writeLine("Software version");
     std::string version;
-    const bool versionRead = ReadVersion(run, &version);
-    file.write(version);  // the characters that arrived, as the sensor sent them
-    if (!versionRead) {
+    if (!ReadVersion(run, &version)) {
         return false;
     }
-    file.write(kLineEnd);
+    file.writeLine(version);  // the characters as the sensor sent them
     run.setStatus(StringId::kReadingCommonParameters);
     file.writeLine("Common parameter");
     if (!ReadWordsToFile(run, 0, kCommonWordCount, file)) {
@@ -65,44 +66,32 @@ bool ReadAllParameters(OperationRun& run, AtomicFileWriter& file) {
     }
     run.setProgress(kProgressPerBlock);
     run.setStatus(StringId::kReadingBankParameters);
-    for (int bank = 0; bank < kBankCount; ++bank) {
-        file.writeLine("Bank parameter No." + std::to_string(bank));
-        if (!ReadWordsToFile(run, BankWordAddress(bank, 0), kBankWordCount, file) || run.stopRequested()) {
+    return run.runBlocks(
+        kBankCount,
+        [&](int bank) {
+            file.writeLine("Bank parameter No." + std::to_string(bank));
+            return ReadWordsToFile(run, BankWordAddress(bank, 0), kBankWordCount, file);
+        },
+        BankProgress);
+}
+
+bool WriteWords(OperationRun& run, std::span<const std::int32_t> words) {
+    for (std::int32_t word : words) {
+        if (!run.writeWord(word)) {
             return false;
         }
-        run.setProgress(BankProgress(bank));
-        run.pumpMessages();
     }
     return true;
 }
 
-bool WriteWords(OperationRun& run, const std::int32_t* words, int count) {
-    for (int i = 0; i < count; ++i) {
-        if (!run.writeWord(words[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// Streams the banks; false when the file broke, an exchange failed or the user stopped.
-bool WriteAllBanks(OperationRun& run, ParameterFileReader& file) {
+// Streams the banks; false when an exchange failed or the user stopped.
+bool WriteAllBanks(OperationRun& run, const ParameterSet& set) {
     if (!run.readWord(BankWordAddress(0, 0))) {
         return false;
     }
-    for (int bank = 0; bank < kBankCount; ++bank) {
-        BankWords words{};
-        if (!file.readBank(words)) {
-            run.fail(StringId::kParameterFileInvalid);
-            return false;
-        }
-        if (!WriteWords(run, words.data(), kBankWordCount) || run.stopRequested()) {
-            return false;
-        }
-        run.setProgress(BankProgress(bank));
-        run.pumpMessages();
-    }
-    return true;
+    return run.runBlocks(
+        kBankCount, [&](int bank) { return WriteWords(run, set.bank[static_cast<std::size_t>(bank)]); },
+        BankProgress);
 }
 
 // The store command is answered at the rate the new settings name, so the line moves before the
@@ -137,13 +126,14 @@ void ReadParametersOperation(OperationRun& run) {
         state.AbortRequest = true;
         return;
     }
+    // Nothing reaches the file unless the whole set arrives: a failed or cancelled read leaves an
+    // existing file as it was and makes no new one.
     AtomicFileWriter file(state.OperationFilePath);
     if (!file.isOpen()) {
         run.fail(StringId::kCreateFileFailed);
         return;
     }
     if (!ReadAllParameters(run, file)) {
-        file.keepPartial();
         return;
     }
     if (!file.commit()) {
@@ -160,35 +150,26 @@ void WriteParametersOperation(OperationRun& run) {
         return;
     }
     state.OperationFilePath = MakeFilePath(state.OperationFileName, kParameterFile);
-    ParameterFileReader file(state.OperationFilePath);
-    if (!file.isOpen()) {
-        run.fail(StringId::kParameterFileNotFound);
-        return;
-    }
-    std::int32_t version = 0;
-    if (!file.readHeader(version)) {
-        run.fail(StringId::kParameterFileInvalid);
+    // The whole file is read and checked before the first frame, so a file broken anywhere never
+    // reaches the sensor half-way.
+    const LoadedParameters file = LoadParameterFile(state.OperationFilePath);
+    if (file.status != LoadStatus::Loaded) {
+        run.fail(file.status == LoadStatus::NotFound ? StringId::kParameterFileNotFound
+                                                     : StringId::kParameterFileInvalid);
         return;
     }
     if (!ReadVersion(run, nullptr)) {
         return;
     }
     run.setStatus(StringId::kWritingCommonParameters);
-    if (!run.readWord(0)) {
-        return;
-    }
-    CommonWords common{};
-    if (!file.readCommonWords(common)) {
-        run.fail(StringId::kParameterFileInvalid);
-        return;
-    }
-    if (!WriteWords(run, common.data(), kWrittenCommonWords) || run.stopRequested()) {
+    if (!run.readWord(0) || !WriteWords(run, std::span(file.set.common).first(kWrittenCommonWords)) ||
+        run.stopRequested()) {
         return;
     }
     run.setProgress(kProgressPerBlock);
     run.setStatus(StringId::kWritingBankParameters);
-    if (WriteAllBanks(run, file)) {
-        StoreAndFollowRate(run, common);
+    if (WriteAllBanks(run, file.set)) {
+        StoreAndFollowRate(run, file.set.common);
     }
 }
 

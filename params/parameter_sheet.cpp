@@ -1,5 +1,6 @@
 #include "params/parameter_sheet.h"
 
+#include "files/atomic_file.h"
 #include "files/text_file.h"
 #include "params/catalogue.h"
 #include "params/fields.h"

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "files/file_kind.h"
+#include "files/file_status.h"
 #include "files/text_file.h"
 #include "params/parameter_sheet.h"
 #include "params/pedit_dlg.h"

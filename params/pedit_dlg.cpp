@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "files/file_kind.h"
+#include "files/file_status.h"
 #include "files/text_file.h"
 #include "params/fields.h"
 #include "params/parameter_file.h"

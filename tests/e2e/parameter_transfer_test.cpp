@@ -1,7 +1,12 @@
 // Reading and writing the sensor's parameters against torvsim: file bytes, words on the sensor,
 // failures, cancel, and the rate change that follows a write.
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
 
 #include "files/text_file.h"
 #include "operations/device_operations.h"
@@ -93,50 +98,59 @@ TEST_F(ParameterTransfer, WriteThenReadBackGivesTheSameWordsExceptTheNgRing) {
     EXPECT_EQ(*store, "U 92 10");  // the bytes of the last W's reply: 4242
 }
 
-TEST_F(ParameterTransfer, FileCutInsideBankThreeWritesBanksZeroToTwoAndNoStore) {
-    test::SimulatedSensor sensor;
+// The whole file is checked before the first frame: a file broken anywhere sends nothing at all.
+TEST_F(ParameterTransfer, BrokenMissingOrOddFilesFailBeforeAnythingIsSent) {
     ASSERT_EQ(SaveParameterFile(path("full.torv"), InitialParameterSet()), SaveStatus::Saved);
     const std::string full = ReadFileBytes(path("full.torv"));
-    std::size_t cut = full.find("Bank parameter No.3");
-    for (int line = 0; line < 11; ++line) {
-        cut = full.find('\n', cut) + 1;
-    }
-    WriteFileBytes(path("cut.torv"), full.substr(0, cut));
-
-    const OperationReport report = run(kWriteParameters, path("cut"), sensor);
-    EXPECT_EQ(report.outcome, OperationOutcome::kFailed);
-    EXPECT_EQ(report.text, "The parameters file is invalid.");
-    const auto frames = sensor.frames();
-    EXPECT_EQ(std::count(frames.begin(), frames.end(), "R 10 00"), 1);
-    EXPECT_EQ(std::count_if(frames.begin(), frames.end(), [](const std::string& f) { return f[0] == 'W'; }),
-              9 + 3 * 36);
-    EXPECT_EQ(std::count_if(frames.begin(), frames.end(), [](const std::string& f) { return f[0] == 'U'; }),
-              0);
-}
-
-TEST_F(ParameterTransfer, BrokenOrMissingFilesFailBeforeAnyWordIsWritten) {
+    const std::size_t bankThree = full.find("Bank parameter No.3");
+    const std::size_t lastLine = full.rfind('\n', full.size() - 2) + 1;
     struct Case {
-        const char* content;  // nullptr: no file at all
+        std::string name;
+        std::optional<std::string> content;  // nullopt: no file at all
         const char* message;
-        std::size_t frames;  // frames before the failure
     };
-    const Case cases[] = {
-        {nullptr, "The parameters file is not found.", 0},
-        {"", "The parameters file is invalid.", 0},
-        {"Software version\r\n0105\r\nBank parameter No.0\r\n", "The parameters file is invalid.", 0},
-        {"Common parameter\r\n1\r\n2\r\n", "The parameters file is invalid.", 3},  // after S, S and R 0
-        {"Common parameter\r\n1234567890\r\n", "The parameters file is invalid.", 3},
+    const std::vector<Case> cases = {
+        {"missing", std::nullopt, "The parameters file is not found."},
+        {"empty", "", "The parameters file is invalid."},
+        {"bad header", "Software version\r\n0105\r\nBank parameter No.0\r\n",
+         "The parameters file is invalid."},
+        {"short common block", "Common parameter\r\n1\r\n2\r\n", "The parameters file is invalid."},
+        {"over-long value line", "Common parameter\r\n1234567890\r\n", "The parameters file is invalid."},
+        {"cut inside bank 3", full.substr(0, full.find('\n', bankThree + 200)),
+         "The parameters file is invalid."},
+        {"last line missing", full.substr(0, lastLine), "The parameters file is invalid."},
+        {"bank line without B", full.substr(0, bankThree) + "X" + full.substr(bankThree + 1),
+         "The parameters file is invalid."},
+        {"over-long line in bank 15", full.substr(0, lastLine) + "12345678901\r\n",
+         "The parameters file is invalid."},
     };
     for (const Case& c : cases) {
         test::SimulatedSensor sensor;
-        if (c.content != nullptr) {
-            WriteFileBytes(path("broken.torv"), c.content);
+        if (c.content) {
+            WriteFileBytes(path("broken.torv"), *c.content);
         }
-        EXPECT_EQ(run(kWriteParameters, path("broken"), sensor).text, c.message)
-            << (c.content ? c.content : "none");
-        EXPECT_EQ(sensor.frames().size(), c.frames);
+        EXPECT_EQ(run(kWriteParameters, path("broken"), sensor).text, c.message) << c.name;
+        EXPECT_TRUE(sensor.frames().empty()) << c.name;
         std::filesystem::remove(path("broken.torv"));
     }
+}
+
+// A folder or a FIFO under the file's name fails at once with the operation's file message; nothing
+// blocks on the FIFO and nothing is exchanged.
+TEST_F(ParameterTransfer, FoldersAndFifosAreNoParameterFiles) {
+    std::filesystem::create_directory(path("folder.torv"));
+    ASSERT_EQ(mkfifo(path("fifo.torv").c_str(), 0600), 0);
+    for (const char* name : {"folder", "fifo"}) {
+        test::SimulatedSensor sensor;
+        m_host.answers = {true, true};
+        EXPECT_EQ(run(kReadParameters, path(name), sensor).text, "Failed to create the file.") << name;
+        EXPECT_EQ(run(kWriteParameters, path(name), sensor).text, "The parameters file is not found.")
+            << name;
+        EXPECT_TRUE(m_host.questions.empty()) << name;
+        EXPECT_TRUE(sensor.frames().empty()) << name;
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(path("folder.torv")));
+    EXPECT_TRUE(std::filesystem::is_fifo(path("fifo.torv")));
 }
 
 TEST_F(ParameterTransfer, CommunicSixMovesTheLinkTo115200) {
@@ -150,7 +164,7 @@ TEST_F(ParameterTransfer, CommunicSixMovesTheLinkTo115200) {
     EXPECT_EQ(sensor.stopAndReadState().rate, 115200);
 }
 
-TEST_F(ParameterTransfer, FailedReadKeepsTheExistingFileAndANewFileKeepsWhatWasRead) {
+TEST_F(ParameterTransfer, FailedReadKeepsTheExistingFileAndMakesNoNewOne) {
     WriteFileBytes(path("old.torv"), "what the user had\r\n");
     {
         test::SimulatedSensor sensor({"--fault", "50=silence"});
@@ -159,11 +173,12 @@ TEST_F(ParameterTransfer, FailedReadKeepsTheExistingFileAndANewFileKeepsWhatWasR
         EXPECT_EQ(m_host.questions, std::vector<std::string>{"Found same filename. Do you overwrite?"});
         EXPECT_EQ(ReadFileBytes(path("old.torv")), "what the user had\r\n");
     }
-    test::SimulatedSensor sensor({"--fault", "50=silence"});
-    run(kReadParameters, path("fresh"), sensor);
-    const std::string partial = ReadFileBytes(path("fresh.torv"));
-    EXPECT_EQ(std::count(partial.begin(), partial.end(), '\n'),
-              3 + 12 + 1 + 35);  // exchange 50 is bank 0's last word
+    for (const char* fault : {"1=silence", "2=nak", "50=silence"}) {
+        test::SimulatedSensor sensor({"--fault", fault});
+        EXPECT_EQ(run(kReadParameters, path("fresh"), sensor).outcome, OperationOutcome::kFailed) << fault;
+        EXPECT_FALSE(std::filesystem::exists(path("fresh.torv"))) << fault;
+    }
+    EXPECT_EQ(test::ListFolder(m_files.path()), std::vector<std::string>{"old.torv"});  // no temporary left
 }
 
 TEST_F(ParameterTransfer, DecliningTheOverwriteOrCancellingAborts) {
@@ -181,6 +196,33 @@ TEST_F(ParameterTransfer, DecliningTheOverwriteOrCancellingAborts) {
     EXPECT_FALSE(m_state.AbortRequest);
     EXPECT_EQ(sensor.frames().size(), 2u + 12 + 2 * 36);  // stopped after the bank that was running
     EXPECT_EQ(ReadFileBytes(path("old.torv")), "kept\r\n");
+}
+
+// Cancel pressed while the last bank's progress is shown still stops the operation: the read keeps
+// the old file, the write sends no store command (and so leaves the sensor's rate alone).
+TEST_F(ParameterTransfer, CancelAfterTheLastBankStillAborts) {
+    WriteFileBytes(path("old.torv"), "kept\r\n");
+    ParameterSet fast = InitialParameterSet();
+    fast.common[4] = (fast.common[4] & ~0x0700) | (6 << 8);
+    ASSERT_EQ(SaveParameterFile(path("fast.torv"), fast), SaveStatus::Saved);
+    int pumps = 0;
+    m_host.onPump = [this, &pumps] {
+        if (++pumps == kBankCount) {
+            m_state.AbortRequest = true;
+        }
+    };
+    test::SimulatedSensor sensor;
+    m_host.answers = {true};
+    EXPECT_EQ(run(kReadParameters, path("old"), sensor).text, "Aborted.");
+    EXPECT_EQ(ReadFileBytes(path("old.torv")), "kept\r\n");
+    pumps = 0;
+    m_state.BaudIndex = 4;
+    EXPECT_EQ(run(kWriteParameters, path("fast"), sensor).text, "Aborted.");
+    EXPECT_EQ(m_state.BaudIndex, 4);
+    const auto frames = sensor.frames();
+    EXPECT_EQ(std::count_if(frames.begin(), frames.end(), [](const std::string& f) { return f[0] == 'U'; }),
+              0);
+    EXPECT_EQ(sensor.stopAndReadState().rate, 57600);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace torv::test {
 
@@ -23,5 +24,7 @@ class TempDir {
 // Whole-file helpers for checking bytes on disk.
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
+// The names in a folder, sorted: what a failed operation must not have added to.
+std::vector<std::string> ListFolder(const std::filesystem::path& folder);
 
 }  // namespace torv::test
