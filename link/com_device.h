@@ -1,15 +1,15 @@
 #pragma once
-// The line backend: the few calls the serial driver makes on a real device. POSIX (termios) and Win32
-// each implement them once; the build picks one. Nothing above the driver knows which one runs.
+// The line backend: the few calls the serial driver makes on a real device. Each transport (a POSIX
+// terminal, a Win32 COM port) implements them once; nothing above the driver knows which one runs.
+// Tests install a backend of their own to see the calls the driver makes and in which order.
 
 #include <cstdint>
-#include <string>
+#include <functional>
+#include <memory>
 
 #include "link/device_control.h"
 
 namespace torv {
-
-struct ComDevice;  // defined by the backend
 
 struct ComTimeouts {
     std::uint32_t readInterval = 0;  // longest gap between two bytes of one read, ms (0: none)
@@ -19,19 +19,35 @@ struct ComTimeouts {
     std::uint32_t writeConstant = 0;
 };
 
-// Opens the device of a port number exclusively. nullptr when it cannot be opened.
-ComDevice* OpenComDevice(int portNumber);
-void SetupComDeviceQueues(ComDevice* device, int inputQueueSize, int outputQueueSize);
-bool GetComDeviceState(ComDevice* device, DeviceControl& control);
-// False when the device refuses the settings or cannot do them (1.5 stop bits, 4 data bits, ...).
-bool SetComDeviceState(ComDevice* device, const DeviceControl& control);
-bool GetComDeviceTimeouts(ComDevice* device, ComTimeouts& timeouts);
-bool SetComDeviceTimeouts(ComDevice* device, const ComTimeouts& timeouts);
-// One read or write of the whole count within the time-outs; the number of bytes transferred.
-int ReadComDevice(ComDevice* device, std::uint8_t* buffer, int count);
-int WriteComDevice(ComDevice* device, const std::uint8_t* buffer, int count);
-void PurgeComDeviceInput(ComDevice* device);
-// False when the device could not be closed; the device then stays valid.
-bool CloseComDevice(ComDevice* device);
+class ComDevice {
+  public:
+    virtual ~ComDevice() = default;
+
+    virtual void setupQueues(int inputQueueSize, int outputQueueSize) = 0;
+    virtual bool getState(DeviceControl& control) = 0;
+    // False when the device refuses the settings or cannot do them (1.5 stop bits, 4 data bits, ...).
+    virtual bool setState(const DeviceControl& control) = 0;
+    // Waits until every byte written so far has left the port: a UART or USB adapter still sending a
+    // frame would otherwise send its tail at the new settings.
+    virtual bool drainOutput() = 0;
+    virtual bool getTimeouts(ComTimeouts& timeouts) = 0;
+    virtual bool setTimeouts(const ComTimeouts& timeouts) = 0;
+    // One read or write of the whole count within the time-outs; the number of bytes transferred.
+    virtual int read(std::uint8_t* buffer, int count) = 0;
+    virtual int write(const std::uint8_t* buffer, int count) = 0;
+    virtual void purgeInput() = 0;
+    // False when the device could not be closed; it then stays usable and is not destroyed.
+    virtual bool close() = 0;
+};
+
+// Opens the device of a port number exclusively; nullptr when it cannot be opened.
+using ComDeviceOpener = std::function<std::unique_ptr<ComDevice>(int portNumber)>;
+
+// The platform's own devices (POSIX terminals or Win32 COM ports).
+std::unique_ptr<ComDevice> OpenPlatformComDevice(int portNumber);
+
+// What the driver opens from now on; an empty opener restores the platform's. For tests.
+void SetComDeviceOpener(ComDeviceOpener opener);
+ComDeviceOpener& CurrentComDeviceOpener();
 
 }  // namespace torv

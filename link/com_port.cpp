@@ -1,6 +1,7 @@
 #include "link/com_port.h"
 
 #include <array>
+#include <memory>
 #include <utility>
 
 #include "link/com_device.h"
@@ -9,7 +10,7 @@ namespace torv {
 namespace {
 
 struct ComPortEntry {
-    ComDevice* handle = nullptr;  // meaningful only while open
+    std::unique_ptr<ComDevice> handle;  // meaningful only while open
     bool open = false;
 };
 
@@ -30,7 +31,7 @@ ComDevice* UsableDevice(int port) {
     if (!InRange(port) || !ComPortTable[static_cast<std::size_t>(port - 1)].open) {
         return nullptr;
     }
-    return ComPortTable[static_cast<std::size_t>(port - 1)].handle;
+    return ComPortTable[static_cast<std::size_t>(port - 1)].handle.get();
 }
 
 void Trace(int port, TraceDirection direction, const std::uint8_t* bytes, int count) {
@@ -49,11 +50,12 @@ int OpenComPort(int port, int inputQueueSize, int outputQueueSize) {
     if (entry.open) {
         return kComAlreadyOpen;
     }
-    entry.handle = OpenComDevice(port);
+    const ComDeviceOpener& opener = CurrentComDeviceOpener();
+    entry.handle = opener ? opener(port) : OpenPlatformComDevice(port);
     if (entry.handle == nullptr) {
         return kComCreateFailed;
     }
-    SetupComDeviceQueues(entry.handle, inputQueueSize, outputQueueSize);
+    entry.handle->setupQueues(inputQueueSize, outputQueueSize);
     entry.open = true;
     SetComConfig(port, kDefaultConfigWord);
     SetComReadTimeout(port, kComDefaultTimeoutMs);
@@ -66,9 +68,11 @@ int SetComConfig(int port, std::uint32_t configWord) {
     if (device == nullptr) {
         return kComNotUsable;
     }
+    // Bytes still on their way out (the store command before a rate switch) leave at the old settings.
+    device->drainOutput();
     DeviceControl control;
-    GetComDeviceState(device, control);
-    return SetComDeviceState(device, ApplyConfigWord(control, configWord)) ? kComOk : kComDeviceRefused;
+    device->getState(control);
+    return device->setState(ApplyConfigWord(control, configWord)) ? kComOk : kComDeviceRefused;
 }
 
 int SetComReadTimeout(int port, int milliseconds) {
@@ -77,12 +81,12 @@ int SetComReadTimeout(int port, int milliseconds) {
         return kComNotUsable;
     }
     ComTimeouts timeouts;
-    GetComDeviceTimeouts(device, timeouts);
+    device->getTimeouts(timeouts);
     const auto ms = static_cast<std::uint32_t>(milliseconds);
     timeouts.readInterval = ms;
     timeouts.readMultiplier = 0;
     timeouts.readConstant = ms;
-    return SetComDeviceTimeouts(device, timeouts) ? kComOk : kComDeviceRefused;
+    return device->setTimeouts(timeouts) ? kComOk : kComDeviceRefused;
 }
 
 int SetComWriteTimeout(int port, int milliseconds) {
@@ -91,10 +95,10 @@ int SetComWriteTimeout(int port, int milliseconds) {
         return kComNotUsable;
     }
     ComTimeouts timeouts;
-    GetComDeviceTimeouts(device, timeouts);
+    device->getTimeouts(timeouts);
     timeouts.writeMultiplier = 0;
     timeouts.writeConstant = static_cast<std::uint32_t>(milliseconds);
-    return SetComDeviceTimeouts(device, timeouts) ? kComOk : kComDeviceRefused;
+    return device->setTimeouts(timeouts) ? kComOk : kComDeviceRefused;
 }
 
 int ReadComPort(int port, std::uint8_t* buffer, int count) {
@@ -102,7 +106,7 @@ int ReadComPort(int port, std::uint8_t* buffer, int count) {
     if (device == nullptr || count <= 0) {
         return 0;
     }
-    const int received = ReadComDevice(device, buffer, count);
+    const int received = device->read(buffer, count);
     Trace(port, TraceDirection::kReceived, buffer, received);
     return received;
 }
@@ -112,7 +116,7 @@ int WriteComPort(int port, const std::uint8_t* buffer, int count) {
     if (device == nullptr || count <= 0) {
         return 0;
     }
-    const int written = WriteComDevice(device, buffer, count);
+    const int written = device->write(buffer, count);
     Trace(port, TraceDirection::kSent, buffer, written);
     return written;
 }
@@ -122,7 +126,7 @@ int PurgeComInput(int port) {
     if (device == nullptr) {
         return kComNotUsable;
     }
-    PurgeComDeviceInput(device);
+    device->purgeInput();
     return kComOk;
 }
 
@@ -131,11 +135,20 @@ int CloseComPort(int port) {
     if (device == nullptr) {
         return kComNotUsable;
     }
-    if (!CloseComDevice(device)) {
+    if (!device->close()) {
         return kComDeviceRefused;
     }
     ComPortTable[static_cast<std::size_t>(port - 1)] = ComPortEntry{};
     return kComOk;
+}
+
+ComDeviceOpener& CurrentComDeviceOpener() {
+    static ComDeviceOpener opener;
+    return opener;
+}
+
+void SetComDeviceOpener(ComDeviceOpener opener) {
+    CurrentComDeviceOpener() = std::move(opener);
 }
 
 void SetComTrace(ComTraceSink sink) {

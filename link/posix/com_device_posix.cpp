@@ -13,23 +13,12 @@
 #include <cerrno>
 #include <cstdint>
 #include <ctime>
+#include <memory>
 
 #include "link/com_device.h"
 #include "link/port_names.h"
 
 namespace torv {
-
-struct ComDevice {
-    int fd = -1;
-    DeviceControl control;  // what was last applied; termios cannot hold every field
-    ComTimeouts timeouts;
-    // Bytes taken from the terminal but not yet asked for: one read system call brings a whole reply,
-    // which the frame layer then asks for in two parts (the ACK byte, then the rest).
-    std::array<std::uint8_t, 512> pending{};
-    std::size_t pendingStart = 0;
-    std::size_t pendingEnd = 0;
-};
-
 namespace {
 
 // Milliseconds on the monotonic clock at tick resolution. Reading it costs a memory load, which
@@ -128,53 +117,80 @@ void SetModemLine(int fd, int line, bool on) {
 
 enum class Wait { kReady, kTimedOut, kHungUp };
 
-Wait WaitFor(int fd, short events, int timeoutMs) {
-    pollfd entry{fd, events, 0};
-    int result;
-    do {
-        result = poll(&entry, 1, timeoutMs);
-    } while (result < 0 && errno == EINTR);
-    if (result <= 0) {
-        return result == 0 ? Wait::kTimedOut : Wait::kHungUp;
+constexpr std::int64_t kNever = INT64_MAX;
+
+// Waits for `events` until the deadline (kNever: without one). A signal does not restart the time-out:
+// the wait goes on with the time that remains.
+Wait WaitUntil(int fd, short events, std::int64_t deadline) {
+    for (;;) {
+        const std::int64_t now = TickNowMs();
+        if (deadline != kNever && now >= deadline) {
+            return Wait::kTimedOut;
+        }
+        pollfd entry{fd, events, 0};
+        const int timeoutMs = deadline == kNever ? -1 : static_cast<int>(deadline - now);
+        const int result = poll(&entry, 1, timeoutMs);
+        if (result < 0 && errno == EINTR) {
+            continue;
+        }
+        if (result < 0 || (entry.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+            return Wait::kHungUp;
+        }
+        if (result > 0) {
+            return Wait::kReady;
+        }
     }
-    if ((entry.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
-        return Wait::kHungUp;
-    }
-    return Wait::kReady;
 }
 
-}  // namespace
-
-ComDevice* OpenComDevice(int portNumber) {
-    const std::string path = ComPortDevicePath(portNumber);
-    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        return nullptr;
+class PosixComDevice : public ComDevice {
+  public:
+    PosixComDevice(int fd, std::uint32_t rate) : m_fd(fd) { m_control.baudRate = rate; }
+    ~PosixComDevice() override {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
     }
-    termios2 settings{};
-    // Not a terminal, or held by another program: the port cannot be used.
-    if (!ReadTermios(fd, settings) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        close(fd);
-        return nullptr;
+
+    void setupQueues(int, int) override {}  // the kernel sizes a terminal's queues itself
+    bool getState(DeviceControl& control) override {
+        control = m_control;
+        return true;
     }
-    auto* device = new ComDevice;
-    device->fd = fd;
-    device->control.baudRate = settings.c_ospeed;
-    return device;
-}
+    bool setState(const DeviceControl& control) override;
+    bool drainOutput() override { return ioctl(m_fd, TCSBRK, 1) == 0; }  // tcdrain
+    bool getTimeouts(ComTimeouts& timeouts) override {
+        timeouts = m_timeouts;
+        return true;
+    }
+    bool setTimeouts(const ComTimeouts& timeouts) override {
+        m_timeouts = timeouts;
+        return true;
+    }
+    int read(std::uint8_t* buffer, int count) override;
+    int write(const std::uint8_t* buffer, int count) override;
+    void purgeInput() override {
+        m_pendingStart = m_pendingEnd = 0;
+        ioctl(m_fd, TCFLSH, TCIFLUSH);
+    }
+    bool close() override;
 
-void SetupComDeviceQueues(ComDevice*, int, int) {
-    // The kernel sizes a terminal's queues itself.
-}
+  private:
+    int takePending(std::uint8_t* buffer, int count);
+    bool fillPending();
 
-bool GetComDeviceState(ComDevice* device, DeviceControl& control) {
-    control = device->control;
-    return true;
-}
+    int m_fd;
+    DeviceControl m_control;  // what was last applied; termios cannot hold every field
+    ComTimeouts m_timeouts;
+    // Bytes taken from the terminal but not yet asked for: one read system call brings a whole reply,
+    // which the frame layer then asks for in two parts (the ACK byte, then the rest).
+    std::array<std::uint8_t, 512> m_pending{};
+    std::size_t m_pendingStart = 0;
+    std::size_t m_pendingEnd = 0;
+};
 
-bool SetComDeviceState(ComDevice* device, const DeviceControl& control) {
+bool PosixComDevice::setState(const DeviceControl& control) {
     termios2 t{};
-    if (!TerminalCanDo(control) || !ReadTermios(device->fd, t)) {
+    if (!TerminalCanDo(control) || !ReadTermios(m_fd, t)) {
         return false;
     }
     MakeRaw(t);
@@ -197,112 +213,99 @@ bool SetComDeviceState(ComDevice* device, const DeviceControl& control) {
     t.c_cflag |= RateCode(control.baudRate);
     t.c_ispeed = control.baudRate;
     t.c_ospeed = control.baudRate;
-    if (ioctl(device->fd, TCSETS2, &t) != 0) {
+    if (ioctl(m_fd, TCSETS2, &t) != 0) {
         return false;
     }
     if (control.dtrControl != DtrControl::kHandshake) {
-        SetModemLine(device->fd, TIOCM_DTR, control.dtrControl == DtrControl::kEnable);
+        SetModemLine(m_fd, TIOCM_DTR, control.dtrControl == DtrControl::kEnable);
     }
     if (control.rtsControl != RtsControl::kHandshake) {
-        SetModemLine(device->fd, TIOCM_RTS, control.rtsControl == RtsControl::kEnable);
+        SetModemLine(m_fd, TIOCM_RTS, control.rtsControl == RtsControl::kEnable);
     }
-    device->control = control;
+    m_control = control;
     return true;
 }
 
-bool GetComDeviceTimeouts(ComDevice* device, ComTimeouts& timeouts) {
-    timeouts = device->timeouts;
-    return true;
-}
-
-bool SetComDeviceTimeouts(ComDevice* device, const ComTimeouts& timeouts) {
-    device->timeouts = timeouts;
-    return true;
-}
-
-namespace {
-
-int TakePending(ComDevice* device, std::uint8_t* buffer, int count) {
-    const auto taken = std::min(static_cast<std::size_t>(count), device->pendingEnd - device->pendingStart);
-    std::copy_n(device->pending.begin() + static_cast<std::ptrdiff_t>(device->pendingStart), taken, buffer);
-    device->pendingStart += taken;
+int PosixComDevice::takePending(std::uint8_t* buffer, int count) {
+    const auto taken = std::min(static_cast<std::size_t>(count), m_pendingEnd - m_pendingStart);
+    std::copy_n(m_pending.begin() + static_cast<std::ptrdiff_t>(m_pendingStart), taken, buffer);
+    m_pendingStart += taken;
     return static_cast<int>(taken);
 }
 
 // One read system call for whatever the terminal holds; false when the line is gone.
-bool FillPending(ComDevice* device) {
-    const ssize_t n = read(device->fd, device->pending.data(), device->pending.size());
+bool PosixComDevice::fillPending() {
+    const ssize_t n = ::read(m_fd, m_pending.data(), m_pending.size());
     if (n < 0) {
         return errno == EAGAIN || errno == EINTR;
     }
-    device->pendingStart = 0;
-    device->pendingEnd = static_cast<std::size_t>(n);  // 0: a raw terminal with nothing there yet
+    m_pendingStart = 0;
+    m_pendingEnd = static_cast<std::size_t>(n);  // 0: a raw terminal with nothing there yet
     return true;
 }
 
-}  // namespace
-
 // Returns when all bytes have arrived, when the gap between two bytes exceeds the interval, or when
 // the total time-out has passed since the call began, whichever comes first.
-int ReadComDevice(ComDevice* device, std::uint8_t* buffer, int count) {
-    constexpr std::int64_t kNever = INT64_MAX;
-    const ComTimeouts& t = device->timeouts;
-    const std::int64_t totalMs = std::int64_t{t.readMultiplier} * count + t.readConstant;
-    int received = TakePending(device, buffer, count);
-    std::int64_t now = TickNowMs();
-    const std::int64_t totalDeadline = totalMs != 0 ? now + totalMs : kNever;
+int PosixComDevice::read(std::uint8_t* buffer, int count) {
+    const std::int64_t totalMs = std::int64_t{m_timeouts.readMultiplier} * count + m_timeouts.readConstant;
+    int received = takePending(buffer, count);
+    const std::int64_t totalDeadline = totalMs != 0 ? TickNowMs() + totalMs : kNever;
     std::int64_t gapDeadline = kNever;
     while (received < count) {
-        const std::int64_t deadline = std::min(totalDeadline, gapDeadline);
-        const int waitMs =
-            deadline == kNever ? -1 : static_cast<int>(std::max<std::int64_t>(deadline - now, 0));
-        if (waitMs == 0 || WaitFor(device->fd, POLLIN, waitMs) != Wait::kReady || !FillPending(device)) {
+        if (WaitUntil(m_fd, POLLIN, std::min(totalDeadline, gapDeadline)) != Wait::kReady || !fillPending()) {
             break;
         }
-        const int taken = TakePending(device, buffer + received, count - received);
-        now = TickNowMs();
-        if (taken > 0 && t.readInterval != 0) {
-            gapDeadline = now + t.readInterval;
+        const int taken = takePending(buffer + received, count - received);
+        if (taken > 0 && m_timeouts.readInterval != 0) {
+            gapDeadline = TickNowMs() + m_timeouts.readInterval;
         }
         received += taken;
     }
     return received;
 }
 
-int WriteComDevice(ComDevice* device, const std::uint8_t* buffer, int count) {
-    const ComTimeouts& t = device->timeouts;
-    const std::int64_t totalMs = std::int64_t{t.writeMultiplier} * count + t.writeConstant;
-    const std::int64_t deadline = TickNowMs() + totalMs;
+int PosixComDevice::write(const std::uint8_t* buffer, int count) {
+    const std::int64_t totalMs = std::int64_t{m_timeouts.writeMultiplier} * count + m_timeouts.writeConstant;
+    const std::int64_t deadline = totalMs != 0 ? TickNowMs() + totalMs : kNever;
     int written = 0;
     while (written < count) {
-        const ssize_t n = write(device->fd, buffer + written, static_cast<size_t>(count - written));
+        const ssize_t n = ::write(m_fd, buffer + written, static_cast<size_t>(count - written));
         if (n > 0) {
             written += static_cast<int>(n);
             continue;
         }
-        if (n < 0 && errno != EAGAIN && errno != EINTR) {
-            break;
-        }
-        const int waitMs =
-            totalMs == 0 ? -1 : static_cast<int>(std::max<std::int64_t>(deadline - TickNowMs(), 0));
-        if (waitMs == 0 || WaitFor(device->fd, POLLOUT, waitMs) != Wait::kReady) {
+        if ((n < 0 && errno != EAGAIN && errno != EINTR) ||
+            WaitUntil(m_fd, POLLOUT, deadline) != Wait::kReady) {
             break;
         }
     }
     return written;
 }
 
-void PurgeComDeviceInput(ComDevice* device) {
-    device->pendingStart = device->pendingEnd = 0;
-    ioctl(device->fd, TCFLSH, TCIFLUSH);
+bool PosixComDevice::close() {
+    ioctl(m_fd, TIOCNXCL);  // the device may be opened again once we are gone
+    const int fd = m_fd;
+    m_fd = -1;
+    // After EINTR the descriptor is released all the same on Linux.
+    return ::close(fd) == 0 || errno == EINTR;
 }
 
-bool CloseComDevice(ComDevice* device) {
-    if (close(device->fd) != 0 && errno != EINTR) {
-        return false;
+}  // namespace
+
+std::unique_ptr<ComDevice> OpenPlatformComDevice(int portNumber) {
+    const std::string path = ComPortDevicePath(portNumber);
+    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return nullptr;
     }
-    delete device;
-    return true;
+    termios2 settings{};
+    // Not a terminal, or held by another program: the port cannot be used. The lock keeps out the
+    // programs that take one; TIOCEXCL keeps out every other open of the device as well.
+    if (!ReadTermios(fd, settings) || flock(fd, LOCK_EX | LOCK_NB) != 0 || ioctl(fd, TIOCEXCL) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    return std::make_unique<PosixComDevice>(fd, settings.c_ospeed);
 }
 
 }  // namespace torv

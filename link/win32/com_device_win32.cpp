@@ -3,14 +3,12 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <memory>
+#include <string>
+
 #include "link/com_device.h"
 
 namespace torv {
-
-struct ComDevice {
-    HANDLE handle = INVALID_HANDLE_VALUE;
-};
-
 namespace {
 
 BYTE StopBitsCode(StopBits stopBits) {
@@ -82,26 +80,50 @@ DWORD RtsCode(RtsControl rts) {
     return RTS_CONTROL_ENABLE;
 }
 
-}  // namespace
-
-ComDevice* OpenComDevice(int portNumber) {
-    const std::string name = "\\\\.\\COM" + std::to_string(portNumber);
-    HANDLE handle =
-        CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        return nullptr;
+class Win32ComDevice : public ComDevice {
+  public:
+    explicit Win32ComDevice(HANDLE handle) : m_handle(handle) {}
+    ~Win32ComDevice() override {
+        if (m_handle != INVALID_HANDLE_VALUE) {
+            CloseHandle(m_handle);
+        }
     }
-    return new ComDevice{handle};
-}
 
-void SetupComDeviceQueues(ComDevice* device, int inputQueueSize, int outputQueueSize) {
-    SetupComm(device->handle, static_cast<DWORD>(inputQueueSize), static_cast<DWORD>(outputQueueSize));
-}
+    void setupQueues(int inputQueueSize, int outputQueueSize) override {
+        SetupComm(m_handle, static_cast<DWORD>(inputQueueSize), static_cast<DWORD>(outputQueueSize));
+    }
+    bool getState(DeviceControl& control) override;
+    bool setState(const DeviceControl& control) override;
+    bool drainOutput() override { return FlushFileBuffers(m_handle) != FALSE; }
+    bool getTimeouts(ComTimeouts& timeouts) override;
+    bool setTimeouts(const ComTimeouts& timeouts) override;
+    int read(std::uint8_t* buffer, int count) override {
+        DWORD transferred = 0;
+        ReadFile(m_handle, buffer, static_cast<DWORD>(count), &transferred, nullptr);
+        return static_cast<int>(transferred);
+    }
+    int write(const std::uint8_t* buffer, int count) override {
+        DWORD transferred = 0;
+        WriteFile(m_handle, buffer, static_cast<DWORD>(count), &transferred, nullptr);
+        return static_cast<int>(transferred);
+    }
+    void purgeInput() override { PurgeComm(m_handle, PURGE_RXCLEAR); }
+    bool close() override {
+        if (CloseHandle(m_handle) == FALSE) {
+            return false;
+        }
+        m_handle = INVALID_HANDLE_VALUE;
+        return true;
+    }
 
-bool GetComDeviceState(ComDevice* device, DeviceControl& control) {
+  private:
+    HANDLE m_handle;
+};
+
+bool Win32ComDevice::getState(DeviceControl& control) {
     DCB dcb{};
     dcb.DCBlength = sizeof(dcb);
-    const bool ok = GetCommState(device->handle, &dcb) != FALSE;
+    const bool ok = GetCommState(m_handle, &dcb) != FALSE;
     control.baudRate = dcb.BaudRate;
     control.byteSize = dcb.ByteSize;
     control.parity = ParityOf(dcb.Parity);
@@ -119,10 +141,10 @@ bool GetComDeviceState(ComDevice* device, DeviceControl& control) {
     return ok;
 }
 
-bool SetComDeviceState(ComDevice* device, const DeviceControl& control) {
+bool Win32ComDevice::setState(const DeviceControl& control) {
     DCB dcb{};
     dcb.DCBlength = sizeof(dcb);
-    GetCommState(device->handle, &dcb);  // keeps the members the configuration word does not name
+    GetCommState(m_handle, &dcb);  // keeps the members the configuration word does not name
     dcb.BaudRate = control.baudRate;
     dcb.ByteSize = control.byteSize;
     dcb.Parity = ParityCode(control.parity);
@@ -137,46 +159,34 @@ bool SetComDeviceState(ComDevice* device, const DeviceControl& control) {
     dcb.fOutX = control.xonXoffOut;
     dcb.fInX = control.xonXoffIn;
     dcb.fTXContinueOnXoff = control.txContinueOnXoff;
-    return SetCommState(device->handle, &dcb) != FALSE;
+    return SetCommState(m_handle, &dcb) != FALSE;
 }
 
-bool GetComDeviceTimeouts(ComDevice* device, ComTimeouts& timeouts) {
+bool Win32ComDevice::getTimeouts(ComTimeouts& timeouts) {
     COMMTIMEOUTS native{};
-    const bool ok = GetCommTimeouts(device->handle, &native) != FALSE;
+    const bool ok = GetCommTimeouts(m_handle, &native) != FALSE;
     timeouts = {native.ReadIntervalTimeout, native.ReadTotalTimeoutMultiplier,
                 native.ReadTotalTimeoutConstant, native.WriteTotalTimeoutMultiplier,
                 native.WriteTotalTimeoutConstant};
     return ok;
 }
 
-bool SetComDeviceTimeouts(ComDevice* device, const ComTimeouts& timeouts) {
+bool Win32ComDevice::setTimeouts(const ComTimeouts& timeouts) {
     COMMTIMEOUTS native{timeouts.readInterval, timeouts.readMultiplier, timeouts.readConstant,
                         timeouts.writeMultiplier, timeouts.writeConstant};
-    return SetCommTimeouts(device->handle, &native) != FALSE;
+    return SetCommTimeouts(m_handle, &native) != FALSE;
 }
 
-int ReadComDevice(ComDevice* device, std::uint8_t* buffer, int count) {
-    DWORD transferred = 0;
-    ReadFile(device->handle, buffer, static_cast<DWORD>(count), &transferred, nullptr);
-    return static_cast<int>(transferred);
-}
+}  // namespace
 
-int WriteComDevice(ComDevice* device, const std::uint8_t* buffer, int count) {
-    DWORD transferred = 0;
-    WriteFile(device->handle, buffer, static_cast<DWORD>(count), &transferred, nullptr);
-    return static_cast<int>(transferred);
-}
-
-void PurgeComDeviceInput(ComDevice* device) {
-    PurgeComm(device->handle, PURGE_RXCLEAR);
-}
-
-bool CloseComDevice(ComDevice* device) {
-    if (CloseHandle(device->handle) == FALSE) {
-        return false;
+std::unique_ptr<ComDevice> OpenPlatformComDevice(int portNumber) {
+    const std::string name = "\\\\.\\COM" + std::to_string(portNumber);
+    HANDLE handle =
+        CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return nullptr;
     }
-    delete device;
-    return true;
+    return std::make_unique<Win32ComDevice>(handle);
 }
 
 }  // namespace torv
