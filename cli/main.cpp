@@ -5,6 +5,7 @@
 
 #include "cli/cli_context.h"
 #include "cli/clock_command.h"
+#include "cli/interrupts.h"
 #include "cli/link_commands.h"
 #include "cli/params_commands.h"
 #include "cli/trace_printer.h"
@@ -49,5 +50,9 @@ int main(int argc, char** argv) {
     if (context.options.trace) {
         torv::cli::StartTrace();
     }
-    return context.run ? context.run() : torv::cli::kExitUsage;
+    if (!context.run) {
+        return torv::cli::kExitUsage;
+    }
+    torv::cli::InstallInterruptHandlers();
+    return torv::cli::ExitCodeAfterInterrupt(context.run());
 }

@@ -2,19 +2,14 @@
 
 #include <unistd.h>
 
-#include <csignal>
 #include <iostream>
+
+#include "cli/interrupts.h"
 
 namespace torv::cli {
 namespace {
 
 constexpr int kBarWidth = 30;
-
-volatile std::sig_atomic_t g_interrupted = 0;
-
-extern "C" void OnInterrupt(int) {
-    g_interrupted = 1;
-}
 
 bool StartsWithYes(const std::string& line) {
     return !line.empty() && (line[0] == 'y' || line[0] == 'Y');
@@ -23,17 +18,16 @@ bool StartsWithYes(const std::string& line) {
 }  // namespace
 
 TerminalHost::TerminalHost(Confirm confirm, OperationState& state)
-    : m_confirm(confirm), m_state(state), m_progressOnTerminal(isatty(STDERR_FILENO) != 0) {
-    g_interrupted = 0;
-    std::signal(SIGINT, OnInterrupt);
-}
+    : m_confirm(confirm), m_state(state), m_progressOnTerminal(isatty(STDERR_FILENO) != 0) {}
 
 TerminalHost::~TerminalHost() {
     finishProgress();
-    std::signal(SIGINT, SIG_DFL);
 }
 
 bool TerminalHost::ask(Caption, Icon, std::string_view text, Answer defaultAnswer) {
+    if (Interrupted()) {
+        return false;
+    }
     if (m_confirm != Confirm::kAsk) {
         return m_confirm == Confirm::kYes;
     }
@@ -44,7 +38,8 @@ bool TerminalHost::ask(Caption, Icon, std::string_view text, Answer defaultAnswe
     }
     std::cerr << text << (defaultAnswer == Answer::kYes ? " [Y/n] " : " [y/N] ") << std::flush;
     std::string line;
-    if (!std::getline(std::cin, line)) {
+    if (!std::getline(std::cin, line) || Interrupted()) {
+        std::cerr << '\n';
         return false;
     }
     return line.empty() ? defaultAnswer == Answer::kYes : StartsWithYes(line);
@@ -66,7 +61,7 @@ void TerminalHost::setProgress(int position) {
 }
 
 void TerminalHost::pumpMessages() {
-    if (g_interrupted != 0) {
+    if (Interrupted()) {
         m_state.AbortRequest = true;
     }
 }

@@ -1,6 +1,6 @@
 #pragma once
 // torvctl's side of an operation: questions on the terminal (or answered by --yes / --no), messages
-// and a progress bar on stderr, and Ctrl-C as the Cancel button.
+// and a progress bar on stderr, and a stop signal (cli/interrupts.h) as the Cancel button.
 
 #include <string>
 

@@ -19,6 +19,7 @@ namespace torv::test {
 namespace {
 
 constexpr int kStartTimeoutMs = 10000;
+constexpr int kPumpSliceMs = 50;
 
 std::vector<char*> ArgumentVector(const std::string& program, const std::vector<std::string>& arguments) {
     std::vector<char*> argv;
@@ -105,24 +106,28 @@ void SimProcess::stop() {
     m_pid = -1;
 }
 
-ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
-                         const std::string& input, const std::vector<std::string>& environment) {
+RunningProgram::RunningProgram(const std::string& program, const std::vector<std::string>& arguments,
+                               const ProgramInput& input, const std::vector<std::string>& environment) {
     int inPipe[2], outPipe[2], errPipe[2];
     if (pipe(inPipe) != 0 || pipe(outPipe) != 0 || pipe(errPipe) != 0) {
         throw std::runtime_error("pipe failed");
     }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, inPipe[0], STDIN_FILENO);
+    if (input.terminalPath.empty()) {
+        posix_spawn_file_actions_adddup2(&actions, inPipe[0], STDIN_FILENO);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, input.terminalPath.c_str(),
+                                         O_RDWR | O_NOCTTY, 0);
+    }
     posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
-    for (int fd : {inPipe[1], outPipe[0], errPipe[0]}) {
+    for (int fd : {inPipe[0], inPipe[1], outPipe[0], errPipe[0]}) {
         posix_spawn_file_actions_addclose(&actions, fd);
     }
     auto argv = ArgumentVector(program, arguments);
     auto env = EnvironmentVector(environment);
-    pid_t pid = -1;
-    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), env.data());
+    const int spawned = posix_spawn(&m_pid, program.c_str(), &actions, nullptr, argv.data(), env.data());
     posix_spawn_file_actions_destroy(&actions);
     close(inPipe[0]);
     close(outPipe[1]);
@@ -131,35 +136,69 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
         throw std::runtime_error("cannot start " + program);
     }
     // Small inputs only: the pipe buffer holds them without blocking.
-    if (!input.empty() && write(inPipe[1], input.data(), input.size()) < 0) {
+    if (!input.text.empty() && write(inPipe[1], input.text.data(), input.text.size()) < 0) {
         throw std::runtime_error("cannot write to " + program);
     }
     close(inPipe[1]);
-    ProgramResult result;
-    std::array<pollfd, 2> fds{pollfd{outPipe[0], POLLIN, 0}, pollfd{errPipe[0], POLLIN, 0}};
-    std::array<std::string*, 2> sinks{&result.out, &result.err};
-    int open = 2;
-    while (open > 0) {
-        poll(fds.data(), fds.size(), -1);
-        for (std::size_t i = 0; i < fds.size(); ++i) {
-            if (fds[i].fd < 0 || fds[i].revents == 0) {
-                continue;
-            }
-            char buffer[4096];
-            const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
-            if (n <= 0) {
-                close(fds[i].fd);
-                fds[i].fd = -1;
-                --open;
-            } else {
-                sinks[i]->append(buffer, static_cast<std::size_t>(n));
-            }
+    m_fds = {outPipe[0], errPipe[0]};
+}
+
+RunningProgram::~RunningProgram() {
+    if (m_pid > 0) {
+        kill(m_pid, SIGKILL);
+        finish();
+    }
+}
+
+bool RunningProgram::pump(int timeoutMs) {
+    std::array<pollfd, 2> fds{pollfd{m_fds[0], POLLIN, 0}, pollfd{m_fds[1], POLLIN, 0}};
+    std::array<std::string*, 2> sinks{&m_result.out, &m_result.err};
+    if (poll(fds.data(), fds.size(), timeoutMs) <= 0) {
+        return m_fds[0] >= 0 || m_fds[1] >= 0;
+    }
+    for (std::size_t i = 0; i < fds.size(); ++i) {
+        if (fds[i].fd < 0 || fds[i].revents == 0) {
+            continue;
+        }
+        char buffer[4096];
+        const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
+        if (n <= 0) {
+            close(fds[i].fd);
+            m_fds[i] = -1;
+        } else {
+            sinks[i]->append(buffer, static_cast<std::size_t>(n));
         }
     }
+    return m_fds[0] >= 0 || m_fds[1] >= 0;
+}
+
+bool RunningProgram::waitForError(std::string_view text, int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (m_result.err.find(text) == std::string::npos) {
+        if (std::chrono::steady_clock::now() >= deadline || !pump(kPumpSliceMs)) {
+            return m_result.err.find(text) != std::string::npos;
+        }
+    }
+    return true;
+}
+
+void RunningProgram::signal(int number) {
+    kill(m_pid, number);
+}
+
+ProgramResult RunningProgram::finish() {
+    while (pump(-1)) {
+    }
     int status = 0;
-    waitpid(pid, &status, 0);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
+    waitpid(m_pid, &status, 0);
+    m_pid = -1;
+    m_result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return m_result;
+}
+
+ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                         const std::string& input, const std::vector<std::string>& environment) {
+    return RunningProgram(program, arguments, ProgramInput{input, {}}, environment).finish();
 }
 
 }  // namespace torv::test

@@ -4,7 +4,9 @@
 
 #include <sys/types.h>
 
+#include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace torv::test {
@@ -30,6 +32,37 @@ struct ProgramResult {
     int exitCode = -1;
     std::string out;
     std::string err;
+};
+
+// What a program reads on stdin: a small text through a pipe, or a terminal (a pseudo-terminal's
+// slave path), so that it asks its questions as it would of a person.
+struct ProgramInput {
+    std::string text;
+    std::string terminalPath;
+};
+
+// A program started in the background: its output is collected while the test watches it and
+// sends it signals.
+class RunningProgram {
+  public:
+    RunningProgram(const std::string& program, const std::vector<std::string>& arguments,
+                   const ProgramInput& input = {}, const std::vector<std::string>& environment = {});
+    ~RunningProgram();  // kills a program that is still running
+    RunningProgram(const RunningProgram&) = delete;
+    RunningProgram& operator=(const RunningProgram&) = delete;
+
+    // True once `text` has appeared on stderr, false after `timeoutMs` without it.
+    bool waitForError(std::string_view text, int timeoutMs);
+    void signal(int number);
+    // Waits for the end; the whole output and the exit code (-1 when a signal ended it).
+    ProgramResult finish();
+
+  private:
+    bool pump(int timeoutMs);  // false once both outputs are closed
+
+    pid_t m_pid = -1;
+    std::array<int, 2> m_fds{-1, -1};
+    ProgramResult m_result;
 };
 
 // Runs a program to its end with the given arguments and standard input; `environment` entries

@@ -1,8 +1,14 @@
 #include "link/com_port.h"
 
+#include <pthread.h>
+#include <signal.h>
+
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "link/device_control.h"
 #include "link/frames.h"
@@ -93,6 +99,35 @@ TEST_F(ComPortOnPty, PurgeDropsPendingInputOnly) {
     SetComReadTimeout(kPort, 50);
     std::array<std::uint8_t, 4> buffer{};
     EXPECT_EQ(ReadComPort(kPort, buffer.data(), 4), 0);
+}
+
+extern "C" void IgnoreSignal(int) {}
+
+// Signals keep arriving (a terminal resizing, a timer) while the tool waits for a reply: the wait
+// still ends when its time-out has passed since it began, not a time-out after the last signal.
+TEST_F(ComPortOnPty, SignalsDuringAWaitDoNotRestartTheTimeOut) {
+    ASSERT_EQ(OpenComPort(kPort, 512, 512), kComOpened);
+    ASSERT_EQ(SetComReadTimeout(kPort, kComDefaultTimeoutMs), kComOk);
+    struct sigaction action {};
+    action.sa_handler = IgnoreSignal;  // no SA_RESTART: every signal interrupts the wait
+    struct sigaction previous {};
+    sigaction(SIGUSR1, &action, &previous);
+    constexpr auto kStormLength = std::chrono::seconds(6);
+    std::atomic<bool> storming = true;
+    const pthread_t reader = pthread_self();
+    std::thread storm([&] {
+        const auto end = std::chrono::steady_clock::now() + kStormLength;
+        while (std::chrono::steady_clock::now() < end && storming) {
+            pthread_kill(reader, SIGUSR1);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        storming = false;
+    });
+    std::array<std::uint8_t, 4> buffer{};
+    EXPECT_EQ(ReadComPort(kPort, buffer.data(), 4), 0);
+    EXPECT_TRUE(storming.exchange(false)) << "the wait lasted as long as the signals came";
+    storm.join();
+    sigaction(SIGUSR1, &previous, nullptr);
 }
 
 }  // namespace
