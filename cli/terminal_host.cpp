@@ -1,7 +1,9 @@
 #include "cli/terminal_host.h"
 
+#include <poll.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <iostream>
 
 #include "cli/interrupts.h"
@@ -10,6 +12,35 @@ namespace torv::cli {
 namespace {
 
 constexpr int kBarWidth = 30;
+
+// Checks for a stop signal this often while waiting for an answer: a signal that comes just before
+// the wait begins interrupts no read, so the wait must look for itself.
+constexpr int kAnswerPollMs = 100;
+
+// One line typed on the terminal; false at the end of input or when a stop signal came.
+bool ReadAnswerLine(std::string& line) {
+    for (;;) {
+        if (Interrupted()) {
+            return false;
+        }
+        pollfd input{STDIN_FILENO, POLLIN, 0};
+        if (poll(&input, 1, kAnswerPollMs) <= 0) {
+            continue;
+        }
+        char c = 0;
+        const ssize_t n = read(STDIN_FILENO, &c, 1);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        if (c == '\n') {
+            return true;
+        }
+        line += c;
+    }
+}
 
 bool StartsWithYes(const std::string& line) {
     return !line.empty() && (line[0] == 'y' || line[0] == 'Y');
@@ -38,7 +69,7 @@ bool TerminalHost::ask(Caption, Icon, std::string_view text, Answer defaultAnswe
     }
     std::cerr << text << (defaultAnswer == Answer::kYes ? " [Y/n] " : " [y/N] ") << std::flush;
     std::string line;
-    if (!std::getline(std::cin, line) || Interrupted()) {
+    if (!ReadAnswerLine(line)) {
         std::cerr << '\n';
         return false;
     }
