@@ -37,6 +37,34 @@ std::optional<ParameterSet> LoadOrSay(const std::string& name) {
     return std::nullopt;
 }
 
+// A value as the terminal shows it: a STRING keeps printable ASCII and escapes every other byte (and
+// the backslash), so no control byte from a file reaches the terminal; a list value outside its list
+// shows as its number in brackets.
+std::string DisplayText(const ParameterSet& set, int bank, const ParameterRow& row) {
+    if (row.kind == ParameterKind::kList) {
+        const auto index = std::get<std::int32_t>(DecodeField(set, bank, row));
+        if (index < 0 || static_cast<std::size_t>(index) >= row.list.size()) {
+            return "(" + std::to_string(index) + ")";
+        }
+    }
+    const std::string text = FieldValueText(set, bank, row);
+    std::string shown;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == '\\') {
+            shown += "\\\\";
+        } else if (byte >= 0x20 && byte < 0x7F) {
+            shown += c;
+        } else {
+            constexpr std::string_view kHex = "0123456789abcdef";
+            shown += "\\x";
+            shown += kHex[byte >> 4];
+            shown += kHex[byte & 0xF];
+        }
+    }
+    return shown;
+}
+
 bool InScope(const ParameterRow& row, ParameterScope scope) {
     return row.field.scope == scope;
 }
@@ -47,7 +75,7 @@ void PrintBlock(const ParameterSet& set, ParameterScope scope, int bank) {
               << '\n';
     for (const ParameterRow& row : kParameterCatalogue) {
         if (InScope(row, scope)) {
-            std::cout << row.key << " = " << FieldValueText(set, bank, row) << '\n';
+            std::cout << row.key << " = " << DisplayText(set, bank, row) << '\n';
         }
     }
 }
@@ -74,8 +102,8 @@ int PrintDifferences(const ParameterSet& a, const ParameterSet& b, ParameterScop
         if (!InScope(row, scope)) {
             continue;
         }
-        const std::string left = FieldValueText(a, bank, row);
-        const std::string right = FieldValueText(b, bank, row);
+        const std::string left = DisplayText(a, bank, row);
+        const std::string right = DisplayText(b, bank, row);
         if (left != right) {
             std::cout << (scope == ParameterScope::kCommon ? std::string("Common")
                                                            : "Bank " + std::to_string(bank))
@@ -167,7 +195,7 @@ int RunSet(const FileArguments& arguments) {
     FieldInputs inputs = ReadFieldInputs(*set, bank);
     for (const std::string& assignment : arguments.assignments) {
         if (!TakeAssignment(assignment, inputs, arguments.bank)) {
-            return kExitFailed;  // nothing has been written
+            return kExitUsage;  // nothing has been written
         }
     }
     StoreBank(*set, bank, inputs);

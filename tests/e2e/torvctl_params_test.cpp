@@ -71,10 +71,30 @@ TEST_F(TorvctlParams, RefusedAssignmentsChangeNothing) {
         std::vector<std::string> arguments{"params", "set", m_base};
         arguments.insert(arguments.end(), assignments.begin(), assignments.end());
         const auto result = Torvctl(arguments);
-        EXPECT_EQ(result.exitCode, 1) << assignments.back();
+        EXPECT_EQ(result.exitCode, 2) << assignments.back();
         EXPECT_FALSE(result.err.empty());
         EXPECT_EQ(ReadFileBytes(m_base + ".torv"), before) << assignments.back();
     }
+}
+
+// A file may hold anything: no control byte from it reaches the terminal, and a list value the list
+// does not have shows as its number.
+TEST_F(TorvctlParams, ShowAndDiffEscapeStringsAndShowUnlistedValuesAsNumbers) {
+    ParameterSet set = InitialParameterSet();
+    constexpr int kStringWord = 24;  // STRING, two characters a word, the first in the low byte
+    set.bank[0][kStringWord] = 0x1B | ('[' << 8);
+    set.bank[0][kStringWord + 1] = '\\' | (0xE9 << 8);
+    set.bank[0][kStringWord + 2] = 0;
+    set.common[6] |= 7 << 13;  // SYNCPULS: five entries in a three-bit field
+    ASSERT_EQ(SaveParameterFile(m_files.file("odd.torv"), set), SaveStatus::Saved);
+    const auto show = Torvctl({"params", "show", m_files.file("odd"), "--bank", "0"});
+    EXPECT_EQ(show.exitCode, 0);
+    EXPECT_NE(show.out.find("STRING = \\x1b[\\\\\\xe9\n"), std::string::npos) << show.out;
+    EXPECT_NE(show.out.find("SYNCPULS = (7)\n"), std::string::npos);
+    const auto diff = Torvctl({"params", "diff", m_base, m_files.file("odd")});
+    EXPECT_EQ(diff.exitCode, 1);
+    EXPECT_NE(diff.out.find("Common: SYNCPULS: OFF | (7)\n"), std::string::npos) << diff.out;
+    EXPECT_EQ(diff.out.find('\x1b'), std::string::npos);
 }
 
 TEST_F(TorvctlParams, SheetIsWrittenUnderItsOwnName) {
