@@ -1,0 +1,211 @@
+// Every device operation against every way a sensor or a line fails, at the first, a middle and the
+// last exchange, and Cancel after the first and the last block: the message the user sees, the exit
+// code, what is left on disk, and whether the store command went out. Faults run through torvctl as a
+// user would; Cancel is pressed through the engine's host, at exactly the block it names.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "operations/device_operations.h"
+#include "params/parameter_file.h"
+#include "tests/support/scripted_host.h"
+#include "tests/support/simulated_sensor.h"
+
+namespace torv {
+namespace {
+
+using test::ReadFileBytes;
+
+enum class Trigger { kSilence, kNak, kChecksum, kTruncate, kDelay, kHangup, kCancel };
+enum class Position { kFirst, kMiddle, kLast };
+
+struct DeviceOperation {
+    const char* name;
+    int code;
+    int exchanges;  // in a complete run
+    int blocks;     // Cancel is seen after each; 0: the operation cannot be cancelled once started
+    std::vector<std::string> command;  // torvctl's words, NAME standing for the file name
+    bool readsIntoFile;                // the file is the target (else, for a write, the source)
+    bool storesAtTheEnd;               // the last exchange is the store command `U`
+};
+
+const DeviceOperation kReadParametersOp{
+    "ParamsRead", kReadParameters, 590, 16, {"params", "read", "NAME"}, true, false};
+const DeviceOperation kWriteParametersOp{
+    "ParamsWrite", kWriteParameters, 590, 16, {"--yes", "params", "write", "NAME"}, false, true};
+const DeviceOperation kSetClockOp{"ClockSet", kSetClock, 25, 0, {"--yes", "clock", "set"}, false, false};
+
+struct Row {
+    const DeviceOperation* operation;
+    Trigger trigger;
+    Position position;
+};
+
+const char* FaultName(Trigger trigger) {
+    switch (trigger) {
+        case Trigger::kSilence:
+            return "silence";
+        case Trigger::kNak:
+            return "nak";
+        case Trigger::kChecksum:
+            return "checksum";
+        case Trigger::kTruncate:
+            return "truncate";
+        case Trigger::kDelay:
+            return "delay";
+        case Trigger::kHangup:
+            return "hangup";
+        case Trigger::kCancel:
+            break;
+    }
+    return "cancel";
+}
+
+// What the user reads when the reply to the faulty exchange fails.
+const char* FaultMessage(Trigger trigger) {
+    switch (trigger) {
+        case Trigger::kNak:
+            return "Recieved an invalid communication response.";
+        case Trigger::kChecksum:
+        case Trigger::kTruncate:
+            return "Error in checking sum of communication.";
+        default:
+            return "No communication response.";
+    }
+}
+
+int ExchangeAt(const DeviceOperation& operation, Position position) {
+    switch (position) {
+        case Position::kFirst:
+            return 1;
+        case Position::kMiddle:
+            return operation.exchanges / 2;
+        case Position::kLast:
+            break;
+    }
+    return operation.exchanges;
+}
+
+void PrintTo(const Row& row, std::ostream* out) {
+    *out << row.operation->name << ' ' << FaultName(row.trigger) << ' ' << static_cast<int>(row.position);
+}
+
+std::string RowName(const ::testing::TestParamInfo<Row>& info) {
+    const char* positions[] = {"First", "Middle", "Last"};
+    return std::string(info.param.operation->name) + "_" + FaultName(info.param.trigger) + "_" +
+           positions[static_cast<int>(info.param.position)];
+}
+
+bool StoreSent(const std::vector<std::string>& frames) {
+    return std::any_of(frames.begin(), frames.end(), [](const std::string& f) { return f[0] == 'U'; });
+}
+
+class FaultMatrix : public ::testing::TestWithParam<Row> {
+  protected:
+    void SetUp() override {
+        ASSERT_EQ(SaveParameterFile(m_source, InitialParameterSet()), SaveStatus::Saved);
+        m_sourceBytes = ReadFileBytes(m_source);
+    }
+    std::string fileName() const {
+        return GetParam().operation->readsIntoFile ? m_files.file("read") : m_files.file("bank");
+    }
+
+    // The file is as it was: a read made none, a write's source is unchanged.
+    void expectFilesAsTheyWere() const {
+        EXPECT_EQ(test::ListFolder(m_files.path()), std::vector<std::string>{"bank.torv"});
+        EXPECT_EQ(ReadFileBytes(m_source), m_sourceBytes);
+    }
+
+    test::TempDir m_files;
+    const std::string m_source = m_files.file("bank.torv");
+    std::string m_sourceBytes;
+};
+
+TEST_P(FaultMatrix, EndsWithItsMessageAndLeavesFilesAsTheyWere) {
+    const Row row = GetParam();
+    const DeviceOperation& operation = *row.operation;
+    const int exchange = ExchangeAt(operation, row.position);
+    test::SimulatedSensor sensor({"--fault", std::to_string(exchange) + "=" + FaultName(row.trigger)});
+    std::vector<std::string> arguments{"--port", sensor.devicePath()};
+    for (const std::string& word : operation.command) {
+        arguments.push_back(word == "NAME" ? fileName() : word);
+    }
+    const test::ProgramResult result = test::RunProgram(TORVCTL_PATH, arguments);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, std::string(FaultMessage(row.trigger)) + "\n");
+    EXPECT_TRUE(result.out.empty());
+    expectFilesAsTheyWere();
+    const auto frames = sensor.frames();
+    EXPECT_EQ(StoreSent(frames), operation.storesAtTheEnd && row.position == Position::kLast);
+    EXPECT_EQ(frames.size(), static_cast<std::size_t>(exchange));  // nothing after the failure
+}
+
+// Cancel pressed in the pumping after block 1, or after the last block: the operation looks again after
+// its next block (after the last one, before the store), and ends there.
+class CancelMatrix : public FaultMatrix {};
+
+TEST_P(CancelMatrix, StopsAfterTheBlockAndLeavesFilesAsTheyWere) {
+    const Row row = GetParam();
+    const DeviceOperation& operation = *row.operation;
+    const int cancelledBlock = row.position == Position::kFirst ? 1 : operation.blocks;
+    test::SimulatedSensor sensor;
+    OperationState state;
+    state.OperationCode = operation.code;
+    state.ComPortNumber = sensor.port();
+    state.OperationFileName = fileName();
+    test::ScriptedHost host;
+    int pumps = 0;
+    host.onPump = [&] {
+        if (++pumps == cancelledBlock) {
+            state.AbortRequest = true;
+        }
+    };
+    const OperationReport report = RunOperationOfState(state, host);
+    expectFilesAsTheyWere();
+    const auto frames = sensor.frames();
+    if (operation.blocks == 0) {  // nothing pumps: the run cannot be stopped and completes
+        EXPECT_EQ(report.outcome, OperationOutcome::kCompleted);
+        EXPECT_EQ(frames.size(), static_cast<std::size_t>(operation.exchanges));
+        return;
+    }
+    EXPECT_EQ(report.outcome, OperationOutcome::kAborted);
+    EXPECT_EQ(report.text, "Aborted.");
+    EXPECT_FALSE(StoreSent(frames));
+    EXPECT_EQ(pumps, cancelledBlock);
+    if (row.position == Position::kLast) {  // every block went out; only the store is missing
+        EXPECT_EQ(frames.size(),
+                  static_cast<std::size_t>(operation.exchanges - (operation.storesAtTheEnd ? 1 : 0)));
+    } else {
+        EXPECT_LT(frames.size(), static_cast<std::size_t>(operation.exchanges / 2));
+    }
+}
+
+std::vector<Row> FaultRows() {
+    std::vector<Row> rows;
+    for (const DeviceOperation* operation : {&kReadParametersOp, &kWriteParametersOp, &kSetClockOp}) {
+        for (Trigger trigger : {Trigger::kSilence, Trigger::kNak, Trigger::kChecksum, Trigger::kTruncate,
+                                Trigger::kDelay, Trigger::kHangup}) {
+            for (Position position : {Position::kFirst, Position::kMiddle, Position::kLast}) {
+                rows.push_back({operation, trigger, position});
+            }
+        }
+    }
+    return rows;
+}
+
+std::vector<Row> CancelRows() {
+    std::vector<Row> rows;
+    for (const DeviceOperation* operation : {&kReadParametersOp, &kWriteParametersOp, &kSetClockOp}) {
+        for (Position position : {Position::kFirst, Position::kLast}) {
+            rows.push_back({operation, Trigger::kCancel, position});
+        }
+    }
+    return rows;
+}
+
+INSTANTIATE_TEST_SUITE_P(Operations, FaultMatrix, ::testing::ValuesIn(FaultRows()), RowName);
+INSTANTIATE_TEST_SUITE_P(Operations, CancelMatrix, ::testing::ValuesIn(CancelRows()), RowName);
+
+}  // namespace
+}  // namespace torv
