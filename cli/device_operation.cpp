@@ -35,6 +35,9 @@ int RunDeviceOperation(const GlobalOptions& options, int operationCode, const st
             break;
     }
     std::cerr << report.text << '\n';
+    if (!report.detail.empty()) {
+        std::cerr << report.detail << '\n';
+    }
     return kExitFailed;
 }
 

@@ -44,12 +44,8 @@ int RunParamsWrite(const GlobalOptions& options, const ParamsArguments& argument
 }
 
 int RunParamsSheet(const GlobalOptions& options, const ParamsArguments& arguments) {
-    const std::string source = CommandFileName(arguments.name, kParameterFile);
-    const LoadedParameters loaded = LoadParameterFile(source);
-    if (loaded.status != LoadStatus::Loaded) {
-        std::cerr << Text(loaded.status == LoadStatus::NotFound ? StringId::kParameterFileNotFound
-                                                                : StringId::kParameterFileInvalid)
-                  << '\n';
+    const std::optional<ParameterSet> set = LoadParametersOrSay(arguments.name);
+    if (!set) {
         return kExitFailed;
     }
     const std::string& sheetName = arguments.sheetName.empty() ? arguments.name : arguments.sheetName;
@@ -61,7 +57,7 @@ int RunParamsSheet(const GlobalOptions& options, const ParamsArguments& argument
         std::cerr << Text(StringId::kAborted) << '\n';
         return kExitAborted;
     }
-    if (WriteParameterSheet(target, loaded.set) != SaveStatus::Saved) {
+    if (WriteParameterSheet(target, *set) != SaveStatus::Saved) {
         std::cerr << Text(StringId::kCreateFileFailed) << '\n';
         return kExitFailed;
     }

@@ -26,17 +26,6 @@ struct FileArguments {
     std::vector<std::string> assignments;
 };
 
-std::optional<ParameterSet> LoadOrSay(const std::string& name) {
-    const LoadedParameters loaded = LoadParameterFile(CommandFileName(name, kParameterFile));
-    if (loaded.status == LoadStatus::Loaded) {
-        return loaded.set;
-    }
-    std::cerr << Text(loaded.status == LoadStatus::NotFound ? StringId::kParameterFileNotFound
-                                                            : StringId::kParameterFileInvalid)
-              << '\n';
-    return std::nullopt;
-}
-
 // A value as the terminal shows it: a STRING keeps printable ASCII and escapes every other byte (and
 // the backslash), so no control byte from a file reaches the terminal; a list value outside its list
 // shows as its number in brackets.
@@ -81,7 +70,7 @@ void PrintBlock(const ParameterSet& set, ParameterScope scope, int bank) {
 }
 
 int RunShow(const FileArguments& arguments) {
-    const auto set = LoadOrSay(arguments.name);
+    const auto set = LoadParametersOrSay(arguments.name);
     if (!set) {
         return kExitFailed;
     }
@@ -115,8 +104,8 @@ int PrintDifferences(const ParameterSet& a, const ParameterSet& b, ParameterScop
 }
 
 int RunDiff(const FileArguments& arguments) {
-    const auto a = LoadOrSay(arguments.name);
-    const auto b = a ? LoadOrSay(arguments.otherName) : std::nullopt;
+    const auto a = LoadParametersOrSay(arguments.name);
+    const auto b = a ? LoadParametersOrSay(arguments.otherName) : std::nullopt;
     if (!a || !b) {
         return kExitFailed;
     }
@@ -187,7 +176,7 @@ bool TakeAssignment(const std::string& assignment, FieldInputs& inputs, int bank
 }
 
 int RunSet(const FileArguments& arguments) {
-    auto set = LoadOrSay(arguments.name);
+    auto set = LoadParametersOrSay(arguments.name);
     if (!set) {
         return kExitFailed;
     }
@@ -214,6 +203,18 @@ void SetRunner(CLI::App* command, CliContext& context, const std::shared_ptr<Fil
 }
 
 }  // namespace
+
+std::optional<ParameterSet> LoadParametersOrSay(const std::string& name) {
+    const LoadedParameters loaded = LoadParameterFile(CommandFileName(name, kParameterFile));
+    if (loaded.status == LoadStatus::Loaded) {
+        return loaded.set;
+    }
+    std::cerr << Text(loaded.status == LoadStatus::NotFound ? StringId::kParameterFileNotFound
+                                                            : StringId::kParameterFileInvalid)
+              << '\n'
+              << loaded.problem << '\n';
+    return std::nullopt;
+}
 
 void AddParamsFileCommands(CLI::App& params, CliContext& context) {
     auto arguments = std::make_shared<FileArguments>();

@@ -45,12 +45,16 @@ std::FILE* CreateTemporary(const std::string& target, std::string& temporary) {
 
 AtomicFileWriter::AtomicFileWriter(const std::string& targetPath) : m_target(ResolveLinks(targetPath)) {
     if (!CanReplaceFile(m_target)) {
+        m_failure = NotWritableText(m_target);
         return;
     }
     m_targetExisted = PathKindOf(m_target) == PathKind::kRegular;
     m_file = CreateTemporary(m_target, m_temporary);
     // The folder refuses new files but the file itself may be written: write it in place at commit.
     m_inMemory = m_file == nullptr && m_targetExisted;
+    if (!isOpen()) {
+        m_failure = SystemErrorText(m_target, errno);
+    }
 }
 
 AtomicFileWriter::~AtomicFileWriter() {
@@ -67,6 +71,7 @@ void AtomicFileWriter::write(std::string_view bytes) {
     } else if (m_file != nullptr && !bytes.empty() &&
                std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size()) {
         m_writeFailed = true;
+        m_writeError = errno;
     }
 }
 
@@ -76,26 +81,36 @@ void AtomicFileWriter::writeLine(std::string_view text) {
 }
 
 bool AtomicFileWriter::commit() {
+    bool committed = false;
     if (m_inMemory) {
         m_inMemory = false;
-        return commitInPlace();
+        committed = commitInPlace();
+    } else {
+        committed = m_file != nullptr && commitTemporary();
     }
-    return m_file != nullptr && commitTemporary();
+    if (!committed && m_failure.empty()) {
+        m_failure = SystemErrorText(m_target, errno);
+    }
+    return committed;
 }
 
 bool AtomicFileWriter::commitTemporary() {
     const bool closed = std::fclose(m_file) == 0;
+    const int closeError = errno;
     m_file = nullptr;
     std::error_code error;
-    if (closed && !m_writeFailed && m_targetExisted) {
-        fs::permissions(m_temporary, fs::status(m_target, error).permissions(), error);
-        error.clear();  // a file system without permission bits still takes the content
-    }
-    if (closed && !m_writeFailed) {
+    if (!closed || m_writeFailed) {
+        m_failure = SystemErrorText(m_target, m_writeFailed ? m_writeError : closeError);
+    } else {
+        if (m_targetExisted) {
+            fs::permissions(m_temporary, fs::status(m_target, error).permissions(), error);
+            error.clear();  // a file system without permission bits still takes the content
+        }
         fs::rename(m_temporary, m_target, error);
         if (!error) {
             return true;
         }
+        m_failure = SystemErrorText(m_target, error.value());
     }
     fs::remove(m_temporary, error);
     return false;

@@ -23,6 +23,9 @@ class AtomicFileWriter {
     bool isOpen() const { return m_file != nullptr || m_inMemory; }
     // The file that commit() replaces: the target with its symbolic links followed.
     const std::string& targetPath() const { return m_target; }
+    // Why the file cannot be written, for the user: "/data/bank.torv: it is a folder." Empty while
+    // nothing failed.
+    const std::string& failureText() const { return m_failure; }
 
     void write(std::string_view bytes);
     void writeLine(std::string_view text);  // text + CR LF
@@ -42,6 +45,8 @@ class AtomicFileWriter {
     std::string m_memory;
     bool m_targetExisted = false;
     bool m_writeFailed = false;
+    int m_writeError = 0;
+    std::string m_failure;
 };
 
 }  // namespace torv

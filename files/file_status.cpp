@@ -1,6 +1,8 @@
 #include "files/file_status.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -59,6 +61,50 @@ bool CanReplaceFile(const std::string& path) {
             break;
     }
     return false;
+}
+
+namespace {
+
+std::string NotAFileText(const std::string& path) {
+    std::error_code error;
+    return path + (fs::is_directory(path, error) ? " is a folder, not a file." : " is not a regular file.");
+}
+
+}  // namespace
+
+std::string NotReadableText(const std::string& path) {
+    switch (PathKindOf(path)) {
+        case PathKind::kMissing:
+            return path + " does not exist.";
+        case PathKind::kOther:
+            return NotAFileText(path);
+        case PathKind::kRegular:
+            break;
+    }
+    return SystemErrorText(path, EACCES);
+}
+
+std::string NotWritableText(const std::string& path) {
+    switch (PathKindOf(path)) {
+        case PathKind::kOther:
+            return NotAFileText(path);
+        case PathKind::kRegular:
+            return path + " is read-only.";
+        case PathKind::kMissing:
+            break;
+    }
+    return SystemErrorText(path, ENOENT);
+}
+
+std::string SystemErrorText(const std::string& path, int error) {
+    if (error == ENOENT) {
+        const fs::path folder = fs::path(path).parent_path();
+        return "The folder " + (folder.empty() ? std::string(".") : folder.string()) + " does not exist.";
+    }
+    if (error == EACCES || error == EPERM) {
+        return path + ": permission denied.";
+    }
+    return path + ": " + std::strerror(error) + ".";
 }
 
 std::string ResolveLinks(const std::string& path) {

@@ -22,6 +22,12 @@ bool FileExists(const std::string& path);
 // write. A folder, a FIFO or a read-only file gives false.
 bool CanReplaceFile(const std::string& path);
 
+// Why a file cannot be read or written, for the user: "/data/bank.torv does not exist.", "... is a
+// folder, not a file.", "... is read-only.", or the system's reason for `error` (an errno value).
+std::string NotReadableText(const std::string& path);
+std::string NotWritableText(const std::string& path);
+std::string SystemErrorText(const std::string& path, int error);
+
 // The name a symbolic link chain ends at (the name itself when it is no link). Relative link targets
 // count from the link's folder.
 std::string ResolveLinks(const std::string& path);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "link/device_control.h"
 
@@ -45,6 +46,11 @@ using ComDeviceOpener = std::function<std::unique_ptr<ComDevice>(int portNumber)
 
 // The platform's own devices (POSIX terminals or Win32 COM ports).
 std::unique_ptr<ComDevice> OpenPlatformComDevice(int portNumber);
+
+// Why the last open on this thread failed, as a sentence for the user ("/dev/ttyUSB0: permission
+// denied ..."). Backends set it whenever they return nullptr; the driver clears it before each open.
+void SetComOpenFailure(std::string reason);
+const std::string& ComOpenFailure();
 
 // What the driver opens from now on; an empty opener restores the platform's. For tests.
 void SetComDeviceOpener(ComDeviceOpener opener);

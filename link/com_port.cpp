@@ -2,6 +2,7 @@
 
 #include <array>
 #include <memory>
+#include <string>
 #include <utility>
 
 #include "link/com_device.h"
@@ -50,6 +51,7 @@ int OpenComPort(int port, int inputQueueSize, int outputQueueSize) {
     if (entry.open) {
         return kComAlreadyOpen;
     }
+    SetComOpenFailure({});
     const ComDeviceOpener& opener = CurrentComDeviceOpener();
     entry.handle = opener ? opener(port) : OpenPlatformComDevice(port);
     if (entry.handle == nullptr) {
@@ -140,6 +142,18 @@ int CloseComPort(int port) {
     }
     ComPortTable[static_cast<std::size_t>(port - 1)] = ComPortEntry{};
     return kComOk;
+}
+
+namespace {
+thread_local std::string t_openFailure;
+}  // namespace
+
+void SetComOpenFailure(std::string reason) {
+    t_openFailure = std::move(reason);
+}
+
+const std::string& ComOpenFailure() {
+    return t_openFailure;
 }
 
 ComDeviceOpener& CurrentComDeviceOpener() {

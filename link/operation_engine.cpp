@@ -1,5 +1,6 @@
 #include "link/operation_engine.h"
 
+#include "link/failure_details.h"
 #include "link/frames.h"
 
 namespace torv {
@@ -14,11 +15,12 @@ std::string CompletionText(const OperationInfo& operation, const OperationState&
     return text;
 }
 
-OperationReport OpenFailure(int result) {
-    return {
-        OperationOutcome::kOpenFailed,
-        std::string(Text(result == kLinkOpenFailed ? StringId::kOpenPortFailed : StringId::kBaudRateInvalid)),
-        false};
+OperationReport OpenFailure(const OperationState& state, int result) {
+    OperationReport report;
+    report.outcome = OperationOutcome::kOpenFailed;
+    report.text = Text(result == kLinkOpenFailed ? StringId::kOpenPortFailed : StringId::kBaudRateInvalid);
+    report.detail = OpenFailureDetail(state.ComPortNumber, state.BaudIndex, result);
+    return report;
 }
 
 }  // namespace
@@ -27,11 +29,12 @@ OperationReport RunOperation(OperationState& state, OperationHost& host, const O
                              const LocalTimeSource& localTime) {
     state.EditRequest = false;
     state.AbortRequest = false;
+    state.LastErrorDetail.clear();
     if (operation.body == nullptr) {
-        return {OperationOutcome::kFailed, "This operation is not available in this version.", false};
+        return {OperationOutcome::kFailed, "This operation is not available in this version.", {}, false};
     }
     if (const int opened = OpenLink(state.ComPortNumber, state.BaudIndex); opened != kLinkOpened) {
-        return OpenFailure(opened);
+        return OpenFailure(state, opened);
     }
     host.setProgress(0);
     OperationRun run(state, host, localTime);
@@ -41,12 +44,12 @@ OperationReport RunOperation(OperationState& state, OperationHost& host, const O
     // also failed.
     if (state.AbortRequest) {
         state.AbortRequest = false;
-        return {OperationOutcome::kAborted, std::string(Text(StringId::kAborted)), false};
+        return {OperationOutcome::kAborted, std::string(Text(StringId::kAborted)), {}, false};
     }
     if (run.failed()) {
-        return {OperationOutcome::kFailed, state.LastErrorText, false};
+        return {OperationOutcome::kFailed, state.LastErrorText, state.LastErrorDetail, false};
     }
-    return {OperationOutcome::kCompleted, CompletionText(operation, state), operation.offersEdit};
+    return {OperationOutcome::kCompleted, CompletionText(operation, state), {}, operation.offersEdit};
 }
 
 }  // namespace torv

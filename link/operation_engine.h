@@ -33,7 +33,8 @@ enum class OperationOutcome {
 
 struct OperationReport {
     OperationOutcome outcome = OperationOutcome::kFailed;
-    std::string text;  // the error, "Aborted." or the completion text
+    std::string text;    // the error, "Aborted." or the completion text
+    std::string detail;  // a failure's facts (port, rate, file, reason), shown under the text
     bool offersEdit = false;
 };
 

@@ -1,5 +1,6 @@
 #include "link/operation_run.h"
 
+#include "link/failure_details.h"
 #include "link/frames.h"
 
 namespace torv {
@@ -18,8 +19,14 @@ std::tm SystemLocalTime() {
 OperationRun::OperationRun(OperationState& state, OperationHost& host, LocalTimeSource localTime)
     : m_state(state), m_host(host), m_localTime(std::move(localTime)) {}
 
-void OperationRun::fail(StringId message) {
+void OperationRun::fail(StringId message, std::string detail) {
     m_state.LastErrorText = Text(message);
+    m_state.LastErrorDetail = std::move(detail);
+    m_failed = true;
+}
+
+void OperationRun::failWithLastError() {
+    m_state.LastErrorDetail = ReplyFailureDetail(port(), m_state.BaudIndex, m_state.LastErrorText);
     m_failed = true;
 }
 
@@ -40,7 +47,7 @@ bool OperationRun::runBlocks(int count, const std::function<bool(int)>& block,
 bool OperationRun::exchange(std::uint8_t command) {
     SendCommand(port(), command, m_state.CommandBuffer.data(), 2);
     if (ReceiveReply(port(), m_state.CommandBuffer.data(), 2, kReplyTimeoutMs, m_state.LastErrorText) == 0) {
-        m_failed = true;
+        failWithLastError();
         return false;
     }
     return true;

@@ -28,10 +28,10 @@ class OperationRun {
     std::tm localTime() const { return m_localTime(); }
 
     bool failed() const { return m_failed; }
-    // A failure with its message; the first one ends the operation.
-    void fail(StringId message);
-    // Marks the failure whose text is already in LastErrorText (a failed reply).
-    void failWithLastError() { m_failed = true; }
+    // A failure with its message and the facts behind it; the first one ends the operation.
+    void fail(StringId message, std::string detail = {});
+    // Marks the failed reply whose text ReceiveReply left in LastErrorText, and adds the line's facts.
+    void failWithLastError();
     // True once the operation must stop: it failed, or the user asked to stop.
     bool stopRequested() const { return m_failed || m_state.AbortRequest; }
 

@@ -32,6 +32,9 @@ struct OperationState {
     bool AbortRequest = false;
     bool EditRequest = false;
     std::string LastErrorText;
+    // The facts behind LastErrorText (port, device, rate, file path, line, the system's reason); shown
+    // under it. Empty when there are none.
+    std::string LastErrorDetail;
     std::array<std::uint8_t, 2> CommandBuffer{};
     int AppendedCharCount = 0;
 };

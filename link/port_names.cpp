@@ -24,6 +24,14 @@ std::string ComPortDevicePath(int portNumber) {
     return DefaultComPortDevicePath(portNumber);
 }
 
+std::string DescribeComPort(int portNumber) {
+    const auto& chosen = ChosenDevicePaths();
+    if (const auto it = chosen.find(portNumber); it != chosen.end()) {
+        return it->second;
+    }
+    return "COM" + std::to_string(portNumber) + " (" + DefaultComPortDevicePath(portNumber) + ")";
+}
+
 void SetComPortDevicePath(int portNumber, const std::string& devicePath) {
     if (devicePath.empty()) {
         ChosenDevicePaths().erase(portNumber);

@@ -13,6 +13,10 @@ inline constexpr int kMaxPortNumber = 256;
 // The device path that port `portNumber` opens.
 std::string ComPortDevicePath(int portNumber);
 
+// The port as a message names it: "COM3 (/dev/ttyUSB0)", or just the device path when the port was
+// tied to one (torvctl --port PATH).
+std::string DescribeComPort(int portNumber);
+
 // Ties a port number to a device path for this process; an empty path removes the tie.
 void SetComPortDevicePath(int portNumber, const std::string& devicePath);
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "files/atomic_file.h"
+#include "files/file_status.h"
 
 namespace torv {
 namespace {
@@ -27,18 +28,21 @@ void WriteWords(AtomicFileWriter& writer, std::span<const std::int32_t> words) {
 
 }  // namespace
 
-bool ParameterFileReader::readLine(std::size_t bufferChars) {
-    return m_lines.readLine(m_line, bufferChars) == LineRead::kLine;
+bool ParameterFileReader::readLine(std::size_t bufferChars, std::string expected) {
+    ++m_lineNumber;
+    m_expected = std::move(expected);
+    m_lastRead = m_lines.readLine(m_line, bufferChars);
+    return m_lastRead == LineRead::kLine;
 }
 
-bool ParameterFileReader::readHeaderStartingWith(char letter) {
-    return readLine(kHeaderLineChars) && BeginsWith(m_line, letter);
+bool ParameterFileReader::readHeaderStartingWith(char letter, std::string expected) {
+    return readLine(kHeaderLineChars, std::move(expected)) && BeginsWith(m_line, letter);
 }
 
 template <std::size_t N>
 bool ParameterFileReader::readValues(std::array<std::int32_t, N>& words) {
     for (std::int32_t& word : words) {
-        if (!readLine(kValueLineChars)) {
+        if (!readLine(kValueLineChars, "a number of up to 8 digits")) {
             return false;
         }
         word = ParseUnsignedDecimal(m_line);
@@ -47,18 +51,19 @@ bool ParameterFileReader::readValues(std::array<std::int32_t, N>& words) {
 }
 
 bool ParameterFileReader::readHeader(std::int32_t& version) {
-    if (!readLine(kHeaderLineChars)) {
+    if (!readLine(kHeaderLineChars,
+                  "\"" + std::string(kVersionHeader) + "\" or \"" + std::string(kCommonHeader) + "\"")) {
         return false;
     }
     version = kDefaultParameterVersion;
     if (!BeginsWith(m_line, kVersionLetter)) {
         return true;  // the common header, or a line that stands for it
     }
-    if (!readLine(kValueLineChars)) {
+    if (!readLine(kValueLineChars, "the software version")) {
         return false;
     }
     version = ParseUnsignedDecimal(m_line);
-    return readHeaderStartingWith(kCommonLetter);
+    return readHeaderStartingWith(kCommonLetter, "\"" + std::string(kCommonHeader) + "\"");
 }
 
 bool ParameterFileReader::readCommonWords(CommonWords& words) {
@@ -66,13 +71,27 @@ bool ParameterFileReader::readCommonWords(CommonWords& words) {
 }
 
 bool ParameterFileReader::readBank(BankWords& words) {
-    return readHeaderStartingWith(kBankLetter) && readValues(words);
+    const std::string header = "\"" + std::string(kBankHeader) + std::to_string(m_bank++) + "\"";
+    return readHeaderStartingWith(kBankLetter, header) && readValues(words);
+}
+
+std::string ParameterFileReader::problem() const {
+    const std::string where = "line " + std::to_string(m_lineNumber) + ": expected " + m_expected;
+    switch (m_lastRead) {
+        case LineRead::kEnd:
+            return where + ", but the file ends there.";
+        case LineRead::kTooLong:
+            return where + ", but the line is too long.";
+        case LineRead::kLine:
+            break;
+    }
+    return where + ", but it reads \"" + m_line.substr(0, kHeaderLineChars) + "\".";
 }
 
 LoadedParameters LoadParameterFile(const std::string& path) {
     ParameterFileReader reader(path);
     if (!reader.isOpen()) {
-        return {LoadStatus::NotFound, InitialParameterSet()};
+        return {LoadStatus::NotFound, InitialParameterSet(), NotReadableText(path)};
     }
     ParameterSet set;
     bool complete = reader.readHeader(set.version) && reader.readCommonWords(set.common);
@@ -80,9 +99,9 @@ LoadedParameters LoadParameterFile(const std::string& path) {
         complete = complete && reader.readBank(bank);
     }
     if (!complete) {
-        return {LoadStatus::Invalid, InitialParameterSet()};
+        return {LoadStatus::Invalid, InitialParameterSet(), path + ", " + reader.problem()};
     }
-    return {LoadStatus::Loaded, set};
+    return {LoadStatus::Loaded, set, {}};
 }
 
 SaveStatus SaveParameterFile(const std::string& path, const ParameterSet& set) {

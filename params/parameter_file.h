@@ -32,21 +32,30 @@ class ParameterFileReader {
     // A line beginning with "B" (its bank number is not checked), then the 36 words.
     bool readBank(BankWords& words);
 
+    // After a false: where and why, for the user ("line 17: expected \"Bank parameter No.0\", but the
+    // file ends there").
+    std::string problem() const;
+
   private:
-    bool readLine(std::size_t bufferChars);
-    bool readHeaderStartingWith(char letter);
+    bool readLine(std::size_t bufferChars, std::string expected);
+    bool readHeaderStartingWith(char letter, std::string expected);
     template <std::size_t N>
     bool readValues(std::array<std::int32_t, N>& words);
 
     TextLineReader m_lines;
     std::string m_line;
+    int m_lineNumber = 0;
+    std::string m_expected;  // what the line being read should hold
+    LineRead m_lastRead = LineRead::kLine;
+    int m_bank = 0;
 };
 
 enum class LoadStatus { Loaded, NotFound, Invalid };
 
 struct LoadedParameters {
     LoadStatus status = LoadStatus::NotFound;
-    ParameterSet set;  // meaningful only when Loaded; otherwise the initial set
+    ParameterSet set;     // meaningful only when Loaded; otherwise the initial set
+    std::string problem;  // NotFound or Invalid: the path and what is wrong, for the user
 };
 
 // The whole file or nothing: a file broken anywhere gives Invalid and none of what was read.

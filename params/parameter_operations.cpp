@@ -130,14 +130,14 @@ void ReadParametersOperation(OperationRun& run) {
     // existing file as it was and makes no new one.
     AtomicFileWriter file(state.OperationFilePath);
     if (!file.isOpen()) {
-        run.fail(StringId::kCreateFileFailed);
+        run.fail(StringId::kCreateFileFailed, file.failureText());
         return;
     }
     if (!ReadAllParameters(run, file)) {
         return;
     }
     if (!file.commit()) {
-        run.fail(StringId::kCreateFileFailed);
+        run.fail(StringId::kCreateFileFailed, file.failureText());
         return;
     }
     run.setProgress(kProgressMax);
@@ -155,7 +155,8 @@ void WriteParametersOperation(OperationRun& run) {
     const LoadedParameters file = LoadParameterFile(state.OperationFilePath);
     if (file.status != LoadStatus::Loaded) {
         run.fail(file.status == LoadStatus::NotFound ? StringId::kParameterFileNotFound
-                                                     : StringId::kParameterFileInvalid);
+                                                     : StringId::kParameterFileInvalid,
+                 file.problem);
         return;
     }
     if (!ReadVersion(run, nullptr)) {

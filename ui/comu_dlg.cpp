@@ -93,7 +93,8 @@ void CComuDlg::onTimer() {
 // dialog stays open with "Aborted." or the completion text until OK (or EDIT) is pressed.
 void CComuDlg::finish(const OperationReport& report) {
     if (report.outcome == OperationOutcome::kOpenFailed || report.outcome == OperationOutcome::kFailed) {
-        show(Caption::kError, Icon::kStop, report.text);
+        Prompts().showDetailed(this, Caption::kError, Icon::kStop, ToQString(report.text),
+                               ToQString(report.detail));
         done(QDialog::Rejected);
         return;
     }

@@ -31,7 +31,13 @@ class PlatformPrompts : public UserPrompts {
     }
 
     void show(QWidget* parent, Caption caption, Icon icon, const QString& text) override {
+        showDetailed(parent, caption, icon, text, {});
+    }
+
+    void showDetailed(QWidget* parent, Caption caption, Icon icon, const QString& text,
+                      const QString& detail) override {
         QMessageBox box(BoxIcon(icon), ToQString(CaptionText(caption)), text, QMessageBox::Ok, parent);
+        box.setInformativeText(detail);
         box.exec();
     }
 

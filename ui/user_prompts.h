@@ -18,6 +18,13 @@ class UserPrompts {
     virtual bool ask(QWidget* parent, Caption caption, Icon icon, const QString& text,
                      Answer defaultAnswer) = 0;
     virtual void show(QWidget* parent, Caption caption, Icon icon, const QString& text) = 0;
+    // A message with the facts behind it (port, device, file, line, the system's reason) under the
+    // text. Without an override the facts are left out.
+    virtual void showDetailed(QWidget* parent, Caption caption, Icon icon, const QString& text,
+                              const QString& detail) {
+        (void)detail;
+        show(parent, caption, icon, text);
+    }
     // The platform's file-open dialog; `filters` are "Description (pattern)" entries. Empty when the
     // user cancelled.
     virtual QString chooseFileToOpen(QWidget* parent, const QStringList& filters) = 0;

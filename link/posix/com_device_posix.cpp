@@ -12,11 +12,13 @@
 #include <array>
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <ctime>
 #include <memory>
 
 #include "link/com_device.h"
 #include "link/port_names.h"
+#include "link/posix/port_holders.h"
 
 namespace torv {
 namespace {
@@ -139,6 +141,26 @@ Wait WaitUntil(int fd, short events, std::int64_t deadline) {
         if (result > 0) {
             return Wait::kReady;
         }
+    }
+}
+
+std::string OpenFailureReason(const std::string& path, int error) {
+    switch (error) {
+        case ENOENT:
+        case ENXIO:
+        case ENODEV:
+            return path + " does not exist (is the adapter plugged in?).";
+        case EACCES:
+        case EPERM:
+            return "Permission denied on " + path +
+                   ". On Debian, add your user to the dialout group (sudo adduser $USER dialout) and log in "
+                   "again.";
+        case EBUSY: {
+            const std::string holders = ProgramsHolding(path);
+            return path + " is in use by " + (holders.empty() ? "another program" : holders) + ".";
+        }
+        default:
+            return path + ": " + std::strerror(error) + ".";
     }
 }
 
@@ -296,13 +318,19 @@ std::unique_ptr<ComDevice> OpenPlatformComDevice(int portNumber) {
     const std::string path = ComPortDevicePath(portNumber);
     const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
+        SetComOpenFailure(OpenFailureReason(path, errno));
         return nullptr;
     }
     termios2 settings{};
-    // Not a terminal, or held by another program: the port cannot be used. The lock keeps out the
-    // programs that take one; TIOCEXCL keeps out every other open of the device as well.
-    if (!ReadTermios(fd, settings) || flock(fd, LOCK_EX | LOCK_NB) != 0 || ioctl(fd, TIOCEXCL) != 0) {
+    if (!ReadTermios(fd, settings)) {
         ::close(fd);
+        SetComOpenFailure(path + " is not a serial port.");
+        return nullptr;
+    }
+    // The lock keeps out the programs that take one; TIOCEXCL keeps out every other open as well.
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0 || ioctl(fd, TIOCEXCL) != 0) {
+        ::close(fd);
+        SetComOpenFailure(OpenFailureReason(path, EBUSY));
         return nullptr;
     }
     return std::make_unique<PosixComDevice>(fd, settings.c_ospeed);

@@ -80,6 +80,20 @@ DWORD RtsCode(RtsControl rts) {
     return RTS_CONTROL_ENABLE;
 }
 
+std::string OpenFailureReason(int portNumber, DWORD error) {
+    const std::string name = "COM" + std::to_string(portNumber);
+    switch (error) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+            return name + " does not exist (is the adapter plugged in?).";
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION:
+            return name + " is in use by another program.";
+        default:
+            return name + " cannot be opened (system error " + std::to_string(error) + ").";
+    }
+}
+
 class Win32ComDevice : public ComDevice {
   public:
     explicit Win32ComDevice(HANDLE handle) : m_handle(handle) {}
@@ -184,6 +198,7 @@ std::unique_ptr<ComDevice> OpenPlatformComDevice(int portNumber) {
     HANDLE handle =
         CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
+        SetComOpenFailure(OpenFailureReason(portNumber, GetLastError()));
         return nullptr;
     }
     return std::make_unique<Win32ComDevice>(handle);

@@ -106,7 +106,7 @@ TEST_F(TorvctlParams, SheetIsWrittenUnderItsOwnName) {
     EXPECT_EQ(Torvctl({"params", "sheet", m_base, "--out", m_files.file("sheet")}).exitCode,
               3);  // exists: declined
     EXPECT_EQ(Torvctl({"params", "sheet", m_files.file("missing")}).err,
-              "The parameters file is not found.\n");
+              "The parameters file is not found.\n" + m_files.file("missing.torv") + " does not exist.\n");
 }
 
 }  // namespace

@@ -85,6 +85,8 @@ class ComuDlgTest : public QObject {
         QVERIFY(transfer.run());
         QVERIFY(!transfer.dialog.isVisible());
         QCOMPARE(prompts.record, QStringList{ErrorBox(StringId::kNoResponse)});
+        QCOMPARE(prompts.details.size(), 1);
+        QVERIFY(prompts.details[0].contains(QStringLiteral(" at 57600 baud within 1000 ms")));
     }
 
     // Cancel is pressed as the first bank shows done; the press arrives when the operation next lets
@@ -107,18 +109,54 @@ class ComuDlgTest : public QObject {
         QVERIFY(prompts.record.isEmpty());
     }
 
+    // A file message names the file, and for a broken file the line and what it should hold.
+    void fileProblemsNameTheFileAndTheLine_data() {
+        QTest::addColumn<QByteArray>("content");  // empty: no file
+        QTest::addColumn<int>("message");
+        QTest::addColumn<QString>("detail");
+        QTest::newRow("missing") << QByteArray() << int(StringId::kParameterFileNotFound)
+                                 << QStringLiteral("bank.torv does not exist.");
+        QTest::newRow("bad bank header")
+            << QByteArray(
+                   "Common "
+                   "parameter\r\n1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11\r\n12\r\nXank\r\n")
+            << int(StringId::kParameterFileInvalid)
+            << QStringLiteral("bank.torv, line 14: expected \"Bank parameter No.0\"");
+    }
+    void fileProblemsNameTheFileAndTheLine() {
+        QFETCH(QByteArray, content);
+        QFETCH(int, message);
+        QFETCH(QString, detail);
+        SimPort sim(kSimPort);
+        ScriptedPrompts prompts;
+        TempDir folder;
+        if (!content.isEmpty()) {
+            WriteFileBytes(folder.file("bank.torv"), content.toStdString());
+        }
+        Transfer transfer(kWriteParameters, kSimPort, kSimBaudIndex, folder.file("bank"));
+        QVERIFY(transfer.run());
+        QCOMPARE(prompts.record, QStringList{ErrorBox(static_cast<StringId>(message))});
+        QCOMPARE(prompts.details.size(), 1);
+        QVERIFY2(prompts.details[0].contains(detail), qPrintable(prompts.details[0]));
+    }
+
     void linkThatCannotOpenShowsItsErrorAndCloses_data() {
         QTest::addColumn<int>("port");
         QTest::addColumn<int>("baudIndex");
         QTest::addColumn<int>("message");
-        QTest::newRow("missing device") << kMissingPort << kSimBaudIndex << int(StringId::kOpenPortFailed);
-        QTest::newRow("no baud rate selected") << kSimPort << -1 << int(StringId::kBaudRateInvalid);
-        QTest::newRow("baud index 7") << kSimPort << 7 << int(StringId::kBaudRateInvalid);
+        QTest::addColumn<QString>("detail");
+        QTest::newRow("missing device") << kMissingPort << kSimBaudIndex << int(StringId::kOpenPortFailed)
+                                        << QStringLiteral("no-such-device does not exist");
+        QTest::newRow("no baud rate selected") << kSimPort << -1 << int(StringId::kBaudRateInvalid)
+                                               << QStringLiteral("The baud rate is not set");
+        QTest::newRow("baud index 7")
+            << kSimPort << 7 << int(StringId::kBaudRateInvalid) << QStringLiteral("The baud rate is not set");
     }
     void linkThatCannotOpenShowsItsErrorAndCloses() {
         QFETCH(int, port);
         QFETCH(int, baudIndex);
         QFETCH(int, message);
+        QFETCH(QString, detail);
         SimPort sim(kSimPort);
         SetComPortDevicePath(kMissingPort, m_folder.file("no-such-device"));
         ScriptedPrompts prompts;
@@ -126,6 +164,8 @@ class ComuDlgTest : public QObject {
         QVERIFY(transfer.run());
         QVERIFY(!transfer.dialog.isVisible());
         QCOMPARE(prompts.record, QStringList{ErrorBox(static_cast<StringId>(message))});
+        QCOMPARE(prompts.details.size(), 1);
+        QVERIFY2(prompts.details[0].contains(detail), qPrintable(prompts.details[0]));
         // The port was closed again: the next operation opens it.
         Transfer next(kSetClock, kSimPort, kSimBaudIndex);
         QVERIFY(next.run());

@@ -47,6 +47,14 @@ void ScriptedPrompts::show(QWidget*, Caption caption, Icon icon, const QString& 
     record << Line(false, caption, icon, text);
 }
 
+void ScriptedPrompts::showDetailed(QWidget*, Caption caption, Icon icon, const QString& text,
+                                   const QString& detail) {
+    record << Line(false, caption, icon, text);
+    if (!detail.isEmpty()) {
+        details << detail;
+    }
+}
+
 QString ScriptedPrompts::chooseFileToOpen(QWidget*, const QStringList& filters) {
     record << QStringLiteral("chooser");
     lastFilters = filters;

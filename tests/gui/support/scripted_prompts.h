@@ -28,13 +28,16 @@ class ScriptedPrompts : public UserPrompts {
 
     void answer(bool yes) { m_answers.push_back(yes); }
 
-    QStringList record;  // every prompt in order; a file chooser as "chooser"
-    QString chosenFile;  // what the chooser returns; empty: the user cancelled
+    QStringList record;   // every prompt in order; a file chooser as "chooser"
+    QStringList details;  // the facts under each message that had some
+    QString chosenFile;   // what the chooser returns; empty: the user cancelled
     QStringList lastFilters;
     std::function<void()> whileAsking;  // runs inside each question, before it is answered
 
     bool ask(QWidget*, Caption caption, Icon icon, const QString& text, Answer) override;
     void show(QWidget*, Caption caption, Icon icon, const QString& text) override;
+    void showDetailed(QWidget*, Caption caption, Icon icon, const QString& text,
+                      const QString& detail) override;
     QString chooseFileToOpen(QWidget*, const QStringList& filters) override;
 
   private:
