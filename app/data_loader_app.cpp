@@ -22,7 +22,8 @@ QString ScreenshotPath(const QStringList& arguments) {
 }
 
 std::string ProgramSettingsPath() {
-    return SettingsPathFor(QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString());
+    return SettingsPathFor(QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString(),
+                           UserConfigFolder());
 }
 
 }  // namespace

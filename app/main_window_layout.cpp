@@ -16,8 +16,10 @@
 #include "app/main_window_ids.h"
 #include "app/settings_file.h"
 #include "link/frames.h"
+#include "resources/strings.h"
 #include "ui/control_ids.h"
 #include "ui/dialog_key_rule.h"
+#include "ui/user_prompts.h"
 
 namespace torv {
 namespace {
@@ -39,6 +41,13 @@ QLineEdit* MakeEdit(int id, bool readOnly = false) {
     auto* edit = new QLineEdit;
     edit->setReadOnly(readOnly);
     SetControlId(edit, id);
+    return edit;
+}
+
+// A Filename field: the hint "Please specify file name." shows while it is empty and is never its text.
+QLineEdit* MakeFileNameEdit(int id) {
+    QLineEdit* edit = MakeEdit(id);
+    edit->setPlaceholderText(ToQString(Text(StringId::kSpecifyFileName)));
     return edit;
 }
 
@@ -75,7 +84,7 @@ QGroupBox* FileGroup(const char* title, int refId, int fieldId, std::initializer
     if (above != nullptr) {
         grid->addWidget(above, row++, 0, 1, 2);
     }
-    auto* field = MakeEdit(fieldId);
+    auto* field = MakeFileNameEdit(fieldId);
     field->setMinimumWidth(field->fontMetrics().averageCharWidth() * kNameFieldMinChars);
     QPushButton* ref = MakeButton(refId, kRefCaption);
     ref->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);

@@ -1,13 +1,18 @@
 #include "app/settings_file.h"
 
 #include <cstddef>
+#include <cstdlib>
+#include <filesystem>
 
 #include "files/atomic_file.h"
+#include "files/file_status.h"
 #include "files/text_file.h"
 #include "resources/strings.h"
 
 namespace torv {
 namespace {
+
+namespace fs = std::filesystem;
 
 // Numbers are taken from the first 9 characters of their line, as the tool's line buffer held them.
 constexpr std::size_t kNumberChars = 9;
@@ -34,9 +39,7 @@ bool ReadNumberLine(TextLineReader& reader, int& value) {
 }  // namespace
 
 LoaderSettings DefaultSettings() {
-    LoaderSettings settings;
-    settings.names.fill(std::string(Text(StringId::kSpecifyFileName)));
-    return settings;
+    return {};
 }
 
 std::string SettingsPathFor(std::string_view programPath) {
@@ -47,6 +50,30 @@ std::string SettingsPathFor(std::string_view programPath) {
     std::string path(hasExtension ? programPath.substr(0, dot) : programPath);
     path += ".ini";
     return path;
+}
+
+std::string SettingsPathFor(std::string_view programPath, const std::string& configFolder) {
+    const std::string beside = SettingsPathFor(programPath);
+    if (CanReplaceFile(beside) && FolderAcceptsFiles(fs::path(beside).parent_path().string())) {
+        return beside;
+    }
+    if (FileExists(beside) && CanReplaceFile(beside)) {
+        return beside;  // a settings file the user may write, in a folder that takes no new files
+    }
+    return (fs::path(configFolder) / fs::path(beside).filename()).string();
+}
+
+std::string UserConfigFolder() {
+#ifdef _WIN32
+    const char* appData = std::getenv("APPDATA");
+    return (fs::path(appData != nullptr ? appData : ".") / "torv").string();
+#else
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && *config != '\0') {
+        return (fs::path(config) / "torv").string();
+    }
+    const char* home = std::getenv("HOME");
+    return (fs::path(home != nullptr ? home : ".") / ".config" / "torv").string();
+#endif
 }
 
 LoaderSettings ReadSettingsFile(const std::string& path) {
@@ -70,12 +97,15 @@ LoaderSettings ReadSettingsFile(const std::string& path) {
         if (reader.readLine(line) == LineRead::kEnd) {
             break;
         }
-        name = std::move(line);
+        // A name line holding the fields' hint (older files kept it) names no file.
+        name = line == Text(StringId::kSpecifyFileName) ? std::string() : std::move(line);
     }
     return settings;
 }
 
 bool WriteSettingsFile(const std::string& path, const LoaderSettings& settings) {
+    std::error_code ignored;
+    fs::create_directories(fs::path(path).parent_path(), ignored);
     AtomicFileWriter writer(path);
     if (!writer.isOpen()) {
         return false;

@@ -32,21 +32,29 @@ struct LoaderSettings {
     std::array<std::string, kSettingsNameCount> names;
 };
 
-// The settings a first start uses: COM1, 57600, NG data number 1, and "Please specify file name." in
-// every field.
+// The settings a first start uses: COM1, 57600, NG data number 1, and empty names (the fields then
+// show the hint "Please specify file name.").
 LoaderSettings DefaultSettings();
 
 // The program file's path with the extension of its file name replaced by "ini" ("X.exe" -> "X.ini");
 // a file name without extension gets ".ini" appended. Dots in folder names are not extensions.
 std::string SettingsPathFor(std::string_view programPath);
 
+// Where the settings live: beside the program (SettingsPathFor) when that folder takes files, so a copy
+// unpacked anywhere keeps its settings with it; otherwise, as for an installed program, the same file
+// name in `configFolder` (normally $XDG_CONFIG_HOME/torv).
+std::string SettingsPathFor(std::string_view programPath, const std::string& configFolder);
+
+// $XDG_CONFIG_HOME/torv (~/.config/torv), or %APPDATA%\torv on Windows.
+std::string UserConfigFolder();
+
 // Reads the settings file; a missing file gives the defaults, and so does each line missing from a
 // short file. Out-of-range numbers are clamped the way the tool always has: COM port and NG data
 // number to their first entry, the baud index to kUnlistedBaudIndex.
 LoaderSettings ReadSettingsFile(const std::string& path);
 
-// Writes the seven lines (CR LF) through a temporary file; false when the file could not be written,
-// in which case a previous settings file is left as it was.
+// Writes the seven lines (CR LF) through a temporary file, making its folder when needed; false when
+// the file could not be written, in which case a previous settings file is left as it was.
 bool WriteSettingsFile(const std::string& path, const LoaderSettings& settings);
 
 }  // namespace torv

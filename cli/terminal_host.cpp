@@ -55,7 +55,9 @@ TerminalHost::~TerminalHost() {
     finishProgress();
 }
 
-bool TerminalHost::ask(Caption, Icon, std::string_view text, Answer defaultAnswer) {
+// Every question the tool asks would overwrite a file or the sensor's memory, so on the terminal a bare
+// Enter answers No, whatever the desktop tool's default button is.
+bool TerminalHost::ask(Caption, Icon, std::string_view text, Answer) {
     if (Interrupted()) {
         return false;
     }
@@ -67,13 +69,13 @@ bool TerminalHost::ask(Caption, Icon, std::string_view text, Answer defaultAnswe
         std::cerr << "torvctl: declined \"" << text << "\" (no terminal to ask; give --yes to agree)\n";
         return false;
     }
-    std::cerr << text << (defaultAnswer == Answer::kYes ? " [Y/n] " : " [y/N] ") << std::flush;
+    std::cerr << text << " [y/N] " << std::flush;
     std::string line;
     if (!ReadAnswerLine(line)) {
         std::cerr << '\n';
         return false;
     }
-    return line.empty() ? defaultAnswer == Answer::kYes : StartsWithYes(line);
+    return StartsWithYes(line);
 }
 
 void TerminalHost::show(Caption caption, Icon, std::string_view text) {

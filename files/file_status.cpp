@@ -30,6 +30,12 @@ bool UserMayWrite(const std::string& path) {
 
 }  // namespace
 
+bool FolderAcceptsFiles(const std::string& folder) {
+    const std::string name = folder.empty() ? std::string(".") : folder;
+    std::error_code error;
+    return fs::is_directory(name, error) && UserMayWrite(name);
+}
+
 PathKind PathKindOf(const std::string& path) {
     std::error_code error;
     const fs::file_status status = fs::status(path, error);

@@ -22,6 +22,9 @@ bool FileExists(const std::string& path);
 // write. A folder, a FIFO or a read-only file gives false.
 bool CanReplaceFile(const std::string& path);
 
+// True when new files may be made in the folder (an empty name is the current folder).
+bool FolderAcceptsFiles(const std::string& folder);
+
 // Why a file cannot be read or written, for the user: "/data/bank.torv does not exist.", "... is a
 // folder, not a file.", "... is read-only.", or the system's reason for `error` (an errno value).
 std::string NotReadableText(const std::string& path);

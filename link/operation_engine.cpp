@@ -33,6 +33,11 @@ OperationReport RunOperation(OperationState& state, OperationHost& host, const O
     if (operation.body == nullptr) {
         return {OperationOutcome::kFailed, "This operation is not available in this version.", {}, false};
     }
+    // The Filename field's hint is never a name: an empty field names no file at all.
+    if (operation.usesFile && state.OperationFileName.empty()) {
+        return {OperationOutcome::kFailed, std::string(Text(StringId::kSpecifyFileName)),
+                "Type a file name in the Filename field, or choose one with Ref.", false};
+    }
     if (const int opened = OpenLink(state.ComPortNumber, state.BaudIndex); opened != kLinkOpened) {
         return OpenFailure(state, opened);
     }

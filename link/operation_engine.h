@@ -22,6 +22,8 @@ struct OperationInfo {
     bool offersEdit;      // a successful run offers "EDIT" into the matching editor
     // The completion text goes on with AppendedCharCount and " )" (the NG character read).
     bool completionCountsCharacters = false;
+    // Reads or writes the file OperationFileName names; an empty name stops it before the link opens.
+    bool usesFile = true;
 };
 
 enum class OperationOutcome {

@@ -15,7 +15,7 @@ constexpr std::array kOperations{
     OperationInfo{kWriteDictionary, nullptr, StringId::kDictionaryWriteCompleted, false},
     OperationInfo{kReadNgData, nullptr, StringId::kNgDataReadCompleted, true},
     OperationInfo{kConvertNgDataToCsv, nullptr, StringId::kAllNgDataCompleted, false},
-    OperationInfo{kSetClock, SetClockOperation, StringId::kClockCompleted, false},
+    OperationInfo{kSetClock, SetClockOperation, StringId::kClockCompleted, false, false, false},
     OperationInfo{kReadNgCharacters, nullptr, StringId::kNgCharactersCompleted, true, true},
     OperationInfo{kReadDictionary, nullptr, StringId::kDictionaryReadCompleted, true},
 };

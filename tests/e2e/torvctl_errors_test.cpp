@@ -81,6 +81,13 @@ TEST(TorvctlErrors, MessageFirstThenTheFacts) {
          },
          "The parameters file is invalid.",
          {"short.torv, line 5: expected a number of up to 8 digits, but the file ends there."}},
+        {"empty file name",
+         {},
+         [](const test::SimulatedSensor& sensor, const auto&) {
+             return std::vector<std::string>{"--port", sensor.devicePath(), "params", "read", ""};
+         },
+         "Please specify file name.",
+         {"Filename"}},
         {"silent sensor",
          {"--fault", "1+=silence"},
          [](const test::SimulatedSensor& sensor, const auto&) {
@@ -91,6 +98,8 @@ TEST(TorvctlErrors, MessageFirstThenTheFacts) {
     };
     for (const ErrorCase& c : cases) {
         test::TempDir files;
+        const auto cwd = fs::current_path();
+        fs::current_path(files.path());  // where a file without a name would appear
         fs::permissions(files.path(), fs::perms::all);
         test::SimulatedSensor sensor(c.simArguments);
         std::vector<std::string> arguments = c.command(sensor, files);
@@ -107,6 +116,8 @@ TEST(TorvctlErrors, MessageFirstThenTheFacts) {
         for (const std::string& detail : c.details) {
             EXPECT_NE(lines[1].find(detail), std::string::npos) << c.name << ": " << result.err;
         }
+        fs::current_path(cwd);
+        EXPECT_LE(test::ListFolder(files.path()).size(), 1u) << c.name;  // only what the case put there
         CloseComPort(kHeldPort);
         SetComPortDevicePath(kHeldPort, {});
     }

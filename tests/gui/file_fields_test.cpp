@@ -54,8 +54,7 @@ class FileFieldsTest : public QObject {
         const QStringList abcd{"a", "b", "c", "d"};
         const QStringList first{"COM1", "4800", "1"};
         const QByteArray longName(600, 'n');
-        QTest::newRow("no file") << QByteArray("none")
-                                 << QStringList{"COM1", "57600", "1", kSpecify, kSpecify, kSpecify, kSpecify};
+        QTest::newRow("no file") << QByteArray("none") << QStringList{"COM1", "57600", "1", "", "", "", ""};
         QTest::newRow("in range") << "8\r\n5\r\n29\r\n" + names << QStringList{"COM9", "115200", "30"} + abcd;
         QTest::newRow("com 12, ng 31") << "12\r\n0\r\n30\r\n" + names << first + abcd;
         QTest::newRow("baud 9") << "0\r\n9\r\n0\r\n" + names << QStringList{"COM1", "", "1"} + abcd;
@@ -63,7 +62,9 @@ class FileFieldsTest : public QObject {
         QTest::newRow("9 characters")
             << "0000000002\r\nx\r\n7\n" + names << QStringList{"COM1", "4800", "8"} + abcd;
         QTest::newRow("short") << QByteArray("2\r\n1\r\n3\r\nbank\r\nlog")
-                               << QStringList{"COM3", "9600", "4", "bank", "log", kSpecify, kSpecify};
+                               << QStringList{"COM3", "9600", "4", "bank", "log", "", ""};
+        QTest::newRow("the hint as a name") << "0\r\n0\r\n0\r\n" + kSpecify.toLatin1() + "\r\nx\r\n\r\n\r\n"
+                                            << first + QStringList{"", "x", "", ""};
         QTest::newRow("empty and long names")
             << "0\r\n0\r\n0\r\n\r\n" + longName + "\n\r\n\r\n"
             << first + QStringList{"", QString::fromLatin1(longName), "", ""};
@@ -82,8 +83,26 @@ class FileFieldsTest : public QObject {
         }
         for (int id : {kIdParameterName, kIdMonitorName, kIdDictionaryName, kIdNgDataName}) {
             shown << Get<QLineEdit>(&window, id)->text();
+            QCOMPARE(Get<QLineEdit>(&window, id)->placeholderText(), kSpecify);
         }
         QCOMPARE(shown, restored);
+    }
+
+    // An empty field names no file: the operation stops with the hint as its error, before the link
+    // is opened, and no file appears.
+    void emptyFileNameStopsTheOperationBeforeTheLink() {
+        SimPort sim(1);
+        TempDir folder;
+        WriteFileBytes(folder.file("x.ini"), "0\r\n4\r\n0\r\n\r\n\r\n\r\n\r\n");
+        ScriptedPrompts prompts;
+        CDataLoaderDlg window(m_state, folder.file("x.ini"));
+        window.show();
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(QString::fromStdString(folder.path().string()));
+        Get<QPushButton>(&window, kIdReadParameters)->click();
+        QDir::setCurrent(before);
+        QCOMPARE(prompts.record, QStringList{ErrorBox(StringId::kSpecifyFileName)});
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"x.ini"});
     }
 
     void exitWritesTheWindowsChoicesByteForByte() {

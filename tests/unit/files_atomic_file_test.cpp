@@ -4,14 +4,12 @@
 #include "files/atomic_file.h"
 
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 
+#include "tests/support/ordinary_user.h"
 #include "tests/support/temp_dir.h"
 
 namespace torv {
@@ -72,23 +70,6 @@ TEST(AtomicFile, RefusesFoldersFifosAndMissingFolders) {
     EXPECT_EQ(ListFolder(folder.path()), (std::vector<std::string>{"dir.torv", "fifo.torv"}));
 }
 
-// Runs `check` as an ordinary user: in a child process that gives up root when the suite runs as
-// root (permission bits mean nothing to root). The child's result is its exit status.
-bool AsOrdinaryUser(const std::function<bool()>& check) {
-    if (geteuid() != 0) {
-        return check();
-    }
-    constexpr uid_t kNobody = 65534;
-    const pid_t child = fork();
-    if (child == 0) {
-        const bool dropped = setgid(kNobody) == 0 && setuid(kNobody) == 0;
-        _exit(dropped && check() ? 0 : 1);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 // A read-only file is refused and kept; in a folder that takes no new files, an existing file is
 // written in place, at commit only, and a new one cannot be made.
 TEST(AtomicFile, ReadOnlyFilesAndLockedFolders) {
@@ -104,7 +85,7 @@ TEST(AtomicFile, ReadOnlyFilesAndLockedFolders) {
     fs::permissions(
         folder.file("locked"),
         fs::perms::all & ~(fs::perms::group_write | fs::perms::others_write | fs::perms::owner_write));
-    EXPECT_TRUE(AsOrdinaryUser([&] {
+    EXPECT_TRUE(test::AsOrdinaryUser([&] {
         return !WriteWhole(readOnly, "new", true) && ReadFileBytes(readOnly) == "kept\r\n" &&
                WriteWhole(inLocked, "abandoned", false) && ReadFileBytes(inLocked) == "old\r\n" &&
                WriteWhole(inLocked, "new", true) && ReadFileBytes(inLocked) == "new\r\n" &&

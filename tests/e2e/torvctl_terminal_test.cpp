@@ -1,5 +1,6 @@
-// torvctl stopped by the user: Ctrl-C at a question answers No at once, and Ctrl-C, SIGTERM or SIGHUP
-// during a transfer stop it at the next block, leave no file behind and exit with the signal's code.
+// torvctl at a terminal: a bare Enter answers a question No; Ctrl-C at a question answers No at once;
+// Ctrl-C, SIGTERM or SIGHUP during a transfer stop it at the next block, leave no file behind and exit
+// with the signal's code.
 
 #include <signal.h>
 
@@ -29,7 +30,7 @@ bool WaitForFrames(const test::SimulatedSensor& sensor, std::size_t count) {
     return false;
 }
 
-TEST(TorvctlSignals, CtrlCAtAQuestionAbortsAtOnceAndSendsNothing) {
+TEST(TorvctlTerminal, CtrlCAtAQuestionAbortsAtOnceAndSendsNothing) {
     test::TempDir files;
     ASSERT_EQ(SaveParameterFile(files.file("bank.torv"), InitialParameterSet()), SaveStatus::Saved);
     test::SimulatedSensor sensor;
@@ -37,7 +38,7 @@ TEST(TorvctlSignals, CtrlCAtAQuestionAbortsAtOnceAndSendsNothing) {
     test::RunningProgram torvctl(TORVCTL_PATH,
                                  {"--port", sensor.devicePath(), "params", "write", files.file("bank")},
                                  {{}, terminal.devicePath()});
-    ASSERT_TRUE(torvctl.waitForError("Agree to overwrite TORV setting? [Y/n]", kQuestionWaitMs));
+    ASSERT_TRUE(torvctl.waitForError("Agree to overwrite TORV setting? [y/N]", kQuestionWaitMs));
     torvctl.signal(SIGINT);
     ASSERT_TRUE(torvctl.waitForError("Aborted.", kQuestionWaitMs));
     terminal.send({'\n'});  // an Enter typed after Ctrl-C must not carry on with the write
@@ -46,9 +47,28 @@ TEST(TorvctlSignals, CtrlCAtAQuestionAbortsAtOnceAndSendsNothing) {
     EXPECT_TRUE(sensor.frames().empty());
 }
 
+// Every question overwrites something, so only a typed "y" goes on.
+TEST(TorvctlTerminal, OnlyAYesGoesOnABareEnterAnswersNo) {
+    test::TempDir files;
+    ASSERT_EQ(SaveParameterFile(files.file("bank.torv"), InitialParameterSet()), SaveStatus::Saved);
+    for (const std::string answer : {"\n", "no\n", "y\n"}) {
+        test::SimulatedSensor sensor;
+        test::PtyPair terminal;
+        test::RunningProgram torvctl(TORVCTL_PATH,
+                                     {"--port", sensor.devicePath(), "params", "write", files.file("bank")},
+                                     {{}, terminal.devicePath()});
+        ASSERT_TRUE(torvctl.waitForError("Agree to overwrite TORV setting? [y/N] ", kQuestionWaitMs));
+        terminal.send(std::vector<std::uint8_t>(answer.begin(), answer.end()));
+        const test::ProgramResult result = torvctl.finish();
+        const bool yes = answer == "y\n";
+        EXPECT_EQ(result.exitCode, yes ? 0 : 3) << answer << result.err;
+        EXPECT_EQ(sensor.frames().empty(), !yes) << answer;
+    }
+}
+
 // The read runs at 4800 baud with the line's own speed, so that it is still going when the signal
 // comes.
-TEST(TorvctlSignals, StopSignalsDuringAReadLeaveNoFileAndExitWithTheirCode) {
+TEST(TorvctlTerminal, StopSignalsDuringAReadLeaveNoFileAndExitWithTheirCode) {
     struct Case {
         int signal;
         int exitCode;
