@@ -5,6 +5,7 @@
 #include <iostream>
 #include <memory>
 
+#include "link/failure_details.h"
 #include "link/frames.h"
 #include "link/port_names.h"
 #include "resources/strings.h"
@@ -62,7 +63,8 @@ int RunExchange(const GlobalOptions& options, const ExchangeArguments& arguments
     const int opened = OpenLink(target.port, target.baudIndex);
     if (opened != kLinkOpened) {
         std::cerr << Text(opened == kLinkOpenFailed ? StringId::kOpenPortFailed : StringId::kBaudRateInvalid)
-                  << '\n';
+                  << '\n'
+                  << OpenFailureDetail(target.port, target.baudIndex, opened) << '\n';
         return kExitFailed;
     }
     const std::array<std::uint8_t, 2> data{static_cast<std::uint8_t>(byte1),
@@ -74,7 +76,8 @@ int RunExchange(const GlobalOptions& options, const ExchangeArguments& arguments
         ReceiveReply(target.port, reply.data(), arguments.replyBytes, kReplyTimeoutMs, lastErrorText);
     CloseLink(target.port);
     if (valid == 0) {
-        std::cerr << lastErrorText << '\n';
+        std::cerr << lastErrorText << '\n'
+                  << ReplyFailureDetail(target.port, target.baudIndex, lastErrorText) << '\n';
         return kExitFailed;
     }
     PrintHex(reply.data(), arguments.replyBytes);
@@ -108,7 +111,8 @@ void AddExchangeCommand(CLI::App& app, CliContext& context) {
     command->add_option("B1", arguments->byte1, "First data byte (decimal or 0x hex)")->required();
     command->add_option("B2", arguments->byte2, "Second data byte (decimal or 0x hex)")->required();
     command->add_option("--reply-bytes", arguments->replyBytes, "Data bytes in the reply (256 for V)")
-        ->check(CLI::Range(0, kMaxReplyData));
+        ->check(CLI::Range(0, kMaxReplyData))
+        ->capture_default_str();
     command->callback([&context, arguments] {
         context.run = [&context, arguments] { return RunExchange(context.options, *arguments); };
     });

@@ -13,16 +13,19 @@
 namespace {
 
 void AddGlobalOptions(CLI::App& app, torv::cli::GlobalOptions& options) {
-    app.add_option("--port", options.port, "COMn (see `torvctl ports`) or a device path")
+    app.set_version_flag("--version", "torvctl " TORV_VERSION);
+    app.add_option("-p,--port", options.port, "COMn (see `torvctl ports`) or a device path")
+        ->envname("TORV_PORT")
         ->capture_default_str();
-    app.add_option("--baud", options.baudRate, "4800, 9600, 19200, 38400, 57600, 115200 or 256000")
+    app.add_option("-b,--baud", options.baudRate, "4800, 9600, 19200, 38400, 57600, 115200 or 256000")
+        ->envname("TORV_BAUD")
         ->capture_default_str();
     auto* yes = app.add_flag_function(
-        "--yes", [&options](std::int64_t) { options.confirm = torv::cli::Confirm::kYes; },
+        "-y,--yes", [&options](std::int64_t) { options.confirm = torv::cli::Confirm::kYes; },
         "Answer Yes to every question");
     auto* no = app.add_flag_function(
-        "--no", [&options](std::int64_t) { options.confirm = torv::cli::Confirm::kNo; },
-        "Answer No to every question");
+        "-n,--no", [&options](std::int64_t) { options.confirm = torv::cli::Confirm::kNo; },
+        "Answer No to every question (a bare Enter at a question also answers No)");
     yes->excludes(no);
     app.add_flag("--trace", options.trace, "Print every frame sent and received on stderr");
 }
@@ -42,6 +45,8 @@ int main(int argc, char** argv) {
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForVersion& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
         app.exit(e);

@@ -1,10 +1,13 @@
 // `params show`, `params diff` and `params set`: parameter files read and changed through the
 // catalogue, without a sensor.
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <vector>
 
 #include "cli/params_commands.h"
@@ -85,7 +88,8 @@ int RunShow(const FileArguments& arguments) {
 }
 
 // Prints the rows of one block whose texts differ; the number printed.
-int PrintDifferences(const ParameterSet& a, const ParameterSet& b, ParameterScope scope, int bank) {
+int PrintDifferences(const ParameterSet& a, const ParameterSet& b, ParameterScope scope, int bank,
+                     std::ostream& out) {
     int differences = 0;
     for (const ParameterRow& row : kParameterCatalogue) {
         if (!InScope(row, scope)) {
@@ -94,24 +98,30 @@ int PrintDifferences(const ParameterSet& a, const ParameterSet& b, ParameterScop
         const std::string left = DisplayText(a, bank, row);
         const std::string right = DisplayText(b, bank, row);
         if (left != right) {
-            std::cout << (scope == ParameterScope::kCommon ? std::string("Common")
-                                                           : "Bank " + std::to_string(bank))
-                      << ": " << row.key << ": " << left << " | " << right << '\n';
+            out << (scope == ParameterScope::kCommon ? std::string("Common") : "Bank " + std::to_string(bank))
+                << ": " << row.key << ": " << left << " | " << right << '\n';
             ++differences;
         }
     }
     return differences;
 }
 
+// Exits as diff does: 0 the same, 1 different, 2 trouble (a file missing or invalid).
 int RunDiff(const FileArguments& arguments) {
     const auto a = LoadParametersOrSay(arguments.name);
     const auto b = a ? LoadParametersOrSay(arguments.otherName) : std::nullopt;
     if (!a || !b) {
-        return kExitFailed;
+        return kExitUsage;
     }
-    int differences = PrintDifferences(*a, *b, ParameterScope::kCommon, 0);
+    std::ostringstream lines;
+    int differences = PrintDifferences(*a, *b, ParameterScope::kCommon, 0, lines);
     for (int bank = 0; bank < kBankCount; ++bank) {
-        differences += PrintDifferences(*a, *b, ParameterScope::kBank, bank);
+        differences += PrintDifferences(*a, *b, ParameterScope::kBank, bank, lines);
+    }
+    if (differences > 0) {
+        std::cout << "--- " << CommandFileName(arguments.name, kParameterFile) << '\n'
+                  << "+++ " << CommandFileName(arguments.otherName, kParameterFile) << '\n'
+                  << lines.str();
     }
     return differences == 0 ? kExitOk : kExitFailed;
 }
@@ -126,13 +136,73 @@ std::optional<std::int64_t> ParseInteger(std::string_view text) {
     return value;
 }
 
+std::string UpperCase(std::string_view text) {
+    std::string upper(text);
+    for (char& c : upper) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return upper;
+}
+
+// Keys are matched without regard to case ("shutter" is SHUTTER).
+std::optional<std::size_t> FindKey(std::string_view key) {
+    if (const auto exact = FindParameterIndex(key)) {
+        return exact;
+    }
+    const std::string upper = UpperCase(key);
+    for (std::size_t i = 0; i < kParameterCount; ++i) {
+        if (UpperCase(kParameterCatalogue[i].key) == upper) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+// Edits (insert, delete, change a character) that turn one text into the other.
+std::size_t EditDistance(std::string_view a, std::string_view b) {
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) {
+        row[j] = j;
+    }
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+// The key a mistyped one most likely meant, when one is close enough to suggest.
+std::optional<std::string_view> NearestKey(std::string_view key) {
+    constexpr std::size_t kMaxSuggestedEdits = 2;
+    const std::string upper = UpperCase(key);
+    std::optional<std::string_view> nearest;
+    std::size_t best = kMaxSuggestedEdits + 1;
+    for (const ParameterRow& row : kParameterCatalogue) {
+        const std::size_t distance = EditDistance(upper, UpperCase(row.key));
+        if (distance < best) {
+            best = distance;
+            nearest = row.key;
+        }
+    }
+    return nearest;
+}
+
 // Puts one KEY=VALUE into the inputs; prints why and returns false when it cannot be taken.
 bool TakeAssignment(const std::string& assignment, FieldInputs& inputs, int bank) {
     const auto equals = assignment.find('=');
     const std::string key = assignment.substr(0, equals);
-    const auto index = FindParameterIndex(key);
+    const auto index = FindKey(key);
     if (equals == std::string::npos || !index) {
-        std::cerr << "torvctl params set: \"" << key << "\" is not a parameter (see `torvctl params show`)\n";
+        std::cerr << "torvctl params set: \"" << key << "\" is not a parameter";
+        if (const auto nearest = NearestKey(key)) {
+            std::cerr << "; did you mean " << *nearest << "?";
+        }
+        std::cerr << " (see `torvctl params show`)\n";
         return false;
     }
     const ParameterRow& row = kParameterCatalogue[*index];
@@ -224,7 +294,9 @@ void AddParamsFileCommands(CLI::App& params, CliContext& context) {
         ->check(CLI::Range(0, kBankCount - 1));
     SetRunner(show, context, arguments, RunShow);
 
-    CLI::App* diff = params.add_subcommand("diff", "The parameters whose values differ (exit 1 when any do)");
+    CLI::App* diff = params.add_subcommand(
+        "diff",
+        "The parameters whose values differ (exit 0 the same, 1 different, 2 a file missing or invalid)");
     diff->add_option("NAME1", arguments->name, "Parameter file")->required();
     diff->add_option("NAME2", arguments->otherName, "Parameter file")->required();
     SetRunner(diff, context, arguments, RunDiff);

@@ -43,12 +43,14 @@ TEST(TorvctlExchange, FailuresPrintTheToolsMessageAndExitOne) {
         test::SimulatedSensor sensor({"--fault", c.fault});
         const auto result = Torvctl({"--port", sensor.devicePath(), "exchange", "R", "0", "0"});
         EXPECT_EQ(result.exitCode, 1) << c.fault;
-        EXPECT_EQ(result.err, c.message);
+        EXPECT_TRUE(result.err.starts_with(c.message)) << result.err;
+        EXPECT_NE(result.err.find(sensor.devicePath() + " at 57600 baud"), std::string::npos) << result.err;
         EXPECT_EQ(result.out, "");
     }
     const auto missing = Torvctl({"--port", "/nonexistent/ttyTORV", "exchange", "R", "0", "0"});
     EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_EQ(missing.err, "Faild to open COM port.\n");
+    EXPECT_EQ(missing.err,
+              "Faild to open COM port.\n/nonexistent/ttyTORV does not exist (is the adapter plugged in?).\n");
 }
 
 TEST(TorvctlExchange, UsageErrorsExitTwo) {
@@ -65,6 +67,23 @@ TEST(TorvctlExchange, UsageErrorsExitTwo) {
     for (const auto& arguments : cases) {
         EXPECT_EQ(Torvctl(arguments).exitCode, 2) << arguments.back();
     }
+}
+
+// Short options, and the port and rate from the environment for scripts that talk to one sensor.
+TEST(TorvctlExchange, ShortOptionsEnvironmentDefaultsAndVersion) {
+    test::SimulatedSensor sensor({"--baud", "9600"});
+    const auto shortOptions =
+        Torvctl({"-p", sensor.devicePath(), "-b", "9600", "-y", "exchange", "S", "0", "7"});
+    EXPECT_EQ(shortOptions.out, "30 31\n") << shortOptions.err;
+    const auto fromEnvironment =
+        Torvctl({"exchange", "S", "0", "7"}, {"TORV_PORT=" + sensor.devicePath(), "TORV_BAUD=9600"});
+    EXPECT_EQ(fromEnvironment.out, "30 31\n") << fromEnvironment.err;
+    const auto optionWins = Torvctl({"-b", "57600", "exchange", "S", "0", "7"},
+                                    {"TORV_PORT=" + sensor.devicePath(), "TORV_BAUD=9600"});
+    EXPECT_EQ(optionWins.exitCode, 1);  // the sensor talks at 9600: nothing it can read
+    const auto version = Torvctl({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "torvctl 1.0\n");
 }
 
 TEST(TorvctlExchange, TraceShowsBothDirections) {

@@ -42,7 +42,7 @@ TEST_F(TorvctlParams, ReadAcceptsTheNameWithItsExtensionAndWriteAsksFirst) {
 
 TEST_F(TorvctlParams, SetChangesOneParameterAsTheEditorWould) {
     const auto result =
-        Torvctl({"params", "set", m_base, "--bank", "3", "SHUTTER=90", "ORIENTTN=REVS", "WIDE=FAST"});
+        Torvctl({"params", "set", m_base, "--bank", "3", "shutter=90", "ORIENTTN=REVS", "Wide=FAST"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     const auto show = Torvctl({"params", "show", m_base, "--bank", "3"});
     EXPECT_NE(show.out.find("SHUTTER = 90\n"), std::string::npos);
@@ -54,14 +54,19 @@ TEST_F(TorvctlParams, SetChangesOneParameterAsTheEditorWould) {
     const auto diff = Torvctl({"params", "diff", m_base, m_files.file("other")});
     EXPECT_EQ(diff.exitCode, 1);
     EXPECT_EQ(diff.out,
-              "Common: WIDE: FAST | OFF\nBank 3: ORIENTTN: REVS | NORM\nBank 3: SHUTTER: 90 | 70\n");
-    EXPECT_EQ(Torvctl({"params", "diff", m_base, m_base}).exitCode, 0);
+              "--- " + m_base + ".torv\n+++ " + m_files.file("other.torv") +
+                  "\nCommon: WIDE: FAST | OFF\nBank 3: ORIENTTN: REVS | NORM\nBank 3: SHUTTER: 90 | 70\n");
+    const auto same = Torvctl({"params", "diff", m_base, m_base});
+    EXPECT_EQ(same.exitCode, 0);
+    EXPECT_EQ(same.out, "");
+    EXPECT_EQ(Torvctl({"params", "diff", m_base, m_files.file("missing")}).exitCode, 2);
 }
 
 TEST_F(TorvctlParams, RefusedAssignmentsChangeNothing) {
     const std::string before = ReadFileBytes(m_base + ".torv");
     const std::vector<std::vector<std::string>> refused = {
         {"NOSUCHKEY=1"},
+        {"SHUTTR=1"},
         {"--bank", "1", "ORIENTTN=UPSIDE"},
         {"--bank", "1", "SHUTTER=fast"},
         {"SHUTTER=90"},  // a bank parameter without --bank
@@ -72,6 +77,9 @@ TEST_F(TorvctlParams, RefusedAssignmentsChangeNothing) {
         arguments.insert(arguments.end(), assignments.begin(), assignments.end());
         const auto result = Torvctl(arguments);
         EXPECT_EQ(result.exitCode, 2) << assignments.back();
+        if (assignments.front() == "SHUTTR=1") {
+            EXPECT_NE(result.err.find("did you mean SHUTTER?"), std::string::npos) << result.err;
+        }
         EXPECT_FALSE(result.err.empty());
         EXPECT_EQ(ReadFileBytes(m_base + ".torv"), before) << assignments.back();
     }
