@@ -94,6 +94,7 @@ QGroupBox* FileGroup(const char* title, int refId, int fieldId, std::initializer
     for (QWidget* widget : below) {
         grid->addWidget(widget, row++, 0, 1, 2);
     }
+    grid->setRowStretch(row, 1);  // room to spare stays below the controls, not inside them
     return group;
 }
 
@@ -115,6 +116,7 @@ QGroupBox* DictionaryGroup() {
 
 QGroupBox* NgDataGroup() {
     auto* numberGroup = new QGroupBox(QStringLiteral("NG data number"));
+    numberGroup->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     auto* numberRow = new QHBoxLayout(numberGroup);
     numberRow->addWidget(MakeList(kIdNgDataNumber, NumberEntries("", kNgDataCount)));
     numberRow->addStretch();

@@ -21,8 +21,8 @@ constexpr const char* kCaption = "Communication";
 constexpr const char* kInitialStatus = "Initializing";
 constexpr const char* kOkCaption = "OK";
 constexpr const char* kCancelCaption = "Cancel";
-// Wide enough for the longest completion text on one line.
-constexpr int kMinimumWidthChars = 64;
+// A comfortable width for the progress bar; longer texts widen the dialog.
+constexpr int kMinimumWidthChars = 48;
 
 QPushButton* MakeButton(int id, const char* caption) {
     return MakePushButton(id, QString::fromLatin1(caption));
@@ -47,7 +47,13 @@ CComuDlg::CComuDlg(OperationState& state, const OperationInfo& operation, QWidge
       m_cancel(MakeButton(kIdCancel, kCancelCaption)),
       m_startTimer(new QTimer(this)) {
     setWindowTitle(QString::fromLatin1(kCaption));
-    new DialogKeyRule(this);
+    // Escape presses Cancel, as in the platform's own dialogs, but only while Cancel stops the run:
+    // never once the button has become "EDIT".
+    (new DialogKeyRule(this))->setEscapeAction([this] {
+        if (m_cancel->isEnabled() && VisibleText(m_cancel) != ToQString(Text(StringId::kEdit))) {
+            m_cancel->click();
+        }
+    });
     SetControlId(m_status, kIdStatus);
     SetControlId(m_progress, kIdProgress);
     m_progress->setRange(0, kProgressMax);
@@ -126,8 +132,14 @@ void CComuDlg::show(Caption caption, Icon icon, std::string_view text) {
     Prompts().show(this, caption, icon, ToQString(text));
 }
 
+// The dialog widens to show a status or completion text whole, at any font size.
 void CComuDlg::setStatus(std::string_view text) {
     m_status->setText(ToQString(text));
+    const int needed = m_status->fontMetrics().horizontalAdvance(m_status->text());
+    if (m_status->minimumWidth() < needed) {
+        m_status->setMinimumWidth(needed);
+        adjustSize();
+    }
 }
 
 void CComuDlg::setProgress(int position) {

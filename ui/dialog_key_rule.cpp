@@ -33,6 +33,10 @@ bool DialogKeyRule::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride) {
         return false;  // let the key arrive as a key press, which is where it is consumed
     }
+    if (key == Qt::Key_Escape && m_escape) {
+        QTimer::singleShot(0, m_dialog, m_escape);
+        return true;
+    }
     auto* button = qobject_cast<QPushButton*>(m_dialog->focusWidget());
     if (key != Qt::Key_Escape && button != nullptr && ControlIdOf(button) != 0 && button->isEnabled()) {
         // Posted, as the window would post the button's command: the press finishes first.

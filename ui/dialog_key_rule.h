@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 class QDialog;
 class QPushButton;
 class QWidget;
@@ -19,11 +21,15 @@ class DialogKeyRule : public QObject {
     explicit DialogKeyRule(QDialog* dialog);
     ~DialogKeyRule() override;
 
+    // What Escape does instead of nothing (the transfer dialog: press Cancel while it stops a run).
+    void setEscapeAction(std::function<void()> action) { m_escape = std::move(action); }
+
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     QDialog* m_dialog;
+    std::function<void()> m_escape;
 };
 
 // A push button carrying its control id that never acts as the dialog's default button, so Enter

@@ -41,8 +41,16 @@ class PlatformPrompts : public UserPrompts {
         box.exec();
     }
 
+    // A name that does not exist yet is welcome: the file a read is about to make.
     QString chooseFileToOpen(QWidget* parent, const QStringList& filters) override {
-        return QFileDialog::getOpenFileName(parent, {}, {}, filters.join(QStringLiteral(";;")));
+        QFileDialog dialog(parent);
+        dialog.setNameFilters(filters);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+            return {};
+        }
+        return dialog.selectedFiles().constFirst();
     }
 };
 

@@ -91,16 +91,30 @@ class ComuDlgTest : public QObject {
 
     // Cancel is pressed as the first bank shows done; the press arrives when the operation next lets
     // messages through.
+    // Escape presses Cancel while the run can be stopped, as in the platform's own dialogs.
+    void cancelDuringParameterReadAborts_data() {
+        QTest::addColumn<bool>("byEscape");
+        QTest::newRow("Cancel button") << false;
+        QTest::newRow("Escape key") << true;
+    }
     void cancelDuringParameterReadAborts() {
+        QFETCH(bool, byEscape);
         SimPort sim(kSimPort);
         ScriptedPrompts prompts;
         Transfer transfer(kReadParameters, kSimPort, kSimBaudIndex, m_folder.file("bank"));
         QPushButton* cancel = transfer.second;
         connect(Get<QProgressBar>(&transfer.dialog, CComuDlg::kIdProgress), &QProgressBar::valueChanged,
-                cancel, [cancel](int value) {
-                    if (value == kProgressAfterFirstBank) {
-                        QMetaObject::invokeMethod(cancel, &QPushButton::click, Qt::QueuedConnection);
+                cancel, [cancel, byEscape](int value) {
+                    if (value != kProgressAfterFirstBank) {
+                        return;
                     }
+                    QTimer::singleShot(0, cancel, [cancel, byEscape] {
+                        if (byEscape) {
+                            QTest::keyClick(cancel->window(), Qt::Key_Escape);
+                        } else {
+                            cancel->click();
+                        }
+                    });
                 });
         QVERIFY(transfer.run());
         QCOMPARE(transfer.status->text(), TextOf(StringId::kAborted));

@@ -5,6 +5,7 @@
 #include <sys/resource.h>
 
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
@@ -189,6 +190,25 @@ class FileFieldsTest : public QObject {
         Get<QPushButton>(&window, buttonId)->click();
         QCOMPARE(Get<QLineEdit>(&window, fieldId)->text(), names[1]);
         QCOMPARE(Get<QLineEdit>(&window, fieldId)->selectedText(), names[2]);
+    }
+
+    // The chooser takes a name that does not exist yet (a backup about to be read), keeps its filters,
+    // and the field gets the name without the tool's extension.
+    void chooserTakesANewName() {
+        TempDir folder;
+        const QString typed = QString::fromStdString(folder.file("backup-new.torv"));
+        CDataLoaderDlg window(m_state, folder.file("x.ini"));
+        QStringList filters;
+        QTimer::singleShot(0, [&] {
+            QTRY_VERIFY(qobject_cast<QFileDialog*>(QApplication::activeModalWidget()) != nullptr);
+            auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            filters = chooser->nameFilters();
+            chooser->selectFile(typed);
+            static_cast<QDialog*>(chooser)->accept();  // as the Open button does
+        });
+        Get<QPushButton>(&window, kIdParameterRef)->click();
+        QCOMPARE(Get<QLineEdit>(&window, kIdParameterName)->text(), typed.chopped(5));
+        QCOMPARE(filters.first(), QStringLiteral("TORV Parameter files ( *.torv )"));
     }
 
     // Qt reads the patterns from an entry's last parentheses; "*.*" stands for every file.
