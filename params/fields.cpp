@@ -91,17 +91,6 @@ WordView<const std::int32_t> ViewOf(const ParameterSet& set, int bank) {
     return {set.common, IsValidBank(bank) ? set.bank[static_cast<std::size_t>(bank)] : kNoBank};
 }
 
-std::int32_t ClampNumber(std::string_view text, const NumberRange& range) {
-    const std::int32_t value = ParseUnsignedDecimal(text);
-    if (value < range.min) {
-        return range.storedBelow;
-    }
-    if (value > range.max) {
-        return range.storedAbove;
-    }
-    return value;
-}
-
 void StoreText(const WordView<std::int32_t>& words, const ParameterRow& row, std::string_view text) {
     // Everything after the first zero character is zero, whatever the text holds beyond it.
     const std::string_view stored =
@@ -135,6 +124,17 @@ void StoreField(const WordView<std::int32_t>& words, const WordView<const std::i
 }
 
 }  // namespace
+
+std::int32_t ClampNumber(std::string_view text, const NumberRange& range) {
+    const std::int32_t value = ParseUnsignedDecimal(text);
+    if (value < range.min) {
+        return range.storedBelow;
+    }
+    if (value > range.max) {
+        return range.storedAbove;
+    }
+    return value;
+}
 
 FieldValue DecodeField(const ParameterSet& set, int bank, const ParameterRow& row) {
     return Decode(ViewOf(set, bank), row);

@@ -38,6 +38,10 @@ struct FieldInput {
     bool operator==(const FieldInput&) const = default;
 };
 
+// The number a typed text is stored as: read as the tool reads numbers, then clamped as the row says
+// (a value below the range becomes storedBelow, above it storedAbove).
+std::int32_t ClampNumber(std::string_view text, const NumberRange& range);
+
 // One input per catalogue row, in catalogue order.
 using FieldInputs = std::array<FieldInput, kParameterCount>;
 

@@ -1,12 +1,15 @@
 #include "params/parameter_form.h"
 
 #include <algorithm>
+#include <string>
 
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 #include "ui/control_ids.h"
@@ -54,6 +57,41 @@ QLabel* StepCaption(std::string_view text, QWidget* parent) {
     return caption;
 }
 
+int DigitCount(std::int32_t value) {
+    return static_cast<int>(std::to_string(value < 0 ? -static_cast<std::int64_t>(value) : value).size());
+}
+
+// A number field takes only what its row can hold: digits, a minus sign where the range goes below
+// zero, no more digits than the range needs. Its tooltip gives the range, and a value the clamp
+// changes shows changed as soon as the operator leaves the field.
+QLineEdit* NumberField(QWidget* parent, const NumberRange& range) {
+    auto* field = new QLineEdit(parent);
+    const int digits = std::max(DigitCount(range.min), DigitCount(range.max));
+    const QString pattern =
+        (range.min < 0 ? QStringLiteral("-?") : QString()) + QStringLiteral("[0-9]{0,%1}").arg(digits);
+    field->setValidator(new QRegularExpressionValidator(QRegularExpression(pattern), field));
+    field->setMaxLength(digits + (range.min < 0 ? 1 : 0));
+    field->setToolTip(QStringLiteral("%1 .. %2 (below: stored as %3, above: stored as %4)")
+                          .arg(range.min)
+                          .arg(range.max)
+                          .arg(range.storedBelow)
+                          .arg(range.storedAbove));
+    QObject::connect(field, &QLineEdit::editingFinished, field, [field, range] {
+        const std::int32_t stored = ClampNumber(field->text().toStdString(), range);
+        if (field->text() != QString::number(stored)) {
+            field->setText(QString::number(stored));
+        }
+    });
+    return field;
+}
+
+QLineEdit* TextField(QWidget* parent, const NumberRange& range) {
+    auto* field = new QLineEdit(parent);
+    field->setMaxLength(range.max);
+    field->setToolTip(QStringLiteral("At most %1 characters").arg(range.max));
+    return field;
+}
+
 }  // namespace
 
 ParameterForm::ParameterForm(QWidget* parent) : m_parent(parent) {
@@ -83,7 +121,8 @@ QWidget* ParameterForm::createControl(std::size_t index) {
         }
         control = combo;
     } else {
-        control = new QLineEdit(m_parent);
+        control = row.kind == ParameterKind::kNumber ? NumberField(m_parent, row.range)
+                                                     : TextField(m_parent, row.range);
     }
     if (row.kind != ParameterKind::kText) {
         // One width for every value control, so the columns line up; a list with a longer entry

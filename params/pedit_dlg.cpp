@@ -7,6 +7,9 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "files/file_kind.h"
@@ -63,9 +66,37 @@ void CPeditDlg::buildLayout() {
         }
         columns->addLayout(column);
     }
+    // On a small screen the sections scroll; the file name and the buttons always stay in view.
+    auto* sections = new QWidget;
+    sections->setLayout(columns);
+    auto* scroll = new QScrollArea(this);
+    scroll->setWidget(sections);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    m_sections = sections;
+    m_filePanel = BuildFilePanel(this, m_controls);
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(columns);
-    layout->addWidget(BuildFilePanel(this, m_controls));
+    layout->addWidget(scroll, 1);
+    layout->addWidget(m_filePanel);
+}
+
+// The editor opens at the size its sections want, but never larger than the screen.
+void CPeditDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (m_sized || screen() == nullptr) {
+        return;
+    }
+    m_sized = true;
+    const QSize frame = frameGeometry().size() - geometry().size();
+    const QSize room = screen()->availableGeometry().size() - frame;
+    const QMargins margins = layout()->contentsMargins();
+    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const QSize sections = m_sections->sizeHint();
+    const QSize files = m_filePanel->sizeHint();
+    const QSize wanted(
+        std::max(sections.width() + scrollBar, files.width()) + margins.left() + margins.right(),
+        sections.height() + layout()->spacing() + files.height() + margins.top() + margins.bottom());
+    resize(wanted.boundedTo(room));
 }
 
 void CPeditDlg::connectHandlers() {

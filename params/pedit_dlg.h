@@ -31,6 +31,7 @@ class CPeditDlg : public QDialog {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     // Opening.
@@ -66,6 +67,9 @@ class CPeditDlg : public QDialog {
     ParameterSet m_set;
     int m_bank = 0;  // the bank on show
     ParameterForm m_form;
+    QWidget* m_sections = nullptr;   // the three sections, in their scroll area
+    QWidget* m_filePanel = nullptr;  // "Write filename" and the buttons, always in view
+    bool m_sized = false;
     PeditControls m_controls;
 };
 

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QtTest>
 
 #include "params/catalogue.h"
@@ -113,6 +114,64 @@ class PeditTest : public QObject {
         editor.list(kEditBankId)->setCurrentIndex(1);
         editor.list(kEditBankId)->setCurrentIndex(0);
         QCOMPARE(editor.shown("SHUTTER"), QStringLiteral("132"));
+    }
+
+    // A field takes only what its row can hold, says its range, and shows a clamped value at once.
+    void numberFieldsTakeWhatTheirRowHoldsAndShowTheClamp_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("typed");  // key by key
+        QTest::addColumn<QString>("shown");  // after leaving the field
+        QTest::addColumn<QString>("tooltip");
+        QTest::newRow("letters and sign refused") << "SHUTTER"
+                                                  << "-a9x0"
+                                                  << "90"
+                                                  << "0 .. 132";
+        QTest::newRow("no more digits than the range") << "SHUTTER"
+                                                       << "12345"
+                                                       << "123"
+                                                       << "0 .. 132";
+        QTest::newRow("above the range") << "SHUTTER"
+                                         << "200"
+                                         << "132"
+                                         << "0 .. 132";
+        QTest::newRow("a sign where it may be negative") << "1-DAYOFS"
+                                                         << "-12"
+                                                         << "-12"
+                                                         << "-999 .. 5000";
+        QTest::newRow("below the range") << "1-DAYOFS"
+                                         << "-1000"
+                                         << "-999"
+                                         << "-999 .. 5000";
+    }
+    void numberFieldsTakeWhatTheirRowHoldsAndShowTheClamp() {
+        QFETCH(QString, key);
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(QString, tooltip);
+        Editor editor;
+        QVERIFY(ShowActive(*editor.dialog));
+        auto* field = qobject_cast<QLineEdit*>(editor.control(key.toStdString()));
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClicks(field, typed);
+        QVERIFY(field->toolTip().startsWith(tooltip));
+        QTest::keyClick(field, Qt::Key_Tab);  // the operator moves on
+        QCOMPARE(field->text(), shown);
+    }
+
+    // On a small screen the sections scroll and the buttons stay in view.
+    void editorFitsTheScreenWithItsButtonsInView() {
+        Editor editor;
+        QTRY_VERIFY(editor.dialog->isVisible());
+        const QRect screen = editor.dialog->screen()->availableGeometry();
+        QVERIFY(editor.dialog->frameGeometry().height() <= screen.height());
+        QVERIFY(editor.dialog->frameGeometry().width() <= screen.width());
+        for (int id : {kSaveExitId, kSaveWriteId, kExitId, kCreateCsvId}) {
+            QPushButton* button = Get<QPushButton>(editor.dialog.get(), id);
+            QVERIFY(button->isVisible());
+            QVERIFY(editor.dialog->rect().contains(
+                QRect(button->mapTo(editor.dialog.get(), QPoint()), button->size())));
+        }
     }
 
     void copyCarriesTheEditedBankAndLeavesTheDestinationOnShow() {
