@@ -20,6 +20,8 @@ int main(int argc, char** argv) {
     app.add_option("--link", options.linkName, "Create the port link COMn in the ports folder");
     app.add_option("--fault", options.faults,
                    "N=KIND or N+=KIND; KIND: silence nak checksum truncate delay hangup");
+    app.add_option("--ng-every", options.ngEverySeconds,
+                   "The line stores a new NG inspection every SECONDS (at least 0.1; default never)");
     app.add_flag("--wire-time", options.wireTime, "Deliver replies no faster than the line rate allows");
     app.add_flag("--verbose", options.verbose, "Trace bytes and events on stderr");
     CLI11_PARSE(app, argc, argv);

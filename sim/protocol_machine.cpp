@@ -114,6 +114,7 @@ ProtocolEvent ProtocolMachine::completeFrame() {
     }
     event.outcome = FrameOutcome::kExchange;
     event.exchange = ++m_exchanges;
+    m_model.advanceTo(m_lastByte);  // what the line did since the last command
     event.fault = m_faults.lookup(event.exchange);
     if (event.fault == FaultKind::kSilence || event.fault == FaultKind::kHangup) {
         return event;  // the sensor never saw this command

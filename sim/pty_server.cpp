@@ -118,6 +118,7 @@ ServerResult PtyServer::open() {
     if (!m_options.linkName.empty() && !m_link.create(m_options.linkName, m_slavePath)) {
         return ServerResult::kLinkFailed;
     }
+    m_model.advanceTo(Now());  // the simulated line starts running now
     std::cout << m_slavePath << std::endl;
     trace("serving at " + std::to_string(m_model.state().rate) + " baud");
     return ServerResult::kOk;

@@ -45,12 +45,13 @@ std::vector<RecognizedCharacter> GenerateRecognized(std::uint64_t seed) {
 }
 
 SensorModel::SensorModel(std::uint64_t seed, int rate, std::string version)
-    : m_recognized(GenerateRecognized(seed)), m_ring(seed), m_judgements(seed, TextOf(m_recognized)) {
+    : m_recognized(GenerateRecognized(seed)),
+      m_ring(seed, m_state.words),
+      m_judgements(seed, TextOf(m_recognized)) {
     m_state.rate = rate;
     m_state.version = std::move(version);
     SeedParameterWords(m_state.words, seed, rate);
     SeedDictionary(m_state.words, seed);
-    m_ring.writeRingWords(m_state.words);
 }
 
 void SensorModel::restore(SensorState state) {
@@ -96,12 +97,24 @@ SlotBlock SensorModel::ngBlock(int slot, int block) const {
         return SlotBlock{};
     }
     // Occupancy as the sensor's words tell it, so `V` always agrees with what `R` 10 and 11 report.
-    const std::uint32_t mask = m_state.words[kOccupancyLowWord] |
-                               (static_cast<std::uint32_t>(m_state.words[kOccupancyHighWord]) << 16);
-    if ((mask & (1U << slot)) == 0) {
+    if ((m_ring.occupancyMask() & (1U << slot)) == 0) {
         return SlotBlock{};
     }
     return m_ring.block(slot, block);
+}
+
+void SensorModel::advanceTo(SimTime now) {
+    if (m_ngInterval <= SimTime::zero()) {
+        return;
+    }
+    if (!m_clockStarted) {
+        m_clockStarted = true;
+        m_nextNg = now + m_ngInterval;
+    }
+    while (now >= m_nextNg) {
+        m_ring.storeInspection(m_ring.nextInspection());
+        m_nextNg += m_ngInterval;
+    }
 }
 
 int SensorModel::rateAfterStore() const {

@@ -26,6 +26,9 @@ class SensorModel {
   public:
     // A freshly started sensor: seeded words and generated data, at `rate`, reporting `version`.
     SensorModel(std::uint64_t seed, int rate, std::string version);
+    // The NG ring refers to the word memory: a model is never copied.
+    SensorModel(const SensorModel&) = delete;
+    SensorModel& operator=(const SensorModel&) = delete;
 
     const SensorState& state() const { return m_state; }
     // Takes over a saved state (a restarted sensor); the word memory always spans the whole space.
@@ -53,6 +56,15 @@ class SensorModel {
     SlotBlock ngBlock(int slot, int block) const;
     Judgement pollJudgement(SimTime now) { return m_judgements.poll(now); }
 
+    // The stored NG inspections, for whatever stores a new one.
+    NgRing& ngRing() { return m_ring; }
+    const NgRing& ngRing() const { return m_ring; }
+    // The simulated line stores a new NG inspection every `interval` (zero: never), counted from the
+    // first time the model is told the time.
+    void setNgInterval(SimTime interval) { m_ngInterval = interval; }
+    // Tells the model the time: the NG inspections due by `now` are stored.
+    void advanceTo(SimTime now);
+
     // `U`: the rate that word 4 names (k = 0 keeps the present one).
     int rateAfterStore() const;
 
@@ -62,6 +74,9 @@ class SensorModel {
     std::vector<RecognizedCharacter> m_recognized;
     NgRing m_ring;
     JudgementStream m_judgements;
+    SimTime m_ngInterval{};
+    bool m_clockStarted = false;
+    SimTime m_nextNg{};
 };
 
 // The characters the sensor has just recognized, with their patterns.

@@ -1,5 +1,6 @@
 #include "sim/simulator.h"
 
+#include <chrono>
 #include <iostream>
 
 #include "sim/fault_plan.h"
@@ -12,6 +13,7 @@ namespace {
 
 constexpr int kExitSetupFailed = 1;
 constexpr int kExitBadInput = 2;
+constexpr double kMinNgEverySeconds = 0.1;
 
 bool BuildFaultPlan(const std::vector<std::string>& faultTexts, FaultPlan& plan) {
     for (const std::string& text : faultTexts) {
@@ -78,12 +80,18 @@ int RunSimulator(const SimulatorOptions& options) {
         std::cerr << "torvsim: --link takes a port name such as COM3\n";
         return kExitBadInput;
     }
+    if (options.ngEverySeconds != 0 && options.ngEverySeconds < kMinNgEverySeconds) {
+        std::cerr << "torvsim: --ng-every takes at least " << kMinNgEverySeconds << " seconds\n";
+        return kExitBadInput;
+    }
     FaultPlan faults;
     SensorModel model(options.seed, options.rate.value_or(kDefaultRate),
                       options.version.value_or(kDefaultVersion));
     if (!BuildFaultPlan(options.faults, faults) || !LoadState(options, model)) {
         return kExitBadInput;
     }
+    model.setNgInterval(
+        std::chrono::duration_cast<SimTime>(std::chrono::duration<double>(options.ngEverySeconds)));
     PtyServer server(model, faults,
                      ServerOptions{options.linkName, options.statePath, options.logPath, options.wireTime,
                                    options.verbose});

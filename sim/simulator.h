@@ -20,6 +20,7 @@ struct SimulatorOptions {
     std::string linkName;                // --link
     std::vector<std::string> faults;     // --fault, each N=KIND or N+=KIND
     bool wireTime = false;               // --wire-time
+    double ngEverySeconds = 0;           // --ng-every; 0: the NG ring stays as seeded
     bool verbose = false;                // --verbose
 };
 
