@@ -11,6 +11,7 @@
 #include "app/main_window_ids.h"
 #include "app/main_window_layout.h"
 #include "app/ref_buttons.h"
+#include "ngdata/ngdata_dlg.h"
 #include "operations/device_operations.h"
 #include "params/pedit_dlg.h"
 #include "resources/strings.h"
@@ -32,9 +33,8 @@ constexpr std::array<int, kSettingsNameCount> kSettingsFields{kIdParameterName, 
 
 // Buttons of features this build does not have yet: present, but they cannot be pressed.
 constexpr std::array kLaterFeatureControls{
-    kIdReadRecognized,  kIdReadNgCharacters, kIdReadDictionary, kIdEditDictionary,
-    kIdWriteDictionary, kIdReadNgData,       kIdDisplayNgData,  kIdConvertNgData,
-    kIdGeneratesCsv,    kIdStartMonitor,     kIdStopMonitor,    kIdRemoteControl,
+    kIdReadRecognized, kIdReadNgCharacters, kIdReadDictionary, kIdEditDictionary, kIdWriteDictionary,
+    kIdGeneratesCsv,   kIdStartMonitor,     kIdStopMonitor,    kIdRemoteControl,
 };
 
 // Field texts are file names: they reach the file system, and the settings file, in its encoding.
@@ -104,6 +104,9 @@ void CDataLoaderDlg::connectButtons() {
     connect(button(kIdWriteParameters), &QPushButton::clicked, this, &CDataLoaderDlg::onWriteParameters);
     connect(button(kIdEditParameters), &QPushButton::clicked, this, &CDataLoaderDlg::editParameters);
     connect(button(kIdSetClock), &QPushButton::clicked, this, &CDataLoaderDlg::onSetClock);
+    connect(button(kIdReadNgData), &QPushButton::clicked, this, &CDataLoaderDlg::onReadNgData);
+    connect(button(kIdConvertNgData), &QPushButton::clicked, this, &CDataLoaderDlg::onConvertNgData);
+    connect(button(kIdDisplayNgData), &QPushButton::clicked, this, &CDataLoaderDlg::displayNgData);
     for (const RefButton& ref : RefButtons()) {
         connect(button(ref.buttonId), &QPushButton::clicked, this,
                 [this, &ref] { ChooseFileIntoField(this, ref); });
@@ -172,6 +175,24 @@ void CDataLoaderDlg::onSetClock() {
         return;
     }
     runOperation(kSetClock, 0);
+}
+
+void CDataLoaderDlg::onReadNgData() {
+    // The combo's "1" is the newest NG; no selection gives 0, the slot at the pointer itself.
+    m_state.NgDataNumber = list(kIdNgDataNumber)->currentIndex() + 1;
+    if (runOperation(kReadNgData, kIdNgDataName)) {
+        displayNgData();
+    }
+}
+
+void CDataLoaderDlg::onConvertNgData() {
+    runOperation(kConvertNgDataToCsv, kIdNgDataName);
+}
+
+void CDataLoaderDlg::displayNgData() {
+    m_state.OperationFileName = FieldBytes(field(kIdNgDataName));
+    CNgdataDlg viewer(m_state, m_ngImage, this);
+    viewer.exec();
 }
 
 // Also the follow-up of a parameter read closed through EDIT. The editor may save under another name,

@@ -8,6 +8,7 @@
 
 #include "app/settings_file.h"
 #include "link/operation_state.h"
+#include "ngdata/ng_viewer_files.h"
 
 class QComboBox;
 class QLineEdit;
@@ -43,6 +44,11 @@ class CDataLoaderDlg : public QDialog {
     void onReadParameters();
     void onWriteParameters();
     void onSetClock();
+    void onReadNgData();
+    void onConvertNgData();
+    // Opens the NG data viewer on the NG files: after EDIT at the end of an NG read, and from
+    // "Display NG data".
+    void displayNgData();
     // Fills the operation state from the lists and `fieldId` (0: the operation uses no file), runs the
     // transfer dialog, and tells whether the user asked for the follow-up editor.
     bool runOperation(int operationCode, int fieldId);
@@ -54,6 +60,7 @@ class CDataLoaderDlg : public QDialog {
     OperationState& m_state;
     std::string m_settingsPath;
     bool m_exitConfirmed = false;
+    NgViewerImage m_ngImage;  // the viewer's picture, kept from one viewing to the next
 };
 
 }  // namespace torv

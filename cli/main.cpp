@@ -5,8 +5,10 @@
 
 #include "cli/cli_context.h"
 #include "cli/clock_command.h"
+#include "cli/dict_commands.h"
 #include "cli/interrupts.h"
 #include "cli/link_commands.h"
+#include "cli/ng_commands.h"
 #include "cli/params_commands.h"
 #include "cli/trace_printer.h"
 
@@ -42,6 +44,8 @@ int main(int argc, char** argv) {
     torv::cli::AddPortsCommand(app, context);
     torv::cli::AddClockCommand(app, context);
     torv::cli::AddParamsCommand(app, context);
+    torv::cli::AddNgCommand(app, context);
+    torv::cli::AddDictCommand(app, context);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

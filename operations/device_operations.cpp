@@ -3,6 +3,7 @@
 #include <array>
 
 #include "link/clock_operation.h"
+#include "ngdata/ng_operations.h"
 #include "params/parameter_operations.h"
 
 namespace torv {
@@ -13,8 +14,8 @@ constexpr std::array kOperations{
     OperationInfo{kWriteParameters, WriteParametersOperation, StringId::kWriteCompleted, false},
     OperationInfo{kReadRecognizedCharacters, nullptr, StringId::kRecognizedCharactersCompleted, true},
     OperationInfo{kWriteDictionary, nullptr, StringId::kDictionaryWriteCompleted, false},
-    OperationInfo{kReadNgData, nullptr, StringId::kNgDataReadCompleted, true},
-    OperationInfo{kConvertNgDataToCsv, nullptr, StringId::kAllNgDataCompleted, false},
+    OperationInfo{kReadNgData, ReadNgDataOperation, StringId::kNgDataReadCompleted, true},
+    OperationInfo{kConvertNgDataToCsv, ConvertNgDataToCsvOperation, StringId::kAllNgDataCompleted, false},
     OperationInfo{kSetClock, SetClockOperation, StringId::kClockCompleted, false, false, false},
     OperationInfo{kReadNgCharacters, nullptr, StringId::kNgCharactersCompleted, true, true},
     OperationInfo{kReadDictionary, nullptr, StringId::kDictionaryReadCompleted, true},

@@ -46,13 +46,14 @@ class MainWindowTest : public QObject {
   private slots:
     void onlyWiredButtonsCanBePressed() {
         CDataLoaderDlg window(m_state, m_folder.file("x.ini"));
-        for (int id : {kIdReadRecognized, kIdReadNgCharacters, kIdReadDictionary, kIdEditDictionary,
-                       kIdWriteDictionary, kIdReadNgData, kIdDisplayNgData, kIdConvertNgData, kIdStartMonitor,
-                       kIdStopMonitor, kIdRemoteControl, kIdGeneratesCsv}) {
+        for (int id :
+             {kIdReadRecognized, kIdReadNgCharacters, kIdReadDictionary, kIdEditDictionary,
+              kIdWriteDictionary, kIdStartMonitor, kIdStopMonitor, kIdRemoteControl, kIdGeneratesCsv}) {
             QVERIFY2(!Get(&window, id)->isEnabled(), qPrintable(QString::number(id)));
         }
         for (int id : {kIdReadParameters, kIdEditParameters, kIdWriteParameters, kIdSetClock, kIdExit,
-                       kIdParameterRef, kIdDictionaryRef, kIdNgDataRef, kIdMonitorRef}) {
+                       kIdParameterRef, kIdDictionaryRef, kIdNgDataRef, kIdMonitorRef, kIdReadNgData,
+                       kIdDisplayNgData, kIdConvertNgData, kIdNgDataNumber}) {
             QVERIFY2(Get(&window, id)->isEnabled(), qPrintable(QString::number(id)));
         }
     }

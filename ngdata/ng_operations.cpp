@@ -1,0 +1,203 @@
+#include "ngdata/ng_operations.h"
+
+#include <memory>
+#include <string>
+
+#include "files/atomic_file.h"
+#include "files/file_kind.h"
+#include "files/file_status.h"
+#include "ngdata/ng_image.h"
+#include "ngdata/ng_record.h"
+#include "ngdata/ng_slot_reader.h"
+#include "ngdata/ng_text.h"
+
+namespace torv {
+namespace {
+
+// Operation 6 moves the bar in 126 steps: one per image line (0 after the first line read, 491 after
+// the last), one per record block (499, 503, 507), and the end.
+constexpr int kNgReadProgressSteps = 126;
+constexpr int kRecordProgressFirstStep = 123;
+
+// Operation 7 reads six blocks per slot: the three pattern blocks, then the three record blocks.
+constexpr int kCsvBlocksPerSlot = kPatternBlockCount + kRecordBlockCount;
+static_assert(kFirstRecordBlock == kFirstPatternBlock + kPatternBlockCount);
+
+// Everything operation 6 reads from a slot, held until both files can be written whole.
+struct NgSlotContent {
+    NgImageLines lines{};
+    ResultRecordBytes record{};
+    NgPatternBlocks patterns{};
+};
+
+// The slot's last six blocks, as operation 7 reads them.
+struct NgSlotTail {
+    NgPatternBlocks patterns{};
+    ResultRecordBytes record{};
+
+    std::span<std::uint8_t, kSlotBlockSize> block(int p) {
+        return p < kPatternBlockCount ? BlockOf(patterns, p) : BlockOf(record, p - kPatternBlockCount);
+    }
+};
+
+// Question 135 when `path` exists; a No aborts the operation.
+bool AgreedToReplace(OperationRun& run, const std::string& path) {
+    if (!FileExists(path)) {
+        return true;
+    }
+    if (run.host().ask(Caption::kWarning, Icon::kExclamation, Text(StringId::kSameFileOverwrite),
+                       Answer::kYes)) {
+        return true;
+    }
+    run.state().AbortRequest = true;
+    return false;
+}
+
+// The image lines from the bottom line up, both halves of each; progress after each line.
+bool ReadImageLines(OperationRun& run, int slot, NgImageLines& lines) {
+    return run.runBlocks(
+        kImageLineCount,
+        [&](int i) {
+            const int line = kImageLineCount - 1 - i;
+            for (int half = 0; half < kBlocksPerImageLine; ++half) {
+                const int block = kBlocksPerImageLine * line + half;
+                if (!ReadSlotBlock(run, slot, block, BlockOf(lines, block))) {
+                    return false;
+                }
+            }
+            return true;
+        },
+        [](int i) { return i * kProgressMax / kNgReadProgressSteps; });
+}
+
+bool ReadResultRecord(OperationRun& run, int slot, ResultRecordBytes& record) {
+    return run.runBlocks(
+        kRecordBlockCount,
+        [&](int p) { return ReadSlotBlock(run, slot, kFirstRecordBlock + p, BlockOf(record, p)); },
+        [](int p) { return (p + kRecordProgressFirstStep) * kProgressMax / kNgReadProgressSteps; });
+}
+
+// The pattern blocks that hold the record's characters, without a pause between them.
+bool ReadPatternBlocks(OperationRun& run, int slot, int blocks, NgPatternBlocks& patterns) {
+    for (int b = 0; b < blocks; ++b) {
+        if (!ReadSlotBlock(run, slot, kFirstPatternBlock + b, BlockOf(patterns, b))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Reads the whole slot; false when the run failed or the user stopped it.
+bool ReadNgSlot(OperationRun& run, int slot, NgSlotContent& content) {
+    if (!ReadImageLines(run, slot, content.lines) || !ReadResultRecord(run, slot, content.record)) {
+        return false;
+    }
+    const NgResultRecord record = DecodeResultRecord(content.record);
+    return ReadPatternBlocks(run, slot, record.patternBlocks(), content.patterns) && !run.stopRequested();
+}
+
+// The image and data files replace what was there only together, and only once the slot is in.
+bool WriteNgFiles(AtomicFileWriter& image, AtomicFileWriter& data, const NgSlotContent& content) {
+    const std::vector<std::uint8_t> bitmap = NgBitmapBytes(content.lines);
+    image.write(std::string_view(reinterpret_cast<const char*>(bitmap.data()), bitmap.size()));
+    data.write(NgDataFileText(DecodeResultRecord(content.record), content.patterns));
+    // The large file first: when it cannot be written (a full disk), neither file has changed.
+    return image.commit() && data.commit();
+}
+
+}  // namespace
+
+void ReadNgDataOperation(OperationRun& run) {
+    OperationState& state = run.state();
+    if (state.AbortRequest) {
+        return;
+    }
+    run.setStatus(StringId::kReadingNgData);
+    NgRingWords ring;
+    if (!ReadRingWords(run, ring)) {
+        return;
+    }
+    const int slot = FindNgDataSlot(run, ring);
+    if (slot < 0) {
+        return;
+    }
+    const std::string imagePath = MakeFilePath(state.OperationFileName, kNgImageFile);
+    const std::string dataPath = MakeFilePath(state.OperationFileName, kNgDataFile);
+    state.OperationFilePath = imagePath;
+    // One question covers both files: Yes to replacing the image also replaces its data file.
+    if (!AgreedToReplace(run, FileExists(imagePath) ? imagePath : dataPath)) {
+        return;
+    }
+    AtomicFileWriter image(imagePath);
+    AtomicFileWriter data(dataPath);
+    if (!image.isOpen() || !data.isOpen()) {
+        run.fail(StringId::kCreateFileFailed);
+        return;
+    }
+    auto content = std::make_unique<NgSlotContent>();
+    if (!ReadNgSlot(run, slot, *content)) {
+        return;
+    }
+    if (!WriteNgFiles(image, data, *content)) {
+        run.fail(StringId::kCreateFileFailed);
+        return;
+    }
+    run.setProgress(kProgressMax);
+}
+
+void ConvertNgDataToCsvOperation(OperationRun& run) {
+    OperationState& state = run.state();
+    if (state.AbortRequest) {
+        return;
+    }
+    run.setStatus(StringId::kReadingNgData);
+    NgRingWords ring;
+    if (!ReadRingWords(run, ring)) {
+        return;
+    }
+    const int newest = SlotOfNgDataNumber(ring, 1);
+    if (newest < 0) {
+        run.fail(StringId::kInvalidResponse);  // a slot pointer outside the ring
+        return;
+    }
+    const int slots = CountedSlots(ring);
+    if (slots == 0) {
+        run.fail(StringId::kNgDataGone);
+        return;
+    }
+    state.OperationFilePath = MakeFilePath(state.OperationFileName, kCsvFile);
+    if (!AgreedToReplace(run, state.OperationFilePath)) {
+        return;
+    }
+    AtomicFileWriter csv(state.OperationFilePath);
+    if (!csv.isOpen()) {
+        run.fail(StringId::kCreateFileFailed);
+        return;
+    }
+    NgSlotTail tail;
+    const int blocks = slots * kCsvBlocksPerSlot;
+    const bool complete = run.runBlocks(
+        blocks,
+        [&](int i) {
+            const int r = i / kCsvBlocksPerSlot;
+            const int p = i % kCsvBlocksPerSlot;
+            if (!ReadSlotBlock(run, SlotBefore(newest, r), kFirstPatternBlock + p, tail.block(p))) {
+                return false;
+            }
+            if (p == kCsvBlocksPerSlot - 1) {
+                csv.write(NgCsvRecordText(r + 1, DecodeResultRecord(tail.record), tail.patterns));
+            }
+            return true;
+        },
+        [blocks](int i) { return (i + 1) * kProgressMax / blocks; });
+    if (!complete) {
+        return;
+    }
+    if (!csv.commit()) {
+        run.fail(StringId::kCreateFileFailed);
+        return;
+    }
+    run.setProgress(kProgressMax);
+}
+
+}  // namespace torv

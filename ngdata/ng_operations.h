@@ -1,0 +1,15 @@
+#pragma once
+// Operations 6 and 7: one stored NG slot to an image file and an NG data file, and the stored slots,
+// newest first, to one CSV file. Both write their files whole at the end, or not at all.
+
+#include "link/operation_run.h"
+
+namespace torv {
+
+// Reads the slot of NgDataNumber into OperationFileName + ".bmp" and + ".ng4".
+void ReadNgDataOperation(OperationRun& run);
+
+// Reads the stored slots, newest first, into OperationFileName + ".csv".
+void ConvertNgDataToCsvOperation(OperationRun& run);
+
+}  // namespace torv
