@@ -1,24 +1,33 @@
 #include "app/data_loader_app.h"
 
 #include <QFile>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QTimer>
 
+#include <iostream>
+
 #include "app/data_loader_dlg.h"
 #include "app/settings_file.h"
+#include "ngdata/ngdata_dlg.h"
 #include "ui/app_icon.h"
+#include "ui/file_name_field.h"
 
 namespace torv {
 namespace {
 
 constexpr const char* kScreenshotOption = "--screenshot";
+constexpr const char* kViewerScreenshotOption = "--screenshot-viewer";  // NG-NAME PICTURE
+// A pixel on the first printed character of the simulated sensor's images, for the status line.
+constexpr QPointF kViewerScreenshotPointer{30.5, 24.5};
 // Time for the window system to map and paint the window before it is grabbed.
 constexpr int kScreenshotDelayMs = 500;
 constexpr int kExitFailure = 1;
 
-QString ScreenshotPath(const QStringList& arguments) {
-    const qsizetype option = arguments.indexOf(QString::fromLatin1(kScreenshotOption));
-    return option >= 0 && option + 1 < arguments.size() ? arguments[option + 1] : QString();
+// The value `index` (1, 2, ...) after an option, or an empty text.
+QString OptionValue(const QStringList& arguments, const char* name, qsizetype index = 1) {
+    const qsizetype option = arguments.indexOf(QString::fromLatin1(name));
+    return option >= 0 && option + index < arguments.size() ? arguments[option + index] : QString();
 }
 
 std::string ProgramSettingsPath() {
@@ -30,12 +39,18 @@ std::string ProgramSettingsPath() {
 
 CDataLoaderApp::CDataLoaderApp(int& argc, char** argv) : m_application(argc, argv) {
     m_application.setWindowIcon(ApplicationIcon());
-    m_screenshotPath = ScreenshotPath(QCoreApplication::arguments());
+    const QStringList arguments = QCoreApplication::arguments();
+    m_screenshotPath = OptionValue(arguments, kScreenshotOption);
+    m_viewerScreenshotName = OptionValue(arguments, kViewerScreenshotOption);
+    m_viewerScreenshotPath = OptionValue(arguments, kViewerScreenshotOption, 2);
 }
 
 int CDataLoaderApp::run() {
     if (!m_screenshotPath.isEmpty()) {
         return runScreenshot(m_screenshotPath);
+    }
+    if (!m_viewerScreenshotPath.isEmpty()) {
+        return runViewerScreenshot(m_viewerScreenshotName, m_viewerScreenshotPath);
     }
     CDataLoaderDlg window(m_state, ProgramSettingsPath());
     window.exec();
@@ -49,6 +64,29 @@ int CDataLoaderApp::runScreenshot(const QString& path) {
     QTimer::singleShot(kScreenshotDelayMs, &window, [&] {
         saved = window.grab().save(path);
         // exit(), not quit(): quit() asks the windows to close, and this one refuses all but "Exit".
+        QCoreApplication::exit();
+    });
+    QApplication::exec();
+    return saved ? 0 : kExitFailure;
+}
+
+int CDataLoaderApp::runViewerScreenshot(const QString& ngName, const QString& path) {
+    m_state.OperationFileName = FileNameBytes(ngName);
+    NgViewerImage image;
+    CNgdataDlg viewer(m_state, image);
+    if (!viewer.loaded()) {
+        std::cerr << "torvloader: " << m_state.LastErrorText << '\n';
+        return kExitFailure;
+    }
+    viewer.show();
+    bool saved = false;
+    QTimer::singleShot(kScreenshotDelayMs, &viewer, [&] {
+        QWidget* picture = viewer.view();
+        QMouseEvent move(QEvent::MouseMove, kViewerScreenshotPointer,
+                         picture->mapToGlobal(kViewerScreenshotPointer), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QCoreApplication::sendEvent(picture, &move);
+        saved = viewer.grab().save(path);
         QCoreApplication::exit();
     });
     QApplication::exec();

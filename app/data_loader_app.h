@@ -20,10 +20,15 @@ class CDataLoaderApp {
     // Shows the main window, saves a picture of it to `path` and leaves without touching the settings
     // (for the documentation).
     int runScreenshot(const QString& path);
+    // Opens the NG data viewer on the NG files named `ngName` (without extension), points at a pixel
+    // so the status line shows, and saves a picture of it to `path`.
+    int runViewerScreenshot(const QString& ngName, const QString& path);
 
     QApplication m_application;
     OperationState m_state;
     QString m_screenshotPath;
+    QString m_viewerScreenshotName;
+    QString m_viewerScreenshotPath;
 };
 
 }  // namespace torv

@@ -73,6 +73,7 @@ CNgdataDlg::CNgdataDlg(OperationState& state, NgViewerImage& image, QWidget* par
     m_redrawTimer->setInterval(kRedrawDelayMs);
     connect(m_redrawTimer, &QTimer::timeout, m_view, qOverload<>(&QWidget::update));
     m_loaded = load();
+    setZoom(NgZoom::kOne);  // the picture takes its size from the image just loaded
     m_ok->setFocus();
 }
 
@@ -97,18 +98,16 @@ void CNgdataDlg::buildLayout() {
         connect(button, &QPushButton::clicked, this, [this, zoom = choice.zoom] { setZoom(zoom); });
     }
     zoomRow->addStretch();
-    auto* okRow = new QHBoxLayout;
-    okRow->addWidget(m_ok);
-    okRow->addStretch();
-    auto* left = new QVBoxLayout;
-    left->addLayout(zoomRow);
-    left->addWidget(m_scroll, 1);
-    left->addWidget(m_pixelStatus);
-    left->addLayout(okRow);
-    auto* layout = new QHBoxLayout(this);
-    layout->addLayout(left, 1);
-    layout->addWidget(m_text, 1);
-    setZoom(NgZoom::kOne);
+    auto* panes = new QHBoxLayout;
+    panes->addWidget(m_scroll, 1);
+    panes->addWidget(m_text, 1);
+    auto* bottomRow = new QHBoxLayout;
+    bottomRow->addWidget(m_ok);
+    bottomRow->addWidget(m_pixelStatus, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(zoomRow);
+    layout->addLayout(panes, 1);
+    layout->addLayout(bottomRow);
 }
 
 bool CNgdataDlg::load() {

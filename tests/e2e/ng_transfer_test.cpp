@@ -4,12 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
 #include <filesystem>
 #include <functional>
+#include <thread>
 
 #include "link/frames.h"
 #include "ngdata/ng_image.h"
 #include "ngdata/ng_record.h"
+#include "ngdata/ng_slot_reader.h"
 #include "ngdata/ng_text.h"
 #include "operations/device_operations.h"
 #include "sim/sensor_model.h"
@@ -369,6 +372,28 @@ TEST_F(NgTransfer, CsvFailsWithoutAnOccupiedSlotAndKeepsTheOldFileOnFailureOrCan
         EXPECT_EQ(test::ListFolder(m_files.path()), std::vector<std::string>{"ng.csv"});
     }
     m_host.onPump = nullptr;
+}
+
+// With --ng-every the simulated line keeps storing NGs: the pointer moves on and the new slot is
+// occupied, so the newest NG is a different slot a moment later.
+TEST_F(NgTransfer, TheSimulatedLineStoresNewNgs) {
+    test::SimulatedSensor sensor({"--ng-every", "0.1"});
+    const auto readRing = [&](NgRingWords& ring) {
+        ASSERT_EQ(OpenLink(sensor.port(), kDefaultBaudIndex), kLinkOpened);
+        test::ScriptedHost host;
+        OperationRun run(m_state, host);
+        m_state.ComPortNumber = sensor.port();
+        ASSERT_TRUE(ReadRingWords(run, ring));
+        CloseLink(sensor.port());
+    };
+    NgRingWords before;
+    readRing(before);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    NgRingWords after;
+    readRing(after);
+    const int stored = (SlotPointer(after) - SlotPointer(before) + kNgSlotCount) % kNgSlotCount;
+    EXPECT_GE(stored, 1);
+    EXPECT_TRUE(SlotOccupied(after, SlotOfNgDataNumber(after, 1)));
 }
 
 }  // namespace

@@ -1,0 +1,173 @@
+// The NG data viewer and the main window's NG buttons: what the viewer reads and shows, the pixel
+// under the pointer at every zoom, message 176, and the roads from buttons 1018, 1020 and 1023.
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include <filesystem>
+
+#include "app/data_loader_dlg.h"
+#include "app/main_window_ids.h"
+#include "ngdata/ng_image.h"
+#include "ngdata/ng_image_view.h"
+#include "ngdata/ngdata_dlg.h"
+#include "tests/gui/support/gui_harness.h"
+#include "tests/gui/support/scripted_prompts.h"
+#include "tests/support/temp_dir.h"
+#include "ui/comu_dlg.h"
+
+using namespace torv;
+using namespace torv::test;
+
+namespace {
+
+constexpr int kSimPort = 4;
+
+// An image whose every line is dark but line 8, column 100: gray 33, colour red 5, green 6, blue 3.
+std::string ProbeBitmap() {
+    NgImageLines lines{};
+    const int word = (33 << 1) | (3 << 7) | (5 << 10) | (6 << 13);
+    lines[8 * 512 + 200] = static_cast<std::uint8_t>(word & 0xFF);
+    lines[8 * 512 + 201] = static_cast<std::uint8_t>(word >> 8);
+    const auto bytes = NgBitmapBytes(lines);
+    return {bytes.begin(), bytes.end()};
+}
+
+void SendMouseMove(QWidget* widget, QPointF position) {
+    QMouseEvent move(QEvent::MouseMove, position, widget->mapToGlobal(position), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &move);
+}
+
+}  // namespace
+
+class NgdataDlgTest : public QObject {
+    Q_OBJECT
+
+    TempDir m_folder;
+    OperationState m_state;
+    NgViewerImage m_image;
+
+    void writeFiles(const std::string& name, const std::string& bitmap, const std::string& text) {
+        WriteFileBytes(m_folder.file(name + ".bmp"), bitmap);
+        WriteFileBytes(m_folder.file(name + ".ng4"), text);
+        m_state.OperationFileName = m_folder.file(name);
+    }
+
+  private slots:
+    void missingFilesShow176AndCloseAtOnce() {
+        writeFiles("image-only", ProbeBitmap(), "");
+        std::filesystem::remove(m_folder.file("image-only.ng4"));
+        for (const std::string& name :
+             {std::string(), m_folder.file("nothing"), m_folder.file("image-only")}) {
+            ScriptedPrompts prompts;
+            m_state.OperationFileName = name;
+            CNgdataDlg viewer(m_state, m_image);
+            QCOMPARE(viewer.exec(), int(QDialog::Rejected));
+            QCOMPARE(prompts.record, QStringList{ErrorBox(StringId::kNgDataFileNotFound)});
+            QCOMPARE(m_state.LastErrorText, std::string(Text(StringId::kNgDataFileNotFound)));
+        }
+    }
+
+    // The buffer outlives the viewer: a short file replaces only the start of the previous image.
+    void shortImageFillsOnlyTheStartOfTheBuffer() {
+        m_image.pixels.assign(m_image.pixels.size(), 0x80);
+        writeFiles("short", std::string(54, '\0') + std::string(768, '\xFF'), "");
+        CNgdataDlg viewer(m_state, m_image);
+        QVERIFY(viewer.loaded());
+        const QImage& shown = viewer.view()->image();
+        QCOMPARE(shown.size(), QSize(256, 244));
+        QCOMPARE(viewer.view()->size(), QSize(256, 244));    // 1:1 at first
+        QCOMPARE(shown.pixel(0, 243), qRgb(255, 255, 255));  // the file's first row is the bottom row
+        QCOMPARE(shown.pixel(255, 243), qRgb(255, 255, 255));
+        QCOMPARE(shown.pixel(0, 242), qRgb(128, 128, 128));
+        QCOMPARE(shown.pixel(0, 0), qRgb(128, 128, 128));
+    }
+
+    void textShowsTheFileLineForLineAndAnEmptyFileNothing() {
+        const struct {
+            std::string file;
+            QString shown;
+        } cases[] = {
+            {"", QString()},
+            {"Character number = 0\r\n\r\n  *  \r\nlast", "Character number = 0\n\n  *  \nlast\n"},
+        };
+        for (const auto& c : cases) {
+            writeFiles("text", ProbeBitmap(), c.file);
+            CNgdataDlg viewer(m_state, m_image);
+            QVERIFY(viewer.loaded());
+            QCOMPARE(Get<QPlainTextEdit>(&viewer, CNgdataDlg::kIdText)->toPlainText(), c.shown);
+            QVERIFY(!viewer.view()->image().isNull());
+        }
+    }
+
+    // At every zoom the status line names the pixel under the pointer, with the gray level of its image
+    // line and that line's screen colour, whichever half the pointer is over.
+    void zoomKeepsPixelCoordinatesRight() {
+        writeFiles("probe", ProbeBitmap(), "");
+        CNgdataDlg viewer(m_state, m_image);
+        viewer.resize(900, 700);
+        QVERIFY(ShowActive(viewer));
+        auto* status = Get<QLabel>(&viewer, CNgdataDlg::kIdPixelStatus);
+        NgImageView* view = viewer.view();
+        const struct {
+            int button;
+            double scale;  // 0: fit, whatever the view's size gives
+        } zooms[] = {{CNgdataDlg::kIdZoomOne, 1}, {CNgdataDlg::kIdZoomTwo, 2}, {CNgdataDlg::kIdZoomFit, 0}};
+        for (const auto& zoom : zooms) {
+            Get<QPushButton>(&viewer, zoom.button)->click();
+            QCoreApplication::processEvents();
+            const double s = view->scale();
+            if (zoom.scale != 0) {
+                QCOMPARE(s, zoom.scale);
+            } else {
+                QVERIFY(s > 1.0);  // the view is larger than the image
+            }
+            for (int y : {8, 130}) {
+                SendMouseMove(view, QPointF((100 + 0.9) * s, (y + 0.1) * s));
+                QCOMPARE(status->text(),
+                         QStringLiteral("x 100, y %1 (image line 8): gray 33, colour R 5 G 6 B 3").arg(y));
+            }
+            SendMouseMove(view, QPointF(99.95 * s, 8.5 * s));
+            QVERIFY(status->text().startsWith(QStringLiteral("x 99, y 8 ")));
+            SendMouseMove(view, QPointF(256 * s + 1, 10));
+            QCOMPARE(status->text(), QString());
+        }
+    }
+
+    // 1018 reads the slot of the combo's NG data number; EDIT opens the viewer on the files.
+    void readNgDataTakesTheComboNumberAndEditOpensTheViewer() {
+        SimPort sim(kSimPort);
+        ScriptedPrompts prompts;
+        ModalPresser edit("torv::CComuDlg", CComuDlg::kIdCancel, CComuDlg::kIdOk);
+        ModalPresser viewerOk("torv::CNgdataDlg", CNgdataDlg::kIdOk);
+        CDataLoaderDlg window(m_state, m_folder.file("x.ini"));
+        Get<QComboBox>(&window, kIdComPort)->setCurrentIndex(kSimPort - 1);
+        Get<QComboBox>(&window, kIdBaudRate)->setCurrentText(QStringLiteral("57600"));
+        Get<QComboBox>(&window, kIdNgDataNumber)->setCurrentIndex(2);
+        Get<QLineEdit>(&window, kIdNgDataName)->setText(QString::fromStdString(m_folder.file("fetched")));
+        Get<QPushButton>(&window, kIdReadNgData)->click();
+        QCOMPARE(m_state.NgDataNumber, 3);
+        QCOMPARE(edit.lastStatus, TextOf(StringId::kNgDataReadCompleted));
+        QCOMPARE(edit.lastPressed, TextOf(StringId::kEdit));
+        QCOMPARE(viewerOk.presses, 1);
+        QCOMPARE(std::filesystem::file_size(m_folder.file("fetched.bmp")), std::uintmax_t{187446});
+        QVERIFY(prompts.record.isEmpty());
+
+        // 1020 shows the same files again; 1023 converts every slot.
+        Get<QPushButton>(&window, kIdDisplayNgData)->click();
+        QCOMPARE(viewerOk.presses, 2);
+        ModalPresser ok("torv::CComuDlg", CComuDlg::kIdOk);
+        Get<QPushButton>(&window, kIdConvertNgData)->click();
+        QCOMPARE(ok.lastStatus, TextOf(StringId::kAllNgDataCompleted));
+        QCOMPARE(m_state.OperationCode, int(kConvertNgDataToCsv));
+        QVERIFY(std::filesystem::file_size(m_folder.file("fetched.csv")) > 0);
+    }
+};
+
+QTEST_MAIN(NgdataDlgTest)
+#include "ngdata_dlg_test.moc"
