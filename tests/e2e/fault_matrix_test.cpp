@@ -35,6 +35,11 @@ const DeviceOperation kReadParametersOp{
 const DeviceOperation kWriteParametersOp{
     "ParamsWrite", kWriteParameters, 590, 16, {"--yes", "params", "write", "NAME"}, false, true};
 const DeviceOperation kSetClockOp{"ClockSet", kSetClock, 25, 0, {"--yes", "clock", "set"}, false, false};
+// The newest NG of the default seed has 17 characters: 3 ring words, 244 image blocks, 3 record blocks
+// and 2 pattern blocks. Its last Cancel check comes after the record, before the pattern blocks.
+const DeviceOperation kReadNgDataOp{"NgRead", kReadNgData, 252, 125, {"ng", "read", "NAME"}, true, false};
+// The default seed's occupancy reaches slot 29 of the ring: all 30 slots, six blocks each.
+const DeviceOperation kNgCsvOp{"NgCsv", kConvertNgDataToCsv, 183, 180, {"ng", "csv", "NAME"}, true, false};
 
 struct Row {
     const DeviceOperation* operation;
@@ -185,7 +190,8 @@ TEST_P(CancelMatrix, StopsAfterTheBlockAndLeavesFilesAsTheyWere) {
 
 std::vector<Row> FaultRows() {
     std::vector<Row> rows;
-    for (const DeviceOperation* operation : {&kReadParametersOp, &kWriteParametersOp, &kSetClockOp}) {
+    for (const DeviceOperation* operation :
+         {&kReadParametersOp, &kWriteParametersOp, &kSetClockOp, &kReadNgDataOp, &kNgCsvOp}) {
         for (Trigger trigger : {Trigger::kSilence, Trigger::kNak, Trigger::kChecksum, Trigger::kTruncate,
                                 Trigger::kDelay, Trigger::kHangup}) {
             for (Position position : {Position::kFirst, Position::kMiddle, Position::kLast}) {
@@ -198,7 +204,8 @@ std::vector<Row> FaultRows() {
 
 std::vector<Row> CancelRows() {
     std::vector<Row> rows;
-    for (const DeviceOperation* operation : {&kReadParametersOp, &kWriteParametersOp, &kSetClockOp}) {
+    for (const DeviceOperation* operation :
+         {&kReadParametersOp, &kWriteParametersOp, &kSetClockOp, &kNgCsvOp}) {
         for (Position position : {Position::kFirst, Position::kLast}) {
             rows.push_back({operation, Trigger::kCancel, position});
         }
