@@ -9,6 +9,7 @@
 
 #include "dictionary/dictionary_file.h"
 #include "files/file_kind.h"
+#include "files/file_status.h"
 #include "resources/strings.h"
 
 namespace torv::cli {
@@ -61,9 +62,10 @@ void PrintBand(std::span<const DictionaryCharacter> band, std::size_t firstIndex
 }
 
 int RunDictShow(const std::string& name) {
-    const LoadedDictionary loaded = LoadDictionaryFile(CommandFileName(name, kDictionaryFile));
+    const std::string path = CommandFileName(name, kDictionaryFile);
+    const LoadedDictionary loaded = LoadDictionaryFile(path);
     if (loaded.status == DictionaryStatus::kNotFound) {
-        std::cerr << Text(StringId::kDictionaryFileNotFound) << '\n';
+        std::cerr << Text(StringId::kDictionaryFileNotFound) << '\n' << NotReadableText(path) << '\n';
         return kExitFailed;
     }
     const std::span<const DictionaryCharacter> characters(loaded.characters);
@@ -72,8 +74,8 @@ int RunDictShow(const std::string& name) {
     }
     if (loaded.status == DictionaryStatus::kInvalid) {
         std::cerr << Text(StringId::kDictionaryFileInvalid) << '\n'
-                  << "torvctl: the block of character " << characters.size() + 1
-                  << " does not follow the dictionary file's layout\n";
+                  << path << ": the block of character " << characters.size() + 1
+                  << " does not follow the dictionary file's layout.\n";
         return kExitFailed;
     }
     std::cout << characters.size() << (characters.size() == 1 ? " character\n" : " characters\n");

@@ -56,7 +56,7 @@ int ConvertNgImageToPng(const GlobalOptions& options, const std::string& bitmapP
                         const std::string& pngPath) {
     const auto bitmap = ReadWholeFile(bitmapPath);
     if (!bitmap) {
-        std::cerr << Text(StringId::kNgDataFileNotFound) << '\n';
+        std::cerr << Text(StringId::kNgDataFileNotFound) << '\n' << NotReadableText(bitmapPath) << '\n';
         return kExitFailed;
     }
     if (bitmap->size() != kBitmapFileSize || !IsNgBitmapHeader(*bitmap)) {
@@ -74,12 +74,14 @@ int ConvertNgImageToPng(const GlobalOptions& options, const std::string& bitmapP
     const std::vector<std::uint8_t> png = PngOf(bitmap->data() + kBitmapHeaderSize);
     AtomicFileWriter file(pngPath);
     if (png.empty() || !file.isOpen()) {
-        std::cerr << Text(StringId::kCreateFileFailed) << '\n';
+        std::cerr << Text(StringId::kCreateFileFailed) << '\n'
+                  << (png.empty() ? "torvctl: libpng could not encode the image" : file.failureText())
+                  << '\n';
         return kExitFailed;
     }
     file.write(std::string_view(reinterpret_cast<const char*>(png.data()), png.size()));
     if (!file.commit()) {
-        std::cerr << Text(StringId::kCreateFileFailed) << '\n';
+        std::cerr << Text(StringId::kCreateFileFailed) << '\n' << file.failureText() << '\n';
         return kExitFailed;
     }
     std::cout << pngPath << '\n';

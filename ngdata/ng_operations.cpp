@@ -131,7 +131,7 @@ void ReadNgDataOperation(OperationRun& run) {
     AtomicFileWriter image(imagePath);
     AtomicFileWriter data(dataPath);
     if (!image.isOpen() || !data.isOpen()) {
-        run.fail(StringId::kCreateFileFailed);
+        run.fail(StringId::kCreateFileFailed, !image.isOpen() ? image.failureText() : data.failureText());
         return;
     }
     auto content = std::make_unique<NgSlotContent>();
@@ -139,7 +139,8 @@ void ReadNgDataOperation(OperationRun& run) {
         return;
     }
     if (!WriteNgFiles(image, data, *content)) {
-        run.fail(StringId::kCreateFileFailed);
+        run.fail(StringId::kCreateFileFailed,
+                 image.failureText().empty() ? data.failureText() : image.failureText());
         return;
     }
     run.setProgress(kProgressMax);
@@ -157,12 +158,12 @@ void ConvertNgDataToCsvOperation(OperationRun& run) {
     }
     const int newest = SlotOfNgDataNumber(ring, 1);
     if (newest < 0) {
-        run.fail(StringId::kInvalidResponse);  // a slot pointer outside the ring
+        run.fail(StringId::kInvalidResponse, SlotPointerProblem(ring));
         return;
     }
     const int slots = CountedSlots(ring);
     if (slots == 0) {
-        run.fail(StringId::kNgDataGone);
+        run.fail(StringId::kNgDataGone, "The sensor marks none of the 30 slots of its NG ring as occupied.");
         return;
     }
     state.OperationFilePath = MakeFilePath(state.OperationFileName, kCsvFile);
@@ -171,7 +172,7 @@ void ConvertNgDataToCsvOperation(OperationRun& run) {
     }
     AtomicFileWriter csv(state.OperationFilePath);
     if (!csv.isOpen()) {
-        run.fail(StringId::kCreateFileFailed);
+        run.fail(StringId::kCreateFileFailed, csv.failureText());
         return;
     }
     NgSlotTail tail;
@@ -194,7 +195,7 @@ void ConvertNgDataToCsvOperation(OperationRun& run) {
         return;
     }
     if (!csv.commit()) {
-        run.fail(StringId::kCreateFileFailed);
+        run.fail(StringId::kCreateFileFailed, csv.failureText());
         return;
     }
     run.setProgress(kProgressMax);

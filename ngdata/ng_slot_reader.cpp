@@ -6,6 +6,7 @@ namespace torv {
 namespace {
 
 constexpr int kWordBits = 16;
+constexpr int kSlotPointerByte = 0xFF;
 
 }  // namespace
 
@@ -20,14 +21,23 @@ bool ReadRingWords(OperationRun& run, NgRingWords& ring) {
     return true;
 }
 
+std::string SlotPointerProblem(const NgRingWords& ring) {
+    return "The sensor reported slot pointer " + std::to_string(ring.slotPointerWord & kSlotPointerByte) +
+           "; its NG ring has the slots 0 to " + std::to_string(kNgSlotCount - 1) + ".";
+}
+
 int FindNgDataSlot(OperationRun& run, const NgRingWords& ring) {
     if (SlotPointer(ring) < 0) {
-        run.fail(StringId::kInvalidResponse);
+        run.fail(StringId::kInvalidResponse, SlotPointerProblem(ring));
         return -1;
     }
-    const int slot = SlotOfNgDataNumber(ring, run.state().NgDataNumber);
+    const int number = run.state().NgDataNumber;
+    const int slot = SlotOfNgDataNumber(ring, number);
     if (!SlotOccupied(ring, slot)) {
-        run.fail(StringId::kNgDataGone);
+        run.fail(StringId::kNgDataGone,
+                 slot < 0 ? "NG data number " + std::to_string(number) + " is not one of 1 to 30."
+                          : "NG data number " + std::to_string(number) + " is slot " + std::to_string(slot) +
+                                " of the sensor's NG ring, which the sensor marks as empty.");
         return -1;
     }
     return slot;

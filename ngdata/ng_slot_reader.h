@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "link/operation_run.h"
 #include "ngdata/ng_slots.h"
@@ -16,6 +17,9 @@ bool ReadRingWords(OperationRun& run, NgRingWords& ring);
 // The slot of NgDataNumber when it holds an NG. Otherwise -1 with the run failed: 175 when the slot
 // is not occupied, 133 when the sensor named a slot pointer outside the ring.
 int FindNgDataSlot(OperationRun& run, const NgRingWords& ring);
+
+// Why words 9..11 name no slot: the pointer the sensor reported lies outside the ring.
+std::string SlotPointerProblem(const NgRingWords& ring);
 
 // `V` slot, block: the 256-byte reply into `destination`. False, with the run failed, when the reply
 // failed.

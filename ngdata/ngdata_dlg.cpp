@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "files/file_kind.h"
+#include "files/file_status.h"
 #include "resources/strings.h"
 #include "ui/control_ids.h"
 #include "ui/dialog_key_rule.h"
@@ -113,10 +114,17 @@ void CNgdataDlg::buildLayout() {
 bool CNgdataDlg::load() {
     const std::string imagePath = MakeFilePath(m_state.OperationFileName, kNgImageFile);
     const std::string dataPath = MakeFilePath(m_state.OperationFileName, kNgDataFile);
-    std::optional<std::string> text;
-    if (!LoadNgViewerImage(imagePath, m_image) || !(text = NgViewerText(dataPath))) {
+    const auto notFound = [this](const std::string& path) {
         m_state.LastErrorText = Text(StringId::kNgDataFileNotFound);
+        m_state.LastErrorDetail = NotReadableText(path);
         return false;
+    };
+    if (!LoadNgViewerImage(imagePath, m_image)) {
+        return notFound(imagePath);
+    }
+    const std::optional<std::string> text = NgViewerText(dataPath);
+    if (!text) {
+        return notFound(dataPath);
     }
     m_view->setImage(NgViewerQImage(m_image));
     m_text->setPlainText(ViewerText(*text));
@@ -126,7 +134,8 @@ bool CNgdataDlg::load() {
 
 int CNgdataDlg::exec() {
     if (!m_loaded) {
-        Prompts().show(parentWidget(), Caption::kError, Icon::kStop, ToQString(m_state.LastErrorText));
+        Prompts().showDetailed(parentWidget(), Caption::kError, Icon::kStop, ToQString(m_state.LastErrorText),
+                               ToQString(m_state.LastErrorDetail));
         return QDialog::Rejected;
     }
     return QDialog::exec();

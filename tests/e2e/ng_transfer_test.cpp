@@ -201,22 +201,44 @@ TEST_F(NgTransfer, AnEmptySlotOrAPointerOutsideTheRingWritesNothing) {
         std::uint32_t mask;
         int number;
         const char* text;
+        const char* detail;
     } cases[] = {
-        {10, kAllSlots & ~(1U << 9), 1, "The NG data you have selected no longer exists."},
-        {0, 1U << 29, 2, "The NG data you have selected no longer exists."},
-        {30, kAllSlots, 30, "Recieved an invalid communication response."},
-        {0xC8, kAllSlots, 1, "Recieved an invalid communication response."},
+        {10, kAllSlots & ~(1U << 9), 1, "The NG data you have selected no longer exists.",
+         "NG data number 1 is slot 9 of the sensor's NG ring, which the sensor marks as empty."},
+        {0, 1U << 29, 2, "The NG data you have selected no longer exists.",
+         "NG data number 2 is slot 28 of the sensor's NG ring, which the sensor marks as empty."},
+        {30, kAllSlots, 30, "Recieved an invalid communication response.",
+         "The sensor reported slot pointer 30; its NG ring has the slots 0 to 29."},
+        {0xC8, kAllSlots, 1, "Recieved an invalid communication response.",
+         "The sensor reported slot pointer 200; its NG ring has the slots 0 to 29."},
     };
     for (const auto& c : cases) {
         test::SimulatedSensor sensor;
         setRing(sensor, c.pointer, c.mask);
-        EXPECT_EQ(run(kReadNgData, sensor, c.number).text, c.text) << c.pointer;
+        const OperationReport report = run(kReadNgData, sensor, c.number);
+        EXPECT_EQ(report.text, c.text) << c.pointer;
+        EXPECT_EQ(report.detail, c.detail) << c.pointer;
         EXPECT_EQ(operationFrames(sensor).size(), static_cast<std::size_t>(kRingReads));
     }
     test::SimulatedSensor sensor;
     setRing(sensor, 0xC8, kAllSlots);
     EXPECT_EQ(run(kConvertNgDataToCsv, sensor).text, "Recieved an invalid communication response.");
     EXPECT_TRUE(test::ListFolder(m_files.path()).empty());
+}
+
+// A folder under a file's name fails before any block is read, saying which name and why.
+TEST_F(NgTransfer, AFolderUnderAFilesNameFailsBeforeTheTransfer) {
+    for (const auto& [code, name] : {std::pair{kReadNgData, "ng.ng4"}, {kConvertNgDataToCsv, "ng.csv"}}) {
+        std::filesystem::create_directory(path(name));
+        test::SimulatedSensor sensor;
+        m_host.answers = {true};
+        const OperationReport report = run(code, sensor);
+        EXPECT_EQ(report.text, "Failed to create the file.");
+        EXPECT_NE(report.detail.find(path(name)), std::string::npos) << report.detail;
+        EXPECT_EQ(sensor.frames().size(), static_cast<std::size_t>(kRingReads));
+        EXPECT_EQ(test::ListFolder(m_files.path()), std::vector<std::string>{name});
+        std::filesystem::remove(path(name));
+    }
 }
 
 // One question covers the pair: Yes to the image replaces the data file too; the data file's own

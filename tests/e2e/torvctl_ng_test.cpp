@@ -73,7 +73,8 @@ TEST_F(TorvctlNg, ReadThenPngGivesTheSamePixelsUpright) {
 }
 
 TEST_F(TorvctlNg, PngRefusesWhatIsNoNgImage) {
-    EXPECT_EQ(Torvctl({"ng", "png", path("missing")}).err, "The NG data file is not found.\n");
+    EXPECT_EQ(Torvctl({"ng", "png", path("missing")}).err,
+              "The NG data file is not found.\n" + path("missing.bmp") + " does not exist.\n");
     WriteFileBytes(path("short.bmp"), std::string(1000, 'B'));
     const auto refused = Torvctl({"ng", "png", path("short")});
     EXPECT_EQ(refused.exitCode, 1);
@@ -107,7 +108,8 @@ TEST(TorvctlDict, ShowPrintsEachCharactersNumberCodeAndDots) {
               "The expansion dictionary data file is invalid.");
     EXPECT_EQ(invalid.out.substr(0, 4), " 1 1");
     EXPECT_EQ(Torvctl({"dict", "show", folder.file("none")}).err,
-              "The expansion dictionary file is not found. Create a new data.\n");
+              "The expansion dictionary file is not found. Create a new data.\n" + folder.file("none.dic4") +
+                  " does not exist.\n");
 }
 
 }  // namespace

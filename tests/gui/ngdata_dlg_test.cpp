@@ -62,14 +62,18 @@ class NgdataDlgTest : public QObject {
     void missingFilesShow176AndCloseAtOnce() {
         writeFiles("image-only", ProbeBitmap(), "");
         std::filesystem::remove(m_folder.file("image-only.ng4"));
-        for (const std::string& name :
-             {std::string(), m_folder.file("nothing"), m_folder.file("image-only")}) {
+        const std::pair<std::string, std::string> cases[] = {
+            {std::string(), ".bmp"},  // an empty field names the files ".bmp" and ".ng4"
+            {m_folder.file("nothing"), m_folder.file("nothing.bmp")},
+            {m_folder.file("image-only"), m_folder.file("image-only.ng4")},
+        };
+        for (const auto& [name, missing] : cases) {
             ScriptedPrompts prompts;
             m_state.OperationFileName = name;
             CNgdataDlg viewer(m_state, m_image);
             QCOMPARE(viewer.exec(), int(QDialog::Rejected));
             QCOMPARE(prompts.record, QStringList{ErrorBox(StringId::kNgDataFileNotFound)});
-            QCOMPARE(m_state.LastErrorText, std::string(Text(StringId::kNgDataFileNotFound)));
+            QCOMPARE(prompts.details, QStringList{QString::fromStdString(missing + " does not exist.")});
         }
     }
 
