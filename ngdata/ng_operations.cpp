@@ -105,6 +105,26 @@ bool WriteNgFiles(AtomicFileWriter& image, AtomicFileWriter& data, const NgSlotC
     return image.commit() && data.commit();
 }
 
+// The last six blocks of each slot, newest first; each slot's lines once its record is in.
+bool ReadSlotsIntoCsv(OperationRun& run, int newest, int slots, AtomicFileWriter& csv) {
+    NgSlotTail tail;
+    const int blocks = slots * kCsvBlocksPerSlot;
+    return run.runBlocks(
+        blocks,
+        [&](int i) {
+            const int r = i / kCsvBlocksPerSlot;
+            const int p = i % kCsvBlocksPerSlot;
+            if (!ReadSlotBlock(run, SlotBefore(newest, r), kFirstPatternBlock + p, tail.block(p))) {
+                return false;
+            }
+            if (p == kCsvBlocksPerSlot - 1) {
+                csv.write(NgCsvRecordText(r + 1, DecodeResultRecord(tail.record), tail.patterns));
+            }
+            return true;
+        },
+        [blocks](int i) { return (i + 1) * kProgressMax / blocks; });
+}
+
 }  // namespace
 
 void ReadNgDataOperation(OperationRun& run) {
@@ -163,7 +183,8 @@ void ConvertNgDataToCsvOperation(OperationRun& run) {
     }
     const int slots = CountedSlots(ring);
     if (slots == 0) {
-        run.fail(StringId::kNgDataGone, "The sensor marks none of the 30 slots of its NG ring as occupied.");
+        run.fail(StringId::kNgDataGone, "The sensor marks none of the " + std::to_string(kNgSlotCount) +
+                                            " slots of its NG ring as occupied.");
         return;
     }
     state.OperationFilePath = MakeFilePath(state.OperationFileName, kCsvFile);
@@ -175,22 +196,7 @@ void ConvertNgDataToCsvOperation(OperationRun& run) {
         run.fail(StringId::kCreateFileFailed, csv.failureText());
         return;
     }
-    NgSlotTail tail;
-    const int blocks = slots * kCsvBlocksPerSlot;
-    const bool complete = run.runBlocks(
-        blocks,
-        [&](int i) {
-            const int r = i / kCsvBlocksPerSlot;
-            const int p = i % kCsvBlocksPerSlot;
-            if (!ReadSlotBlock(run, SlotBefore(newest, r), kFirstPatternBlock + p, tail.block(p))) {
-                return false;
-            }
-            if (p == kCsvBlocksPerSlot - 1) {
-                csv.write(NgCsvRecordText(r + 1, DecodeResultRecord(tail.record), tail.patterns));
-            }
-            return true;
-        },
-        [blocks](int i) { return (i + 1) * kProgressMax / blocks; });
+    const bool complete = ReadSlotsIntoCsv(run, newest, slots, csv);
     if (!complete) {
         return;
     }

@@ -8,7 +8,7 @@
 namespace torv {
 namespace {
 
-// The formats' names and the CSV's cell of each plane combination.
+// The formats' names as both files write them.
 struct FormatNames {
     const char* date;
     const char* time;
@@ -19,7 +19,6 @@ constexpr FormatNames kFormatNames{"Date", "Time", "String"};
 // Text mode: each newline becomes CR LF.
 std::string WithLineEnds(const std::string& text) {
     std::string out;
-    out.reserve(text.size() + text.size() / 16);
     for (char c : text) {
         if (c == '\n') {
             out += kLineEnd;
