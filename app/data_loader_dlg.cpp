@@ -10,10 +10,12 @@
 
 #include "app/main_window_ids.h"
 #include "app/main_window_layout.h"
+#include "app/monitor_controller.h"
 #include "app/ref_buttons.h"
 #include "ngdata/ngdata_dlg.h"
 #include "operations/device_operations.h"
 #include "params/pedit_dlg.h"
+#include "remote/remote_dlg.h"
 #include "resources/strings.h"
 #include "ui/app_icon.h"
 #include "ui/comu_dlg.h"
@@ -34,7 +36,6 @@ constexpr std::array<int, kSettingsNameCount> kSettingsFields{kIdParameterName, 
 // Buttons of features this build does not have yet: present, but they cannot be pressed.
 constexpr std::array kLaterFeatureControls{
     kIdReadRecognized, kIdReadNgCharacters, kIdReadDictionary, kIdEditDictionary, kIdWriteDictionary,
-    kIdGeneratesCsv,   kIdStartMonitor,     kIdStopMonitor,    kIdRemoteControl,
 };
 
 // Field texts are file names: they reach the file system, and the settings file, in its encoding.
@@ -52,6 +53,7 @@ CDataLoaderDlg::CDataLoaderDlg(OperationState& state, std::string settingsPath, 
     setWindowIcon(ApplicationIcon());
     BuildMainWindowLayout(this);
     new DialogKeyRule(this);
+    m_monitor = new MonitorController(this, m_state);
     connectButtons();
     disableLaterFeatures();
     restoreSettings();
@@ -107,6 +109,9 @@ void CDataLoaderDlg::connectButtons() {
     connect(button(kIdReadNgData), &QPushButton::clicked, this, &CDataLoaderDlg::onReadNgData);
     connect(button(kIdConvertNgData), &QPushButton::clicked, this, &CDataLoaderDlg::onConvertNgData);
     connect(button(kIdDisplayNgData), &QPushButton::clicked, this, &CDataLoaderDlg::displayNgData);
+    connect(button(kIdStartMonitor), &QPushButton::clicked, m_monitor, &MonitorController::start);
+    connect(button(kIdStopMonitor), &QPushButton::clicked, m_monitor, &MonitorController::stop);
+    connect(button(kIdRemoteControl), &QPushButton::clicked, this, &CDataLoaderDlg::onRemoteControl);
     for (const RefButton& ref : RefButtons()) {
         connect(button(ref.buttonId), &QPushButton::clicked, this,
                 [this, &ref] { ChooseFileIntoField(this, ref); });
@@ -126,7 +131,8 @@ void CDataLoaderDlg::closeEvent(QCloseEvent* event) {
 }
 
 void CDataLoaderDlg::onExit() {
-    // The monitor, once it exists, is stopped here, before the question and whatever the answer.
+    // A running monitor stops first, whatever the answer.
+    m_monitor->stop();
     if (!Prompts().ask(this, Caption::kTorv, Icon::kQuestion, ToQString(Text(StringId::kAgreeToExit)),
                        Answer::kYes)) {
         return;
@@ -138,11 +144,15 @@ void CDataLoaderDlg::onExit() {
     accept();
 }
 
-bool CDataLoaderDlg::runOperation(int operationCode, int fieldId) {
-    m_state.OperationCode = operationCode;
+void CDataLoaderDlg::takeLinkFromLists() {
     // An empty list selection gives port 0 and baud index -1; the link then refuses to open.
     m_state.ComPortNumber = list(kIdComPort)->currentIndex() + 1;
     m_state.BaudIndex = list(kIdBaudRate)->currentIndex();
+}
+
+bool CDataLoaderDlg::runOperation(int operationCode, int fieldId) {
+    m_state.OperationCode = operationCode;
+    takeLinkFromLists();
     if (fieldId != 0) {
         m_state.OperationFileName = FieldBytes(field(fieldId));
     }
@@ -193,6 +203,12 @@ void CDataLoaderDlg::displayNgData() {
     m_state.OperationFileName = FieldBytes(field(kIdNgDataName));
     CNgdataDlg viewer(m_state, m_ngImage, this);
     viewer.exec();
+}
+
+void CDataLoaderDlg::onRemoteControl() {
+    takeLinkFromLists();
+    CRemoteDlg remote(m_state, this);
+    remote.exec();
 }
 
 // Also the follow-up of a parameter read closed through EDIT. The editor may save under another name,

@@ -16,6 +16,8 @@ class QPushButton;
 
 namespace torv {
 
+class MonitorController;
+
 class CDataLoaderDlg : public QDialog {
     Q_OBJECT
   public:
@@ -49,6 +51,9 @@ class CDataLoaderDlg : public QDialog {
     // Opens the NG data viewer on the NG files: after EDIT at the end of an NG read, and from
     // "Display NG data".
     void displayNgData();
+    void onRemoteControl();
+    // ComPortNumber and BaudIndex from the two lists.
+    void takeLinkFromLists();
     // Fills the operation state from the lists and `fieldId` (0: the operation uses no file), runs the
     // transfer dialog, and tells whether the user asked for the follow-up editor.
     bool runOperation(int operationCode, int fieldId);
@@ -59,6 +64,7 @@ class CDataLoaderDlg : public QDialog {
 
     OperationState& m_state;
     std::string m_settingsPath;
+    MonitorController* m_monitor = nullptr;
     bool m_exitConfirmed = false;
     NgViewerImage m_ngImage;  // the viewer's picture, kept from one viewing to the next
 };

@@ -9,6 +9,7 @@
 #include "cli/interrupts.h"
 #include "cli/link_commands.h"
 #include "cli/ng_commands.h"
+#include "cli/monitor_command.h"
 #include "cli/params_commands.h"
 #include "cli/trace_printer.h"
 
@@ -46,6 +47,8 @@ int main(int argc, char** argv) {
     torv::cli::AddParamsCommand(app, context);
     torv::cli::AddNgCommand(app, context);
     torv::cli::AddDictCommand(app, context);
+    torv::cli::AddMonitorCommand(app, context);
+    torv::cli::AddKeyCommand(app, context);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

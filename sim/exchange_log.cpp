@@ -10,6 +10,31 @@ std::string Hex(std::uint8_t byte) {
     return {kDigits[byte >> 4], kDigits[byte & 0x0F]};
 }
 
+constexpr std::size_t kJudgementReplySize = 4;  // ACK, n, status, checksum
+constexpr std::size_t kStatusOffset = 2;
+
+// What a `Y` reply told the tool, when it carried a new judgement: " judged=OK" and the trailer's bytes.
+std::string JudgementNote(const ProtocolEvent& event) {
+    const std::vector<std::uint8_t>& reply = event.reply;
+    if (event.frame[0] != kPollJudgement || reply.size() < kJudgementReplySize || reply[0] != kAck) {
+        return {};
+    }
+    const int judgement = reply[kStatusOffset] & kJudgementMask;
+    if (judgement == kNoNewJudgement) {
+        return {};
+    }
+    std::string note = judgement == kJudgementOk   ? " judged=OK"
+                       : judgement == kJudgementNg ? " judged=NG"
+                                                   : " judged=--";
+    if (reply.size() > kJudgementReplySize) {
+        note += " trailer=";
+        for (std::size_t i = kJudgementReplySize; i < reply.size(); ++i) {
+            note += Hex(reply[i]);
+        }
+    }
+    return note;
+}
+
 }  // namespace
 
 std::string FormatEventLine(const ProtocolEvent& event) {
@@ -28,7 +53,7 @@ std::string FormatEventLine(const ProtocolEvent& event) {
     if (event.fault != FaultKind::kNone) {
         line += " fault=" + std::string(FaultKindName(event.fault));
     }
-    return line;
+    return line + JudgementNote(event);
 }
 
 std::string FormatGarbageLine(std::size_t count, bool outgoing) {

@@ -4,6 +4,7 @@
 //
 //   12 R 00 00                 exchange 12: command letter and the two data bytes in hex
 //   13 W 34 12 fault=nak       the same, when a fault shaped the reply
+//   14 Y 00 00 judged=NG trailer=0A32...   a `Y` that reported a new judgement, and the trailer sent
 //   nak 52 00 00 AC            a frame answered with NAK (bad checksum or unknown command)
 //   garbage 4                  bytes dropped because the tool's line rate differed from the sensor's
 //   garbage-out 4              reply bytes that went out as zeros for the same reason

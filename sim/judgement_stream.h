@@ -1,11 +1,14 @@
 #pragma once
-// The sensor's live judgements for the `Y` poll: a new inspection every 100 to 300 ms, mostly OK,
-// sometimes NG, now and then "--" with nothing read. Time is passed in, so the stream is a pure
-// function of the seed and the poll times.
+// The sensor's live judgements for the `Y` poll: a new inspection at a set pace (by default every 100
+// to 300 ms; pace 0 gives one at every poll), each OK, NG or "--" in a set mix. The characters are the
+// ones the sensor recognizes. Time is passed in, so the stream is a pure function of the seed, the
+// settings and the poll times.
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "sim/sim_random.h"
@@ -23,26 +26,45 @@ enum JudgementCode : std::uint8_t {
 
 inline constexpr std::uint8_t kJudgementMask = 0x03;
 
+struct JudgementSettings {
+    // A new inspection comes this long after the previous one, drawn between the two; 0 and 0: at
+    // every poll.
+    std::chrono::milliseconds shortestInterval{100};
+    std::chrono::milliseconds longestInterval{300};
+    // Relative weights of OK, NG and "--" (nothing read).
+    int okWeight = 85;
+    int ngWeight = 12;
+    int noneWeight = 3;
+};
+
+// "--pace MS" or "MIN-MAX" (milliseconds, MIN <= MAX <= 60000); false when the text is not that.
+bool ParsePace(std::string_view text, JudgementSettings& settings);
+// "--mix OK,NG,NONE": three weights 0..1000, not all 0; false when the text is not that.
+bool ParseMix(std::string_view text, JudgementSettings& settings);
+
 struct Judgement {
     std::uint8_t count = 0;   // n, characters read
     std::uint8_t status = 0;  // judgement in bits 0..1
     // 4n bytes (numerical difference, alphabetic difference, numerical char, alphabetic char per
     // character) and their checksum; empty unless n > 0 and the judgement is new.
     std::vector<std::uint8_t> trailer;
+    int spoiled = -1;  // on an NG: the character that matched nothing well
 };
 
 class JudgementStream {
   public:
     // `text` is what the sensor reads on every product (its recognized characters).
-    JudgementStream(std::uint64_t seed, std::string text);
+    JudgementStream(std::uint64_t seed, std::string text, JudgementSettings settings = {});
 
     Judgement poll(SimTime now);
 
   private:
     Judgement inspect();
+    std::uint8_t drawJudgement();
 
     SimRandom m_random;
     std::string m_text;
+    JudgementSettings m_settings;
     bool m_started = false;
     SimTime m_next{};
 };

@@ -22,6 +22,9 @@ int main(int argc, char** argv) {
                    "N=KIND or N+=KIND; KIND: silence nak checksum truncate delay hangup");
     app.add_option("--ng-every", options.ngEverySeconds,
                    "The line stores a new NG inspection every SECONDS (at least 0.1; default never)");
+    app.add_option("--pace", options.pace,
+                   "Milliseconds between judgements, MS or MIN-MAX (default 100-300; 0: one at every poll)");
+    app.add_option("--mix", options.mix, "Weights of OK, NG and -- judgements, OK,NG,NONE (default 85,12,3)");
     app.add_flag("--wire-time", options.wireTime, "Deliver replies no faster than the line rate allows");
     app.add_flag("--verbose", options.verbose, "Trace bytes and events on stderr");
     CLI11_PARSE(app, argc, argv);

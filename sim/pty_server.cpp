@@ -167,6 +167,7 @@ bool PtyServer::handleInput(std::span<const std::uint8_t> bytes, SimTime now) {
             return false;
         }
         answer(event);
+        showPanel(event);
     }
     return true;
 }
@@ -249,6 +250,14 @@ int PtyServer::finish() {
     saveState();
     trace("stopped");
     return EXIT_SUCCESS;
+}
+
+// The panel is the sensor's display: what a key did is always shown, not only with --verbose.
+void PtyServer::showPanel(const ProtocolEvent& event) const {
+    if (event.outcome == FrameOutcome::kExchange && event.frame[0] == kKeyPress &&
+        event.fault != FaultKind::kSilence) {
+        std::cerr << "torvsim: " << m_model.describePanel(event.frame[1]) << std::endl;
+    }
 }
 
 void PtyServer::trace(const std::string& text) const {

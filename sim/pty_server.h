@@ -54,6 +54,7 @@ class PtyServer {
     void writeAll(const std::vector<std::uint8_t>& bytes);
     void saveState();
     int finish();
+    void showPanel(const ProtocolEvent& event) const;
     void trace(const std::string& text) const;
     void traceBytes(const char* direction, std::span<const std::uint8_t> bytes) const;
 

@@ -44,10 +44,10 @@ std::vector<RecognizedCharacter> GenerateRecognized(std::uint64_t seed) {
     return out;
 }
 
-SensorModel::SensorModel(std::uint64_t seed, int rate, std::string version)
+SensorModel::SensorModel(std::uint64_t seed, int rate, std::string version, JudgementSettings judgements)
     : m_recognized(GenerateRecognized(seed)),
       m_ring(seed, m_state.words),
-      m_judgements(seed, TextOf(m_recognized)) {
+      m_judgements(seed, TextOf(m_recognized), judgements) {
     m_state.rate = rate;
     m_state.version = std::move(version);
     SeedParameterWords(m_state.words, seed, rate);
@@ -84,6 +84,11 @@ std::array<std::uint8_t, 2> SensorModel::patternPair(int character, int pair) co
     }
     const CharacterPattern& p = m_recognized[character].pattern;
     return {p[2 * pair], p[2 * pair + 1]};
+}
+
+void SensorModel::pressKey(std::uint8_t code) {
+    m_state.keyLog.push_back(code);
+    PressPanelKey(m_panel, m_state.words, code);
 }
 
 void SensorModel::setCalendar(int reg, std::uint8_t value) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/front_panel.h"
 #include "sim/glyphs.h"
 #include "sim/judgement_stream.h"
 #include "sim/ng_ring.h"
@@ -24,8 +25,9 @@ struct RecognizedCharacter {
 
 class SensorModel {
   public:
-    // A freshly started sensor: seeded words and generated data, at `rate`, reporting `version`.
-    SensorModel(std::uint64_t seed, int rate, std::string version);
+    // A freshly started sensor: seeded words and generated data, at `rate`, reporting `version`, with
+    // judgements at the pace and in the mix of `judgements`.
+    SensorModel(std::uint64_t seed, int rate, std::string version, JudgementSettings judgements = {});
     // The NG ring refers to the word memory: a model is never copied.
     SensorModel(const SensorModel&) = delete;
     SensorModel& operator=(const SensorModel&) = delete;
@@ -50,7 +52,11 @@ class SensorModel {
 
     // `T`: registers above 15 are ignored.
     void setCalendar(int reg, std::uint8_t value);
-    void pressKey(std::uint8_t code) { m_state.keyLog.push_back(code); }
+    // `P`: logs the key and moves the front panel.
+    void pressKey(std::uint8_t code);
+    const FrontPanel& panel() const { return m_panel; }
+    // The panel as it stands after `code`, in words.
+    std::string describePanel(std::uint8_t code) const { return DescribePanel(m_panel, m_state.words, code); }
 
     // `V`: a block of an occupied slot; empty slots and slots outside 0..29 read as zeros.
     SlotBlock ngBlock(int slot, int block) const;
@@ -77,6 +83,7 @@ class SensorModel {
     SimTime m_ngInterval{};
     bool m_clockStarted = false;
     SimTime m_nextNg{};
+    FrontPanel m_panel;
 };
 
 // The characters the sensor has just recognized, with their patterns.

@@ -84,9 +84,18 @@ int RunSimulator(const SimulatorOptions& options) {
         std::cerr << "torvsim: --ng-every takes at least " << kMinNgEverySeconds << " seconds\n";
         return kExitBadInput;
     }
+    JudgementSettings judgements;
+    if (!options.pace.empty() && !ParsePace(options.pace, judgements)) {
+        std::cerr << "torvsim: --pace takes milliseconds between judgements, MS or MIN-MAX (0 .. 60000)\n";
+        return kExitBadInput;
+    }
+    if (!options.mix.empty() && !ParseMix(options.mix, judgements)) {
+        std::cerr << "torvsim: --mix takes three weights OK,NG,NONE (0 .. 1000, not all 0)\n";
+        return kExitBadInput;
+    }
     FaultPlan faults;
     SensorModel model(options.seed, options.rate.value_or(kDefaultRate),
-                      options.version.value_or(kDefaultVersion));
+                      options.version.value_or(kDefaultVersion), judgements);
     if (!BuildFaultPlan(options.faults, faults) || !LoadState(options, model)) {
         return kExitBadInput;
     }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "sim/judgement_stream.h"
+
 namespace torv::sim {
 
 inline constexpr std::uint64_t kDefaultSeed = 1;
@@ -19,6 +21,8 @@ struct SimulatorOptions {
     std::string logPath;                 // --log
     std::string linkName;                // --link
     std::vector<std::string> faults;     // --fault, each N=KIND or N+=KIND
+    std::string pace;                    // --pace MS or MIN-MAX; empty: 100-300
+    std::string mix;                     // --mix OK,NG,NONE; empty: 85,12,3
     bool wireTime = false;               // --wire-time
     double ngEverySeconds = 0;           // --ng-every; 0: the NG ring stays as seeded
     bool verbose = false;                // --verbose

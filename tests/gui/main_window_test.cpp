@@ -48,12 +48,13 @@ class MainWindowTest : public QObject {
         CDataLoaderDlg window(m_state, m_folder.file("x.ini"));
         for (int id :
              {kIdReadRecognized, kIdReadNgCharacters, kIdReadDictionary, kIdEditDictionary,
-              kIdWriteDictionary, kIdStartMonitor, kIdStopMonitor, kIdRemoteControl, kIdGeneratesCsv}) {
+              kIdWriteDictionary, kIdStopMonitor}) {
             QVERIFY2(!Get(&window, id)->isEnabled(), qPrintable(QString::number(id)));
         }
         for (int id : {kIdReadParameters, kIdEditParameters, kIdWriteParameters, kIdSetClock, kIdExit,
                        kIdParameterRef, kIdDictionaryRef, kIdNgDataRef, kIdMonitorRef, kIdReadNgData,
-                       kIdDisplayNgData, kIdConvertNgData, kIdNgDataNumber}) {
+                       kIdDisplayNgData, kIdConvertNgData, kIdNgDataNumber, kIdStartMonitor, kIdRemoteControl,
+                       kIdGeneratesCsv}) {
             QVERIFY2(Get(&window, id)->isEnabled(), qPrintable(QString::number(id)));
         }
     }

@@ -1,0 +1,128 @@
+#include "app/monitor_controller.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+
+#include <array>
+
+#include "app/main_window_ids.h"
+#include "link/frames.h"
+#include "ui/control_ids.h"
+#include "ui/file_name_field.h"
+#include "ui/user_prompts.h"
+
+namespace torv {
+namespace {
+
+// Start disables these, in this order, and Stop enables them again in the same order: with the three
+// monitor controls, every control of the window but the result displays.
+constexpr std::array kControlsDisabledWhileRunning{
+    kIdMonitorRef,     kIdMonitorName,     kIdParameterRef,     kIdParameterName,
+    kIdReadParameters, kIdEditParameters,  kIdWriteParameters,  kIdDictionaryRef,
+    kIdDictionaryName, kIdReadRecognized,  kIdReadNgCharacters, kIdReadDictionary,
+    kIdEditDictionary, kIdWriteDictionary, kIdNgDataRef,        kIdNgDataName,
+    kIdNgDataNumber,   kIdReadNgData,      kIdDisplayNgData,    kIdConvertNgData,
+    kIdExit,           kIdComPort,         kIdBaudRate,         kIdRemoteControl,
+    kIdSetClock,
+};
+
+}  // namespace
+
+MonitorController::MonitorController(QDialog* window, OperationState& state)
+    : QObject(window), m_window(window), m_state(state), m_monitor(state) {
+    control(kIdStopMonitor)->setEnabled(false);
+}
+
+QWidget* MonitorController::control(int id) const {
+    return FindControl(m_window, id);
+}
+
+void MonitorController::start() {
+    m_monitor.reset();
+    m_state.AbortRequest = false;
+    m_running = true;
+    disableControls();
+    const bool csvEnabled = FindControl<QCheckBox>(m_window, kIdGeneratesCsv)->isChecked();
+    m_state.ComPortNumber = FindControl<QComboBox>(m_window, kIdComPort)->currentIndex() + 1;
+    m_state.BaudIndex = FindControl<QComboBox>(m_window, kIdBaudRate)->currentIndex();
+    if (const int opened = m_monitor.openLink(); opened != kLinkOpened) {
+        showError(std::string(
+            Text(opened == kLinkOpenFailed ? StringId::kOpenPortFailed : StringId::kBaudRateInvalid)));
+        stop();
+        return;
+    }
+    control(kIdStopMonitor)->setFocus();
+    if (csvEnabled &&
+        !m_monitor.createCsv(FileNameBytes(FindControl<QLineEdit>(m_window, kIdMonitorName)->text()))) {
+        showError(m_state.LastErrorText);
+        stop();
+        return;
+    }
+    const MonitorEnd end = RunMonitorLoop(m_monitor, m_state, *this);
+    // A Stop pressed meanwhile has already done the rest; a failure is shown once, then stops.
+    if (!m_state.AbortRequest && end == MonitorEnd::kFailed) {
+        showError(m_state.LastErrorText);
+        stop();
+    }
+}
+
+void MonitorController::stop() {
+    if (!m_running) {
+        return;
+    }
+    m_state.AbortRequest = true;
+    m_running = false;
+    restoreControls();
+    m_monitor.close();
+    control(kIdStartMonitor)->setFocus();
+}
+
+void MonitorController::disableControls() {
+    control(kIdStartMonitor)->setEnabled(false);
+    control(kIdStopMonitor)->setEnabled(true);
+    control(kIdGeneratesCsv)->setEnabled(false);
+    m_disabled.clear();
+    for (int id : kControlsDisabledWhileRunning) {
+        QWidget* widget = control(id);
+        m_disabled.emplace_back(widget, widget->isEnabled());
+        widget->setEnabled(false);
+    }
+}
+
+// A control that could not be pressed before the start (a feature this build lacks) stays disabled.
+void MonitorController::restoreControls() {
+    control(kIdStartMonitor)->setEnabled(true);
+    control(kIdStopMonitor)->setEnabled(false);
+    control(kIdGeneratesCsv)->setEnabled(true);
+    for (const auto& [widget, wasEnabled] : m_disabled) {
+        widget->setEnabled(wasEnabled);
+    }
+    m_disabled.clear();
+}
+
+void MonitorController::showError(const std::string& text) {
+    Prompts().show(m_window, Caption::kError, Icon::kStop, ToQString(text));
+}
+
+void MonitorController::showJudgement(const Judgement& judgement) {
+    FindControl<QLineEdit>(m_window, kIdBestCharacters)->setText(ToQString(judgement.bestCharacters()));
+    FindControl<QLineEdit>(m_window, kIdNumericalCharacters)
+        ->setText(ToQString(judgement.numericalCharacters()));
+    FindControl<QLineEdit>(m_window, kIdAlphabeticCharacters)
+        ->setText(ToQString(judgement.alphabeticCharacters()));
+    FindControl<QLabel>(m_window, kIdJudgement)->setText(ToQString(judgement.text()));
+}
+
+void MonitorController::showCount(int count) {
+    FindControl<QLabel>(m_window, kIdJudgementCount)->setText(QString::number(count));
+}
+
+void MonitorController::pumpMessages() {
+    QCoreApplication::processEvents();
+}
+
+}  // namespace torv

@@ -1,0 +1,49 @@
+#pragma once
+// The main window's "Monitor" group: Start Monitor runs the poll loop inside its own handler, keeping
+// the window alive by letting pending events through between polls; Stop Monitor (pressed inside that
+// loop, or called by Exit) ends it. While it runs, only "Stop Monitor" can be pressed.
+
+#include <QObject>
+
+#include <utility>
+#include <vector>
+
+#include "link/operation_state.h"
+#include "monitor/result_monitor.h"
+
+class QDialog;
+class QWidget;
+
+namespace torv {
+
+class MonitorController : public QObject, public MonitorHost {
+    Q_OBJECT
+  public:
+    // Works on the monitor controls of `window`, found by their ids.
+    MonitorController(QDialog* window, OperationState& state);
+
+    bool running() const { return m_running; }
+    // Runs the monitor; returns when it has stopped.
+    void start();
+    // Stops a running monitor: the controls come back, the port and the result CSV are closed.
+    void stop();
+
+    void showJudgement(const Judgement& judgement) override;
+    void showCount(int count) override;
+    void pumpMessages() override;
+
+  private:
+    void disableControls();
+    void restoreControls();
+    void showError(const std::string& text);
+    QWidget* control(int id) const;
+
+    QDialog* m_window;
+    OperationState& m_state;
+    ResultMonitor m_monitor;
+    bool m_running = false;
+    // The controls Start disabled, in order, each with whether it was enabled before.
+    std::vector<std::pair<QWidget*, bool>> m_disabled;
+};
+
+}  // namespace torv

@@ -1,0 +1,156 @@
+#include "cli/monitor_command.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <iostream>
+
+#include "cli/terminal_host.h"
+#include "files/file_kind.h"
+#include "link/frames.h"
+#include "monitor/result_monitor.h"
+#include "remote/remote_keys.h"
+#include "resources/strings.h"
+
+namespace torv::cli {
+namespace {
+
+struct MonitorLimits {
+    std::string csvName;  // empty: no CSV
+    int count = 0;        // stop after this many judgements; 0: no limit
+    double seconds = 0;   // stop after this long; 0: no limit
+};
+
+// The characters as a terminal can show them: a control byte from the line is shown as '?', so that it
+// cannot move the cursor or change the terminal's settings.
+std::string Printable(std::string text) {
+    std::replace_if(
+        text.begin(), text.end(), [](char c) { return std::iscntrl(static_cast<unsigned char>(c)) != 0; },
+        '?');
+    return text;
+}
+
+// One line per judgement on stdout: judgement, count, best, numerical and alphabetic characters,
+// separated by tabs. The limits and Ctrl-C set AbortRequest, which ends the loop after the poll.
+class TerminalMonitorHost : public MonitorHost {
+  public:
+    TerminalMonitorHost(OperationState& state, const MonitorLimits& limits)
+        : m_state(state),
+          m_terminal(Confirm::kNo, state),
+          m_limits(limits),
+          m_start(std::chrono::steady_clock::now()) {}
+
+    void showJudgement(const Judgement& judgement) override { m_judgement = judgement; }
+
+    void showCount(int count) override {
+        std::cout << m_judgement.text() << '\t' << count << '\t' << Printable(m_judgement.bestCharacters())
+                  << '\t' << Printable(m_judgement.numericalCharacters()) << '\t'
+                  << Printable(m_judgement.alphabeticCharacters()) << '\n'
+                  << std::flush;
+        ++m_judged;
+        if (m_limits.count > 0 && m_judged >= m_limits.count) {
+            m_state.AbortRequest = true;
+        }
+    }
+
+    void pumpMessages() override {
+        m_terminal.pumpMessages();
+        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - m_start;
+        if (m_limits.seconds > 0 && elapsed.count() >= m_limits.seconds) {
+            m_state.AbortRequest = true;
+        }
+    }
+
+  private:
+    OperationState& m_state;
+    TerminalHost m_terminal;  // Ctrl-C
+    MonitorLimits m_limits;
+    std::chrono::steady_clock::time_point m_start;
+    Judgement m_judgement;
+    int m_judged = 0;
+};
+
+int FailWith(std::string_view message) {
+    std::cerr << message << '\n';
+    return kExitFailed;
+}
+
+std::string_view OpenFailureText(int opened) {
+    return Text(opened == kLinkOpenFailed ? StringId::kOpenPortFailed : StringId::kBaudRateInvalid);
+}
+
+int RunMonitor(const GlobalOptions& options, const MonitorLimits& limits) {
+    LinkTarget target;
+    if (!ResolveLinkTarget(options, target)) {
+        return kExitUsage;
+    }
+    OperationState state;
+    state.ComPortNumber = target.port;
+    state.BaudIndex = target.baudIndex;
+    ResultMonitor monitor(state);
+    if (const int opened = monitor.openLink(); opened != kLinkOpened) {
+        return FailWith(OpenFailureText(opened));
+    }
+    if (!limits.csvName.empty() && !monitor.createCsv(CommandBaseName(limits.csvName, kCsvFile))) {
+        return FailWith(state.LastErrorText);
+    }
+    MonitorEnd end;
+    {
+        TerminalMonitorHost host(state, limits);
+        end = RunMonitorLoop(monitor, state, host);
+        // A Ctrl-C that cut the last exchange short is a stop, not a failure of the sensor.
+        host.pumpMessages();
+    }
+    monitor.close();
+    if (end == MonitorEnd::kFailed && !state.AbortRequest) {
+        return FailWith(state.LastErrorText);
+    }
+    return kExitOk;
+}
+
+int RunKey(const GlobalOptions& options, std::string name) {
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); });
+    const std::optional<KeyCode> code = KeyCodeOfName(name);
+    LinkTarget target;
+    if (!code || !ResolveLinkTarget(options, target)) {
+        if (!code) {
+            std::cerr << "torvctl key: " << name
+                      << " is not a key (SET, EXIT, VIEW, VIEW+UP, VIEW+DOWN, UP, DOWN)\n";
+        }
+        return kExitUsage;
+    }
+    if (const int opened = OpenLink(target.port, target.baudIndex); opened != kLinkOpened) {
+        return FailWith(OpenFailureText(opened));
+    }
+    OperationState state;
+    const bool acknowledged = SendKey(state, target.port, *code);
+    CloseLink(target.port);
+    return acknowledged ? kExitOk : FailWith(state.LastErrorText);
+}
+
+}  // namespace
+
+void AddMonitorCommand(CLI::App& app, CliContext& context) {
+    auto limits = std::make_shared<MonitorLimits>();
+    CLI::App* monitor = app.add_subcommand(
+        "monitor",
+        "Watch the sensor's judgements: one line each (judgement, count, best, numerical and "
+        "alphabetic characters) until Ctrl-C or a limit");
+    monitor->add_option("--csv", limits->csvName, "Log every judgement to NAME.csv (replaced at the start)");
+    monitor->add_option("--count", limits->count, "Stop after K judgements")->check(CLI::PositiveNumber);
+    monitor->add_option("--seconds", limits->seconds, "Stop after S seconds")->check(CLI::PositiveNumber);
+    monitor->callback([&context, limits] {
+        context.run = [&context, limits] { return RunMonitor(context.options, *limits); };
+    });
+}
+
+void AddKeyCommand(CLI::App& app, CliContext& context) {
+    auto name = std::make_shared<std::string>();
+    CLI::App* key = app.add_subcommand("key", "Press one of the sensor's front-panel keys");
+    key->add_option("KEY", *name, "SET, EXIT, VIEW, VIEW+UP, VIEW+DOWN, UP or DOWN")->required();
+    key->callback(
+        [&context, name] { context.run = [&context, name] { return RunKey(context.options, *name); }; });
+}
+
+}  // namespace torv::cli

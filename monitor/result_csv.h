@@ -1,0 +1,60 @@
+#pragma once
+// The monitor's result CSV: three lines per judgement, no header, CR LF line ends, flushed after every
+// judgement so that a log cut short by a failure or a power cut keeps every judgement before it.
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "monitor/judgement.h"
+
+namespace torv {
+
+// "Dec 05 2026 22:11:46.123": the month and day, year and time of day of the local ctime text, then
+// the milliseconds.
+std::string ResultTimeStamp(std::chrono::system_clock::time_point moment);
+
+// The three lines of one judgement, line ends included:
+//   OK,3,Dec 05 2026 22:11:46.123
+//   A,1,B, ,4,1,8, ,A,I,B,
+//   3,2,5, ,9,2,7, ,3,6,5,
+std::string ResultCsvLines(const Judgement& judgement, std::string_view timeStamp);
+
+class ResultCsvFile {
+  public:
+    ResultCsvFile() = default;
+    ~ResultCsvFile();
+    ResultCsvFile(const ResultCsvFile&) = delete;
+    ResultCsvFile& operator=(const ResultCsvFile&) = delete;
+
+    // Creates `baseName`.csv for writing, replacing a file of that name without asking. False when it
+    // cannot be created (a folder or FIFO of that name, a missing folder, no permission).
+    bool create(const std::string& baseName);
+    bool isOpen() const { return m_file != nullptr; }
+    const std::string& path() const { return m_path; }
+
+    // Writes and flushes; false when the bytes did not reach the file.
+    bool append(std::string_view lines);
+
+    // The named file starts again, empty; the full one is first moved aside to the first free name of
+    // baseName-0001.csv, baseName-0002.csv, ..., so that nothing logged is lost. False when it could
+    // not be moved or created again (the file is then closed).
+    bool startAgain();
+    // The name the last startAgain() moved the full file to.
+    const std::string& lastAsideName() const { return m_asideName; }
+
+    void close();
+
+  private:
+    bool open();
+    bool moveAside();
+
+    std::string m_baseName;
+    std::string m_path;
+    std::string m_asideName;
+    int m_nextAsideNumber = 1;
+    std::FILE* m_file = nullptr;
+};
+
+}  // namespace torv

@@ -1,0 +1,116 @@
+#include "monitor/result_monitor.h"
+
+#include <utility>
+
+#include "link/com_port.h"
+#include "link/frames.h"
+#include "resources/strings.h"
+
+namespace torv {
+
+ResultMonitor::ResultMonitor(OperationState& state, Clock clock)
+    : m_state(state), m_clock(std::move(clock)) {}
+
+ResultMonitor::~ResultMonitor() {
+    close();
+}
+
+int ResultMonitor::openLink() {
+    m_port = m_state.ComPortNumber;
+    const int opened = OpenLink(m_port, m_state.BaudIndex);
+    m_linkOpen = opened == kLinkOpened;
+    return opened;
+}
+
+bool ResultMonitor::createCsv(const std::string& baseName) {
+    if (!m_csv.create(baseName)) {
+        return fail(StringId::kCreateFileFailed);
+    }
+    return true;
+}
+
+bool ResultMonitor::fail(StringId message) {
+    m_state.LastErrorText = Text(message);
+    return false;
+}
+
+PollResult ResultMonitor::poll(Judgement& judgement) {
+    judgement = Judgement{};
+    m_state.CommandBuffer = {0, 0};
+    SendCommand(m_port, kJudgementCommand, m_state.CommandBuffer.data(), kJudgementReplySize);
+    if (ReceiveReply(m_port, m_state.CommandBuffer.data(), kJudgementReplySize, kReplyTimeoutMs,
+                     m_state.LastErrorText) == 0) {
+        return PollResult::kFailed;
+    }
+    const int characterCount = m_state.CommandBuffer[0];
+    judgement.code = JudgementOf(m_state.CommandBuffer[1]);
+    if (HasTrailer(characterCount, judgement.code) && !readTrailer(characterCount, judgement)) {
+        return PollResult::kFailed;
+    }
+    if (judgement.code == kNoNewJudgement) {
+        return PollResult::kNothingNew;
+    }
+    if (m_csv.isOpen() && !m_csv.append(ResultCsvLines(judgement, ResultTimeStamp(m_clock())))) {
+        // A log that silently stops growing loses judgements; the monitor stops and says so instead.
+        fail(StringId::kCreateFileFailed);
+        return PollResult::kFailed;
+    }
+    return PollResult::kJudged;
+}
+
+// The trailer follows the reply frame directly and is read with the reply's time-out still set.
+bool ResultMonitor::readTrailer(int characterCount, Judgement& judgement) {
+    const std::size_t size = TrailerSize(characterCount);
+    const int received = ReadComPort(m_port, m_trailer.data(), static_cast<int>(size));
+    if (received == 0) {
+        return fail(StringId::kNoResponse);
+    }
+    const std::span<const std::uint8_t> trailer(m_trailer.data(), static_cast<std::size_t>(received));
+    if (!DecodeTrailer(trailer, characterCount, judgement.characters)) {
+        return fail(StringId::kChecksumError);  // a wrong checksum, or cut short
+    }
+    return true;
+}
+
+bool ResultMonitor::countJudgement() {
+    if (++m_count < kJudgementCountWrap) {
+        return true;
+    }
+    m_count = 0;
+    if (m_csv.isOpen() && !m_csv.startAgain()) {
+        return fail(StringId::kCreateFileFailed);
+    }
+    return true;
+}
+
+void ResultMonitor::close() {
+    if (m_linkOpen) {
+        CloseComPort(m_port);
+        m_linkOpen = false;
+    }
+    m_csv.close();
+}
+
+MonitorEnd RunMonitorLoop(ResultMonitor& monitor, OperationState& state, MonitorHost& host) {
+    Judgement judgement;
+    while (!state.AbortRequest) {
+        const PollResult result = monitor.poll(judgement);
+        if (state.AbortRequest) {
+            break;
+        }
+        if (result == PollResult::kFailed) {
+            return MonitorEnd::kFailed;
+        }
+        if (result == PollResult::kJudged) {
+            host.showJudgement(judgement);
+            if (!monitor.countJudgement()) {
+                return MonitorEnd::kFailed;
+            }
+            host.showCount(monitor.count());
+        }
+        host.pumpMessages();
+    }
+    return MonitorEnd::kStopped;
+}
+
+}  // namespace torv

@@ -1,0 +1,90 @@
+#pragma once
+// The monitor: polls the sensor's judgements as fast as it answers, logs each new one to the result
+// CSV and counts it. The main window, torvctl and the tests drive it through the same steps; each
+// shows the judgements in its own way through a MonitorHost.
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "link/operation_state.h"
+#include "monitor/judgement.h"
+#include "monitor/result_csv.h"
+#include "resources/strings.h"
+
+namespace torv {
+
+// The judgement count runs 0..20999 and starts again at 0.
+inline constexpr int kJudgementCountWrap = 21000;
+
+class MonitorHost {
+  public:
+    virtual ~MonitorHost() = default;
+    // A new judgement (j > 0): its text and the three character strings.
+    virtual void showJudgement(const Judgement& judgement) = 0;
+    // The count after that judgement.
+    virtual void showCount(int count) = 0;
+    // Between polls: lets pending input through (the Stop button, Ctrl-C).
+    virtual void pumpMessages() = 0;
+};
+
+enum class PollResult {
+    kNothingNew,  // j = 0: nothing is shown, logged or counted
+    kJudged,
+    kFailed,  // LastErrorText holds the reason
+};
+
+class ResultMonitor {
+  public:
+    using Clock = std::function<std::chrono::system_clock::time_point()>;
+
+    explicit ResultMonitor(OperationState& state, Clock clock = std::chrono::system_clock::now);
+    ~ResultMonitor();
+    ResultMonitor(const ResultMonitor&) = delete;
+    ResultMonitor& operator=(const ResultMonitor&) = delete;
+
+    // A new run: the count starts again at 0.
+    void reset() { m_count = 0; }
+    // Opens the link on ComPortNumber at BaudIndex: 0, or OpenLink's 1 (port) or 2 (baud index).
+    int openLink();
+    // Creates the result CSV `baseName`.csv, replacing any file of that name; false with string 136 in
+    // LastErrorText when it cannot be created.
+    bool createCsv(const std::string& baseName);
+    const ResultCsvFile& csv() const { return m_csv; }
+
+    // One `Y` exchange and its trailer; a new judgement is written to the CSV when one is open.
+    PollResult poll(Judgement& judgement);
+    // Counts the judgement just polled. At the wrap the CSV starts again; false with string 136 when
+    // that failed.
+    bool countJudgement();
+    int count() const { return m_count; }
+
+    // Closes the port and the CSV; the loop touches neither afterwards. Safe to call more than once.
+    void close();
+    bool linkOpen() const { return m_linkOpen; }
+
+  private:
+    bool fail(StringId message);
+    bool readTrailer(int characterCount, Judgement& judgement);
+
+    OperationState& m_state;
+    Clock m_clock;
+    ResultCsvFile m_csv;
+    int m_port = 0;
+    bool m_linkOpen = false;
+    int m_count = 0;
+    std::array<std::uint8_t, kMaxTrailerSize> m_trailer{};
+};
+
+enum class MonitorEnd {
+    kStopped,  // AbortRequest was set (the Stop button, a limit, Ctrl-C)
+    kFailed,   // a poll failed or the CSV could not be written; LastErrorText holds the reason
+};
+
+// The poll loop: runs until AbortRequest is set or a poll fails, showing each judgement and its count
+// and letting pending input through between polls.
+MonitorEnd RunMonitorLoop(ResultMonitor& monitor, OperationState& state, MonitorHost& host);
+
+}  // namespace torv

@@ -1,0 +1,44 @@
+#include "remote/remote_keys.h"
+
+#include <array>
+
+#include "link/frames.h"
+
+namespace torv {
+namespace {
+
+constexpr int kKeyReplySize = 2;
+
+constexpr std::array kKeyNames{
+    KeyName{"UP", kKeyUp},
+    KeyName{"DOWN", kKeyDown},
+    KeyName{"SET", kKeySet},
+    KeyName{"EXIT", kKeyExit},
+    KeyName{"VIEW", kKeyView},
+    KeyName{"VIEW+UP", kKeyViewUp},
+    KeyName{"VIEW+DOWN", kKeyViewDown},
+};
+
+}  // namespace
+
+std::span<const KeyName> KeyNames() {
+    return kKeyNames;
+}
+
+std::optional<KeyCode> KeyCodeOfName(std::string_view name) {
+    for (const KeyName& key : kKeyNames) {
+        if (key.name == name) {
+            return key.code;
+        }
+    }
+    return std::nullopt;
+}
+
+bool SendKey(OperationState& state, int port, KeyCode code) {
+    state.CommandBuffer = {code, 0};
+    SendCommand(port, kKeyPressCommand, state.CommandBuffer.data(), kKeyReplySize);
+    return ReceiveReply(port, state.CommandBuffer.data(), kKeyReplySize, kReplyTimeoutMs,
+                        state.LastErrorText) != 0;
+}
+
+}  // namespace torv
