@@ -35,17 +35,38 @@ bool ResultMonitor::fail(StringId message) {
 }
 
 PollResult ResultMonitor::poll(Judgement& judgement) {
-    judgement = Judgement{};
     m_state.CommandBuffer = {0, 0};
     SendCommand(m_port, kJudgementCommand, m_state.CommandBuffer.data(), kJudgementReplySize);
     if (ReceiveReply(m_port, m_state.CommandBuffer.data(), kJudgementReplySize, kReplyTimeoutMs,
                      m_state.LastErrorText) == 0) {
+        judgement = Judgement{};
         return PollResult::kFailed;
     }
+    int received = 0;
     const int characterCount = m_state.CommandBuffer[0];
-    judgement.code = JudgementOf(m_state.CommandBuffer[1]);
-    if (HasTrailer(characterCount, judgement.code) && !readTrailer(characterCount, judgement)) {
-        return PollResult::kFailed;
+    if (HasTrailer(characterCount, JudgementOf(m_state.CommandBuffer[1]))) {
+        // The trailer follows the reply frame directly and is read with the reply's time-out.
+        received = ReadComPort(m_port, m_trailer.data(), static_cast<int>(TrailerSize(characterCount)));
+    }
+    return takeReply(m_state.CommandBuffer,
+                     std::span<const std::uint8_t>(m_trailer.data(), static_cast<std::size_t>(received)),
+                     judgement);
+}
+
+PollResult ResultMonitor::takeReply(std::array<std::uint8_t, kJudgementReplySize> reply,
+                                    std::span<const std::uint8_t> trailer, Judgement& judgement) {
+    judgement = Judgement{};
+    const int characterCount = reply[0];
+    judgement.code = JudgementOf(reply[1]);
+    if (HasTrailer(characterCount, judgement.code)) {
+        if (trailer.empty()) {
+            fail(StringId::kNoResponse);
+            return PollResult::kFailed;
+        }
+        if (!DecodeTrailer(trailer, characterCount, judgement.characters)) {
+            fail(StringId::kChecksumError);  // a wrong checksum, or a trailer cut short
+            return PollResult::kFailed;
+        }
     }
     if (judgement.code == kNoNewJudgement) {
         return PollResult::kNothingNew;
@@ -56,20 +77,6 @@ PollResult ResultMonitor::poll(Judgement& judgement) {
         return PollResult::kFailed;
     }
     return PollResult::kJudged;
-}
-
-// The trailer follows the reply frame directly and is read with the reply's time-out still set.
-bool ResultMonitor::readTrailer(int characterCount, Judgement& judgement) {
-    const std::size_t size = TrailerSize(characterCount);
-    const int received = ReadComPort(m_port, m_trailer.data(), static_cast<int>(size));
-    if (received == 0) {
-        return fail(StringId::kNoResponse);
-    }
-    const std::span<const std::uint8_t> trailer(m_trailer.data(), static_cast<std::size_t>(received));
-    if (!DecodeTrailer(trailer, characterCount, judgement.characters)) {
-        return fail(StringId::kChecksumError);  // a wrong checksum, or cut short
-    }
-    return true;
 }
 
 bool ResultMonitor::countJudgement() {

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 
 #include "link/operation_state.h"
@@ -56,6 +57,10 @@ class ResultMonitor {
 
     // One `Y` exchange and its trailer; a new judgement is written to the CSV when one is open.
     PollResult poll(Judgement& judgement);
+    // What one poll brought: the reply's two bytes and whatever arrived of the trailer (nothing when
+    // none was due). Decodes, checks and logs it as poll() does.
+    PollResult takeReply(std::array<std::uint8_t, kJudgementReplySize> reply,
+                         std::span<const std::uint8_t> trailer, Judgement& judgement);
     // Counts the judgement just polled. At the wrap the CSV starts again; false with string 136 when
     // that failed.
     bool countJudgement();
@@ -67,7 +72,6 @@ class ResultMonitor {
 
   private:
     bool fail(StringId message);
-    bool readTrailer(int characterCount, Judgement& judgement);
 
     OperationState& m_state;
     Clock m_clock;

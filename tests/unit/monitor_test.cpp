@@ -1,0 +1,278 @@
+// The monitor's core without a line: replies and trailers as a script hands them over, the result CSV
+// byte for byte, the count and its wrap at 21000, and the time stamp in a fixed time zone.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+
+#include "monitor/result_monitor.h"
+#include "remote/remote_keys.h"
+#include "resources/strings.h"
+#include "tests/support/temp_dir.h"
+
+namespace torv {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+using test::ReadFileBytes;
+using test::WriteFileBytes;
+using TimePoint = std::chrono::system_clock::time_point;
+
+// Sets TZ for one test and puts the old value back afterwards.
+class TimeZone {
+  public:
+    explicit TimeZone(const char* zone) {
+        if (const char* old = std::getenv("TZ")) {
+            m_old = old;
+        }
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~TimeZone() {
+        if (m_old.empty()) {
+            unsetenv("TZ");
+        } else {
+            setenv("TZ", m_old.c_str(), 1);
+        }
+        tzset();
+    }
+
+  private:
+    std::string m_old;
+};
+
+TimePoint UtcMoment(int year, int month, int day, int hour, int minute, int second, int millis) {
+    std::tm utc{};
+    utc.tm_year = year - 1900;
+    utc.tm_mon = month - 1;
+    utc.tm_mday = day;
+    utc.tm_hour = hour;
+    utc.tm_min = minute;
+    utc.tm_sec = second;
+    return std::chrono::system_clock::from_time_t(timegm(&utc)) + std::chrono::milliseconds(millis);
+}
+
+// The trailer of characters given as (numerical difference, alphabetic difference, numerical,
+// alphabetic), with its checksum.
+Bytes Trailer(std::initializer_list<std::array<std::uint8_t, 4>> characters) {
+    Bytes bytes;
+    std::uint8_t sum = 0;
+    for (const auto& c : characters) {
+        for (std::uint8_t b : c) {
+            bytes.push_back(b);
+            sum = static_cast<std::uint8_t>(sum + b);
+        }
+    }
+    bytes.push_back(static_cast<std::uint8_t>(0xFF - sum));
+    return bytes;
+}
+
+const Bytes kWorkedTrailer = Trailer({{9, 3, '4', 'A'}, {2, 6, '1', 'I'}, {7, 5, '8', 'B'}});
+const TimePoint kWorkedMoment = UtcMoment(2026, 12, 5, 22, 11, 46, 123);
+
+struct MonitorOnFile {
+    explicit MonitorOnFile(TimePoint moment = kWorkedMoment) : monitor(state, [moment] { return moment; }) {
+        EXPECT_TRUE(monitor.createCsv(folder.file("result")));
+    }
+    PollResult take(std::uint8_t count, std::uint8_t status, const Bytes& trailer) {
+        return monitor.takeReply({count, status}, trailer, judgement);
+    }
+    std::string csv() const { return ReadFileBytes(folder.file("result.csv")); }
+
+    test::TempDir folder;
+    OperationState state;
+    ResultMonitor monitor;
+    Judgement judgement;
+};
+
+TEST(ResultTimeStamp, IsTheLocalCtimeTextsDateAndTimeWithMilliseconds) {
+    const struct {
+        const char* zone;
+        TimePoint moment;
+        const char* expected;
+    } cases[] = {
+        {"UTC0", kWorkedMoment, "Dec 05 2026 22:11:46.123"},
+        {"JST-9", kWorkedMoment, "Dec 06 2026 07:11:46.123"},
+        {"UTC0", UtcMoment(2000, 1, 1, 0, 0, 0, 7), "Jan 01 2000 00:00:00.007"},
+        {"EST5", UtcMoment(2000, 1, 1, 0, 0, 0, 999), "Dec 31 1999 19:00:00.999"},
+    };
+    for (const auto& c : cases) {
+        TimeZone zone(c.zone);
+        EXPECT_EQ(ResultTimeStamp(c.moment), c.expected) << c.zone;
+    }
+}
+
+TEST(ResultMonitor, WritesTheWorkedExampleByteForByte) {
+    TimeZone zone("UTC0");
+    MonitorOnFile run;
+    ASSERT_EQ(run.take(3, 0xFC | kJudgedOk, kWorkedTrailer), PollResult::kJudged);
+    EXPECT_EQ(run.csv(),
+              "OK,3,Dec 05 2026 22:11:46.123\r\n"
+              "A,1,B, ,4,1,8, ,A,I,B,\r\n"
+              "3,2,5, ,9,2,7, ,3,6,5,\r\n");
+    EXPECT_EQ(run.judgement.text(), "OK");
+    EXPECT_EQ(run.judgement.bestCharacters(), "A1B");
+    EXPECT_EQ(run.judgement.numericalCharacters(), "418");
+    EXPECT_EQ(run.judgement.alphabeticCharacters(), "AIB");
+}
+
+// Differences are signed bytes: 0x80..0xFF are negative, in the comparison and in the file. Equal
+// differences choose the alphabetic character; bit 7 of a character byte is not part of it.
+TEST(ResultMonitor, ComparesAndWritesDifferencesSigned) {
+    TimeZone zone("UTC0");
+    MonitorOnFile run;
+    const Bytes trailer = Trailer({{0xF0, 0x05, '7', 'T'},
+                                   {0x05, 0xF0, '7', 'T'},
+                                   {0x80, 0x7F, '0', 'O'},
+                                   {0x10, 0x10, '5', 'S'},
+                                   {0xFF, 0xFF, 0x80 | '8', 0x80 | 'B'}});
+    ASSERT_EQ(run.take(5, kJudgedNg, trailer), PollResult::kJudged);
+    EXPECT_EQ(run.csv(),
+              "NG,5,Dec 05 2026 22:11:46.123\r\n"
+              "7,T,0,S,B, ,7,7,0,5,8, ,T,T,O,S,B,\r\n"
+              "-16,-16,-128,16,-1, ,-16,5,-128,16,-1, ,5,-16,127,16,-1,\r\n");
+}
+
+// j = 0 is nothing new whatever n says (and has no trailer); j = 3 is "--" and logged like OK and NG;
+// n = 0 with j > 0 has no trailer and logs the judgement with empty lists.
+TEST(ResultMonitor, TrailerRules) {
+    const struct {
+        const char* name;
+        std::uint8_t count;
+        std::uint8_t status;
+        Bytes trailer;
+        PollResult result;
+        const char* error;
+        const char* csv;
+    } cases[] = {
+        {"j=0 with n", 5, 0xFC, {}, PollResult::kNothingNew, "", ""},
+        {"j=0, n=0", 0, 0, {}, PollResult::kNothingNew, "", ""},
+        {"j=3 with n", 1, kJudgedOther, Trailer({{1, 2, '3', 'B'}}), PollResult::kJudged, "",
+         "--,1,Dec 05 2026 22:11:46.123\r\n3, ,3, ,B,\r\n1, ,1, ,2,\r\n"},
+        {"n=0, j=2",
+         0,
+         kJudgedNg,
+         {},
+         PollResult::kJudged,
+         "",
+         "NG,0,Dec 05 2026 22:11:46.123\r\n , ,\r\n , ,\r\n"},
+        {"n=0, j=3",
+         0,
+         kJudgedOther,
+         {},
+         PollResult::kJudged,
+         "",
+         "--,0,Dec 05 2026 22:11:46.123\r\n , ,\r\n , ,\r\n"},
+        {"no trailer", 3, kJudgedOk, {}, PollResult::kFailed, "No communication response.", ""},
+        {"trailer checksum",
+         1,
+         kJudgedOk,
+         {1, 2, '3', 'B', 0x00},
+         PollResult::kFailed,
+         "Error in checking sum of communication.",
+         ""},
+        {"trailer cut short", 3, kJudgedOk, Bytes(kWorkedTrailer.begin(), kWorkedTrailer.end() - 1),
+         PollResult::kFailed, "Error in checking sum of communication.", ""},
+    };
+    TimeZone zone("UTC0");
+    for (const auto& c : cases) {
+        MonitorOnFile run;
+        EXPECT_EQ(run.take(c.count, c.status, c.trailer), c.result) << c.name;
+        EXPECT_EQ(run.state.LastErrorText, c.error) << c.name;
+        EXPECT_EQ(run.csv(), c.csv) << c.name;
+    }
+}
+
+// A sensor may announce up to 255 characters; the whole trailer is taken, nothing overruns.
+TEST(ResultMonitor, TakesTheLargestTrailer) {
+    MonitorOnFile run;
+    Bytes trailer(4 * 255, 'Z');
+    std::uint8_t sum = 0;
+    for (std::uint8_t b : trailer) {
+        sum = static_cast<std::uint8_t>(sum + b);
+    }
+    trailer.push_back(static_cast<std::uint8_t>(0xFF - sum));
+    ASSERT_EQ(run.take(255, kJudgedOk, trailer), PollResult::kJudged);
+    EXPECT_EQ(run.judgement.bestCharacters(), std::string(255, 'Z'));
+    EXPECT_EQ(static_cast<int>(TrailerSize(255)), kMaxTrailerSize);
+}
+
+// The count shows 20999 after the 20999th judgement and 0 after the 21000th; the full CSV is moved
+// aside under the first free NAME-nnnn.csv (an earlier one stays as it was) and NAME.csv starts again
+// empty.
+TEST(ResultMonitor, CountWrapsAt21000AndTheFullCsvIsMovedAside) {
+    MonitorOnFile run;
+    WriteFileBytes(run.folder.file("result-0001.csv"), "an earlier log\r\n");
+    const Bytes trailer = Trailer({{1, 2, '3', 'B'}});
+    std::string expectedAside;
+    for (int judged = 1; judged <= kJudgementCountWrap; ++judged) {
+        ASSERT_EQ(run.take(1, kJudgedOk, trailer), PollResult::kJudged);
+        ASSERT_TRUE(run.monitor.countJudgement());
+        if (judged == kJudgementCountWrap - 1) {
+            EXPECT_EQ(run.monitor.count(), kJudgementCountWrap - 1);
+            expectedAside = run.csv();
+        }
+    }
+    EXPECT_EQ(run.monitor.count(), 0);
+    EXPECT_EQ(run.csv(), "");
+    const std::string aside = ReadFileBytes(run.folder.file("result-0002.csv"));
+    EXPECT_EQ(aside.size(), expectedAside.size() / (kJudgementCountWrap - 1) * kJudgementCountWrap);
+    EXPECT_EQ(aside.compare(0, expectedAside.size(), expectedAside), 0);
+    EXPECT_EQ(ReadFileBytes(run.folder.file("result-0001.csv")), "an earlier log\r\n");
+    ASSERT_EQ(run.take(1, kJudgedNg, trailer), PollResult::kJudged);
+    EXPECT_EQ(run.csv().substr(0, 5), "NG,1,");
+}
+
+// Without a CSV the count still wraps; a CSV that cannot be made again at the wrap fails with 136.
+TEST(ResultMonitor, WrapFailsWith136WhenTheCsvCannotBeMadeAgain) {
+    OperationState state;
+    ResultMonitor withoutCsv(state);
+    for (int i = 0; i < kJudgementCountWrap; ++i) {
+        ASSERT_TRUE(withoutCsv.countJudgement());
+    }
+    EXPECT_EQ(withoutCsv.count(), 0);
+
+    test::TempDir folder;
+    const fs::path gone = folder.path() / "gone";
+    fs::create_directory(gone);
+    ResultMonitor monitor(state);
+    ASSERT_TRUE(monitor.createCsv((gone / "result").string()));
+    fs::remove_all(gone);
+    for (int i = 1; i < kJudgementCountWrap; ++i) {
+        ASSERT_TRUE(monitor.countJudgement());
+    }
+    EXPECT_FALSE(monitor.countJudgement());
+    EXPECT_EQ(state.LastErrorText, Text(StringId::kCreateFileFailed));
+    EXPECT_FALSE(monitor.csv().isOpen());
+}
+
+// The CSV is replaced without a question, but a folder or FIFO of that name is refused with 136.
+TEST(ResultMonitor, CreatesTheCsvOverAFileButNotOverAFolder) {
+    test::TempDir folder;
+    OperationState state;
+    ResultMonitor monitor(state);
+    WriteFileBytes(folder.file("old.csv"), "old lines\r\n");
+    EXPECT_TRUE(monitor.createCsv(folder.file("old")));
+    EXPECT_EQ(ReadFileBytes(folder.file("old.csv")), "");
+    fs::create_directory(folder.path() / "dir.csv");
+    EXPECT_FALSE(monitor.createCsv(folder.file("dir")));
+    EXPECT_EQ(state.LastErrorText, Text(StringId::kCreateFileFailed));
+}
+
+TEST(RemoteKeys, NamesAndTheUpDownSignRule) {
+    const std::pair<const char*, int> names[] = {{"UP", 1},    {"DOWN", 2},     {"SET", 4},       {"EXIT", 8},
+                                                 {"VIEW", 16}, {"VIEW+UP", 17}, {"VIEW+DOWN", 18}};
+    for (const auto& [name, code] : names) {
+        EXPECT_EQ(KeyCodeOfName(name), code) << name;
+    }
+    EXPECT_FALSE(KeyCodeOfName("ENTER"));
+    EXPECT_EQ(UpDownKeyCode(-1), kKeyUp);
+    EXPECT_EQ(UpDownKeyCode(0), kKeyUp);
+    EXPECT_EQ(UpDownKeyCode(1), kKeyDown);
+}
+
+}  // namespace
+}  // namespace torv
