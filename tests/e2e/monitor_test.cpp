@@ -1,0 +1,274 @@
+// The monitor against torvsim over a pty: every judgement the sensor sent lands in the result CSV line
+// for line; torvctl's monitor and key commands, their limits, Ctrl-C and failures.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+#include <sstream>
+
+#include "link/frames.h"
+#include "monitor/result_monitor.h"
+#include "tests/support/simulated_sensor.h"
+
+namespace torv {
+namespace {
+
+using test::ReadFileBytes;
+using test::RunProgram;
+
+struct SentJudgement {
+    std::string text;
+    std::vector<std::uint8_t> trailer;  // without its checksum
+};
+
+// What torvsim's exchange log says it sent for each new judgement.
+std::vector<SentJudgement> SentJudgements(const std::string& logPath) {
+    std::vector<SentJudgement> sent;
+    for (const std::string& line : test::ReadLines(logPath)) {
+        const auto judged = line.find(" judged=");
+        if (judged == std::string::npos) {
+            continue;
+        }
+        SentJudgement j{line.substr(judged + 8, 2), {}};
+        const auto trailer = line.find(" trailer=");
+        if (trailer != std::string::npos) {
+            const std::string hex = line.substr(trailer + 9);
+            for (std::size_t i = 0; i + 2 < hex.size(); i += 2) {  // the last byte is the checksum
+                j.trailer.push_back(static_cast<std::uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+            }
+        }
+        sent.push_back(j);
+    }
+    return sent;
+}
+
+// The three CSV lines a judgement must give, time stamp aside, worked out from the bytes on the wire.
+std::array<std::string, 3> ExpectedLines(const SentJudgement& j) {
+    const std::size_t n = j.trailer.size() / 4;
+    std::array<std::string, 3> lines{j.text + "," + std::to_string(n) + ",", "", ""};
+    std::string best, numerical, alphabetic, bestDiff, numericalDiff, alphabeticDiff;
+    for (std::size_t i = 0; i < n; ++i) {
+        const int nd = static_cast<std::int8_t>(j.trailer[4 * i]);
+        const int ad = static_cast<std::int8_t>(j.trailer[4 * i + 1]);
+        const char nc = static_cast<char>(j.trailer[4 * i + 2] & 0x7F);
+        const char ac = static_cast<char>(j.trailer[4 * i + 3] & 0x7F);
+        best += std::string(1, nd < ad ? nc : ac) + ",";
+        numerical += std::string(1, nc) + ",";
+        alphabetic += std::string(1, ac) + ",";
+        bestDiff += std::to_string(nd < ad ? nd : ad) + ",";
+        numericalDiff += std::to_string(nd) + ",";
+        alphabeticDiff += std::to_string(ad) + ",";
+    }
+    lines[1] = best + " ," + numerical + " ," + alphabetic;
+    lines[2] = bestDiff + " ," + numericalDiff + " ," + alphabeticDiff;
+    return lines;
+}
+
+std::vector<std::string> CsvLines(const std::string& path) {
+    std::vector<std::string> lines;
+    const std::string bytes = ReadFileBytes(path);
+    for (std::size_t start = 0; start < bytes.size();) {
+        const std::size_t end = bytes.find("\r\n", start);
+        if (end == std::string::npos) {
+            ADD_FAILURE() << "a line without CR LF in " << path;
+            break;
+        }
+        lines.push_back(bytes.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
+}
+
+// Every record of the CSV is what the sensor sent, in order, with a well-formed time stamp.
+void ExpectCsvMatchesSent(const std::string& csvPath, const std::vector<SentJudgement>& sent) {
+    const std::vector<std::string> lines = CsvLines(csvPath);
+    ASSERT_EQ(lines.size(), 3 * sent.size());
+    const std::regex stamp(R"([A-Z][a-z]{2} \d\d \d{4} \d\d:\d\d:\d\d\.\d{3})");
+    for (std::size_t i = 0; i < sent.size(); ++i) {
+        const auto expected = ExpectedLines(sent[i]);
+        EXPECT_EQ(lines[3 * i].substr(0, expected[0].size()), expected[0]) << i;
+        EXPECT_TRUE(std::regex_match(lines[3 * i].substr(expected[0].size()), stamp)) << lines[3 * i];
+        EXPECT_EQ(lines[3 * i + 1], expected[1]) << i;
+        EXPECT_EQ(lines[3 * i + 2], expected[2]) << i;
+    }
+}
+
+// Stops the monitor after a number of judgements, noting what it showed.
+struct CountingHost : MonitorHost {
+    CountingHost(OperationState& s, int stopAfter) : state(s), limit(stopAfter) {}
+    void showJudgement(const Judgement& judgement) override { shown.emplace_back(judgement.text()); }
+    void showCount(int count) override {
+        counts.push_back(count);
+        if (static_cast<int>(counts.size()) >= limit) {
+            state.AbortRequest = true;
+        }
+    }
+    void pumpMessages() override { ++pumps; }
+
+    OperationState& state;
+    int limit;
+    std::vector<std::string> shown;
+    std::vector<int> counts;
+    int pumps = 0;
+};
+
+TEST(Monitor, EveryJudgementSentLandsInTheCsvLineForLineAndStopClosesPortAndFile) {
+    test::SimulatedSensor sensor({"--pace", "0", "--mix", "6,3,1"});
+    OperationState state;
+    state.ComPortNumber = sensor.port();
+    ResultMonitor monitor(state);
+    ASSERT_EQ(monitor.openLink(), kLinkOpened);
+    ASSERT_TRUE(monitor.createCsv(sensor.folder().file("run")));
+    CountingHost host(state, 40);
+    EXPECT_EQ(RunMonitorLoop(monitor, state, host), MonitorEnd::kStopped);
+    monitor.close();
+    EXPECT_FALSE(monitor.csv().isOpen());
+    // The port is free again: it opens exclusively.
+    ASSERT_EQ(OpenLink(sensor.port(), kDefaultBaudIndex), kLinkOpened);
+    CloseLink(sensor.port());
+
+    const auto sent = SentJudgements(sensor.logPath());
+    ASSERT_EQ(sent.size(), 40u);
+    ExpectCsvMatchesSent(sensor.folder().file("run.csv"), sent);
+    for (std::size_t i = 0; i < sent.size(); ++i) {
+        EXPECT_EQ(host.shown[i], sent[i].text);
+        EXPECT_EQ(host.counts[i], static_cast<int>(i) + 1);
+    }
+    EXPECT_NE(std::find(host.shown.begin(), host.shown.end(), "--"), host.shown.end());
+}
+
+// Between judgements (the default pace) the sensor answers j = 0: nothing is shown or counted, and the
+// loop lets pending input through after every poll.
+TEST(Monitor, PollsWithoutNewJudgementShowNothing) {
+    test::SimulatedSensor sensor;
+    OperationState state;
+    state.ComPortNumber = sensor.port();
+    ResultMonitor monitor(state);
+    ASSERT_EQ(monitor.openLink(), kLinkOpened);
+    CountingHost host(state, 3);
+    EXPECT_EQ(RunMonitorLoop(monitor, state, host), MonitorEnd::kStopped);
+    monitor.close();
+    EXPECT_EQ(host.counts, (std::vector<int>{1, 2, 3}));
+    EXPECT_GT(host.pumps, 3);
+    EXPECT_EQ(static_cast<int>(sensor.frames().size()), host.pumps);
+}
+
+test::ProgramResult Torvctl(const std::vector<std::string>& arguments) {
+    return RunProgram(TORVCTL_PATH, arguments);
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// Start replaces an existing CSV without asking; stdout has one line per judgement (judgement, count,
+// best, numerical, alphabetic), agreeing with the CSV.
+TEST(TorvctlMonitor, ReplacesTheCsvAndPrintsOneLinePerJudgement) {
+    test::SimulatedSensor sensor({"--pace", "0"});
+    const std::string name = sensor.folder().file("log");
+    test::WriteFileBytes(name + ".csv", "lines of an earlier run\r\n");
+    const auto result =
+        Torvctl({"--port", sensor.devicePath(), "monitor", "--csv", name + ".csv", "--count", "5"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    const auto sent = SentJudgements(sensor.logPath());
+    ExpectCsvMatchesSent(name + ".csv", sent);
+    const auto printed = Lines(result.out);
+    ASSERT_EQ(printed.size(), 5u);
+    ASSERT_EQ(sent.size(), 5u);
+    const auto csv = CsvLines(name + ".csv");
+    for (std::size_t i = 0; i < printed.size(); ++i) {
+        std::string best = csv[3 * i + 1].substr(0, csv[3 * i + 1].find(" ,"));
+        best.erase(std::remove(best.begin(), best.end(), ','), best.end());
+        EXPECT_EQ(printed[i].substr(0, printed[i].find('\t', 3) + 1),
+                  sent[i].text + "\t" + std::to_string(i + 1) + "\t");
+        EXPECT_EQ(printed[i].substr(printed[i].find('\t', 3) + 1, best.size() + 1), best + "\t");
+    }
+}
+
+// A sensor that falls silent stops the monitor with 132; the judgements before it stay in the CSV.
+TEST(TorvctlMonitor, SilentSensorFailsWith132AndKeepsTheLinesWritten) {
+    test::SimulatedSensor sensor({"--pace", "0", "--mix", "1,0,0", "--fault", "6+=silence"});
+    const std::string name = sensor.folder().file("kept");
+    const auto result = Torvctl({"--port", sensor.devicePath(), "monitor", "--csv", name});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "No communication response.\n");
+    EXPECT_EQ(Lines(result.out).size(), 5u);
+    ExpectCsvMatchesSent(name + ".csv", SentJudgements(sensor.logPath()));
+    EXPECT_EQ(CsvLines(name + ".csv").size(), 15u);
+}
+
+// --seconds and Ctrl-C stop cleanly (exit 0), every record complete.
+TEST(TorvctlMonitor, SecondsAndCtrlCStopCleanly) {
+    for (const bool interrupt : {false, true}) {
+        test::SimulatedSensor sensor({"--pace", "20"});
+        const std::string name = sensor.folder().file("timed");
+        const std::vector<std::string> monitor{"--port", sensor.devicePath(), "monitor", "--csv", name};
+        test::ProgramResult result;
+        if (interrupt) {
+            std::vector<std::string> arguments{"--preserve-status", "-s", "INT", "0.4", TORVCTL_PATH};
+            arguments.insert(arguments.end(), monitor.begin(), monitor.end());
+            result = RunProgram("/usr/bin/timeout", arguments);
+        } else {
+            std::vector<std::string> arguments = monitor;
+            arguments.insert(arguments.end(), {"--seconds", "0.4"});
+            result = Torvctl(arguments);
+        }
+        EXPECT_EQ(result.exitCode, 0) << interrupt << result.err;
+        const auto sent = SentJudgements(sensor.logPath());
+        EXPECT_GT(sent.size(), 3u) << interrupt;
+        EXPECT_EQ(Lines(result.out).size(), sent.size()) << interrupt;
+        ExpectCsvMatchesSent(name + ".csv", sent);
+    }
+}
+
+TEST(TorvctlMonitor, FailuresBeforeTheFirstPoll) {
+    const auto missing = Torvctl({"--port", "/nonexistent/ttyTORV", "monitor"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.err, "Faild to open COM port.\n");
+    test::SimulatedSensor sensor;
+    std::filesystem::create_directory(sensor.folder().path() / "dir.csv");
+    const auto folder =
+        Torvctl({"--port", sensor.devicePath(), "monitor", "--csv", sensor.folder().file("dir")});
+    EXPECT_EQ(folder.exitCode, 1);
+    EXPECT_EQ(folder.err, "Failed to create the file.\n");
+    EXPECT_TRUE(sensor.frames().empty());
+}
+
+TEST(TorvctlKey, SendsOneKeyFrame) {
+    test::SimulatedSensor sensor;
+    const std::pair<const char*, const char*> keys[] = {
+        {"SET", "P 04 00"},       {"EXIT", "P 08 00"}, {"VIEW", "P 10 00"}, {"VIEW+UP", "P 11 00"},
+        {"view+down", "P 12 00"}, {"UP", "P 01 00"},   {"DOWN", "P 02 00"}};
+    std::vector<std::string> expected;
+    for (const auto& [name, frame] : keys) {
+        const auto result = Torvctl({"--port", sensor.devicePath(), "key", name});
+        EXPECT_EQ(result.exitCode, 0) << name << result.err;
+        EXPECT_EQ(result.out, "");
+        expected.emplace_back(frame);
+    }
+    EXPECT_EQ(sensor.frames(), expected);
+    EXPECT_EQ(sensor.stopAndReadState().keys, (std::vector<int>{4, 8, 16, 17, 18, 1, 2}));
+}
+
+TEST(TorvctlKey, FailuresAndUsage) {
+    test::SimulatedSensor silent({"--fault", "1+=silence"});
+    const auto noReply = Torvctl({"--port", silent.devicePath(), "key", "SET"});
+    EXPECT_EQ(noReply.exitCode, 1);
+    EXPECT_EQ(noReply.err, "No communication response.\n");
+    const auto missing = Torvctl({"--port", "/nonexistent/ttyTORV", "key", "SET"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.err, "Faild to open COM port.\n");
+    EXPECT_EQ(Torvctl({"--port", silent.devicePath(), "key", "ENTER"}).exitCode, 2);
+    EXPECT_EQ(Torvctl({"--port", silent.devicePath(), "key"}).exitCode, 2);
+    EXPECT_EQ(silent.frames(), std::vector<std::string>{"P 04 00"});
+}
+
+}  // namespace
+}  // namespace torv

@@ -1,0 +1,218 @@
+// The monitor in the main window against torvsim: Start and Stop disable and enable the controls in
+// their order and move the focus, the CSV is replaced at the start, Exit stops a running monitor
+// first, failures show their message once; and the remote controller's button.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+#include <functional>
+
+#include "app/data_loader_dlg.h"
+#include "app/main_window_ids.h"
+#include "link/frames.h"
+#include "remote/remote_dlg.h"
+#include "tests/gui/support/gui_harness.h"
+#include "tests/gui/support/scripted_prompts.h"
+#include "tests/support/simulated_sensor.h"
+
+using namespace torv;
+using namespace torv::test;
+
+namespace {
+
+constexpr int kSimPort = 4;
+constexpr int kMissingPort = 9;
+constexpr int kPollMs = 5;
+
+// The order in which Start disables the window's other controls (Stop enables them in the same order).
+const std::vector<int> kStartOrder{1026, 1027, 1007, 1002, 1000, 1006, 1001, 1011, 1009,
+                                   1004, 1024, 1025, 1010, 1008, 1021, 1019, 1013, 1018,
+                                   1020, 1023, 1003, 1005, 1028, 1022, 1012};
+
+// Notes every change of a control's enabled state, as "-1014" (disabled) or "+1014" (enabled).
+class EnableRecorder : public QObject {
+  public:
+    explicit EnableRecorder(QWidget* window) {
+        for (QWidget* widget : window->findChildren<QWidget*>()) {
+            if (ControlIdOf(widget) != 0) {
+                widget->installEventFilter(this);
+            }
+        }
+    }
+    QStringList changes;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::EnabledChange) {
+            auto* widget = static_cast<QWidget*>(watched);
+            changes << (widget->isEnabled() ? "+" : "-") + QString::number(ControlIdOf(widget));
+        }
+        return false;
+    }
+};
+
+// Runs `action` once, as soon as `condition` holds, from the window's own event processing (that is,
+// inside the monitor loop).
+class WhenReady {
+  public:
+    WhenReady(std::function<bool()> condition, std::function<void()> action)
+        : m_condition(std::move(condition)), m_action(std::move(action)) {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            if (!m_done && m_condition()) {
+                m_done = true;
+                m_action();
+            }
+        });
+        m_timer.start(kPollMs);
+    }
+
+  private:
+    QTimer m_timer;
+    std::function<bool()> m_condition;
+    std::function<void()> m_action;
+    bool m_done = false;
+};
+
+}  // namespace
+
+class MonitorWindowTest : public QObject {
+    Q_OBJECT
+
+    TempDir m_folder;
+    OperationState m_state;
+
+    std::unique_ptr<CDataLoaderDlg> windowOn(int port, bool csv) {
+        auto window = std::make_unique<CDataLoaderDlg>(m_state, m_folder.file("x.ini"));
+        Get<QComboBox>(window.get(), kIdComPort)->setCurrentIndex(port - 1);
+        Get<QComboBox>(window.get(), kIdBaudRate)->setCurrentText(QStringLiteral("57600"));
+        Get<QLineEdit>(window.get(), kIdMonitorName)
+            ->setText(QString::fromStdString(m_folder.file("result")));
+        Get<QCheckBox>(window.get(), kIdGeneratesCsv)->setChecked(csv);
+        return window;
+    }
+
+    static int Count(const QWidget* window) { return Get<QLabel>(window, kIdJudgementCount)->text().toInt(); }
+
+    QStringList expectedChanges(const QStringList& enabledBefore) {
+        QStringList start{"-1014", "+1015", "-1218"};
+        QStringList stop{"+1014", "-1015", "+1218"};
+        for (int id : kStartOrder) {
+            if (enabledBefore.contains(QString::number(id))) {
+                start << "-" + QString::number(id);
+                stop << "+" + QString::number(id);
+            }
+        }
+        return start + stop;
+    }
+
+  private slots:
+    void startAndStopFollowTheirOrderAndReplaceTheCsv() {
+        SimulatedSensor sensor({"--pace", "0"}, kSimPort);
+        ScriptedPrompts prompts;
+        WriteFileBytes(m_folder.file("result.csv"), "an earlier run\r\n");
+        auto window = windowOn(kSimPort, true);
+        QVERIFY(ShowActive(*window));
+        QStringList enabledBefore;
+        for (int id : kStartOrder) {
+            if (Get(window.get(), id)->isEnabled()) {
+                enabledBefore << QString::number(id);
+            }
+        }
+        EnableRecorder recorder(window.get());
+        QPushButton* stop = Get<QPushButton>(window.get(), kIdStopMonitor);
+        bool stopHadFocus = false;
+        WhenReady pressStop([&] { return Count(window.get()) >= 5; },
+                            [&] {
+                                stopHadFocus = QApplication::focusWidget() == stop;
+                                stop->click();
+                            });
+        Get<QPushButton>(window.get(), kIdStartMonitor)->click();  // returns when stopped
+        QCOMPARE(recorder.changes, expectedChanges(enabledBefore));
+        QVERIFY(stopHadFocus);
+        QCOMPARE(QApplication::focusWidget(), Get(window.get(), kIdStartMonitor));
+        QVERIFY(prompts.record.isEmpty());
+        QVERIFY(m_state.AbortRequest);
+        // The CSV was replaced and holds exactly the judgements counted; the last one is on show.
+        const QString csv = QString::fromLatin1(ReadFileBytes(m_folder.file("result.csv")));
+        const QStringList lines = csv.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 3 * Count(window.get()));
+        QVERIFY(
+            lines.last(2).first().startsWith(Get<QLineEdit>(window.get(), kIdBestCharacters)->text().at(0)));
+        QVERIFY(lines.at(lines.size() - 3).startsWith(Get<QLabel>(window.get(), kIdJudgement)->text() + ","));
+        // Port and file are closed: the port opens again.
+        QCOMPARE(OpenLink(kSimPort, kDefaultBaudIndex), int(kLinkOpened));
+        CloseLink(kSimPort);
+    }
+
+    // Exit cannot be pressed while the monitor runs, but its command still stops the monitor first,
+    // before the question; answering No leaves the monitor stopped and the window open.
+    void exitWhileRunningStopsTheMonitorFirst() {
+        SimulatedSensor sensor({"--pace", "0"}, kSimPort);
+        ScriptedPrompts prompts(false);
+        auto window = windowOn(kSimPort, false);
+        QVERIFY(ShowActive(*window));
+        bool runningAtQuestion = true;
+        prompts.whileAsking = [&] { runningAtQuestion = Get(window.get(), kIdStopMonitor)->isEnabled(); };
+        QPushButton* exit = Get<QPushButton>(window.get(), kIdExit);
+        WhenReady pressExit([&] { return Count(window.get()) >= 2; },
+                            [&] { QMetaObject::invokeMethod(exit, "clicked", Q_ARG(bool, false)); });
+        Get<QPushButton>(window.get(), kIdStartMonitor)->click();
+        QCOMPARE(prompts.record, QStringList{Prompt(Box::kQuestion, Caption::kTorv, Icon::kQuestion,
+                                                    StringId::kAgreeToExit)});
+        QVERIFY(!runningAtQuestion);
+        QVERIFY(window->isVisible());
+        QVERIFY(exit->isEnabled());
+        QVERIFY(Get(window.get(), kIdStartMonitor)->isEnabled());
+        QVERIFY(!Get(window.get(), kIdStopMonitor)->isEnabled());
+    }
+
+    // A missing port shows 142; a sensor that falls silent shows 132 once and keeps the lines written;
+    // either way the window comes back as it was.
+    void failuresShowTheirMessageOnceAndStop_data() {
+        QTest::addColumn<int>("port");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("records");
+        QTest::newRow("missing port") << kMissingPort << ErrorBox(StringId::kOpenPortFailed) << -1;
+        QTest::newRow("silent sensor") << kSimPort << ErrorBox(StringId::kNoResponse) << 3;
+    }
+    void failuresShowTheirMessageOnceAndStop() {
+        QFETCH(int, port);
+        QFETCH(QString, message);
+        QFETCH(int, records);
+        SimulatedSensor sensor({"--pace", "0", "--fault", "4+=silence"}, kSimPort);
+        SetComPortDevicePath(kMissingPort, "/nonexistent/ttyTORV");
+        ScriptedPrompts prompts;
+        WriteFileBytes(m_folder.file("result.csv"), "an earlier run\r\n");
+        auto window = windowOn(port, true);
+        Get<QPushButton>(window.get(), kIdStartMonitor)->click();
+        QCOMPARE(prompts.record, QStringList{message});
+        QVERIFY(Get(window.get(), kIdStartMonitor)->isEnabled());
+        QVERIFY(!Get(window.get(), kIdStopMonitor)->isEnabled());
+        QVERIFY(Get(window.get(), kIdExit)->isEnabled());
+        const std::string csv = ReadFileBytes(m_folder.file("result.csv"));
+        if (records < 0) {
+            QCOMPARE(csv, std::string("an earlier run\r\n"));  // the port failed first: the CSV is untouched
+        } else {
+            QCOMPARE(static_cast<int>(std::count(csv.begin(), csv.end(), '\n')), 3 * records);
+        }
+        SetComPortDevicePath(kMissingPort, {});
+    }
+
+    // Button 1022 opens the remote controller on the listed port; Quit returns to the main window.
+    void remoteControlButtonOpensTheController() {
+        SimulatedSensor sensor({}, kSimPort);
+        ScriptedPrompts prompts;
+        auto window = windowOn(kSimPort, false);
+        ModalPresser quit("torv::CRemoteDlg", CRemoteDlg::kIdQuit);
+        Get<QPushButton>(window.get(), kIdRemoteControl)->click();
+        QCOMPARE(quit.presses, 1);
+        QVERIFY(prompts.record.isEmpty());
+        QCOMPARE(m_state.ComPortNumber, kSimPort);
+    }
+};
+
+QTEST_MAIN(MonitorWindowTest)
+#include "monitor_window_test.moc"
