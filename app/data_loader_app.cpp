@@ -3,14 +3,18 @@
 #include <QFile>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QPushButton>
 #include <QTimer>
 
 #include <iostream>
 
 #include "app/data_loader_dlg.h"
+#include "app/main_window_ids.h"
 #include "app/settings_file.h"
 #include "ngdata/ngdata_dlg.h"
+#include "remote/remote_dlg.h"
 #include "ui/app_icon.h"
+#include "ui/control_ids.h"
 #include "ui/file_name_field.h"
 
 namespace torv {
@@ -18,16 +22,25 @@ namespace {
 
 constexpr const char* kScreenshotOption = "--screenshot";
 constexpr const char* kViewerScreenshotOption = "--screenshot-viewer";  // NG-NAME PICTURE
+// What --screenshot shows: "main" (the main window as it opens, the default), "monitor" (the main
+// window with the monitor running) or "remote" (the remote controller).
+constexpr const char* kSceneOption = "--scene";
 // A pixel on the first printed character of the simulated sensor's images, for the status line.
 constexpr QPointF kViewerScreenshotPointer{30.5, 24.5};
 // Time for the window system to map and paint the window before it is grabbed.
 constexpr int kScreenshotDelayMs = 500;
+// Time for the monitor to show a few judgements before it is grabbed.
+constexpr int kMonitorRunMs = 1500;
 constexpr int kExitFailure = 1;
 
 // The value `index` (1, 2, ...) after an option, or an empty text.
 QString OptionValue(const QStringList& arguments, const char* name, qsizetype index = 1) {
     const qsizetype option = arguments.indexOf(QString::fromLatin1(name));
     return option >= 0 && option + index < arguments.size() ? arguments[option + index] : QString();
+}
+
+QPushButton* Button(const QWidget* window, int id) {
+    return FindControl<QPushButton>(window, id);
 }
 
 std::string ProgramSettingsPath() {
@@ -41,6 +54,7 @@ CDataLoaderApp::CDataLoaderApp(int& argc, char** argv) : m_application(argc, arg
     m_application.setWindowIcon(ApplicationIcon());
     const QStringList arguments = QCoreApplication::arguments();
     m_screenshotPath = OptionValue(arguments, kScreenshotOption);
+    m_screenshotScene = OptionValue(arguments, kSceneOption);
     m_viewerScreenshotName = OptionValue(arguments, kViewerScreenshotOption);
     m_viewerScreenshotPath = OptionValue(arguments, kViewerScreenshotOption, 2);
 }
@@ -61,11 +75,37 @@ int CDataLoaderApp::runScreenshot(const QString& path) {
     CDataLoaderDlg window(m_state, ProgramSettingsPath());
     window.show();
     bool saved = false;
-    QTimer::singleShot(kScreenshotDelayMs, &window, [&] {
-        saved = window.grab().save(path);
-        // exit(), not quit(): quit() asks the windows to close, and this one refuses all but "Exit".
-        QCoreApplication::exit();
-    });
+    // exit(), not quit(): quit() asks the windows to close, and these refuse all but their own buttons.
+    if (m_screenshotScene == QLatin1String("remote")) {
+        // The controller opens the port of the main window's lists; Quit ends it after the picture.
+        QTimer::singleShot(kScreenshotDelayMs, &window, [&] {
+            QTimer::singleShot(kScreenshotDelayMs, &window, [&] {
+                for (QWidget* top : QApplication::topLevelWidgets()) {
+                    if (auto* remote = qobject_cast<CRemoteDlg*>(top); remote != nullptr && remote->isVisible()) {
+                        saved = remote->grab().save(path);
+                        Button(remote, CRemoteDlg::kIdQuit)->click();
+                    }
+                }
+                QCoreApplication::exit();
+            });
+            Button(&window, kIdRemoteControl)->click();
+        });
+    } else if (m_screenshotScene == QLatin1String("monitor")) {
+        // Start Monitor runs its loop inside the click; the picture is taken from within it, then Stop.
+        QTimer::singleShot(kScreenshotDelayMs, &window, [&] {
+            QTimer::singleShot(kMonitorRunMs, &window, [&] {
+                saved = window.grab().save(path);
+                Button(&window, kIdStopMonitor)->click();
+                QCoreApplication::exit();
+            });
+            Button(&window, kIdStartMonitor)->click();
+        });
+    } else {
+        QTimer::singleShot(kScreenshotDelayMs, &window, [&] {
+            saved = window.grab().save(path);
+            QCoreApplication::exit();
+        });
+    }
     QApplication::exec();
     return saved ? 0 : kExitFailure;
 }

@@ -17,8 +17,8 @@ class CDataLoaderApp {
     int run();
 
   private:
-    // Shows the main window, saves a picture of it to `path` and leaves without touching the settings
-    // (for the documentation).
+    // Shows the main window (with the monitor running, or the remote controller, as --scene says),
+    // saves a picture of it to `path` and leaves without touching the settings (for the documentation).
     int runScreenshot(const QString& path);
     // Opens the NG data viewer on the NG files named `ngName` (without extension), points at a pixel
     // so the status line shows, and saves a picture of it to `path`.
@@ -27,6 +27,7 @@ class CDataLoaderApp {
     QApplication m_application;
     OperationState m_state;
     QString m_screenshotPath;
+    QString m_screenshotScene;
     QString m_viewerScreenshotName;
     QString m_viewerScreenshotPath;
 };

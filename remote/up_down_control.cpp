@@ -10,6 +10,8 @@ namespace {
 
 constexpr int kUpperArrowChange = -1;
 constexpr int kLowerArrowChange = 1;
+// Big enough to hit with the mouse: this many text lines wide.
+constexpr int kArrowWidthLines = 2;
 
 QToolButton* MakeArrow(Qt::ArrowType direction) {
     auto* arrow = new QToolButton;
@@ -17,6 +19,7 @@ QToolButton* MakeArrow(Qt::ArrowType direction) {
     arrow->setAutoRepeat(true);  // held down, the arrow keeps pressing, as the platform's control does
     arrow->setFocusPolicy(Qt::NoFocus);
     arrow->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+    arrow->setMinimumWidth(arrow->fontMetrics().height() * kArrowWidthLines);
     return arrow;
 }
 

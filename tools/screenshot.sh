@@ -4,25 +4,30 @@
 #
 #   tools/screenshot.sh [path/to/torvloader] [docs/main-window.png]
 #   tools/screenshot.sh viewer [path/to/torvloader] [docs/ng-viewer.png]
+#   tools/screenshot.sh monitor [path/to/torvloader] [docs/monitor.png]
+#   tools/screenshot.sh remote [path/to/torvloader] [docs/remote-controller.png]
 #
 # The first shows the main window. It restores its settings from the .ini file beside the program,
 # so a build folder without one shows a first start. The second reads a stored NG inspection from
 # a simulated sensor (torvsim and torvctl from the same build folder) and shows it in the NG data
-# viewer. Needs xvfb-run (packages xvfb and xauth).
+# viewer. The third shows the main window with the monitor running against a simulated sensor on COM1,
+# the fourth the remote controller opened on it (both with settings and ports folder of their own).
+# Needs xvfb-run (packages xvfb and xauth).
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
 mode=main
-if [[ "${1:-}" == "viewer" ]]; then
-    mode=viewer
+if [[ "${1:-}" == "viewer" || "${1:-}" == "monitor" || "${1:-}" == "remote" ]]; then
+    mode="$1"
     shift
 fi
 program="${1:-$root/build/app/torvloader}"
-if [[ "$mode" == viewer ]]; then
-    output="${2:-$root/docs/ng-viewer.png}"
-else
-    output="${2:-$root/docs/main-window.png}"
-fi
+case "$mode" in
+    viewer) output="${2:-$root/docs/ng-viewer.png}" ;;
+    monitor) output="${2:-$root/docs/monitor.png}" ;;
+    remote) output="${2:-$root/docs/remote-controller.png}" ;;
+    *) output="${2:-$root/docs/main-window.png}" ;;
+esac
 
 if [[ ! -x "$program" ]]; then
     echo "screenshot.sh: no program at $program (build the torvloader target first)" >&2
@@ -57,12 +62,23 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-"$build/sim/torvsim" >"$work/sim.out" &
+if [[ "$mode" == monitor || "$mode" == remote ]]; then
+    # A first start (COM1, 57600 baud) whose COM1 is the simulated sensor.
+    export XDG_CONFIG_HOME="$work"
+    "$build/sim/torvsim" --link COM1 >"$work/sim.out" 2>/dev/null &
+else
+    "$build/sim/torvsim" >"$work/sim.out" &
+fi
 sim_pid=$!
 for _ in $(seq 50); do
     [[ -s "$work/sim.out" ]] && break
     sleep 0.1
 done
+if [[ "$mode" == monitor || "$mode" == remote ]]; then
+    xvfb-run -a -s "-screen 0 1280x1024x24" "$program" --screenshot "$output" --scene "$mode"
+    echo "saved $output"
+    exit 0
+fi
 device="$(head -n 1 "$work/sim.out")"
 # NG 4 of the default seed failed on a badly printed character, which the screen frames in blue. The
 # sensor counts time in UTC+9: a PC in that zone writes the sensor's times as they were.
