@@ -49,23 +49,22 @@ void MonitorController::start() {
     const bool csvEnabled = FindControl<QCheckBox>(m_window, kIdGeneratesCsv)->isChecked();
     m_state.ComPortNumber = FindControl<QComboBox>(m_window, kIdComPort)->currentIndex() + 1;
     m_state.BaudIndex = FindControl<QComboBox>(m_window, kIdBaudRate)->currentIndex();
-    if (const int opened = m_monitor.openLink(); opened != kLinkOpened) {
-        showError(std::string(
-            Text(opened == kLinkOpenFailed ? StringId::kOpenPortFailed : StringId::kBaudRateInvalid)));
+    if (m_monitor.openLink() != kLinkOpened) {
+        showError();
         stop();
         return;
     }
     control(kIdStopMonitor)->setFocus();
     if (csvEnabled &&
         !m_monitor.createCsv(FileNameBytes(FindControl<QLineEdit>(m_window, kIdMonitorName)->text()))) {
-        showError(m_state.LastErrorText);
+        showError();
         stop();
         return;
     }
     const MonitorEnd end = RunMonitorLoop(m_monitor, m_state, *this);
     // A Stop pressed meanwhile has already done the rest; a failure is shown once, then stops.
     if (!m_state.AbortRequest && end == MonitorEnd::kFailed) {
-        showError(m_state.LastErrorText);
+        showError();
         stop();
     }
 }
@@ -104,8 +103,9 @@ void MonitorController::restoreControls() {
     m_disabled.clear();
 }
 
-void MonitorController::showError(const std::string& text) {
-    Prompts().show(m_window, Caption::kError, Icon::kStop, ToQString(text));
+void MonitorController::showError() {
+    Prompts().showDetailed(m_window, Caption::kError, Icon::kStop, ToQString(m_state.LastErrorText),
+                           ToQString(m_state.LastErrorDetail));
 }
 
 void MonitorController::showJudgement(const Judgement& judgement) {

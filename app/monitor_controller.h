@@ -35,7 +35,8 @@ class MonitorController : public QObject, public MonitorHost {
   private:
     void disableControls();
     void restoreControls();
-    void showError(const std::string& text);
+    // LastErrorText in the "Error" box, with the facts of LastErrorDetail under it.
+    void showError();
     QWidget* control(int id) const;
 
     QDialog* m_window;

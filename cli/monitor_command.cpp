@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <csignal>
 #include <iostream>
 
-#include "cli/terminal_host.h"
+#include "cli/interrupts.h"
 #include "files/file_kind.h"
+#include "link/failure_details.h"
 #include "link/frames.h"
 #include "monitor/result_monitor.h"
 #include "remote/remote_keys.h"
@@ -31,14 +33,11 @@ std::string Printable(std::string text) {
 }
 
 // One line per judgement on stdout: judgement, count, best, numerical and alphabetic characters,
-// separated by tabs. The limits and Ctrl-C set AbortRequest, which ends the loop after the poll.
+// separated by tabs. The limits and a stop signal set AbortRequest, which ends the loop after the poll.
 class TerminalMonitorHost : public MonitorHost {
   public:
     TerminalMonitorHost(OperationState& state, const MonitorLimits& limits)
-        : m_state(state),
-          m_terminal(Confirm::kNo, state),
-          m_limits(limits),
-          m_start(std::chrono::steady_clock::now()) {}
+        : m_state(state), m_limits(limits), m_start(std::chrono::steady_clock::now()) {}
 
     void showJudgement(const Judgement& judgement) override { m_judgement = judgement; }
 
@@ -54,7 +53,9 @@ class TerminalMonitorHost : public MonitorHost {
     }
 
     void pumpMessages() override {
-        m_terminal.pumpMessages();
+        if (Interrupted()) {
+            m_state.AbortRequest = true;
+        }
         const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - m_start;
         if (m_limits.seconds > 0 && elapsed.count() >= m_limits.seconds) {
             m_state.AbortRequest = true;
@@ -63,20 +64,19 @@ class TerminalMonitorHost : public MonitorHost {
 
   private:
     OperationState& m_state;
-    TerminalHost m_terminal;  // Ctrl-C
     MonitorLimits m_limits;
     std::chrono::steady_clock::time_point m_start;
     Judgement m_judgement;
     int m_judged = 0;
 };
 
-int FailWith(std::string_view message) {
-    std::cerr << message << '\n';
+// The tool's message, then the facts behind it on a line of their own.
+int FailWith(const OperationState& state) {
+    std::cerr << state.LastErrorText << '\n';
+    if (!state.LastErrorDetail.empty()) {
+        std::cerr << state.LastErrorDetail << '\n';
+    }
     return kExitFailed;
-}
-
-std::string_view OpenFailureText(int opened) {
-    return Text(opened == kLinkOpenFailed ? StringId::kOpenPortFailed : StringId::kBaudRateInvalid);
 }
 
 int RunMonitor(const GlobalOptions& options, const MonitorLimits& limits) {
@@ -88,24 +88,22 @@ int RunMonitor(const GlobalOptions& options, const MonitorLimits& limits) {
     state.ComPortNumber = target.port;
     state.BaudIndex = target.baudIndex;
     ResultMonitor monitor(state);
-    if (const int opened = monitor.openLink(); opened != kLinkOpened) {
-        return FailWith(OpenFailureText(opened));
+    if (monitor.openLink() != kLinkOpened) {
+        return FailWith(state);
     }
     if (!limits.csvName.empty() && !monitor.createCsv(CommandBaseName(limits.csvName, kCsvFile))) {
-        return FailWith(state.LastErrorText);
+        return FailWith(state);
     }
-    MonitorEnd end;
-    {
-        TerminalMonitorHost host(state, limits);
-        end = RunMonitorLoop(monitor, state, host);
-        // A Ctrl-C that cut the last exchange short is a stop, not a failure of the sensor.
-        host.pumpMessages();
-    }
+    TerminalMonitorHost host(state, limits);
+    const MonitorEnd end = RunMonitorLoop(monitor, state, host);
+    // A stop signal that cut the last exchange short is a stop, not a failure of the sensor.
+    host.pumpMessages();
     monitor.close();
     if (end == MonitorEnd::kFailed && !state.AbortRequest) {
-        return FailWith(state.LastErrorText);
+        return FailWith(state);
     }
-    return kExitOk;
+    // Ctrl-C is the monitor's ordinary way to stop; SIGTERM and SIGHUP end it as they end any command.
+    return Interrupted() && InterruptSignal() != SIGINT ? kExitAborted : kExitOk;
 }
 
 int RunKey(const GlobalOptions& options, std::string name) {
@@ -120,13 +118,17 @@ int RunKey(const GlobalOptions& options, std::string name) {
         }
         return kExitUsage;
     }
-    if (const int opened = OpenLink(target.port, target.baudIndex); opened != kLinkOpened) {
-        return FailWith(OpenFailureText(opened));
-    }
     OperationState state;
+    state.BaudIndex = target.baudIndex;
+    if (const int opened = OpenLink(target.port, target.baudIndex); opened != kLinkOpened) {
+        state.LastErrorText =
+            Text(opened == kLinkOpenFailed ? StringId::kOpenPortFailed : StringId::kBaudRateInvalid);
+        state.LastErrorDetail = OpenFailureDetail(target.port, target.baudIndex, opened);
+        return FailWith(state);
+    }
     const bool acknowledged = SendKey(state, target.port, *code);
     CloseLink(target.port);
-    return acknowledged ? kExitOk : FailWith(state.LastErrorText);
+    return acknowledged ? kExitOk : FailWith(state);
 }
 
 }  // namespace

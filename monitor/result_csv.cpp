@@ -1,6 +1,7 @@
 #include "monitor/result_csv.h"
 
 #include <array>
+#include <cerrno>
 
 #include "files/ctime_text.h"
 #include "files/file_kind.h"
@@ -99,9 +100,13 @@ bool ResultCsvFile::create(const std::string& baseName) {
 bool ResultCsvFile::open() {
     // A FIFO would block the open, a folder cannot be a log: refuse both before opening.
     if (PathKindOf(m_path) == PathKind::kOther) {
+        m_failure = NotWritableText(m_path);
         return false;
     }
     m_file = std::fopen(m_path.c_str(), "wb");
+    if (m_file == nullptr) {
+        m_failure = SystemErrorText(m_path, errno);
+    }
     return m_file != nullptr;
 }
 
@@ -110,7 +115,11 @@ bool ResultCsvFile::append(std::string_view lines) {
         return false;
     }
     const bool written = std::fwrite(lines.data(), 1, lines.size(), m_file) == lines.size();
-    return std::fflush(m_file) == 0 && written;
+    if (std::fflush(m_file) != 0 || !written) {
+        m_failure = SystemErrorText(m_path, errno);
+        return false;
+    }
+    return true;
 }
 
 bool ResultCsvFile::startAgain() {
@@ -135,9 +144,11 @@ bool ResultCsvFile::moveAside() {
             return true;
         }
         if (moved == MoveResult::kFailed) {
+            m_failure = SystemErrorText(aside, errno);
             return false;
         }
     }
+    m_failure = m_path + ": every name for the full log is taken.";
     return false;
 }
 

@@ -43,6 +43,8 @@ class ResultCsvFile {
     bool startAgain();
     // The name the last startAgain() moved the full file to.
     const std::string& lastAsideName() const { return m_asideName; }
+    // Why the last create, append or startAgain failed, for the user (the path and the reason).
+    const std::string& failureText() const { return m_failure; }
 
     void close();
 
@@ -53,6 +55,7 @@ class ResultCsvFile {
     std::string m_baseName;
     std::string m_path;
     std::string m_asideName;
+    std::string m_failure;
     int m_nextAsideNumber = 1;
     std::FILE* m_file = nullptr;
 };

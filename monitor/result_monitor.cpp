@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "link/com_port.h"
+#include "link/failure_details.h"
 #include "link/frames.h"
 #include "resources/strings.h"
 
@@ -19,18 +20,29 @@ int ResultMonitor::openLink() {
     m_port = m_state.ComPortNumber;
     const int opened = OpenLink(m_port, m_state.BaudIndex);
     m_linkOpen = opened == kLinkOpened;
+    if (!m_linkOpen) {
+        fail(opened == kLinkOpenFailed ? StringId::kOpenPortFailed : StringId::kBaudRateInvalid,
+             OpenFailureDetail(m_port, m_state.BaudIndex, opened));
+    }
     return opened;
 }
 
 bool ResultMonitor::createCsv(const std::string& baseName) {
     if (!m_csv.create(baseName)) {
-        return fail(StringId::kCreateFileFailed);
+        return fail(StringId::kCreateFileFailed, m_csv.failureText());
     }
     return true;
 }
 
-bool ResultMonitor::fail(StringId message) {
+bool ResultMonitor::fail(StringId message, std::string detail) {
     m_state.LastErrorText = Text(message);
+    m_state.LastErrorDetail = std::move(detail);
+    return false;
+}
+
+// A reply or trailer failure: its text is in LastErrorText already.
+bool ResultMonitor::failReply() {
+    m_state.LastErrorDetail = ReplyFailureDetail(m_port, m_state.BaudIndex, m_state.LastErrorText);
     return false;
 }
 
@@ -40,6 +52,7 @@ PollResult ResultMonitor::poll(Judgement& judgement) {
     if (ReceiveReply(m_port, m_state.CommandBuffer.data(), kJudgementReplySize, kReplyTimeoutMs,
                      m_state.LastErrorText) == 0) {
         judgement = Judgement{};
+        failReply();
         return PollResult::kFailed;
     }
     int received = 0;
@@ -59,12 +72,10 @@ PollResult ResultMonitor::takeReply(std::array<std::uint8_t, kJudgementReplySize
     const int characterCount = reply[0];
     judgement.code = JudgementOf(reply[1]);
     if (HasTrailer(characterCount, judgement.code)) {
-        if (trailer.empty()) {
-            fail(StringId::kNoResponse);
-            return PollResult::kFailed;
-        }
-        if (!DecodeTrailer(trailer, characterCount, judgement.characters)) {
-            fail(StringId::kChecksumError);  // a wrong checksum, or a trailer cut short
+        // No trailer at all is a silent sensor; a wrong checksum or a trailer cut short a damaged one.
+        if (trailer.empty() || !DecodeTrailer(trailer, characterCount, judgement.characters)) {
+            m_state.LastErrorText = Text(trailer.empty() ? StringId::kNoResponse : StringId::kChecksumError);
+            failReply();
             return PollResult::kFailed;
         }
     }
@@ -73,7 +84,7 @@ PollResult ResultMonitor::takeReply(std::array<std::uint8_t, kJudgementReplySize
     }
     if (m_csv.isOpen() && !m_csv.append(ResultCsvLines(judgement, ResultTimeStamp(m_clock())))) {
         // A log that silently stops growing loses judgements; the monitor stops and says so instead.
-        fail(StringId::kCreateFileFailed);
+        fail(StringId::kCreateFileFailed, m_csv.failureText());
         return PollResult::kFailed;
     }
     return PollResult::kJudged;
@@ -85,7 +96,7 @@ bool ResultMonitor::countJudgement() {
     }
     m_count = 0;
     if (m_csv.isOpen() && !m_csv.startAgain()) {
-        return fail(StringId::kCreateFileFailed);
+        return fail(StringId::kCreateFileFailed, m_csv.failureText());
     }
     return true;
 }

@@ -48,7 +48,8 @@ class ResultMonitor {
 
     // A new run: the count starts again at 0.
     void reset() { m_count = 0; }
-    // Opens the link on ComPortNumber at BaudIndex: 0, or OpenLink's 1 (port) or 2 (baud index).
+    // Opens the link on ComPortNumber at BaudIndex: 0, or OpenLink's 1 (port) or 2 (baud index) with
+    // string 142 or 143 in LastErrorText. Every failure also leaves its facts in LastErrorDetail.
     int openLink();
     // Creates the result CSV `baseName`.csv, replacing any file of that name; false with string 136 in
     // LastErrorText when it cannot be created.
@@ -71,7 +72,8 @@ class ResultMonitor {
     bool linkOpen() const { return m_linkOpen; }
 
   private:
-    bool fail(StringId message);
+    bool fail(StringId message, std::string detail);
+    bool failReply();
 
     OperationState& m_state;
     Clock m_clock;

@@ -9,6 +9,7 @@
 
 #include <array>
 
+#include "link/failure_details.h"
 #include "link/frames.h"
 #include "remote/up_down_control.h"
 #include "resources/strings.h"
@@ -110,7 +111,8 @@ int CRemoteDlg::exec() {
     if (opened != kLinkOpened) {
         const StringId message =
             opened == kLinkOpenFailed ? StringId::kOpenPortFailed : StringId::kBaudRateInvalid;
-        Prompts().show(parentWidget(), Caption::kError, Icon::kStop, ToQString(Text(message)));
+        Prompts().showDetailed(parentWidget(), Caption::kError, Icon::kStop, ToQString(Text(message)),
+                               ToQString(OpenFailureDetail(m_port, m_state.BaudIndex, opened)));
         return QDialog::Rejected;
     }
     m_linkOpen = true;
@@ -119,7 +121,8 @@ int CRemoteDlg::exec() {
 
 void CRemoteDlg::sendKey(KeyCode code) {
     if (!SendKey(m_state, m_port, code)) {
-        Prompts().show(this, Caption::kError, Icon::kStop, ToQString(m_state.LastErrorText));
+        Prompts().showDetailed(this, Caption::kError, Icon::kStop, ToQString(m_state.LastErrorText),
+                               ToQString(m_state.LastErrorDetail));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "link/failure_details.h"
 #include "link/frames.h"
 
 namespace torv {
@@ -37,8 +38,12 @@ std::optional<KeyCode> KeyCodeOfName(std::string_view name) {
 bool SendKey(OperationState& state, int port, KeyCode code) {
     state.CommandBuffer = {code, 0};
     SendCommand(port, kKeyPressCommand, state.CommandBuffer.data(), kKeyReplySize);
-    return ReceiveReply(port, state.CommandBuffer.data(), kKeyReplySize, kReplyTimeoutMs,
-                        state.LastErrorText) != 0;
+    if (ReceiveReply(port, state.CommandBuffer.data(), kKeyReplySize, kReplyTimeoutMs, state.LastErrorText) ==
+        0) {
+        state.LastErrorDetail = ReplyFailureDetail(port, state.BaudIndex, state.LastErrorText);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace torv

@@ -36,8 +36,8 @@ inline KeyCode UpDownKeyCode(int proposedChange) {
     return proposedChange <= 0 ? kKeyUp : kKeyDown;
 }
 
-// One key exchange on the open port; false with string 132, 133 or 134 in LastErrorText when the
-// sensor did not acknowledge it. Nothing is retried.
+// One key exchange on the open port; false with string 132, 133 or 134 in LastErrorText (and the facts
+// in LastErrorDetail) when the sensor did not acknowledge it. Nothing is retried.
 bool SendKey(OperationState& state, int port, KeyCode code);
 
 }  // namespace torv

@@ -158,6 +158,13 @@ test::ProgramResult Torvctl(const std::vector<std::string>& arguments) {
     return RunProgram(TORVCTL_PATH, arguments);
 }
 
+// The tool's message on the first line of stderr; the facts behind it (`detail`) on the next.
+void ExpectFailure(const test::ProgramResult& result, const std::string& message, const std::string& detail) {
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err.substr(0, message.size() + 1), message + "\n") << result.err;
+    EXPECT_NE(result.err.find(detail, message.size()), std::string::npos) << result.err;
+}
+
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);
@@ -197,8 +204,7 @@ TEST(TorvctlMonitor, SilentSensorFailsWith132AndKeepsTheLinesWritten) {
     test::SimulatedSensor sensor({"--pace", "0", "--mix", "1,0,0", "--fault", "6+=silence"});
     const std::string name = sensor.folder().file("kept");
     const auto result = Torvctl({"--port", sensor.devicePath(), "monitor", "--csv", name});
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, "No communication response.\n");
+    ExpectFailure(result, "No communication response.", "No reply from the sensor on " + sensor.devicePath());
     EXPECT_EQ(Lines(result.out).size(), 5u);
     ExpectCsvMatchesSent(name + ".csv", SentJudgements(sensor.logPath()));
     EXPECT_EQ(CsvLines(name + ".csv").size(), 15u);
@@ -229,15 +235,12 @@ TEST(TorvctlMonitor, SecondsAndCtrlCStopCleanly) {
 }
 
 TEST(TorvctlMonitor, FailuresBeforeTheFirstPoll) {
-    const auto missing = Torvctl({"--port", "/nonexistent/ttyTORV", "monitor"});
-    EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_EQ(missing.err, "Faild to open COM port.\n");
+    ExpectFailure(Torvctl({"--port", "/nonexistent/ttyTORV", "monitor"}), "Faild to open COM port.",
+                  "/nonexistent/ttyTORV does not exist");
     test::SimulatedSensor sensor;
     std::filesystem::create_directory(sensor.folder().path() / "dir.csv");
-    const auto folder =
-        Torvctl({"--port", sensor.devicePath(), "monitor", "--csv", sensor.folder().file("dir")});
-    EXPECT_EQ(folder.exitCode, 1);
-    EXPECT_EQ(folder.err, "Failed to create the file.\n");
+    ExpectFailure(Torvctl({"--port", sensor.devicePath(), "monitor", "--csv", sensor.folder().file("dir")}),
+                  "Failed to create the file.", sensor.folder().file("dir.csv") + " is a folder");
     EXPECT_TRUE(sensor.frames().empty());
 }
 
@@ -259,12 +262,10 @@ TEST(TorvctlKey, SendsOneKeyFrame) {
 
 TEST(TorvctlKey, FailuresAndUsage) {
     test::SimulatedSensor silent({"--fault", "1+=silence"});
-    const auto noReply = Torvctl({"--port", silent.devicePath(), "key", "SET"});
-    EXPECT_EQ(noReply.exitCode, 1);
-    EXPECT_EQ(noReply.err, "No communication response.\n");
-    const auto missing = Torvctl({"--port", "/nonexistent/ttyTORV", "key", "SET"});
-    EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_EQ(missing.err, "Faild to open COM port.\n");
+    ExpectFailure(Torvctl({"--port", silent.devicePath(), "key", "SET"}), "No communication response.",
+                  "No reply from the sensor on " + silent.devicePath() + " at 57600 baud");
+    ExpectFailure(Torvctl({"--port", "/nonexistent/ttyTORV", "key", "SET"}), "Faild to open COM port.",
+                  "/nonexistent/ttyTORV does not exist");
     EXPECT_EQ(Torvctl({"--port", silent.devicePath(), "key", "ENTER"}).exitCode, 2);
     EXPECT_EQ(Torvctl({"--port", silent.devicePath(), "key"}).exitCode, 2);
     EXPECT_EQ(silent.frames(), std::vector<std::string>{"P 04 00"});

@@ -189,6 +189,7 @@ class MonitorWindowTest : public QObject {
         auto window = windowOn(port, true);
         Get<QPushButton>(window.get(), kIdStartMonitor)->click();
         QCOMPARE(prompts.record, QStringList{message});
+        QCOMPARE(prompts.details.size(), 1);  // the port, device or rate under the message
         QVERIFY(Get(window.get(), kIdStartMonitor)->isEnabled());
         QVERIFY(!Get(window.get(), kIdStopMonitor)->isEnabled());
         QVERIFY(Get(window.get(), kIdExit)->isEnabled());

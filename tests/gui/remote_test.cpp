@@ -118,6 +118,8 @@ class RemoteTest : public QObject {
         QCOMPARE(prompts.record,
                  (QStringList{ErrorBox(StringId::kNoResponse), ErrorBox(StringId::kNoResponse)}));
         QCOMPARE(sensor.frames(), (std::vector<std::string>{"P 10 00", "P 02 00"}));
+        QCOMPARE(prompts.details.size(), 2);
+        QVERIFY(prompts.details.first().startsWith(QStringLiteral("No reply from the sensor on")));
     }
 
     void missingPortShows142AndReturns() {
@@ -128,6 +130,9 @@ class RemoteTest : public QObject {
         QCOMPARE(result, int(QDialog::Rejected));
         QVERIFY(!shown);
         QCOMPARE(prompts.record, QStringList{ErrorBox(StringId::kOpenPortFailed)});
+        QCOMPARE(
+            prompts.details,
+            QStringList{QStringLiteral("/nonexistent/ttyTORV does not exist (is the adapter plugged in?).")});
         SetComPortDevicePath(kMissingPort, {});
     }
 };

@@ -10,6 +10,7 @@
 #include "monitor/result_monitor.h"
 #include "remote/remote_keys.h"
 #include "resources/strings.h"
+#include "tests/support/scripted_line.h"
 #include "tests/support/temp_dir.h"
 
 namespace torv {
@@ -183,6 +184,43 @@ TEST(ResultMonitor, TrailerRules) {
         EXPECT_EQ(run.take(c.count, c.status, c.trailer), c.result) << c.name;
         EXPECT_EQ(run.state.LastErrorText, c.error) << c.name;
         EXPECT_EQ(run.csv(), c.csv) << c.name;
+    }
+}
+
+// On the line: one `Y` frame, the reply read as ACK then the rest, and a trailer of 4n + 1 bytes read
+// only for a new judgement with characters.
+TEST(ResultMonitor, PollReadsATrailerOnlyForANewJudgementWithCharacters) {
+    const struct {
+        const char* name;
+        std::uint8_t count;
+        std::uint8_t status;
+        Bytes trailer;  // what the sensor sends after its reply
+        PollResult result;
+        std::vector<std::string> reads;
+    } cases[] = {
+        {"j=0", 5, 0xFC, {}, PollResult::kNothingNew, {"read 1", "read 3"}},
+        {"n=0", 0, kJudgedNg, {}, PollResult::kJudged, {"read 1", "read 3"}},
+        {"n=3", 3, kJudgedOk, kWorkedTrailer, PollResult::kJudged, {"read 1", "read 3", "read 13"}},
+        {"silent", 3, kJudgedOk, {}, PollResult::kFailed, {"read 1", "read 3", "read 13"}},
+    };
+    for (const auto& c : cases) {
+        test::ScriptedLine line;
+        line.answer = [&c](std::span<const std::uint8_t>) {
+            Bytes reply = test::AckReply(Bytes{c.count, c.status});
+            reply.insert(reply.end(), c.trailer.begin(), c.trailer.end());
+            return reply;
+        };
+        OperationState state;
+        state.ComPortNumber = 7;
+        ResultMonitor monitor(state);
+        ASSERT_EQ(monitor.openLink(), 0);
+        line.calls.clear();
+        Judgement judgement;
+        EXPECT_EQ(monitor.poll(judgement), c.result) << c.name;
+        std::vector<std::string> expected{"write 59 00 00 A6"};
+        expected.insert(expected.end(), c.reads.begin(), c.reads.end());
+        EXPECT_EQ(line.calls, expected) << c.name;
+        EXPECT_EQ(judgement.bestCharacters(), c.trailer.empty() ? "" : "A1B") << c.name;
     }
 }
 
