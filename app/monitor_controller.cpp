@@ -47,6 +47,12 @@ void MonitorController::start() {
     m_running = true;
     disableControls();
     const bool csvEnabled = FindControl<QCheckBox>(m_window, kIdGeneratesCsv)->isChecked();
+    const std::string csvName = FileNameBytes(FindControl<QLineEdit>(m_window, kIdMonitorName)->text());
+    if (csvEnabled && !m_monitor.acceptCsvName(csvName)) {
+        showError();
+        stop();
+        return;
+    }
     m_state.ComPortNumber = FindControl<QComboBox>(m_window, kIdComPort)->currentIndex() + 1;
     m_state.BaudIndex = FindControl<QComboBox>(m_window, kIdBaudRate)->currentIndex();
     if (m_monitor.openLink() != kLinkOpened) {
@@ -55,8 +61,7 @@ void MonitorController::start() {
         return;
     }
     control(kIdStopMonitor)->setFocus();
-    if (csvEnabled &&
-        !m_monitor.createCsv(FileNameBytes(FindControl<QLineEdit>(m_window, kIdMonitorName)->text()))) {
+    if (csvEnabled && !m_monitor.createCsv(csvName)) {
         showError();
         stop();
         return;

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <csignal>
 #include <iostream>
+#include <optional>
 
 #include "cli/interrupts.h"
 #include "files/file_kind.h"
@@ -18,9 +19,9 @@ namespace torv::cli {
 namespace {
 
 struct MonitorLimits {
-    std::string csvName;  // empty: no CSV
-    int count = 0;        // stop after this many judgements; 0: no limit
-    double seconds = 0;   // stop after this long; 0: no limit
+    std::optional<std::string> csvName;  // absent: no CSV
+    int count = 0;                       // stop after this many judgements; 0: no limit
+    double seconds = 0;                  // stop after this long; 0: no limit
 };
 
 // The characters as a terminal can show them: a control byte from the line is shown as '?', so that it
@@ -88,10 +89,14 @@ int RunMonitor(const GlobalOptions& options, const MonitorLimits& limits) {
     state.ComPortNumber = target.port;
     state.BaudIndex = target.baudIndex;
     ResultMonitor monitor(state);
+    const bool csv = limits.csvName.has_value();
+    if (csv && !monitor.acceptCsvName(CommandBaseName(*limits.csvName, kCsvFile))) {
+        return FailWith(state);
+    }
     if (monitor.openLink() != kLinkOpened) {
         return FailWith(state);
     }
-    if (!limits.csvName.empty() && !monitor.createCsv(CommandBaseName(limits.csvName, kCsvFile))) {
+    if (csv && !monitor.createCsv(CommandBaseName(*limits.csvName, kCsvFile))) {
         return FailWith(state);
     }
     TerminalMonitorHost host(state, limits);

@@ -27,7 +27,18 @@ int ResultMonitor::openLink() {
     return opened;
 }
 
+bool ResultMonitor::acceptCsvName(const std::string& baseName) {
+    if (baseName.empty()) {
+        return fail(StringId::kSpecifyFileName,
+                    "Name the result CSV (the CSV Filename field, or --csv NAME).");
+    }
+    return true;
+}
+
 bool ResultMonitor::createCsv(const std::string& baseName) {
+    if (!acceptCsvName(baseName)) {
+        return false;
+    }
     if (!m_csv.create(baseName)) {
         return fail(StringId::kCreateFileFailed, m_csv.failureText());
     }

@@ -51,8 +51,11 @@ class ResultMonitor {
     // Opens the link on ComPortNumber at BaudIndex: 0, or OpenLink's 1 (port) or 2 (baud index) with
     // string 142 or 143 in LastErrorText. Every failure also leaves its facts in LastErrorDetail.
     int openLink();
+    // An empty name names no file (the field's hint is no name): false with string 207. Checked before
+    // the link opens.
+    bool acceptCsvName(const std::string& baseName);
     // Creates the result CSV `baseName`.csv, replacing any file of that name; false with string 136 in
-    // LastErrorText when it cannot be created.
+    // LastErrorText when it cannot be created (207 for an empty name).
     bool createCsv(const std::string& baseName);
     const ResultCsvFile& csv() const { return m_csv; }
 

@@ -241,6 +241,8 @@ TEST(TorvctlMonitor, FailuresBeforeTheFirstPoll) {
     std::filesystem::create_directory(sensor.folder().path() / "dir.csv");
     ExpectFailure(Torvctl({"--port", sensor.devicePath(), "monitor", "--csv", sensor.folder().file("dir")}),
                   "Failed to create the file.", sensor.folder().file("dir.csv") + " is a folder");
+    ExpectFailure(Torvctl({"--port", sensor.devicePath(), "monitor", "--csv", ""}),
+                  "Please specify file name.", "--csv NAME");
     EXPECT_TRUE(sensor.frames().empty());
 }
 

@@ -175,18 +175,24 @@ class MonitorWindowTest : public QObject {
         QTest::addColumn<int>("port");
         QTest::addColumn<QString>("message");
         QTest::addColumn<int>("records");
-        QTest::newRow("missing port") << kMissingPort << ErrorBox(StringId::kOpenPortFailed) << -1;
-        QTest::newRow("silent sensor") << kSimPort << ErrorBox(StringId::kNoResponse) << 3;
+        QTest::addColumn<bool>("named");
+        QTest::newRow("missing port") << kMissingPort << ErrorBox(StringId::kOpenPortFailed) << -1 << true;
+        QTest::newRow("silent sensor") << kSimPort << ErrorBox(StringId::kNoResponse) << 3 << true;
+        QTest::newRow("no CSV name") << kSimPort << ErrorBox(StringId::kSpecifyFileName) << -1 << false;
     }
     void failuresShowTheirMessageOnceAndStop() {
         QFETCH(int, port);
         QFETCH(QString, message);
         QFETCH(int, records);
+        QFETCH(bool, named);
         SimulatedSensor sensor({"--pace", "0", "--fault", "4+=silence"}, kSimPort);
         SetComPortDevicePath(kMissingPort, "/nonexistent/ttyTORV");
         ScriptedPrompts prompts;
         WriteFileBytes(m_folder.file("result.csv"), "an earlier run\r\n");
         auto window = windowOn(port, true);
+        if (!named) {
+            Get<QLineEdit>(window.get(), kIdMonitorName)->clear();
+        }
         Get<QPushButton>(window.get(), kIdStartMonitor)->click();
         QCOMPARE(prompts.record, QStringList{message});
         QCOMPARE(prompts.details.size(), 1);  // the port, device or rate under the message
@@ -195,7 +201,9 @@ class MonitorWindowTest : public QObject {
         QVERIFY(Get(window.get(), kIdExit)->isEnabled());
         const std::string csv = ReadFileBytes(m_folder.file("result.csv"));
         if (records < 0) {
-            QCOMPARE(csv, std::string("an earlier run\r\n"));  // the port failed first: the CSV is untouched
+            // Stopped before the CSV was made: it is untouched, and the sensor saw nothing.
+            QCOMPARE(csv, std::string("an earlier run\r\n"));
+            QVERIFY(sensor.frames().empty());
         } else {
             QCOMPARE(static_cast<int>(std::count(csv.begin(), csv.end(), '\n')), 3 * records);
         }
