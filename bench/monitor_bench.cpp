@@ -24,8 +24,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr int kPort = 1;
-constexpr int kJudgementsPerRound = 2000;
-constexpr int kRounds = 9;
+constexpr int kJudgementsPerRound = 1000;
+constexpr int kRounds = 21;
 constexpr std::array<std::uint8_t, 4> kPollFrame{0x59, 0x00, 0x00, 0xA6};
 constexpr std::size_t kReplyBytes = 4;  // ACK, n, status, checksum
 
