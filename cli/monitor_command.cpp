@@ -115,12 +115,13 @@ int RunKey(const GlobalOptions& options, std::string name) {
     std::transform(name.begin(), name.end(), name.begin(),
                    [](char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); });
     const std::optional<KeyCode> code = KeyCodeOfName(name);
+    if (!code) {
+        std::cerr << "torvctl key: " << name
+                  << " is not a key (SET, EXIT, VIEW, VIEW+UP, VIEW+DOWN, UP, DOWN)\n";
+        return kExitUsage;
+    }
     LinkTarget target;
-    if (!code || !ResolveLinkTarget(options, target)) {
-        if (!code) {
-            std::cerr << "torvctl key: " << name
-                      << " is not a key (SET, EXIT, VIEW, VIEW+UP, VIEW+DOWN, UP, DOWN)\n";
-        }
+    if (!ResolveLinkTarget(options, target)) {
         return kExitUsage;
     }
     OperationState state;

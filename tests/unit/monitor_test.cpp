@@ -287,26 +287,8 @@ TEST(ResultMonitor, WrapFailsWith136WhenTheCsvCannotBeMadeAgain) {
     EXPECT_FALSE(monitor.csv().isOpen());
 }
 
-// The CSV is replaced without a question, but a folder or FIFO of that name is refused with 136.
-TEST(ResultMonitor, CreatesTheCsvOverAFileButNotOverAFolder) {
-    test::TempDir folder;
-    OperationState state;
-    ResultMonitor monitor(state);
-    WriteFileBytes(folder.file("old.csv"), "old lines\r\n");
-    EXPECT_TRUE(monitor.createCsv(folder.file("old")));
-    EXPECT_EQ(ReadFileBytes(folder.file("old.csv")), "");
-    fs::create_directory(folder.path() / "dir.csv");
-    EXPECT_FALSE(monitor.createCsv(folder.file("dir")));
-    EXPECT_EQ(state.LastErrorText, Text(StringId::kCreateFileFailed));
-}
-
-TEST(RemoteKeys, NamesAndTheUpDownSignRule) {
-    const std::pair<const char*, int> names[] = {{"UP", 1},    {"DOWN", 2},     {"SET", 4},       {"EXIT", 8},
-                                                 {"VIEW", 16}, {"VIEW+UP", 17}, {"VIEW+DOWN", 18}};
-    for (const auto& [name, code] : names) {
-        EXPECT_EQ(KeyCodeOfName(name), code) << name;
-    }
-    EXPECT_FALSE(KeyCodeOfName("ENTER"));
+// The upper arrow proposes a change of zero or less (the control's default range runs downwards).
+TEST(RemoteKeys, UpDownSignRule) {
     EXPECT_EQ(UpDownKeyCode(-1), kKeyUp);
     EXPECT_EQ(UpDownKeyCode(0), kKeyUp);
     EXPECT_EQ(UpDownKeyCode(1), kKeyDown);

@@ -65,16 +65,6 @@ TEST(SimJudgements, PaceZeroJudgesAtEveryPollInTheChosenMix) {
     }
 }
 
-TEST(SimJudgements, DefaultPaceLeavesAtLeast100MsBetweenJudgements) {
-    JudgementStream stream(3, "A12");
-    int judged = 0;
-    for (auto now = 0ms; now < 3000ms; now += 10ms) {
-        judged += stream.poll(now).status != kNoNewJudgement ? 1 : 0;
-    }
-    EXPECT_GE(judged, 9);
-    EXPECT_LE(judged, 30);
-}
-
 // UP and DOWN step BANK (common word 0, bits 0..4) and keep the other bits; from TCH (16) UP goes to
 // bank 0; SET and EXIT switch the mode; VIEW steps the page; VIEW+UP and VIEW+DOWN the NG slot.
 TEST(SimFrontPanel, KeysMoveThePanel) {
