@@ -82,6 +82,23 @@ bool ParseMix(std::string_view text, JudgementSettings& settings) {
     return true;
 }
 
+Judgement NgJudgement(const NgInspection& inspection) {
+    constexpr std::size_t kMostCharacters = 255;  // n is one byte
+    const std::size_t count = std::min(inspection.characters.size(), kMostCharacters);
+    Judgement judgement{static_cast<std::uint8_t>(count), kJudgementNg, {}, -1};
+    for (std::size_t i = 0; i < count; ++i) {
+        const NgCharacter& c = inspection.characters[i];
+        judgement.trailer.insert(judgement.trailer.end(),
+                                 {c.numericalDifference, c.alphabeticDifference,
+                                  static_cast<std::uint8_t>(c.numerical & kCharBits),
+                                  static_cast<std::uint8_t>(c.alphabetic & kCharBits)});
+    }
+    if (count > 0) {
+        judgement.trailer.push_back(Checksum(judgement.trailer));
+    }
+    return judgement;
+}
+
 JudgementStream::JudgementStream(std::uint64_t seed, std::string text, JudgementSettings settings)
     : m_random(RandomFor(seed, RandomStream::kJudgements)), m_text(std::move(text)), m_settings(settings) {}
 

@@ -1,8 +1,8 @@
 #pragma once
 // The sensor's live judgements for the `Y` poll: a new inspection at a set pace (by default every 100
 // to 300 ms; pace 0 gives one at every poll), each OK, NG or "--" in a set mix. The characters are the
-// ones the sensor recognizes. Time is passed in, so the stream is a pure function of the seed, the
-// settings and the poll times.
+// ones the sensor recognizes; the sensor model turns an NG into a stored NG inspection (NgJudgement). Time is
+// passed in, so the stream is a pure function of the seed, the settings and the poll times.
 
 #include <chrono>
 #include <cstdint>
@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "sim/ng_inspection.h"
 #include "sim/sim_random.h"
 
 namespace torv::sim {
@@ -50,6 +51,10 @@ struct Judgement {
     std::vector<std::uint8_t> trailer;
     int spoiled = -1;  // on an NG: the character that matched nothing well
 };
+
+// The NG judgement of an inspection the sensor stores: its characters as the record has them (capped at
+// the 255 a judgement can carry).
+Judgement NgJudgement(const NgInspection& inspection);
 
 class JudgementStream {
   public:

@@ -108,6 +108,16 @@ SlotBlock SensorModel::ngBlock(int slot, int block) const {
     return m_ring.block(slot, block);
 }
 
+Judgement SensorModel::pollJudgement(SimTime now) {
+    Judgement judgement = m_judgements.poll(now);
+    if ((judgement.status & kJudgementMask) == kJudgementNg) {
+        NgInspection inspection = m_ring.nextInspection();
+        judgement = NgJudgement(inspection);
+        m_ring.storeInspection(std::move(inspection));
+    }
+    return judgement;
+}
+
 void SensorModel::advanceTo(SimTime now) {
     if (m_ngInterval <= SimTime::zero()) {
         return;

@@ -60,7 +60,9 @@ class SensorModel {
 
     // `V`: a block of an occupied slot; empty slots and slots outside 0..29 read as zeros.
     SlotBlock ngBlock(int slot, int block) const;
-    Judgement pollJudgement(SimTime now) { return m_judgements.poll(now); }
+    // `Y`: the latest judgement. An NG judgement stores a new NG inspection in the ring, and reports
+    // the characters that inspection read.
+    Judgement pollJudgement(SimTime now);
 
     // The stored NG inspections, for whatever stores a new one.
     NgRing& ngRing() { return m_ring; }

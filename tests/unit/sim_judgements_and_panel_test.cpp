@@ -4,6 +4,7 @@
 
 #include "sim/front_panel.h"
 #include "sim/judgement_stream.h"
+#include "sim/sensor_model.h"
 
 namespace torv::sim {
 namespace {
@@ -61,6 +62,35 @@ TEST(SimJudgements, PaceZeroJudgesAtEveryPollInTheChosenMix) {
                 EXPECT_EQ(j.trailer[3], 'A');  // alphabetic character of the letter
                 EXPECT_EQ(j.trailer[6], '1');  // numerical character of the first digit
             }
+        }
+    }
+}
+
+// An NG judgement stores a new inspection at the slot pointer (words 9..11 follow) and reports what
+// that inspection read; an OK judgement leaves the ring alone.
+TEST(SimJudgements, AnNgJudgementStoresTheInspectionItReports) {
+    for (const char* mix : {"0,1,0", "1,0,0"}) {
+        JudgementSettings settings;
+        ASSERT_TRUE(ParsePace("0", settings) && ParseMix(mix, settings));
+        SensorModel model(5, kDefaultRate, kDefaultVersion, settings);
+        const int pointer = model.ngRing().slotPointer();
+        const Judgement j = model.pollJudgement(SimTime(1));
+        const bool ng = j.status == kJudgementNg;
+        EXPECT_EQ(ng, mix[0] == '0');
+        EXPECT_EQ(model.ngRing().slotPointer(), ng ? (pointer + 1) % kNgSlotCount : pointer) << mix;
+        EXPECT_EQ(model.state().words[kSlotPointerWord] & 0x1F, model.ngRing().slotPointer());
+        if (!ng) {
+            continue;
+        }
+        EXPECT_NE(model.ngRing().occupancyMask() & (1U << pointer), 0U);
+        const NgInspection& stored = model.ngRing().inspection(pointer);
+        ASSERT_EQ(j.count, stored.characters.size());
+        ASSERT_EQ(j.trailer.size(), j.count == 0 ? 0U : 4U * j.count + 1);
+        for (std::size_t i = 0; i < stored.characters.size(); ++i) {
+            EXPECT_EQ(j.trailer[4 * i], stored.characters[i].numericalDifference);
+            EXPECT_EQ(j.trailer[4 * i + 1], stored.characters[i].alphabeticDifference);
+            EXPECT_EQ(j.trailer[4 * i + 2], stored.characters[i].numerical);
+            EXPECT_EQ(j.trailer[4 * i + 3], stored.characters[i].alphabetic);
         }
     }
 }
