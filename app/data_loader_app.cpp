@@ -81,7 +81,8 @@ int CDataLoaderApp::runScreenshot(const QString& path) {
         QTimer::singleShot(kScreenshotDelayMs, &window, [&] {
             QTimer::singleShot(kScreenshotDelayMs, &window, [&] {
                 for (QWidget* top : QApplication::topLevelWidgets()) {
-                    if (auto* remote = qobject_cast<CRemoteDlg*>(top); remote != nullptr && remote->isVisible()) {
+                    if (auto* remote = qobject_cast<CRemoteDlg*>(top);
+                        remote != nullptr && remote->isVisible()) {
                         saved = remote->grab().save(path);
                         Button(remote, CRemoteDlg::kIdQuit)->click();
                     }

@@ -8,8 +8,8 @@
 #include "cli/dict_commands.h"
 #include "cli/interrupts.h"
 #include "cli/link_commands.h"
-#include "cli/ng_commands.h"
 #include "cli/monitor_command.h"
+#include "cli/ng_commands.h"
 #include "cli/params_commands.h"
 #include "cli/trace_printer.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 // The sensor's live judgements for the `Y` poll: a new inspection at a set pace (by default every 100
 // to 300 ms; pace 0 gives one at every poll), each OK, NG or "--" in a set mix. The characters are the
-// ones the sensor recognizes; the sensor model turns an NG into a stored NG inspection (NgJudgement). Time is
-// passed in, so the stream is a pure function of the seed, the settings and the poll times.
+// ones the sensor recognizes; the sensor model turns an NG into a stored NG inspection (NgJudgement).
+// Time is passed in, so the stream is a pure function of the seed, the settings and the poll times.
 
 #include <chrono>
 #include <cstdint>
