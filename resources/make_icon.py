@@ -1,13 +1,17 @@
 #!/usr/bin/env python3
-"""Draws the tool's icon (a sensor head: housing, lens, status lamps and a dot grid) into torv.png.
+"""Draws the tool's icon (a sensor head: housing, lens, status lamps and a dot grid) into torv.png,
+and the same drawing at the desktop's icon sizes into icons/NxN/torvloader.png for installation.
 
-Standard library only. Each pixel is the average of 4 x 4 samples, so edges come out smooth.
-Run it from this folder after changing the drawing; the PNG is committed.
+Standard library only. The drawing is laid out on a 64 x 64 grid and scaled to each size; each pixel
+is the average of 4 x 4 samples, so edges come out smooth. Run it from this folder after changing the
+drawing; the PNGs are committed.
 """
+import os
 import struct
 import zlib
 
-SIZE = 64
+DESIGN_SIZE = 64
+INSTALLED_SIZES = (16, 24, 32, 48, 64, 128, 256)
 SAMPLES = 4
 
 HOUSING = (47, 93, 138, 255)
@@ -67,11 +71,11 @@ def colour_at(x, y):
     return HOUSING
 
 
-def pixel(px, py):
+def pixel(px, py, scale):
     total = [0, 0, 0, 0]
     for sy in range(SAMPLES):
         for sx in range(SAMPLES):
-            r, g, b, a = colour_at(px + (sx + 0.5) / SAMPLES, py + (sy + 0.5) / SAMPLES)
+            r, g, b, a = colour_at((px + (sx + 0.5) / SAMPLES) * scale, (py + (sy + 0.5) / SAMPLES) * scale)
             total = [total[0] + r * a, total[1] + g * a, total[2] + b * a, total[3] + a]
     alpha = total[3]
     if alpha == 0:
@@ -85,12 +89,21 @@ def chunk(kind, data):
     return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
 
 
+def icon_png(size):
+    scale = DESIGN_SIZE / size
+    rows = b"".join(b"\0" + b"".join(pixel(x, y, scale) for x in range(size)) for y in range(size))
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(rows, 9)) + chunk(b"IEND", b"")
+
+
 def main():
-    rows = b"".join(b"\0" + b"".join(pixel(x, y) for x in range(SIZE)) for y in range(SIZE))
-    header = struct.pack(">IIBBBBB", SIZE, SIZE, 8, 6, 0, 0, 0)
-    png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(rows, 9)) + chunk(b"IEND", b"")
     with open("torv.png", "wb") as out:
-        out.write(png)
+        out.write(icon_png(DESIGN_SIZE))
+    for size in INSTALLED_SIZES:
+        folder = os.path.join("icons", f"{size}x{size}")
+        os.makedirs(folder, exist_ok=True)
+        with open(os.path.join(folder, "torvloader.png"), "wb") as out:
+            out.write(icon_png(size))
 
 
 if __name__ == "__main__":

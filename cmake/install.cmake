@@ -1,0 +1,37 @@
+# What `cmake --install` puts in place: the three programs, the desktop entry and its icons, and the
+# documentation. CPack packs the same tree into a .deb (cmake/package.cmake).
+include(GNUInstallDirs)
+
+set(TORV_PACKAGE_NAME torv-data-loader)
+set(TORV_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/${TORV_PACKAGE_NAME})
+
+install(TARGETS torvctl torvsim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(TORV_BUILD_GUI)
+    install(TARGETS torvloader RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    install(FILES resources/torvloader.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+    foreach(size 16 24 32 48 64 128 256)
+        install(FILES resources/icons/${size}x${size}/torvloader.png
+                DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+    endforeach()
+endif()
+
+# The README's pictures keep their place beside it, so its links work in the installed copy.
+install(FILES README.md DESTINATION ${TORV_DOC_DIR})
+install(DIRECTORY docs/ DESTINATION ${TORV_DOC_DIR}/docs FILES_MATCHING PATTERN "*.png")
+install(FILES sim/README.md DESTINATION ${TORV_DOC_DIR}/sim)
+install(FILES packaging/copyright DESTINATION ${TORV_DOC_DIR})
+
+# Debian wants the change log compressed at the highest level, without a time stamp in it.
+find_program(GZIP_PROGRAM gzip)
+if(GZIP_PROGRAM)
+    set(changelog ${CMAKE_CURRENT_BINARY_DIR}/packaging/changelog)
+    set(compressed_changelog ${changelog}.gz)
+    add_custom_command(
+        OUTPUT ${compressed_changelog}
+        COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_CURRENT_SOURCE_DIR}/packaging/changelog ${changelog}
+        COMMAND ${GZIP_PROGRAM} -9nf ${changelog}
+        DEPENDS packaging/changelog
+        VERBATIM)
+    add_custom_target(torv_changelog ALL DEPENDS ${compressed_changelog})
+    install(FILES ${compressed_changelog} DESTINATION ${TORV_DOC_DIR})
+endif()
