@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 
 #include <utility>
 
@@ -22,12 +23,15 @@
 #include "ui/control_ids.h"
 #include "ui/dialog_key_rule.h"
 #include "ui/file_name_field.h"
+#include "ui/protocol_trace_window.h"
 #include "ui/user_prompts.h"
 
 namespace torv {
 namespace {
 
 constexpr const char* kWindowCaption = "TORV Data Loader ver. 1.0";
+// A key, not a control: the window keeps the controls and layout it has always had.
+constexpr QKeyCombination kProtocolTraceKey(Qt::CTRL, Qt::Key_T);
 
 // The Filename fields in the order of the settings file's lines 4 to 7.
 constexpr std::array<int, kSettingsNameCount> kSettingsFields{kIdParameterName, kIdMonitorName,
@@ -57,7 +61,10 @@ CDataLoaderDlg::CDataLoaderDlg(OperationState& state, std::string settingsPath, 
     connectButtons();
     disableLaterFeatures();
     restoreSettings();
+    new QShortcut(QKeySequence(kProtocolTraceKey), this, [this] { showProtocolTrace(); });
 }
+
+CDataLoaderDlg::~CDataLoaderDlg() = default;
 
 QComboBox* CDataLoaderDlg::list(int id) const {
     return FindControl<QComboBox>(this, id);
@@ -209,6 +216,16 @@ void CDataLoaderDlg::onRemoteControl() {
     takeLinkFromLists();
     CRemoteDlg remote(m_state, this);
     remote.exec();
+}
+
+ProtocolTraceWindow& CDataLoaderDlg::showProtocolTrace() {
+    if (!m_trace) {
+        m_trace = std::make_unique<ProtocolTraceWindow>();
+    }
+    m_trace->show();
+    m_trace->raise();
+    m_trace->activateWindow();
+    return *m_trace;
 }
 
 // Also the follow-up of a parameter read closed through EDIT. The editor may save under another name,

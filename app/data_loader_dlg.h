@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+#include <memory>
 #include <string>
 
 #include "app/settings_file.h"
@@ -17,18 +18,23 @@ class QPushButton;
 namespace torv {
 
 class MonitorController;
+class ProtocolTraceWindow;
 
 class CDataLoaderDlg : public QDialog {
     Q_OBJECT
   public:
     // `settingsPath` is the settings file restored now and written at "Exit".
     CDataLoaderDlg(OperationState& state, std::string settingsPath, QWidget* parent = nullptr);
+    ~CDataLoaderDlg() override;
 
     const std::string& settingsPath() const { return m_settingsPath; }
 
     // Opens the parameter editor on the parameter file: after EDIT at the end of a parameter read,
     // and from "Edit parameters".
     void editParameters();
+
+    // Opens the "Protocol trace" window (Ctrl+T), or brings it to the front.
+    ProtocolTraceWindow& showProtocolTrace();
 
     // Only "Exit" closes the window; Escape and the window system do not.
     void reject() override {}
@@ -67,6 +73,7 @@ class CDataLoaderDlg : public QDialog {
     MonitorController* m_monitor = nullptr;
     bool m_exitConfirmed = false;
     NgViewerImage m_ngImage;  // the viewer's picture, kept from one viewing to the next
+    std::unique_ptr<ProtocolTraceWindow> m_trace;  // made on first use
 };
 
 }  // namespace torv

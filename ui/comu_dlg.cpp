@@ -47,6 +47,9 @@ CComuDlg::CComuDlg(OperationState& state, const OperationInfo& operation, QWidge
       m_cancel(MakeButton(kIdCancel, kCancelCaption)),
       m_startTimer(new QTimer(this)) {
     setWindowTitle(QString::fromLatin1(kCaption));
+    // Modal to the window that started it, so that the protocol trace window stays usable (scroll,
+    // pause) while the operation runs.
+    setWindowModality(Qt::WindowModal);
     // Escape presses Cancel, as in the platform's own dialogs, but only while Cancel stops the run:
     // never once the button has become "EDIT".
     (new DialogKeyRule(this))->setEscapeAction([this] {

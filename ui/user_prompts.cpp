@@ -52,6 +52,10 @@ class PlatformPrompts : public UserPrompts {
         }
         return dialog.selectedFiles().constFirst();
     }
+
+    QString chooseFileToSave(QWidget* parent, const QStringList& filters) override {
+        return QFileDialog::getSaveFileName(parent, {}, {}, filters.join(QStringLiteral(";;")));
+    }
 };
 
 UserPrompts* g_installed = nullptr;

@@ -28,6 +28,9 @@ class UserPrompts {
     // The platform's file-open dialog; `filters` are "Description (pattern)" entries. Empty when the
     // user cancelled.
     virtual QString chooseFileToOpen(QWidget* parent, const QStringList& filters) = 0;
+    // The platform's file-save dialog, which asks before an existing file is replaced. Empty when the
+    // user cancelled.
+    virtual QString chooseFileToSave(QWidget* parent, const QStringList& filters) = 0;
 };
 
 // The prompts in force: the platform's message boxes unless a test installed its own.

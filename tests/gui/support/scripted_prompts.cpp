@@ -61,4 +61,10 @@ QString ScriptedPrompts::chooseFileToOpen(QWidget*, const QStringList& filters) 
     return chosenFile;
 }
 
+QString ScriptedPrompts::chooseFileToSave(QWidget*, const QStringList& filters) {
+    record << QStringLiteral("save chooser");
+    lastFilters = filters;
+    return chosenFile;
+}
+
 }  // namespace torv::test

@@ -39,6 +39,7 @@ class ScriptedPrompts : public UserPrompts {
     void showDetailed(QWidget*, Caption caption, Icon icon, const QString& text,
                       const QString& detail) override;
     QString chooseFileToOpen(QWidget*, const QStringList& filters) override;
+    QString chooseFileToSave(QWidget*, const QStringList& filters) override;  // as "save chooser"
 
   private:
     std::deque<bool> m_answers;

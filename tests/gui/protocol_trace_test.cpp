@@ -1,0 +1,168 @@
+// The "Protocol trace" window: the lines of a scripted exchange (a good reply, a NAK, a bad checksum,
+// a time-out), colours, pause and close (nothing recorded), Clear and Save as text, and Ctrl+T in the
+// main window.
+
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextBlock>
+#include <QtTest>
+#include <ctime>
+
+#include "app/data_loader_dlg.h"
+#include "link/frames.h"
+#include "link/port_names.h"
+#include "tests/gui/support/scripted_prompts.h"
+#include "tests/support/pty_pair.h"
+#include "tests/support/temp_dir.h"
+#include "ui/protocol_trace_window.h"
+
+using namespace torv;
+using namespace torv::test;
+
+namespace {
+
+constexpr int kPort = 5;
+constexpr int kBaudIndex = 4;
+constexpr std::int64_t kNoonMs = 12 * 3600 * 1000;  // 1970-01-01 12:00:00.000 UTC
+constexpr std::int64_t kTickMs = 5;                 // the test clock moves on at every reading
+
+// The tool's side of a line whose far end the test plays.
+struct ScriptedLine {
+    ScriptedLine() {
+        SetComPortDevicePath(kPort, sensor.devicePath());
+        opened = OpenLink(kPort, kBaudIndex) == kLinkOpened;
+    }
+    ~ScriptedLine() { CloseLink(kPort); }
+
+    // One exchange of `R address`, with `reply` already waiting on the line.
+    bool readWord(std::uint8_t address, const std::vector<std::uint8_t>& reply) {
+        if (!reply.empty()) {
+            sensor.send(reply);
+        }
+        const std::uint8_t data[2] = {address, 0};
+        SendCommand(kPort, kReadWordCommand, data, 2);
+        std::uint8_t destination[2] = {};
+        std::string error;
+        return ReceiveReply(kPort, destination, 2, kReplyTimeoutMs, error) == 1;
+    }
+
+    PtyPair sensor;
+    bool opened = false;
+};
+
+QColor ForegroundOfLine(const ProtocolTraceWindow& window, int line) {
+    const auto* view = window.findChild<QPlainTextEdit*>();
+    return view->document()->findBlockByNumber(line).begin().fragment().charFormat().foreground().color();
+}
+
+}  // namespace
+
+class ProtocolTraceTest : public QObject {
+    Q_OBJECT
+
+    std::int64_t m_now = kNoonMs;
+    ProtocolTraceWindow::Clock clock() {
+        return [this] { return m_now += kTickMs; };
+    }
+
+  private slots:
+    void initTestCase() {
+        qputenv("TZ", "UTC");
+        tzset();
+    }
+    void init() { m_now = kNoonMs; }
+
+    void showsEachFrameAndReplyWithItsFailure() {
+        ProtocolTraceWindow window(clock());
+        window.show();
+        ScriptedLine line;
+        QVERIFY(line.opened);
+        QVERIFY(line.readWord(0, {0x06, 0x34, 0x12, 0xB3}));
+        QVERIFY(!line.readWord(1, {0x15}));
+        QVERIFY(!line.readWord(2, {0x06, 0x34, 0x12, 0x00}));
+        QVERIFY(!line.readWord(3, {}));
+        window.flush();
+        const QStringList expected{
+            "12:00:00.005  ->  52 00 00 AD", "12:00:00.015  <-  06 34 12 B3",
+            "12:00:00.020  ->  52 01 00 AC", "12:00:00.025  <-  15  !! NAK",
+            "12:00:00.030  ->  52 02 00 AB", "12:00:00.040  <-  06 34 12 00  !! bad checksum",
+            "12:00:00.045  ->  52 03 00 AA", "12:00:00.050  <-  (nothing)  !! no answer",
+        };
+        QCOMPARE(window.lines(), expected);
+        const QColor sent = ForegroundOfLine(window, 0);
+        const QColor received = ForegroundOfLine(window, 1);
+        const QColor failure = ForegroundOfLine(window, 3);
+        QVERIFY(sent != received && sent != failure && received != failure);
+        QCOMPARE(ForegroundOfLine(window, 2), sent);
+        QCOMPARE(ForegroundOfLine(window, 7), failure);
+    }
+
+    // Paused or closed, the window takes nothing from the line and the driver has no trace to feed.
+    void recordsOnlyWhileOpenAndNotPaused() {
+        ProtocolTraceWindow window(clock());
+        ScriptedLine line;
+        QVERIFY(line.readWord(0, {0x06, 0x34, 0x12, 0xB3}));  // not yet open
+        window.show();
+        auto* pause = window.findChild<QPushButton*>(QStringLiteral("pause"));
+        pause->click();
+        QVERIFY(!window.isRecording());
+        QVERIFY(line.readWord(1, {0x06, 0x00, 0x00, 0xF9}));
+        pause->click();
+        QVERIFY(line.readWord(2, {0x06, 0x00, 0x00, 0xF9}));
+        window.hide();
+        QVERIFY(!window.isRecording());
+        QVERIFY(line.readWord(3, {0x06, 0x00, 0x00, 0xF9}));
+        const QStringList expected{
+            "12:00:00.005  Paused: frames from here on are not recorded.",
+            "12:00:00.010  Resumed.",
+            "12:00:00.015  ->  52 02 00 AB",
+            "12:00:00.025  <-  06 00 00 F9",
+        };
+        QCOMPARE(window.lines(), expected);
+    }
+
+    // Saved as the tool's text files are, CR LF; Clear empties the view; a file that cannot be
+    // written is reported and nothing is made.
+    void savesTheLinesAsTextAndClears() {
+        TempDir folder;
+        ScriptedPrompts prompts;
+        ProtocolTraceWindow window(clock());
+        window.show();
+        ScriptedLine line;
+        QVERIFY(line.readWord(0, {0x06, 0x34, 0x12, 0xB3}));
+        prompts.chosenFile = QString::fromStdString(folder.file("trace.txt"));
+        window.findChild<QPushButton*>(QStringLiteral("save"))->click();
+        QCOMPARE(ReadFileBytes(folder.file("trace.txt")),
+                 std::string("12:00:00.005  ->  52 00 00 AD\r\n12:00:00.015  <-  06 34 12 B3\r\n"));
+        window.findChild<QPushButton*>(QStringLiteral("clear"))->click();
+        QVERIFY(window.lines().isEmpty());
+
+        prompts.chosenFile = QString::fromStdString(folder.file("no-such-folder/trace.txt"));
+        window.findChild<QPushButton*>(QStringLiteral("save"))->click();
+        QCOMPARE(prompts.record,
+                 (QStringList{"save chooser", "save chooser", ErrorBox(StringId::kCreateFileFailed)}));
+        QCOMPARE(ListFolder(folder.path()), std::vector<std::string>{"trace.txt"});
+    }
+
+    void ctrlTInTheMainWindowOpensTheTrace() {
+        TempDir folder;
+        OperationState state;
+        CDataLoaderDlg window(state, folder.file("x.ini"));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTest::keyClick(&window, Qt::Key_T, Qt::ControlModifier);
+        ProtocolTraceWindow* trace = nullptr;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* found = qobject_cast<ProtocolTraceWindow*>(widget); found && found->isVisible()) {
+                trace = found;
+            }
+        }
+        QVERIFY(trace != nullptr);
+        QCOMPARE(trace->windowTitle(), QStringLiteral("Protocol trace"));
+        QVERIFY(trace->isRecording());
+        QCOMPARE(&window.showProtocolTrace(), trace);  // one window, brought to the front again
+    }
+};
+
+QTEST_MAIN(ProtocolTraceTest)
+#include "protocol_trace_test.moc"
