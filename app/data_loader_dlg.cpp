@@ -30,6 +30,12 @@ namespace torv {
 namespace {
 
 constexpr const char* kWindowCaption = "TORV Data Loader ver. 1.0";
+// After a parameter write that failed or was cancelled between its first word and the store command.
+constexpr const char* kUnstoredWriteNotice =
+    "The sensor now holds a partly written parameter set that it has not stored: the write stopped before "
+    "its end, so no store command was sent.\n\n"
+    "To restore the sensor, write a complete parameter file with \"Write parameters to TORV\": this file "
+    "again, or one read from the sensor before the write.";
 // A key, not a control: the window keeps the controls and layout it has always had.
 constexpr QKeyCombination kProtocolTraceKey(Qt::CTRL, Qt::Key_T);
 
@@ -180,6 +186,10 @@ void CDataLoaderDlg::onWriteParameters() {
         return;
     }
     runOperation(kWriteParameters, kIdParameterName);
+    if (m_state.UnstoredWords) {
+        Prompts().show(this, Caption::kWarning, Icon::kExclamation,
+                       QString::fromLatin1(kUnstoredWriteNotice));
+    }
     // The write may have moved the sensor to another rate; the list follows it.
     QComboBox* baud = list(kIdBaudRate);
     baud->setCurrentIndex(m_state.BaudIndex >= 0 && m_state.BaudIndex < baud->count() ? m_state.BaudIndex

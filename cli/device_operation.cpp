@@ -14,15 +14,21 @@ int RunDeviceOperation(const GlobalOptions& options, int operationCode, const st
     if (!ResolveLinkTarget(options, target)) {
         return kExitUsage;
     }
-    state.OperationCode = operationCode;
+    return ReportOutcome(
+        RunOperationOn(target, options.confirm, *FindOperation(operationCode), fileName, state));
+}
+
+OperationReport RunOperationOn(const LinkTarget& target, Confirm confirm, const OperationInfo& operation,
+                               const std::string& fileName, OperationState& state) {
+    state.OperationCode = operation.code;
     state.ComPortNumber = target.port;
     state.BaudIndex = target.baudIndex;
     state.OperationFileName = fileName;
-    OperationReport report;
-    {
-        TerminalHost host(options.confirm, state);
-        report = RunOperationOfState(state, host);
-    }
+    TerminalHost host(confirm, state);
+    return RunOperation(state, host, operation);
+}
+
+int ReportOutcome(const OperationReport& report) {
     switch (report.outcome) {
         case OperationOutcome::kCompleted:
             std::cout << report.text << '\n';

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "cli/cli_context.h"
+#include "link/operation_engine.h"
 #include "link/operation_state.h"
 
 namespace torv::cli {
@@ -12,6 +13,13 @@ namespace torv::cli {
 // on stderr. `state` comes back as the operation left it.
 int RunDeviceOperation(const GlobalOptions& options, int operationCode, const std::string& fileName,
                        OperationState& state);
+
+// Runs `operation` on a port and rate already resolved, printing nothing of its outcome.
+OperationReport RunOperationOn(const LinkTarget& target, Confirm confirm, const OperationInfo& operation,
+                               const std::string& fileName, OperationState& state);
+
+// Prints an operation's outcome as RunDeviceOperation does; the exit code.
+int ReportOutcome(const OperationReport& report);
 
 // Asks a confirmation question before an operation; false (after saying so) when it was declined.
 bool Confirmed(const GlobalOptions& options, OperationState& state, std::string_view question);

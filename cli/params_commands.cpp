@@ -1,5 +1,6 @@
 #include "cli/params_commands.h"
 
+#include <filesystem>
 #include <iostream>
 #include <memory>
 
@@ -10,6 +11,7 @@
 #include "files/text_file.h"
 #include "link/frames.h"
 #include "params/parameter_file.h"
+#include "params/parameter_operations.h"
 #include "params/parameter_sheet.h"
 #include "resources/strings.h"
 
@@ -19,7 +21,44 @@ namespace {
 struct ParamsArguments {
     std::string name;
     std::string sheetName;
+    std::string backupName;  // write: read the sensor into this file first
+    bool verify = false;     // write: read everything back after the store and compare
 };
+
+// The operation that reads a written set back; it has no code of its own and no main-window button.
+constexpr OperationInfo kVerifyParameters{kReadParameters, VerifyParametersOperation,
+                                          StringId::kReadCompleted, false};
+
+bool SameFile(const std::string& a, const std::string& b) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (fs::equivalent(a, b, error)) {
+        return true;
+    }
+    return fs::weakly_canonical(a, error) == fs::weakly_canonical(b, error);
+}
+
+// After a write that stopped between its first `W` and the store command.
+void PrintUnstoredNotice(const std::string& name, const std::string& backupName) {
+    std::cerr << "torvctl: the sensor now holds a partly written parameter set that it has not stored "
+                 "(no store command was sent).\n"
+              << "To restore it, write a complete parameter file: torvctl params write "
+              << (backupName.empty() ? name + " again (or a file read from the sensor before)" : backupName)
+              << '\n';
+}
+
+// Reads every written word back at the rate the write left the sensor at.
+int VerifyWrite(LinkTarget target, const GlobalOptions& options, const std::string& name,
+                OperationState& state) {
+    target.baudIndex = state.BaudIndex;
+    const OperationReport report = RunOperationOn(target, options.confirm, kVerifyParameters, name, state);
+    if (report.outcome != OperationOutcome::kCompleted) {
+        return ReportOutcome(report);
+    }
+    std::cout << "Verified: the sensor holds every word of " << state.OperationFilePath
+              << " that a write sends.\n";
+    return kExitOk;
+}
 
 int RunParamsRead(const GlobalOptions& options, const ParamsArguments& arguments) {
     OperationState state;
@@ -27,20 +66,44 @@ int RunParamsRead(const GlobalOptions& options, const ParamsArguments& arguments
                               state);
 }
 
+// A plain write sends the same frames with or without --backup and --verify: the backup is a read
+// before it, the verification a read after it.
 int RunParamsWrite(const GlobalOptions& options, const ParamsArguments& arguments) {
+    const std::string name = CommandBaseName(arguments.name, kParameterFile);
+    const std::string backup =
+        arguments.backupName.empty() ? std::string() : CommandBaseName(arguments.backupName, kParameterFile);
+    if (!backup.empty() &&
+        SameFile(MakeFilePath(name, kParameterFile), MakeFilePath(backup, kParameterFile))) {
+        std::cerr << "torvctl: --backup names the file to be written; give the backup a name of its own\n";
+        return kExitUsage;
+    }
+    LinkTarget target;
+    if (!ResolveLinkTarget(options, target)) {
+        return kExitUsage;
+    }
     OperationState state;
     if (!Confirmed(options, state, Text(StringId::kAgreeOverwriteSensor))) {
         return kExitAborted;
     }
-    LinkTarget target;
-    const int result =
-        RunDeviceOperation(options, kWriteParameters, CommandBaseName(arguments.name, kParameterFile), state);
-    if (result == kExitOk && ResolveLinkTarget(options, target) && state.BaudIndex != target.baudIndex) {
+    if (!backup.empty()) {
+        if (const int read = RunDeviceOperation(options, kReadParameters, backup, state); read != kExitOk) {
+            std::cerr << "torvctl: no backup was made, so nothing was written to the sensor.\n";
+            return read;
+        }
+    }
+    const int result = RunDeviceOperation(options, kWriteParameters, name, state);
+    if (result != kExitOk) {
+        if (state.UnstoredWords) {
+            PrintUnstoredNotice(name, backup);
+        }
+        return result;
+    }
+    if (state.BaudIndex != target.baudIndex) {
         std::cout << "The sensor now talks at " << kBaudRates[static_cast<std::size_t>(state.BaudIndex)]
                   << " baud: give --baud " << kBaudRates[static_cast<std::size_t>(state.BaudIndex)]
                   << " from now on.\n";
     }
-    return result;
+    return arguments.verify ? VerifyWrite(target, options, name, state) : kExitOk;
 }
 
 int RunParamsSheet(const GlobalOptions& options, const ParamsArguments& arguments) {
@@ -90,8 +153,14 @@ void AddParamsCommand(CLI::App& app, CliContext& context) {
     params->require_subcommand(1);
     AddNamedCommand(*params, context, "read", "Read every parameter from the sensor into NAME.torv",
                     RunParamsRead);
-    AddNamedCommand(*params, context, "write", "Write NAME.torv into the sensor and store it",
-                    RunParamsWrite);
+    const NamedCommand write = AddNamedCommand(
+        *params, context, "write", "Write NAME.torv into the sensor and store it", RunParamsWrite);
+    write.command->add_option("--backup", write.arguments->backupName,
+                              "First read the sensor's parameters into NAME2 (\".torv\" is added); "
+                              "nothing is written unless that read succeeds");
+    write.command->add_flag("--verify", write.arguments->verify,
+                            "After the store, read every written word back and compare it with NAME.torv "
+                            "(exit 1, listing the words, when they differ)");
     const NamedCommand sheet = AddNamedCommand(
         *params, context, "sheet", "Export NAME.torv as a CSV sheet, one column per bank", RunParamsSheet);
     sheet.command->add_option("--out", sheet.arguments->sheetName,

@@ -30,6 +30,7 @@ OperationReport RunOperation(OperationState& state, OperationHost& host, const O
     state.EditRequest = false;
     state.AbortRequest = false;
     state.LastErrorDetail.clear();
+    state.UnstoredWords = false;
     if (operation.body == nullptr) {
         return {OperationOutcome::kFailed, "This operation is not available in this version.", {}, false};
     }

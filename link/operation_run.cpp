@@ -74,6 +74,7 @@ bool OperationRun::readWord(int address) {
 
 bool OperationRun::writeWord(std::int32_t value) {
     const auto word = static_cast<std::uint32_t>(value);
+    m_state.UnstoredWords = true;
     return exchange(kWriteWordCommand, static_cast<std::uint8_t>(word & 0xFF),
                     static_cast<std::uint8_t>((word >> 8) & 0xFF));
 }

@@ -37,6 +37,9 @@ struct OperationState {
     std::string LastErrorDetail;
     std::array<std::uint8_t, 2> CommandBuffer{};
     int AppendedCharCount = 0;
+    // Set when the run sends a `W`, cleared when it sends the store command `U`: while set, the
+    // sensor holds words of this run that it has not stored (a write that stopped part-way).
+    bool UnstoredWords = false;
 };
 
 }  // namespace torv

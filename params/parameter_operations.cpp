@@ -2,12 +2,14 @@
 
 #include <span>
 #include <string>
+#include <vector>
 
 #include "files/atomic_file.h"
 #include "files/file_kind.h"
 #include "files/file_status.h"
 #include "files/text_file.h"
 #include "link/frames.h"
+#include "params/catalogue.h"
 #include "params/parameter_file.h"
 #include "params/parameter_set.h"
 
@@ -99,6 +101,7 @@ bool WriteAllBanks(OperationRun& run, const ParameterSet& set) {
 void StoreAndFollowRate(OperationRun& run, const CommonWords& common) {
     OperationState& state = run.state();
     SendCommand(run.port(), kStoreCommand, state.CommandBuffer.data(), 2);
+    state.UnstoredWords = false;
     const int communic = (common[4] >> kCommunicShift) & kCommunicMask;
     if (communic > 0) {
         state.BaudIndex = communic - 1;
@@ -109,6 +112,59 @@ void StoreAndFollowRate(OperationRun& run, const CommonWords& common) {
         return;
     }
     run.setProgress(kProgressMax);
+}
+
+// One word the sensor holds otherwise than the file says.
+struct WordDifference {
+    ParameterScope scope;
+    int bank;
+    int index;  // in the common block or the bank
+    int address;
+    std::uint16_t inFile;
+    std::uint16_t inSensor;
+};
+
+// Reads `words.size()` words from `firstAddress` on and notes those that differ from `words`.
+bool CompareWords(OperationRun& run, int firstAddress, std::span<const std::int32_t> words,
+                  ParameterScope scope, int bank, std::vector<WordDifference>& differences) {
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const int address = firstAddress + static_cast<int>(i);
+        std::uint16_t value = 0;
+        if (!run.readWord(address, value)) {
+            return false;
+        }
+        // The write sends each value modulo 65536.
+        const auto sent = static_cast<std::uint16_t>(static_cast<std::uint32_t>(words[i]));
+        if (value != sent) {
+            differences.push_back({scope, bank, static_cast<int>(i), address, sent, value});
+        }
+    }
+    return true;
+}
+
+// The catalogue's keys of the parameters kept in that word: ", SHUTTER".
+std::string KeysInWord(ParameterScope scope, int index) {
+    std::string keys;
+    for (const ParameterRow& row : kParameterCatalogue) {
+        if (row.field.scope == scope && row.field.word == index) {
+            keys += ", ";
+            keys += row.key;
+        }
+    }
+    return keys;
+}
+
+std::string DifferenceText(const std::vector<WordDifference>& differences) {
+    std::string text = "The sensor holds " + std::to_string(differences.size()) +
+                       (differences.size() == 1 ? " word" : " words") + " other than the file:";
+    for (const WordDifference& d : differences) {
+        text += '\n';
+        text += d.scope == ParameterScope::kCommon ? "Common" : "Bank " + std::to_string(d.bank);
+        text += " word " + std::to_string(d.index) + " (sensor word " + std::to_string(d.address) +
+                KeysInWord(d.scope, d.index) + "): file " + std::to_string(d.inFile) + ", sensor " +
+                std::to_string(d.inSensor);
+    }
+    return text;
 }
 
 }  // namespace
@@ -172,6 +228,45 @@ void WriteParametersOperation(OperationRun& run) {
     if (WriteAllBanks(run, file.set)) {
         StoreAndFollowRate(run, file.set.common);
     }
+}
+
+void VerifyParametersOperation(OperationRun& run) {
+    OperationState& state = run.state();
+    run.setProgress(0);
+    if (state.AbortRequest) {
+        return;
+    }
+    state.OperationFilePath = MakeFilePath(state.OperationFileName, kParameterFile);
+    const LoadedParameters file = LoadParameterFile(state.OperationFilePath);
+    if (file.status != LoadStatus::Loaded) {
+        run.fail(file.status == LoadStatus::NotFound ? StringId::kParameterFileNotFound
+                                                     : StringId::kParameterFileInvalid);
+        return;
+    }
+    std::vector<WordDifference> differences;
+    run.setStatus(StringId::kReadingCommonParameters);
+    if (!CompareWords(run, 0, std::span(file.set.common).first(kWrittenCommonWords), ParameterScope::kCommon,
+                      0, differences)) {
+        return;
+    }
+    run.setProgress(kProgressPerBlock);
+    run.setStatus(StringId::kReadingBankParameters);
+    const bool compared = run.runBlocks(
+        kBankCount,
+        [&](int bank) {
+            return CompareWords(run, BankWordAddress(bank, 0), file.set.bank[static_cast<std::size_t>(bank)],
+                                ParameterScope::kBank, bank, differences);
+        },
+        BankProgress);
+    if (!compared) {
+        return;
+    }
+    if (!differences.empty()) {
+        state.LastErrorText = DifferenceText(differences);
+        run.failWithLastError();
+        return;
+    }
+    run.setProgress(kProgressMax);
 }
 
 }  // namespace torv

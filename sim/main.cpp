@@ -25,6 +25,8 @@ int main(int argc, char** argv) {
     app.add_option("--pace", options.pace,
                    "Milliseconds between judgements, MS or MIN-MAX (default 100-300; 0: one at every poll)");
     app.add_option("--mix", options.mix, "Weights of OK, NG and -- judgements, OK,NG,NONE (default 85,12,3)");
+    app.add_option("--after-store", options.afterStore,
+                   "ADDRESS=VALUE: after every store (U) the word holds this value, whatever was written");
     app.add_flag("--wire-time", options.wireTime, "Deliver replies no faster than the line rate allows");
     app.add_flag("--verbose", options.verbose, "Trace bytes and events on stderr");
     CLI11_PARSE(app, argc, argv);

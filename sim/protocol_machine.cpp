@@ -139,6 +139,7 @@ ProtocolMachine::CommandReply ProtocolMachine::execute(std::uint8_t letter, std:
             return {Pair(b1, b2), {}, false};
         case kStore:
             // The sensor stores its memory and moves to the rate word 4 names; it answers at that rate.
+            m_model.store();
             m_model.setRate(m_model.rateAfterStore());
             return {Pair(b1, b2), {}, true};
         case kSensorInfo:

@@ -64,6 +64,12 @@ std::uint16_t SensorModel::readWord(std::uint16_t address) {
     return m_state.words[address];
 }
 
+void SensorModel::store() {
+    for (const auto& [address, value] : m_storeCorrections) {
+        m_state.words[address] = value;
+    }
+}
+
 void SensorModel::writeWord(std::uint16_t value) {
     m_state.words[m_writePosition] = value;
     m_writePosition = static_cast<std::uint16_t>(m_writePosition + 1);

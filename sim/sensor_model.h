@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,13 @@ class SensorModel {
 
     // `U`: the rate that word 4 names (k = 0 keeps the present one).
     int rateAfterStore() const;
+    // Words the sensor sets to values of its own whenever it stores, as a sensor does that corrects a
+    // setting it will not keep (`--after-store`).
+    void setStoreCorrections(std::map<std::uint16_t, std::uint16_t> corrections) {
+        m_storeCorrections = std::move(corrections);
+    }
+    // `U`: applies the corrections.
+    void store();
 
   private:
     SensorState m_state;
@@ -86,6 +94,7 @@ class SensorModel {
     bool m_clockStarted = false;
     SimTime m_nextNg{};
     FrontPanel m_panel;
+    std::map<std::uint16_t, std::uint16_t> m_storeCorrections;
 };
 
 // The characters the sensor has just recognized, with their patterns.

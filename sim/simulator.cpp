@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <iostream>
+#include <map>
 
 #include "sim/fault_plan.h"
 #include "sim/pty_server.h"
@@ -25,6 +26,36 @@ bool BuildFaultPlan(const std::vector<std::string>& faultTexts, FaultPlan& plan)
             return false;
         }
     }
+    return true;
+}
+
+// "ADDRESS=VALUE", both decimal 0..65535.
+bool ParseCorrection(const std::string& text, std::map<std::uint16_t, std::uint16_t>& corrections) {
+    constexpr unsigned long kMaxWord = 0xFFFF;
+    const std::size_t equals = text.find('=');
+    if (equals == std::string::npos || equals == 0 || equals + 1 == text.size() ||
+        text.find_first_not_of("0123456789=") != std::string::npos || text.size() > 11) {
+        return false;
+    }
+    const unsigned long address = std::stoul(text.substr(0, equals));
+    const unsigned long value = std::stoul(text.substr(equals + 1));
+    if (address > kMaxWord || value > kMaxWord) {
+        return false;
+    }
+    corrections[static_cast<std::uint16_t>(address)] = static_cast<std::uint16_t>(value);
+    return true;
+}
+
+bool BuildStoreCorrections(const std::vector<std::string>& texts, SensorModel& model) {
+    std::map<std::uint16_t, std::uint16_t> corrections;
+    for (const std::string& text : texts) {
+        if (!ParseCorrection(text, corrections)) {
+            std::cerr << "torvsim: invalid --after-store \"" << text
+                      << "\" (expected ADDRESS=VALUE, both 0..65535)\n";
+            return false;
+        }
+    }
+    model.setStoreCorrections(std::move(corrections));
     return true;
 }
 
@@ -96,7 +127,8 @@ int RunSimulator(const SimulatorOptions& options) {
     FaultPlan faults;
     SensorModel model(options.seed, options.rate.value_or(kDefaultRate),
                       options.version.value_or(kDefaultVersion), judgements);
-    if (!BuildFaultPlan(options.faults, faults) || !LoadState(options, model)) {
+    if (!BuildFaultPlan(options.faults, faults) || !BuildStoreCorrections(options.afterStore, model) ||
+        !LoadState(options, model)) {
         return kExitBadInput;
     }
     model.setNgInterval(

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "params/parameter_file.h"
 #include "tests/support/simulated_sensor.h"
 
@@ -115,6 +117,88 @@ TEST_F(TorvctlParams, SheetIsWrittenUnderItsOwnName) {
               3);  // exists: declined
     EXPECT_EQ(Torvctl({"params", "sheet", m_files.file("missing")}).err,
               "The parameters file is not found.\n" + m_files.file("missing.torv") + " does not exist.\n");
+}
+
+// The backup is a read before the write and the verification a read after it: the write's own frames
+// are those of a plain write.
+TEST_F(TorvctlParams, WriteWithBackupAndVerifyReadsAroundAPlainWrite) {
+    test::SimulatedSensor plain;
+    ASSERT_EQ(Torvctl({"--yes", "--port", plain.devicePath(), "params", "write", m_base}).exitCode, 0);
+    const std::vector<std::string> plainWrite = plain.frames();
+    test::SimulatedSensor fresh;
+    ASSERT_EQ(Torvctl({"--port", fresh.devicePath(), "params", "read", m_files.file("before")}).exitCode, 0);
+
+    test::SimulatedSensor sensor;
+    const std::string backup = m_files.file("backup");
+    const auto result = Torvctl(
+        {"--yes", "--port", sensor.devicePath(), "params", "write", m_base, "--backup", backup, "--verify"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out,
+              "Reading from TORV is completed.\nWriting to TORV is completed.\nVerified: the sensor "
+              "holds every word of " +
+                  m_base + ".torv that a write sends.\n");
+    EXPECT_EQ(ReadFileBytes(backup + ".torv"), ReadFileBytes(m_files.file("before.torv")));
+    constexpr std::size_t kReadFrames = 2 + 12 + 16 * 36;
+    constexpr std::size_t kVerifyFrames = 9 + 16 * 36;
+    const std::vector<std::string> frames = sensor.frames();
+    ASSERT_EQ(frames.size(), kReadFrames + plainWrite.size() + kVerifyFrames);
+    EXPECT_EQ(std::vector<std::string>(frames.begin() + kReadFrames, frames.end() - kVerifyFrames),
+              plainWrite);
+}
+
+TEST_F(TorvctlParams, VerifyNamesTheWordsTheSensorHoldsOtherwise) {
+    constexpr int kBank = 3;
+    constexpr int kIndex = 6;
+    const int address = BankWordAddress(kBank, kIndex);
+    const int inFile = InitialParameterSet().bank[kBank][kIndex];
+    const int corrected = inFile + 1;
+    test::SimulatedSensor sensor(
+        {"--after-store", std::to_string(address) + "=" + std::to_string(corrected)});
+    const auto result =
+        Torvctl({"--yes", "--port", sensor.devicePath(), "params", "write", m_base, "--verify"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.out, "Writing to TORV is completed.\n");
+    EXPECT_EQ(result.err.rfind("The sensor holds 1 word other than the file:\nBank 3 word 6 (sensor word " +
+                                   std::to_string(address),
+                               0),
+              0u)
+        << result.err;
+    EXPECT_NE(
+        result.err.find("): file " + std::to_string(inFile) + ", sensor " + std::to_string(corrected) + "\n"),
+        std::string::npos)
+        << result.err;
+}
+
+// Nothing reaches the sensor without its backup; a write that stops after its first W says the sensor
+// holds an unstored set and how to restore it.
+TEST_F(TorvctlParams, FailedBackupWritesNothingAndAStoppedWriteSaysHowToRestore) {
+    const std::string backup = m_files.file("backup");
+    test::SimulatedSensor silentOnBackup({"--fault", "5=silence"});
+    const auto refused = Torvctl(
+        {"--yes", "--port", silentOnBackup.devicePath(), "params", "write", m_base, "--backup", backup});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.err,
+              "No communication response.\ntorvctl: no backup was made, so nothing was written to "
+              "the sensor.\n");
+    EXPECT_EQ(silentOnBackup.frames().size(), 5u);
+    EXPECT_FALSE(std::filesystem::exists(backup + ".torv"));
+
+    const std::string notice =
+        "torvctl: the sensor now holds a partly written parameter set that it has not stored (no store "
+        "command was sent).\nTo restore it, write a complete parameter file: torvctl params write ";
+    struct Case {
+        const char* fault;  // counted from the write's first exchange (the backup read takes 590)
+        bool unstored;
+    };
+    for (const Case& c : {Case{"592=silence", false}, Case{"600=nak", true}}) {
+        test::SimulatedSensor sensor({"--fault", c.fault});
+        const auto result =
+            Torvctl({"--yes", "--port", sensor.devicePath(), "params", "write", m_base, "--backup", backup});
+        EXPECT_EQ(result.exitCode, 1) << c.fault;
+        EXPECT_EQ(result.err.find(notice + backup + "\n") != std::string::npos, c.unstored)
+            << c.fault << ": " << result.err;
+    }
+    EXPECT_EQ(Torvctl({"--yes", "params", "write", m_base, "--backup", m_base + ".torv"}).exitCode, 2);
 }
 
 }  // namespace

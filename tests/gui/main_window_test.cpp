@@ -3,6 +3,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QtTest>
 
@@ -25,6 +26,38 @@ constexpr int kCommunicShift = 8;
 constexpr int kCommunicMask = 0x7 << kCommunicShift;
 const QString kAgreeOverwrite =
     Prompt(Box::kQuestion, Caption::kWarningBang, Icon::kExclamation, StringId::kAgreeOverwriteSensor);
+const QString kUnstoredNotice = QStringLiteral(
+    "show Warning exclamation: The sensor now holds a partly written parameter set that it has not stored");
+constexpr int kProgressAfterFirstBank = 60;
+
+// Presses Cancel in the next transfer dialog as soon as its first bank shows done.
+class CancelAfterFirstBank : public QObject {
+  public:
+    CancelAfterFirstBank() {
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            for (QWidget* window : QApplication::topLevelWidgets()) {
+                if (auto* dialog = qobject_cast<CComuDlg*>(window);
+                    dialog != nullptr && dialog->isVisible()) {
+                    watch(dialog);
+                }
+            }
+        });
+        m_timer.start(5);
+    }
+
+  private:
+    void watch(CComuDlg* dialog) {
+        m_timer.stop();
+        auto* cancel = Get<QPushButton>(dialog, CComuDlg::kIdCancel);
+        connect(Get<QProgressBar>(dialog, CComuDlg::kIdProgress), &QProgressBar::valueChanged, cancel,
+                [cancel](int value) {
+                    if (value == kProgressAfterFirstBank) {
+                        QMetaObject::invokeMethod(cancel, &QPushButton::click, Qt::QueuedConnection);
+                    }
+                });
+    }
+    QTimer m_timer;
+};
 
 }  // namespace
 
@@ -150,6 +183,47 @@ class MainWindowTest : public QObject {
         QCOMPARE(ok.lastStatus, TextOf(StringId::kWriteCompleted));
         QCOMPARE(m_state.BaudIndex, baudIndex);
         QCOMPARE(Get<QComboBox>(window.get(), kIdBaudRate)->currentText(), listed);
+    }
+
+    // A write that stops between its first word and the store command leaves an unstored set in the
+    // sensor: after the transfer dialog the window says so and how to restore it. A write that stops
+    // before its first word adds nothing to its error.
+    void stoppedWriteSaysTheSensorHoldsAnUnstoredSet_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<bool>("cancel");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<bool>("unstored");
+        QTest::newRow("no answer to the version")
+            << "1=silence" << false << ErrorBox(StringId::kNoResponse) << false;
+        QTest::newRow("NAK in bank 0") << "20=nak" << false << ErrorBox(StringId::kInvalidResponse) << true;
+        QTest::newRow("cancelled after bank 0") << "" << true << QString() << true;
+    }
+    void stoppedWriteSaysTheSensorHoldsAnUnstoredSet() {
+        QFETCH(QString, fault);
+        QFETCH(bool, cancel);
+        QFETCH(QString, error);
+        QFETCH(bool, unstored);
+        SimPort sim(kSimPort, fault.isEmpty() ? std::vector<std::string>{}
+                                              : std::vector<std::string>{"--fault", fault.toStdString()});
+        ScriptedPrompts prompts;
+        ModalPresser ok("torv::CComuDlg", CComuDlg::kIdOk);
+        std::unique_ptr<CancelAfterFirstBank> canceller;
+        if (cancel) {
+            canceller = std::make_unique<CancelAfterFirstBank>();
+        }
+        WriteFileBytes(m_folder.file("whole.torv"), ParameterFileBytes(InitialParameterSet()));
+        auto window = windowOnSim("whole");
+        Get<QPushButton>(window.get(), kIdWriteParameters)->click();
+        QCOMPARE(prompts.record.first(), kAgreeOverwrite);
+        QCOMPARE(prompts.record.size(), 1 + int(!error.isEmpty()) + int(unstored));
+        if (!error.isEmpty()) {
+            QCOMPARE(prompts.record[1], error);
+        }
+        QCOMPARE(prompts.record.last().startsWith(kUnstoredNotice), unstored);
+        QCOMPARE(prompts.record.last().contains(QStringLiteral("\"Write parameters to TORV\"")), unstored);
+        if (cancel) {
+            QCOMPARE(ok.lastStatus, TextOf(StringId::kAborted));
+        }
     }
 };
 
