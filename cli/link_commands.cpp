@@ -2,8 +2,11 @@
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "link/failure_details.h"
 #include "link/frames.h"
@@ -12,6 +15,8 @@
 
 namespace torv::cli {
 namespace {
+
+constexpr int kLowLatencyMs = 1;  // what a lowered latency timer reads
 
 struct ExchangeArguments {
     std::string letter;
@@ -84,20 +89,49 @@ int RunExchange(const GlobalOptions& options, const ExchangeArguments& arguments
     return kExitOk;
 }
 
+// ", latency timer 16 ms" for a USB adapter whose driver has one; empty otherwise.
+std::string LatencyText(const std::string& device) {
+    const std::optional<int> timer = UsbLatencyTimerMs(device);
+    return timer ? ", latency timer " + std::to_string(*timer) + " ms" : std::string();
+}
+
+// For the adapters whose driver held on to a latency timer above 1 ms: how to lower it.
+void PrintLatencyAdvice(const std::vector<std::string>& slowDevices) {
+    if (slowDevices.empty()) {
+        return;
+    }
+    std::printf(
+        "A USB adapter holds received bytes for its latency timer before passing them on, which slows\n"
+        "every exchange. torvctl and torvloader ask for low latency when they open a port; a timer above\n"
+        "1 ms means the driver did not take that request. Lower it until the adapter is plugged in again:\n");
+    for (const std::string& device : slowDevices) {
+        const std::string name = std::filesystem::path(device).filename().string();
+        std::printf("  echo 1 | sudo tee /sys/class/tty/%s/device/latency_timer\n", name.c_str());
+    }
+    std::printf("or for good with the udev rule in the README (\"USB serial adapters\").\n");
+}
+
 int RunPorts() {
-    std::printf("Ports (folder %s):\n", PortsFolder().c_str());
+    const std::string folder = PortsFolder();
+    std::printf(folder.empty() ? "Ports:\n" : "Ports (folder %s):\n", folder.c_str());
     for (const PortMapEntry& entry : ListPortMap()) {
-        std::printf("  COM%-3d %s%s%s\n", entry.portNumber, entry.devicePath.c_str(),
-                    entry.fromPortsFolder ? " (link)" : "", entry.present ? "" : " (missing)");
+        std::printf("  COM%-3d %s%s%s%s\n", entry.portNumber, entry.devicePath.c_str(),
+                    entry.fromPortsFolder ? " (link)" : "", entry.present ? "" : " (missing)",
+                    entry.present ? LatencyText(entry.devicePath).c_str() : "");
     }
     std::printf("Serial devices present:\n");
     const auto devices = ListSerialDevices();
     if (devices.empty()) {
         std::printf("  (none)\n");
     }
+    std::vector<std::string> slowDevices;
     for (const std::string& device : devices) {
-        std::printf("  %s\n", device.c_str());
+        std::printf("  %s%s\n", device.c_str(), LatencyText(device).c_str());
+        if (UsbLatencyTimerMs(device).value_or(kLowLatencyMs) > kLowLatencyMs) {
+            slowDevices.push_back(device);
+        }
     }
+    PrintLatencyAdvice(slowDevices);
     return kExitOk;
 }
 

@@ -3,7 +3,9 @@
 #include <memory>
 
 #include "cli/device_operation.h"
+#ifndef TORV_WITHOUT_PNG
 #include "cli/ng_png.h"
+#endif
 #include "files/file_kind.h"
 #include "link/operation_state.h"
 #include "ngdata/ng_slots.h"
@@ -34,11 +36,13 @@ int RunNgCsv(const GlobalOptions& options, const NgArguments& arguments) {
     return RunDeviceOperation(options, kConvertNgDataToCsv, CommandBaseName(arguments.name, kCsvFile), state);
 }
 
+#ifndef TORV_WITHOUT_PNG
 int RunNgPng(const GlobalOptions& options, const NgArguments& arguments) {
     const std::string base = NgBaseName(arguments.name);
     const std::string png = arguments.pngName.empty() ? base + ".png" : arguments.pngName;
     return ConvertNgImageToPng(options, MakeFilePath(base, kNgImageFile), png);
 }
+#endif
 
 using NgRunner = int (*)(const GlobalOptions&, const NgArguments&);
 
@@ -69,11 +73,13 @@ void AddNgCommand(CLI::App& app, CliContext& context) {
     CLI::App* csv = nullptr;
     AddNgSubcommand(*ng, context, "csv", "Convert every stored NG, newest first, into NAME.csv",
                     "CSV file (\".csv\" is added)", RunNgCsv, &csv);
+#ifndef TORV_WITHOUT_PNG  // a cross-build without libpng
     CLI::App* png = nullptr;
     const auto pngArguments =
         AddNgSubcommand(*ng, context, "png", "Convert the screen image NAME.bmp into NAME.png, for sharing",
                         "Base name of the NG files (\".bmp\" is read)", RunNgPng, &png);
     png->add_option("--out", pngArguments->pngName, "The PNG file to write (default: NAME.png)");
+#endif
 }
 
 }  // namespace torv::cli

@@ -1,12 +1,9 @@
 #include "cli/terminal_host.h"
 
-#include <poll.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <iostream>
 
 #include "cli/interrupts.h"
+#include "link/console.h"
 
 namespace torv::cli {
 namespace {
@@ -23,16 +20,12 @@ bool ReadAnswerLine(std::string& line) {
         if (Interrupted()) {
             return false;
         }
-        pollfd input{STDIN_FILENO, POLLIN, 0};
-        if (poll(&input, 1, kAnswerPollMs) <= 0) {
-            continue;
-        }
         char c = 0;
-        const ssize_t n = read(STDIN_FILENO, &c, 1);
-        if (n < 0 && errno == EINTR) {
+        const ConsoleRead read = ReadConsoleByte(c, kAnswerPollMs);
+        if (read == ConsoleRead::kNothingYet) {
             continue;
         }
-        if (n <= 0) {
+        if (read == ConsoleRead::kEnd) {
             return false;
         }
         if (c == '\n') {
@@ -49,7 +42,7 @@ bool StartsWithYes(const std::string& line) {
 }  // namespace
 
 TerminalHost::TerminalHost(Confirm confirm, OperationState& state)
-    : m_confirm(confirm), m_state(state), m_progressOnTerminal(isatty(STDERR_FILENO) != 0) {}
+    : m_confirm(confirm), m_state(state), m_progressOnTerminal(IsTerminal(ConsoleStream::kError)) {}
 
 TerminalHost::~TerminalHost() {
     finishProgress();
@@ -65,7 +58,7 @@ bool TerminalHost::ask(Caption, Icon, std::string_view text, Answer) {
         return m_confirm == Confirm::kYes;
     }
     finishProgress();
-    if (isatty(STDIN_FILENO) == 0) {
+    if (!IsTerminal(ConsoleStream::kInput)) {
         std::cerr << "torvctl: declined \"" << text << "\" (no terminal to ask; give --yes to agree)\n";
         return false;
     }

@@ -15,7 +15,11 @@ void PrintTimeStamp() {
     const std::time_t seconds = system_clock::to_time_t(now);
     const auto millis = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
     std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &seconds);
+#else
     localtime_r(&seconds, &local);
+#endif
     std::fprintf(stderr, "%02d:%02d:%02d.%03d ", local.tm_hour, local.tm_min, local.tm_sec,
                  static_cast<int>(millis));
 }

@@ -3,6 +3,7 @@
 // device the symbolic link COMn in the ports folder points to, and /dev/ttyS<n-1> without such a
 // link. A program may also tie a port number to a device path of its own choosing (torvctl --port).
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,5 +36,10 @@ std::vector<PortMapEntry> ListPortMap();
 
 // Serial devices present on this machine (POSIX: /dev/ttyS*, ttyUSB*, ttyACM*, ...).
 std::vector<std::string> ListSerialDevices();
+
+// How long a USB serial adapter's driver holds received bytes before passing them on, in ms, as its
+// latency timer in sysfs says (a link to the device is followed); nothing for a device without one,
+// and on Windows, where the adapter's driver settings hold it. `sysfsRoot` is for tests.
+std::optional<int> UsbLatencyTimerMs(const std::string& devicePath, const std::string& sysfsRoot = "/sys");
 
 }  // namespace torv

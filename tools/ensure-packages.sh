@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs, once; quiet when everything is there.
+# Installs the Debian packages the build needs, and any named on the command line, once; quiet when
+# everything is there.
 set -euo pipefail
 packages=(cmake ninja-build g++ ccache qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
-          libcli11-dev libpng-dev xvfb xauth fonts-dejavu-core dpkg-dev file lintian)
+          libcli11-dev libpng-dev xvfb xauth fonts-dejavu-core dpkg-dev file lintian "$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -18,6 +18,7 @@
 
 #include "link/com_device.h"
 #include "link/port_names.h"
+#include "link/posix/low_latency.h"
 #include "link/posix/port_holders.h"
 
 namespace torv {
@@ -333,6 +334,8 @@ std::unique_ptr<ComDevice> OpenPlatformComDevice(int portNumber) {
         SetComOpenFailure(OpenFailureReason(path, EBUSY));
         return nullptr;
     }
+    // A driver that refuses low latency works as before, only slower on a USB adapter.
+    RequestLowLatency(fd);
     return std::make_unique<PosixComDevice>(fd, settings.c_ospeed);
 }
 

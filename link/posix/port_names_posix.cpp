@@ -101,4 +101,18 @@ std::vector<std::string> ListSerialDevices() {
     return devices;
 }
 
+std::optional<int> UsbLatencyTimerMs(const std::string& devicePath, const std::string& sysfsRoot) {
+    std::error_code error;
+    const fs::path device = fs::canonical(devicePath, error);
+    if (error) {
+        return std::nullopt;
+    }
+    std::ifstream timer(fs::path(sysfsRoot) / "class/tty" / device.filename() / "device/latency_timer");
+    int milliseconds = -1;
+    if (!(timer >> milliseconds) || milliseconds < 0) {
+        return std::nullopt;
+    }
+    return milliseconds;
+}
+
 }  // namespace torv

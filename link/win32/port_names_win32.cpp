@@ -19,21 +19,34 @@ std::string DefaultComPortDevicePath(int portNumber) {
     return "\\\\.\\COM" + std::to_string(portNumber);
 }
 
+namespace {
+
+// A COM port exists when the system knows a device of that name.
+bool ComPortPresent(int portNumber) {
+    char target[256];
+    const std::string name = "COM" + std::to_string(portNumber);
+    return QueryDosDeviceA(name.c_str(), target, sizeof(target)) != 0;
+}
+
+}  // namespace
+
 std::vector<PortMapEntry> ListPortMap() {
     std::vector<PortMapEntry> entries;
     for (int n = 1; n <= kListedPorts; ++n) {
-        entries.push_back({n, ComPortDevicePath(n), false, false});
+        entries.push_back({n, ComPortDevicePath(n), false, ComPortPresent(n)});
     }
     return entries;
 }
 
+std::optional<int> UsbLatencyTimerMs(const std::string&, const std::string&) {
+    return std::nullopt;
+}
+
 std::vector<std::string> ListSerialDevices() {
     std::vector<std::string> devices;
-    char target[256];
     for (int n = 1; n <= kMaxPortNumber; ++n) {
-        const std::string name = "COM" + std::to_string(n);
-        if (QueryDosDeviceA(name.c_str(), target, sizeof(target)) != 0) {
-            devices.push_back(name);
+        if (ComPortPresent(n)) {
+            devices.push_back("COM" + std::to_string(n));
         }
     }
     return devices;

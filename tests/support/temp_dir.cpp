@@ -4,17 +4,28 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
 namespace torv::test {
 
+// A new folder of a random name: create_directory makes it only where nothing of that name exists, on
+// every platform.
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "torv-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("cannot create a temporary folder");
+    constexpr int kAttempts = 100;
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        const std::filesystem::path candidate = base / ("torv-test-" + std::to_string(random() % 1000000000u));
+        std::error_code error;
+        if (std::filesystem::create_directory(candidate, error)) {
+            m_path = candidate;
+            return;
+        }
     }
-    m_path = pattern;
+    throw std::runtime_error("cannot create a temporary folder");
 }
 
 TempDir::~TempDir() {

@@ -1,0 +1,36 @@
+# Windows: the core unit tests that need neither a pseudo-terminal nor torvsim, in one executable run
+# whole (under wine64 on a Linux build machine). A test file or helper that includes a POSIX header,
+# the simulator or a helper that drives either is left out by what it includes, so new portable tests
+# join by themselves.
+set(TORV_POSIX_ONLY_INCLUDE
+    "#include (<(unistd|poll|fcntl|pty|termios|pwd)\\.h>|<(sys|asm)/|\"(sim|link/posix)/|\"tests/support/(pty_pair|sim_process|simulated_sensor|sim_files)\\.h\")")
+
+function(torv_portable_sources out)
+    set(portable)
+    foreach(source ${ARGN})
+        file(STRINGS ${source} posix_includes REGEX "${TORV_POSIX_ONLY_INCLUDE}")
+        if(NOT posix_includes)
+            list(APPEND portable ${source})
+        endif()
+    endforeach()
+    set(${out} ${portable} PARENT_SCOPE)
+endfunction()
+
+file(GLOB support_sources CONFIGURE_DEPENDS support/*.cpp)
+file(GLOB unit_sources CONFIGURE_DEPENDS unit/*.cpp)
+torv_portable_sources(portable_support ${support_sources})
+torv_portable_sources(portable_units ${unit_sources})
+
+add_library(torv_test_support STATIC ${portable_support})
+target_include_directories(torv_test_support PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/..)
+target_link_libraries(torv_test_support PUBLIC torvcore GTest::gtest PRIVATE torv_warnings)
+
+add_executable(unit_tests ${portable_units})
+target_link_libraries(unit_tests PRIVATE torv_test_support GTest::gtest_main torv_warnings)
+
+# One run for the whole executable: starting wine once per test case would cost more than the tests.
+# A prefix of its own in the build folder keeps the run away from the user's wine setup; wine's
+# offers to install Mono and Gecko are switched off.
+add_test(NAME windows.unit_tests COMMAND unit_tests --gtest_brief=1)
+set_tests_properties(windows.unit_tests PROPERTIES TIMEOUT 600 ENVIRONMENT
+    "WINEPREFIX=${CMAKE_BINARY_DIR}/wine-prefix;WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=")
