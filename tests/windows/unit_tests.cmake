@@ -16,8 +16,8 @@ function(torv_portable_sources out)
     set(${out} ${portable} PARENT_SCOPE)
 endfunction()
 
-file(GLOB support_sources CONFIGURE_DEPENDS support/*.cpp)
-file(GLOB unit_sources CONFIGURE_DEPENDS unit/*.cpp)
+file(GLOB support_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/support/*.cpp)
+file(GLOB unit_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/unit/*.cpp)
 torv_portable_sources(portable_support ${support_sources})
 torv_portable_sources(portable_units ${unit_sources})
 
@@ -32,5 +32,16 @@ target_link_libraries(unit_tests PRIVATE torv_test_support GTest::gtest_main tor
 # A prefix of its own in the build folder keeps the run away from the user's wine setup; wine's
 # offers to install Mono and Gecko are switched off.
 add_test(NAME windows.unit_tests COMMAND unit_tests --gtest_brief=1)
-set_tests_properties(windows.unit_tests PROPERTIES TIMEOUT 600 ENVIRONMENT
+set_tests_properties(windows.unit_tests PROPERTIES TIMEOUT 600 RESOURCE_LOCK wine_prefix ENVIRONMENT
     "WINEPREFIX=${CMAKE_BINARY_DIR}/wine-prefix;WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=")
+
+# With a Linux build of the same tree beside it (TORV_HOST_BUILD, the folder holding sim/torvsim and
+# cli/torvctl), torvctl.exe also runs against torvsim through wine's COM port.
+set(TORV_HOST_BUILD "" CACHE PATH "A Linux build of this tree, for torvsim")
+if(TORV_HOST_BUILD AND CMAKE_CROSSCOMPILING_EMULATOR)
+    add_test(NAME windows.torvctl_under_wine
+             COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/torvctl_under_wine.sh ${CMAKE_CROSSCOMPILING_EMULATOR}
+                     $<TARGET_FILE:torvctl> ${TORV_HOST_BUILD}/sim/torvsim ${TORV_HOST_BUILD}/cli/torvctl)
+    set_tests_properties(windows.torvctl_under_wine PROPERTIES TIMEOUT 120 RESOURCE_LOCK wine_prefix ENVIRONMENT
+        "WINEPREFIX=${CMAKE_BINARY_DIR}/wine-prefix;WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=")
+endif()
