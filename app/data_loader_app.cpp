@@ -11,6 +11,7 @@
 #include "app/data_loader_dlg.h"
 #include "app/main_window_ids.h"
 #include "app/settings_file.h"
+#include "app/trace_screenshot.h"
 #include "ngdata/ngdata_dlg.h"
 #include "remote/remote_dlg.h"
 #include "ui/app_icon.h"
@@ -25,6 +26,7 @@ constexpr const char* kViewerScreenshotOption = "--screenshot-viewer";  // NG-NA
 // What --screenshot shows: "main" (the main window as it opens, the default), "monitor" (the main
 // window with the monitor running) or "remote" (the remote controller).
 constexpr const char* kSceneOption = "--scene";
+constexpr const char* kTraceScreenshotOption = "--trace-screenshot";     // PICTURE
 // A pixel on the first printed character of the simulated sensor's images, for the status line.
 constexpr QPointF kViewerScreenshotPointer{30.5, 24.5};
 // Time for the window system to map and paint the window before it is grabbed.
@@ -57,6 +59,7 @@ CDataLoaderApp::CDataLoaderApp(int& argc, char** argv) : m_application(argc, arg
     m_screenshotScene = OptionValue(arguments, kSceneOption);
     m_viewerScreenshotName = OptionValue(arguments, kViewerScreenshotOption);
     m_viewerScreenshotPath = OptionValue(arguments, kViewerScreenshotOption, 2);
+    m_traceScreenshotPath = OptionValue(arguments, kTraceScreenshotOption);
 }
 
 int CDataLoaderApp::run() {
@@ -65,6 +68,9 @@ int CDataLoaderApp::run() {
     }
     if (!m_viewerScreenshotPath.isEmpty()) {
         return runViewerScreenshot(m_viewerScreenshotName, m_viewerScreenshotPath);
+    }
+    if (!m_traceScreenshotPath.isEmpty()) {
+        return RunTraceScreenshot(m_state, ProgramSettingsPath(), m_traceScreenshotPath);
     }
     CDataLoaderDlg window(m_state, ProgramSettingsPath());
     window.exec();

@@ -30,6 +30,7 @@ class CDataLoaderApp {
     QString m_screenshotScene;
     QString m_viewerScreenshotName;
     QString m_viewerScreenshotPath;
+    QString m_traceScreenshotPath;
 };
 
 }  // namespace torv

@@ -6,18 +6,21 @@
 #   tools/screenshot.sh viewer [path/to/torvloader] [docs/ng-viewer.png]
 #   tools/screenshot.sh monitor [path/to/torvloader] [docs/monitor.png]
 #   tools/screenshot.sh remote [path/to/torvloader] [docs/remote-controller.png]
+#   tools/screenshot.sh trace [path/to/torvloader] [docs/trace-window.png]
 #
 # The first shows the main window. It restores its settings from the .ini file beside the program,
 # so a build folder without one shows a first start. The second reads a stored NG inspection from
 # a simulated sensor (torvsim and torvctl from the same build folder) and shows it in the NG data
 # viewer. The third shows the main window with the monitor running against a simulated sensor on COM1,
 # the fourth the remote controller opened on it (both with settings and ports folder of their own).
-# Needs xvfb-run (packages xvfb and xauth).
+# The fifth shows the "Protocol trace" window after three runs of "Set the time" against torvsim on
+# COM1 at 57600 baud, faulted to show a NAK, a wrong checksum and a time-out. Needs xvfb-run
+# (packages xvfb and xauth).
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
 mode=main
-if [[ "${1:-}" == "viewer" || "${1:-}" == "monitor" || "${1:-}" == "remote" ]]; then
+if [[ "${1:-}" == "viewer" || "${1:-}" == "monitor" || "${1:-}" == "remote" || "${1:-}" == "trace" ]]; then
     mode="$1"
     shift
 fi
@@ -26,6 +29,7 @@ case "$mode" in
     viewer) output="${2:-$root/docs/ng-viewer.png}" ;;
     monitor) output="${2:-$root/docs/monitor.png}" ;;
     remote) output="${2:-$root/docs/remote-controller.png}" ;;
+    trace) output="${2:-$root/docs/trace-window.png}" ;;
     *) output="${2:-$root/docs/main-window.png}" ;;
 esac
 
@@ -46,6 +50,25 @@ if [[ "$mode" == main ]]; then
 fi
 
 build="$(cd "$(dirname "$program")/.." && pwd)"
+if [[ "$mode" == trace ]]; then
+    if [[ ! -x "$build/sim/torvsim" ]]; then
+        echo "screenshot.sh: no program at $build/sim/torvsim (build torvsim first)" >&2
+        exit 1
+    fi
+    # A private ports folder, so COM1 of a real installation is never touched.
+    export XDG_CONFIG_HOME
+    XDG_CONFIG_HOME="$(mktemp -d)"
+    # Each run of "Set the time" is 25 exchanges; a fault ends the run it hits.
+    "$build/sim/torvsim" --link COM1 --baud 57600 --fault 6=nak --fault 10=checksum --fault 13=silence \
+        >"$XDG_CONFIG_HOME/torvsim.out" &
+    sim=$!
+    trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null; rm -rf "$XDG_CONFIG_HOME"' EXIT
+    for _ in $(seq 50); do [[ -s "$XDG_CONFIG_HOME/torvsim.out" ]] && break; sleep 0.1; done
+    xvfb-run -a -s "-screen 0 1280x1024x24" "$program" --trace-screenshot "$output"
+    echo "saved $output"
+    exit 0
+fi
+
 for tool in "$build/sim/torvsim" "$build/cli/torvctl"; do
     if [[ ! -x "$tool" ]]; then
         echo "screenshot.sh: no program at $tool (build torvsim and torvctl first)" >&2

@@ -58,11 +58,24 @@ QString TimeText(std::int64_t timeMs) {
     return cachedText + QStringLiteral("%1").arg(timeMs % kMsPerSecond, 3, 10, QLatin1Char('0'));
 }
 
+// A command frame starts with its command letter; shown before the bytes, it tells the frames apart
+// at a glance ("R", "W", "V").
+QString CommandLetter(const TraceLine& line) {
+    constexpr char kFirstLetter = 'A';
+    constexpr char kLastLetter = 'Z';
+    if (line.direction != TraceDirection::kSent || line.bytes.empty() || line.bytes[0] < kFirstLetter ||
+        line.bytes[0] > kLastLetter) {
+        return QStringLiteral(" ");
+    }
+    return QString(QLatin1Char(static_cast<char>(line.bytes[0])));
+}
+
 }  // namespace
 
 QString TraceLineText(const TraceLine& line) {
     QString text = TimeText(line.timeMs);
     text += line.direction == TraceDirection::kSent ? QStringLiteral("  ->  ") : QStringLiteral("  <-  ");
+    text += CommandLetter(line) + QStringLiteral("  ");
     text += line.bytes.empty() ? QStringLiteral("(nothing)") : QString::fromLatin1(HexBytes(line.bytes));
     if (line.mark != TraceMark::kNone) {
         text += QStringLiteral("  !! ") + ToQString(TraceMarkText(line.mark));

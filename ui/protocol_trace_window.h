@@ -72,7 +72,8 @@ class ProtocolTraceWindow : public QWidget {
     QTimer m_flushTimer;
 };
 
-// One line of the trace as text: "12:00:00.123  ->  52 00 00 AD", a failure with "  !! NAK" after it.
+// One line of the trace as text: "12:00:00.123  ->  R  52 00 00 AD" (a sent frame's command letter
+// first), "12:00:00.130  <-     06 34 12 B3"; a failure with "  !! NAK" after it.
 QString TraceLineText(const TraceLine& line);
 
 }  // namespace torv

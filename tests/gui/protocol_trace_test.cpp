@@ -83,10 +83,10 @@ class ProtocolTraceTest : public QObject {
         QVERIFY(!line.readWord(3, {}));
         window.flush();
         const QStringList expected{
-            "12:00:00.005  ->  52 00 00 AD", "12:00:00.015  <-  06 34 12 B3",
-            "12:00:00.020  ->  52 01 00 AC", "12:00:00.025  <-  15  !! NAK",
-            "12:00:00.030  ->  52 02 00 AB", "12:00:00.040  <-  06 34 12 00  !! bad checksum",
-            "12:00:00.045  ->  52 03 00 AA", "12:00:00.050  <-  (nothing)  !! no answer",
+            "12:00:00.005  ->  R  52 00 00 AD", "12:00:00.015  <-     06 34 12 B3",
+            "12:00:00.020  ->  R  52 01 00 AC", "12:00:00.025  <-     15  !! NAK",
+            "12:00:00.030  ->  R  52 02 00 AB", "12:00:00.040  <-     06 34 12 00  !! bad checksum",
+            "12:00:00.045  ->  R  52 03 00 AA", "12:00:00.050  <-     (nothing)  !! no answer",
         };
         QCOMPARE(window.lines(), expected);
         const QColor sent = ForegroundOfLine(window, 0);
@@ -115,8 +115,8 @@ class ProtocolTraceTest : public QObject {
         const QStringList expected{
             "12:00:00.005  Paused: frames from here on are not recorded.",
             "12:00:00.010  Resumed.",
-            "12:00:00.015  ->  52 02 00 AB",
-            "12:00:00.025  <-  06 00 00 F9",
+            "12:00:00.015  ->  R  52 02 00 AB",
+            "12:00:00.025  <-     06 00 00 F9",
         };
         QCOMPARE(window.lines(), expected);
     }
@@ -133,7 +133,7 @@ class ProtocolTraceTest : public QObject {
         prompts.chosenFile = QString::fromStdString(folder.file("trace.txt"));
         window.findChild<QPushButton*>(QStringLiteral("save"))->click();
         QCOMPARE(ReadFileBytes(folder.file("trace.txt")),
-                 std::string("12:00:00.005  ->  52 00 00 AD\r\n12:00:00.015  <-  06 34 12 B3\r\n"));
+                 std::string("12:00:00.005  ->  R  52 00 00 AD\r\n12:00:00.015  <-     06 34 12 B3\r\n"));
         window.findChild<QPushButton*>(QStringLiteral("clear"))->click();
         QVERIFY(window.lines().isEmpty());
 
