@@ -36,8 +36,6 @@ constexpr const char* kUnstoredWriteNotice =
     "its end, so no store command was sent.\n\n"
     "To restore the sensor, write a complete parameter file with \"Write parameters to TORV\": this file "
     "again, or one read from the sensor before the write.";
-// A key, not a control: the window keeps the controls and layout it has always had.
-constexpr QKeyCombination kProtocolTraceKey(Qt::CTRL, Qt::Key_T);
 
 // The Filename fields in the order of the settings file's lines 4 to 7.
 constexpr std::array<int, kSettingsNameCount> kSettingsFields{kIdParameterName, kIdMonitorName,
@@ -67,10 +65,14 @@ CDataLoaderDlg::CDataLoaderDlg(OperationState& state, std::string settingsPath, 
     connectButtons();
     disableLaterFeatures();
     restoreSettings();
+    // A key, not a control: the window keeps the controls and layout it has always had.
     new QShortcut(QKeySequence(kProtocolTraceKey), this, [this] { showProtocolTrace(); });
+    SetProtocolTraceOpener([this] { showProtocolTrace(); });
 }
 
-CDataLoaderDlg::~CDataLoaderDlg() = default;
+CDataLoaderDlg::~CDataLoaderDlg() {
+    SetProtocolTraceOpener({});
+}
 
 QComboBox* CDataLoaderDlg::list(int id) const {
     return FindControl<QComboBox>(this, id);

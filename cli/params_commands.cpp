@@ -29,13 +29,22 @@ struct ParamsArguments {
 constexpr OperationInfo kVerifyParameters{kReadParameters, VerifyParametersOperation,
                                           StringId::kReadCompleted, false};
 
+// Whether two names reach the same file (links followed); names of files still to come compare as
+// absolute paths.
 bool SameFile(const std::string& a, const std::string& b) {
     namespace fs = std::filesystem;
     std::error_code error;
     if (fs::equivalent(a, b, error)) {
         return true;
     }
-    return fs::weakly_canonical(a, error) == fs::weakly_canonical(b, error);
+    std::error_code errorA;
+    std::error_code errorB;
+    const fs::path pathA = fs::weakly_canonical(a, errorA);
+    const fs::path pathB = fs::weakly_canonical(b, errorB);
+    if (errorA || errorB) {
+        return fs::absolute(a, errorA).lexically_normal() == fs::absolute(b, errorB).lexically_normal();
+    }
+    return pathA == pathB;
 }
 
 // After a write that stopped between its first `W` and the store command.

@@ -6,12 +6,14 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include "resources/strings.h"
 #include "ui/control_ids.h"
 #include "ui/dialog_key_rule.h"
+#include "ui/protocol_trace_window.h"
 #include "ui/user_prompts.h"
 
 namespace torv {
@@ -57,6 +59,7 @@ CComuDlg::CComuDlg(OperationState& state, const OperationInfo& operation, QWidge
             m_cancel->click();
         }
     });
+    new QShortcut(QKeySequence(kProtocolTraceKey), this, &OpenProtocolTrace);
     SetControlId(m_status, kIdStatus);
     SetControlId(m_progress, kIdProgress);
     m_progress->setRange(0, kProgressMax);

@@ -72,6 +72,25 @@ QString CommandLetter(const TraceLine& line) {
 
 }  // namespace
 
+namespace {
+
+std::function<void()>& TraceOpener() {
+    static std::function<void()> opener;
+    return opener;
+}
+
+}  // namespace
+
+void SetProtocolTraceOpener(std::function<void()> opener) {
+    TraceOpener() = std::move(opener);
+}
+
+void OpenProtocolTrace() {
+    if (TraceOpener()) {
+        TraceOpener()();
+    }
+}
+
 QString TraceLineText(const TraceLine& line) {
     QString text = TimeText(line.timeMs);
     text += line.direction == TraceDirection::kSent ? QStringLiteral("  ->  ") : QStringLiteral("  <-  ");

@@ -72,6 +72,12 @@ class ProtocolTraceWindow : public QWidget {
     QTimer m_flushTimer;
 };
 
+// Ctrl+T opens the trace from the tool's windows, the transfer dialog included; the main window, which
+// owns the trace window, registers how. An empty opener unregisters it.
+void SetProtocolTraceOpener(std::function<void()> opener);
+void OpenProtocolTrace();  // nothing happens while no opener is registered
+inline constexpr QKeyCombination kProtocolTraceKey(Qt::CTRL, Qt::Key_T);
+
 // One line of the trace as text: "12:00:00.123  ->  R  52 00 00 AD" (a sent frame's command letter
 // first), "12:00:00.130  <-     06 34 12 B3"; a failure with "  !! NAK" after it.
 QString TraceLineText(const TraceLine& line);

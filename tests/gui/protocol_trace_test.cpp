@@ -11,9 +11,12 @@
 #include "app/data_loader_dlg.h"
 #include "link/frames.h"
 #include "link/port_names.h"
+#include "operations/device_operations.h"
+#include "tests/gui/support/gui_harness.h"
 #include "tests/gui/support/scripted_prompts.h"
 #include "tests/support/pty_pair.h"
 #include "tests/support/temp_dir.h"
+#include "ui/comu_dlg.h"
 #include "ui/protocol_trace_window.h"
 
 using namespace torv;
@@ -161,6 +164,18 @@ class ProtocolTraceTest : public QObject {
         QCOMPARE(trace->windowTitle(), QStringLiteral("Protocol trace"));
         QVERIFY(trace->isRecording());
         QCOMPARE(&window.showProtocolTrace(), trace);  // one window, brought to the front again
+
+        // From a transfer dialog too, while the main window waits for it (its port has no device, so
+        // its operation ends at once with a scripted error box).
+        trace->hide();
+        ScriptedPrompts prompts;
+        SetComPortDevicePath(kPort, folder.file("no-such-device"));
+        state.ComPortNumber = kPort;
+        CComuDlg transfer(state, *FindOperation(kSetClock), &window);
+        QVERIFY(ShowActive(transfer));
+        QTRY_COMPARE(QApplication::activeWindow(), &transfer);
+        QTest::keyClick(&transfer, Qt::Key_T, Qt::ControlModifier);
+        QVERIFY(trace->isVisible() && trace->isRecording());
     }
 };
 
