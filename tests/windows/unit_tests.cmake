@@ -1,9 +1,9 @@
 # Windows: the core unit tests that need neither a pseudo-terminal nor torvsim, in one executable run
-# whole (under wine64 on a Linux build machine). A test file or helper that includes a POSIX header,
-# the simulator or a helper that drives either is left out by what it includes, so new portable tests
-# join by themselves.
+# whole (under wine64 on a Linux build machine). A test file or helper is left out by what it
+# includes: a POSIX header, the simulator, the POSIX backend, or a helper that is left out itself. New
+# portable tests join by themselves.
 set(TORV_POSIX_ONLY_INCLUDE
-    "#include (<(unistd|poll|fcntl|pty|termios|pwd)\\.h>|<(sys|asm)/|\"(sim|link/posix)/|\"tests/support/(pty_pair|sim_process|simulated_sensor|sim_files)\\.h\")")
+    "#include (<(unistd|poll|fcntl|pty|termios|pwd|grp)\\.h>|<(sys|asm|linux)/|\"(sim|link/posix)/)")
 
 function(torv_portable_sources out)
     set(portable)
@@ -19,6 +19,15 @@ endfunction()
 file(GLOB support_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/support/*.cpp)
 file(GLOB unit_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/unit/*.cpp)
 torv_portable_sources(portable_support ${support_sources})
+set(posix_helpers)
+foreach(source ${support_sources})
+    if(NOT source IN_LIST portable_support)
+        get_filename_component(name ${source} NAME_WE)
+        list(APPEND posix_helpers ${name})
+    endif()
+endforeach()
+list(JOIN posix_helpers "|" posix_helper_names)
+string(APPEND TORV_POSIX_ONLY_INCLUDE "|#include \"tests/support/(${posix_helper_names}|simulated_sensor|sim_files)\\.h\"")
 torv_portable_sources(portable_units ${unit_sources})
 
 add_library(torv_test_support STATIC ${portable_support})
