@@ -3,9 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <ctime>
-#include <optional>
 #include <string>
 
 #include "ngdata/ng_image.h"
@@ -14,30 +12,15 @@
 #include "ngdata/ng_time_text.h"
 #include "ngdata/ng_viewer_files.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/time_zone.h"
 
 namespace torv {
 namespace {
 
-// The sensor's own zone: day 0, minute 0 is midnight starting 1 Jan 2000 there.
+// The sensor's own zone (UTC+9): day 0, minute 0 is midnight starting 1 Jan 2000 there.
 class SensorTimeZone : public ::testing::Test {
-  protected:
-    void SetUp() override { SetZone("Asia/Tokyo"); }
-    void TearDown() override {
-        if (m_saved) {
-            SetZone(m_saved->c_str());
-        } else {
-            unsetenv("TZ");
-            tzset();
-        }
-    }
-    static void SetZone(const char* zone) {
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-
   private:
-    std::optional<std::string> m_saved =
-        std::getenv("TZ") ? std::optional<std::string>(std::getenv("TZ")) : std::nullopt;
+    test::ScopedTimeZone m_zone{"JST-9"};
 };
 
 int Occurrences(const std::string& text, const std::string& part) {
@@ -156,7 +139,7 @@ TEST_F(SensorTimeZone, DayAndMinuteNumbersAsCtimeTexts) {
     EXPECT_EQ(NgDateText(366), "Mon Jan 01 2001\n");
     EXPECT_EQ(NgTimeText(0), "00:00");
     EXPECT_EQ(NgTimeText(1439), "23:59");
-    SetZone("UTC");
+    const test::ScopedTimeZone utc("UTC0");
     EXPECT_EQ(NgDateTimeText(0, 0), "Fri Dec 31 15:00:00 1999\n");
     EXPECT_EQ(NgTimeText(0), "15:00");
 }
