@@ -27,7 +27,7 @@ class ProtocolTraceWindow : public QWidget {
     using Clock = std::function<std::int64_t()>;
     static std::int64_t SystemClockMs();
 
-    static constexpr int kFlushIntervalMs = 100;
+    static constexpr int kFlushIntervalMs = 250;
     static constexpr int kMaxLines = 50000;  // the oldest lines go first
 
     // A top-level window of its own (no parent), so that a running transfer dialog, modal to the main
