@@ -24,6 +24,12 @@ namespace {
 constexpr const char* kCaption = "Protocol trace";
 constexpr const char* kSecondsFormat = "HH:mm:ss.";
 constexpr const char* kSaveFilter = "Text files (*.txt)";
+constexpr const char* kPauseCaption = "Pause";
+constexpr const char* kResumeCaption = "Resume";
+constexpr const char* kClearCaption = "Clear";
+constexpr const char* kSaveCaption = "Save as text...";
+constexpr const char* kPausedNote = "Paused: frames from here on are not recorded.";
+constexpr const char* kResumedNote = "Resumed.";
 constexpr int kInitialWidthChars = 100;
 constexpr int kInitialHeightLines = 30;
 
@@ -70,10 +76,6 @@ QString CommandLetter(const TraceLine& line) {
     return QString(QLatin1Char(static_cast<char>(line.bytes[0])));
 }
 
-}  // namespace
-
-namespace {
-
 std::function<void()>& TraceOpener() {
     static std::function<void()> opener;
     return opener;
@@ -111,9 +113,9 @@ ProtocolTraceWindow::ProtocolTraceWindow(Clock clock)
     : QWidget(nullptr, Qt::Window),
       m_clock(std::move(clock)),
       m_view(new QPlainTextEdit),
-      m_pause(new QPushButton(tr("Pause"))),
-      m_clear(new QPushButton(tr("Clear"))),
-      m_save(new QPushButton(tr("Save as text..."))) {
+      m_pause(new QPushButton(QString::fromLatin1(kPauseCaption))),
+      m_clear(new QPushButton(QString::fromLatin1(kClearCaption))),
+      m_save(new QPushButton(QString::fromLatin1(kSaveCaption))) {
     setWindowTitle(QString::fromLatin1(kCaption));
     setWindowIcon(ApplicationIcon());
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -236,13 +238,13 @@ void ProtocolTraceWindow::appendNote(const QString& text) {
 }
 
 void ProtocolTraceWindow::onPause(bool paused) {
-    m_pause->setText(paused ? tr("Resume") : tr("Pause"));
+    m_pause->setText(QString::fromLatin1(paused ? kResumeCaption : kPauseCaption));
     if (paused) {
         stopRecording();
-        appendNote(tr("Paused: frames from here on are not recorded."));
+        appendNote(QString::fromLatin1(kPausedNote));
         return;
     }
-    appendNote(tr("Resumed."));
+    appendNote(QString::fromLatin1(kResumedNote));
     if (isVisible()) {
         startRecording();
     }
