@@ -23,10 +23,10 @@ namespace {
 
 constexpr const char* kScreenshotOption = "--screenshot";
 constexpr const char* kViewerScreenshotOption = "--screenshot-viewer";  // NG-NAME PICTURE
+constexpr const char* kTraceScreenshotOption = "--trace-screenshot";    // PICTURE
 // What --screenshot shows: "main" (the main window as it opens, the default), "monitor" (the main
 // window with the monitor running) or "remote" (the remote controller).
 constexpr const char* kSceneOption = "--scene";
-constexpr const char* kTraceScreenshotOption = "--trace-screenshot";     // PICTURE
 // A pixel on the first printed character of the simulated sensor's images, for the status line.
 constexpr QPointF kViewerScreenshotPointer{30.5, 24.5};
 // Time for the window system to map and paint the window before it is grabbed.

@@ -3,8 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <ctime>
+#include <chrono>
 #include <filesystem>
 
 #include "monitor/result_monitor.h"
@@ -12,6 +11,7 @@
 #include "resources/strings.h"
 #include "tests/support/scripted_line.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/time_zone.h"
 
 namespace torv {
 namespace {
@@ -22,38 +22,12 @@ using test::ReadFileBytes;
 using test::WriteFileBytes;
 using TimePoint = std::chrono::system_clock::time_point;
 
-// Sets TZ for one test and puts the old value back afterwards.
-class TimeZone {
-  public:
-    explicit TimeZone(const char* zone) {
-        if (const char* old = std::getenv("TZ")) {
-            m_old = old;
-        }
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~TimeZone() {
-        if (m_old.empty()) {
-            unsetenv("TZ");
-        } else {
-            setenv("TZ", m_old.c_str(), 1);
-        }
-        tzset();
-    }
-
-  private:
-    std::string m_old;
-};
+using test::ScopedTimeZone;
 
 TimePoint UtcMoment(int year, int month, int day, int hour, int minute, int second, int millis) {
-    std::tm utc{};
-    utc.tm_year = year - 1900;
-    utc.tm_mon = month - 1;
-    utc.tm_mday = day;
-    utc.tm_hour = hour;
-    utc.tm_min = minute;
-    utc.tm_sec = second;
-    return std::chrono::system_clock::from_time_t(timegm(&utc)) + std::chrono::milliseconds(millis);
+    using namespace std::chrono;
+    const sys_days date = std::chrono::year(year) / month / day;
+    return date + hours(hour) + minutes(minute) + seconds(second) + milliseconds(millis);
 }
 
 // The trailer of characters given as (numerical difference, alphabetic difference, numerical,
@@ -101,13 +75,13 @@ TEST(ResultTimeStamp, IsTheLocalCtimeTextsDateAndTimeWithMilliseconds) {
         {"EST5", UtcMoment(2000, 1, 1, 0, 0, 0, 999), "Dec 31 1999 19:00:00.999"},
     };
     for (const auto& c : cases) {
-        TimeZone zone(c.zone);
+        ScopedTimeZone zone(c.zone);
         EXPECT_EQ(ResultTimeStamp(c.moment), c.expected) << c.zone;
     }
 }
 
 TEST(ResultMonitor, WritesTheWorkedExampleByteForByte) {
-    TimeZone zone("UTC0");
+    ScopedTimeZone zone("UTC0");
     MonitorOnFile run;
     ASSERT_EQ(run.take(3, 0xFC | kJudgedOk, kWorkedTrailer), PollResult::kJudged);
     EXPECT_EQ(run.csv(),
@@ -123,7 +97,7 @@ TEST(ResultMonitor, WritesTheWorkedExampleByteForByte) {
 // Differences are signed bytes: 0x80..0xFF are negative, in the comparison and in the file. Equal
 // differences choose the alphabetic character; bit 7 of a character byte is not part of it.
 TEST(ResultMonitor, ComparesAndWritesDifferencesSigned) {
-    TimeZone zone("UTC0");
+    ScopedTimeZone zone("UTC0");
     MonitorOnFile run;
     const Bytes trailer = Trailer({{0xF0, 0x05, '7', 'T'},
                                    {0x05, 0xF0, '7', 'T'},
@@ -178,7 +152,7 @@ TEST(ResultMonitor, TrailerRules) {
         {"trailer cut short", 3, kJudgedOk, Bytes(kWorkedTrailer.begin(), kWorkedTrailer.end() - 1),
          PollResult::kFailed, "Error in checking sum of communication.", ""},
     };
-    TimeZone zone("UTC0");
+    ScopedTimeZone zone("UTC0");
     for (const auto& c : cases) {
         MonitorOnFile run;
         EXPECT_EQ(run.take(c.count, c.status, c.trailer), c.result) << c.name;
@@ -273,6 +247,9 @@ TEST(ResultMonitor, WrapFailsWith136WhenTheCsvCannotBeMadeAgain) {
     }
     EXPECT_EQ(withoutCsv.count(), 0);
 
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows keeps a folder whose file is open; the failure is made by removing it";
+#endif
     test::TempDir folder;
     const fs::path gone = folder.path() / "gone";
     fs::create_directory(gone);
