@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
@@ -12,6 +13,7 @@
 #include "app/main_window_ids.h"
 #include "app/main_window_layout.h"
 #include "app/monitor_controller.h"
+#include "app/port_descriptions.h"
 #include "app/ref_buttons.h"
 #include "ngdata/ngdata_dlg.h"
 #include "operations/device_operations.h"
@@ -65,6 +67,8 @@ CDataLoaderDlg::CDataLoaderDlg(OperationState& state, std::string settingsPath, 
     connectButtons();
     disableLaterFeatures();
     restoreSettings();
+    connect(list(kIdComPort), &QComboBox::currentIndexChanged, this, &CDataLoaderDlg::describePorts);
+    describePorts();
     // A key, not a control: the window keeps the controls and layout it has always had.
     new QShortcut(QKeySequence(kProtocolTraceKey), this, [this] { showProtocolTrace(); });
     SetProtocolTraceOpener([this] { showProtocolTrace(); });
@@ -136,6 +140,18 @@ void CDataLoaderDlg::connectButtons() {
 void CDataLoaderDlg::disableLaterFeatures() {
     for (int id : kLaterFeatureControls) {
         FindControl(this, id)->setEnabled(false);
+    }
+}
+
+void CDataLoaderDlg::describePorts() {
+    DescribePorts(list(kIdComPort), findChild<QLabel*>(QString::fromLatin1(kPortDescriptionName)));
+}
+
+// Coming back to the window (after plugging in an adapter, say) reads the ports again.
+void CDataLoaderDlg::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        describePorts();
     }
 }
 

@@ -40,10 +40,12 @@ class CDataLoaderDlg : public QDialog {
     void reject() override {}
 
   protected:
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:
     void restoreSettings();
+    void describePorts();
     LoaderSettings currentSettings() const;
     void connectButtons();
     void disableLaterFeatures();
@@ -72,7 +74,7 @@ class CDataLoaderDlg : public QDialog {
     std::string m_settingsPath;
     MonitorController* m_monitor = nullptr;
     bool m_exitConfirmed = false;
-    NgViewerImage m_ngImage;  // the viewer's picture, kept from one viewing to the next
+    NgViewerImage m_ngImage;                       // the viewer's picture, kept from one viewing to the next
     std::unique_ptr<ProtocolTraceWindow> m_trace;  // made on first use
 };
 

@@ -165,6 +165,11 @@ QLayout* BottomRow() {
     grid->addWidget(MakeButton(kIdRemoteControl, "TORV remote control"), 0, 3);
     grid->addWidget(MakeButton(kIdSetClock, "Set the time to TORV"), 1, 3);
     grid->addWidget(MakeButton(kIdExit, "Exit"), 1, 4);
+    // What the chosen COM port opens, under the lists (not a numbered control).
+    auto* portLine = new QLabel;
+    portLine->setObjectName(QString::fromLatin1(kPortDescriptionName));
+    portLine->setEnabled(false);  // drawn as a quiet note
+    grid->addWidget(portLine, 2, 0, 1, 3);
     return grid;
 }
 

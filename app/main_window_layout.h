@@ -6,6 +6,9 @@ class QDialog;
 
 namespace torv {
 
+// The object name of the line under the COM port list that says what the chosen port opens.
+inline constexpr const char* kPortDescriptionName = "portDescription";
+
 // Creates every group and control of the main window inside `window` and lays them out.
 void BuildMainWindowLayout(QDialog* window);
 

@@ -115,8 +115,8 @@ int RunPorts() {
     const std::string folder = PortsFolder();
     std::printf(folder.empty() ? "Ports:\n" : "Ports (folder %s):\n", folder.c_str());
     for (const PortMapEntry& entry : ListPortMap()) {
-        std::printf("  COM%-3d %s%s%s%s\n", entry.portNumber, entry.devicePath.c_str(),
-                    entry.fromPortsFolder ? " (link)" : "", entry.present ? "" : " (missing)",
+        std::printf("  COM%-3d %s%s: %s%s\n", entry.portNumber, entry.devicePath.c_str(),
+                    entry.fromPortsFolder ? " (link)" : "", DescribeSerialDevice(entry.devicePath).c_str(),
                     entry.present ? LatencyText(entry.devicePath).c_str() : "");
     }
     std::printf("Serial devices present:\n");
@@ -126,7 +126,8 @@ int RunPorts() {
     }
     std::vector<std::string> slowDevices;
     for (const std::string& device : devices) {
-        std::printf("  %s%s\n", device.c_str(), LatencyText(device).c_str());
+        std::printf("  %s: %s%s\n", device.c_str(), DescribeSerialDevice(device).c_str(),
+                    LatencyText(device).c_str());
         if (UsbLatencyTimerMs(device).value_or(kLowLatencyMs) > kLowLatencyMs) {
             slowDevices.push_back(device);
         }

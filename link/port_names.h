@@ -42,4 +42,9 @@ std::vector<std::string> ListSerialDevices();
 // and on Windows, where the adapter's driver settings hold it. `sysfsRoot` is for tests.
 std::optional<int> UsbLatencyTimerMs(const std::string& devicePath, const std::string& sysfsRoot = "/sys");
 
+// What a device is, in words for the port list: "USB serial adapter FTDI FT232R USB UART, serial
+// A10K3XYZ", "built-in serial port", "pseudo-terminal", "network port", or "no device" when nothing is
+// there. POSIX reads the USB details from sysfs (under `sysfsRoot`).
+std::string DescribeSerialDevice(const std::string& devicePath, const std::string& sysfsRoot = "/sys");
+
 }  // namespace torv

@@ -2,6 +2,7 @@
 // presses the focused button and nothing else, Escape closes nothing.
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -9,6 +10,7 @@
 
 #include "app/data_loader_dlg.h"
 #include "app/main_window_ids.h"
+#include "app/main_window_layout.h"
 #include "params/pedit_controls.h"
 #include "tests/gui/support/gui_harness.h"
 #include "tests/gui/support/scripted_prompts.h"
@@ -77,17 +79,36 @@ class MainWindowTest : public QObject {
     }
 
   private slots:
+    // Each COM entry's tooltip names its device and what it is; the line under the list repeats the
+    // chosen one and follows the choice.
+    void comPortEntriesSayWhatTheyOpen() {
+        SimPort sim(2);
+        SetComPortDevicePath(3, m_folder.file("gone"));
+        CDataLoaderDlg window(m_state, m_folder.file("x.ini"));
+        auto* ports = Get<QComboBox>(&window, kIdComPort);
+        const QString simDevice = QString::fromStdString(sim.sim.devicePath());
+        QCOMPARE(ports->itemData(1, Qt::ToolTipRole).toString(),
+                 QStringLiteral("COM2: %1, pseudo-terminal").arg(simDevice));
+        QCOMPARE(ports->itemData(2, Qt::ToolTipRole).toString(),
+                 QStringLiteral("COM3: %1, no device").arg(QString::fromStdString(m_folder.file("gone"))));
+        auto* line = window.findChild<QLabel*>(QString::fromLatin1(kPortDescriptionName));
+        ports->setCurrentIndex(1);
+        QCOMPARE(line->text(), ports->itemData(1, Qt::ToolTipRole).toString());
+        ports->setCurrentIndex(2);
+        QVERIFY(line->text().endsWith(QStringLiteral(", no device")));
+        SetComPortDevicePath(3, {});
+    }
+
     void onlyWiredButtonsCanBePressed() {
         CDataLoaderDlg window(m_state, m_folder.file("x.ini"));
-        for (int id :
-             {kIdReadRecognized, kIdReadNgCharacters, kIdReadDictionary, kIdEditDictionary,
-              kIdWriteDictionary, kIdStopMonitor}) {
+        for (int id : {kIdReadRecognized, kIdReadNgCharacters, kIdReadDictionary, kIdEditDictionary,
+                       kIdWriteDictionary, kIdStopMonitor}) {
             QVERIFY2(!Get(&window, id)->isEnabled(), qPrintable(QString::number(id)));
         }
-        for (int id : {kIdReadParameters, kIdEditParameters, kIdWriteParameters, kIdSetClock, kIdExit,
-                       kIdParameterRef, kIdDictionaryRef, kIdNgDataRef, kIdMonitorRef, kIdReadNgData,
-                       kIdDisplayNgData, kIdConvertNgData, kIdNgDataNumber, kIdStartMonitor, kIdRemoteControl,
-                       kIdGeneratesCsv}) {
+        for (int id :
+             {kIdReadParameters, kIdEditParameters, kIdWriteParameters, kIdSetClock, kIdExit, kIdParameterRef,
+              kIdDictionaryRef, kIdNgDataRef, kIdMonitorRef, kIdReadNgData, kIdDisplayNgData,
+              kIdConvertNgData, kIdNgDataNumber, kIdStartMonitor, kIdRemoteControl, kIdGeneratesCsv}) {
             QVERIFY2(Get(&window, id)->isEnabled(), qPrintable(QString::number(id)));
         }
     }
