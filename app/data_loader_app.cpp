@@ -10,6 +10,7 @@
 
 #include "app/data_loader_dlg.h"
 #include "app/main_window_ids.h"
+#include "app/screenshot_scenes.h"
 #include "app/settings_file.h"
 #include "app/trace_screenshot.h"
 #include "ngdata/ngdata_dlg.h"
@@ -25,7 +26,8 @@ constexpr const char* kScreenshotOption = "--screenshot";
 constexpr const char* kViewerScreenshotOption = "--screenshot-viewer";  // NG-NAME PICTURE
 constexpr const char* kTraceScreenshotOption = "--trace-screenshot";    // PICTURE
 // What --screenshot shows: "main" (the main window as it opens, the default), "monitor" (the main
-// window with the monitor running) or "remote" (the remote controller).
+// window with the monitor running), "remote" (the remote controller), "clock" (the transfer dialog at
+// the end of a clock setting) or "params NAME" (the parameter editor on NAME).
 constexpr const char* kSceneOption = "--scene";
 // A pixel on the first printed character of the simulated sensor's images, for the status line.
 constexpr QPointF kViewerScreenshotPointer{30.5, 24.5};
@@ -57,6 +59,7 @@ CDataLoaderApp::CDataLoaderApp(int& argc, char** argv) : m_application(argc, arg
     const QStringList arguments = QCoreApplication::arguments();
     m_screenshotPath = OptionValue(arguments, kScreenshotOption);
     m_screenshotScene = OptionValue(arguments, kSceneOption);
+    m_screenshotSceneName = OptionValue(arguments, kSceneOption, 2);
     m_viewerScreenshotName = OptionValue(arguments, kViewerScreenshotOption);
     m_viewerScreenshotPath = OptionValue(arguments, kViewerScreenshotOption, 2);
     m_traceScreenshotPath = OptionValue(arguments, kTraceScreenshotOption);
@@ -107,6 +110,8 @@ int CDataLoaderApp::runScreenshot(const QString& path) {
             });
             Button(&window, kIdStartMonitor)->click();
         });
+    } else if (IsDialogScene(m_screenshotScene)) {
+        StartDialogScene(m_screenshotScene, m_screenshotSceneName, window, path, saved);
     } else {
         QTimer::singleShot(kScreenshotDelayMs, &window, [&] {
             saved = window.grab().save(path);

@@ -28,6 +28,7 @@ class CDataLoaderApp {
     OperationState m_state;
     QString m_screenshotPath;
     QString m_screenshotScene;
+    QString m_screenshotSceneName;
     QString m_viewerScreenshotName;
     QString m_viewerScreenshotPath;
     QString m_traceScreenshotPath;

@@ -7,6 +7,8 @@
 #   tools/screenshot.sh monitor [path/to/torvloader] [docs/monitor.png]
 #   tools/screenshot.sh remote [path/to/torvloader] [docs/remote-controller.png]
 #   tools/screenshot.sh trace [path/to/torvloader] [docs/trace-window.png]
+#   tools/screenshot.sh clock [path/to/torvloader] [docs/transfer-dialog.png]
+#   tools/screenshot.sh params [path/to/torvloader] [docs/parameter-editor-125.png]
 #
 # The first shows the main window. It restores its settings from the .ini file beside the program,
 # so a build folder without one shows a first start. The second reads a stored NG inspection from
@@ -14,13 +16,15 @@
 # viewer. The third shows the main window with the monitor running against a simulated sensor on COM1,
 # the fourth the remote controller opened on it (both with settings and ports folder of their own).
 # The fifth shows the "Protocol trace" window after three runs of "Set the time" against torvsim on
-# COM1 at 57600 baud, faulted to show a NAK, a wrong checksum and a time-out. Needs xvfb-run
-# (packages xvfb and xauth).
+# COM1 at 57600 baud, faulted to show a NAK, a wrong checksum and a time-out. The sixth shows the
+# transfer dialog at the end of "Set the time to TORV" against torvsim on COM1, the seventh the
+# parameter editor on a parameter file read from torvsim, at 125 % on a 1366 x 768 screen. Needs
+# xvfb-run (packages xvfb and xauth).
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
 mode=main
-if [[ "${1:-}" == "viewer" || "${1:-}" == "monitor" || "${1:-}" == "remote" || "${1:-}" == "trace" ]]; then
+if [[ "${1:-}" =~ ^(viewer|monitor|remote|trace|clock|params)$ ]]; then
     mode="$1"
     shift
 fi
@@ -30,6 +34,8 @@ case "$mode" in
     monitor) output="${2:-$root/docs/monitor.png}" ;;
     remote) output="${2:-$root/docs/remote-controller.png}" ;;
     trace) output="${2:-$root/docs/trace-window.png}" ;;
+    clock) output="${2:-$root/docs/transfer-dialog.png}" ;;
+    params) output="${2:-$root/docs/parameter-editor-125.png}" ;;
     *) output="${2:-$root/docs/main-window.png}" ;;
 esac
 
@@ -85,7 +91,7 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-if [[ "$mode" == monitor || "$mode" == remote ]]; then
+if [[ "$mode" == monitor || "$mode" == remote || "$mode" == clock || "$mode" == params ]]; then
     # A first start (COM1, 57600 baud) whose COM1 is the simulated sensor.
     export XDG_CONFIG_HOME="$work"
     "$build/sim/torvsim" --link COM1 >"$work/sim.out" 2>/dev/null &
@@ -97,8 +103,15 @@ for _ in $(seq 50); do
     [[ -s "$work/sim.out" ]] && break
     sleep 0.1
 done
-if [[ "$mode" == monitor || "$mode" == remote ]]; then
+if [[ "$mode" == monitor || "$mode" == remote || "$mode" == clock ]]; then
     xvfb-run -a -s "-screen 0 1280x1024x24" "$program" --screenshot "$output" --scene "$mode"
+    echo "saved $output"
+    exit 0
+fi
+if [[ "$mode" == params ]]; then
+    "$build/cli/torvctl" --port COM1 params read "$work/bank" >/dev/null
+    QT_SCALE_FACTOR=1.25 xvfb-run -a -s "-screen 0 1366x768x24" "$program" --screenshot "$output" \
+        --scene params "$work/bank"
     echo "saved $output"
     exit 0
 fi
