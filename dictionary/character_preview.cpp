@@ -9,9 +9,9 @@ namespace torv {
 namespace {
 
 // The print: each dot a round mark on a pitch of a few pixels, as ink dots sit on a label.
-constexpr int kDotPitch = 9;
-constexpr double kDotSize = 7.0;
-constexpr int kMargin = 8;
+constexpr int kDotPitch = 12;
+constexpr double kDotSize = 9.0;
+constexpr int kMargin = 10;
 const QColor kLabelColor(0xF4, 0xF1, 0xE6);
 const QColor kInkColor(0x20, 0x20, 0x28);
 

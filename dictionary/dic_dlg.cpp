@@ -5,6 +5,7 @@
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -35,25 +36,32 @@ constexpr auto kCaption = "Edit expansion dictionary";
 constexpr Qt::WindowFlags kWindowFlags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
 // The list is as wide as its widest line ("No.56 : 0x0A") and a little more.
 constexpr int kListWidthChars = 14;
+// The list shows at least three slots at a time.
+constexpr int kListSlotsInView = 3;
 // The code field holds one character; room for the "0x0A" a code without a printable form shows.
 constexpr int kCodeWidthChars = 6;
 // A code is one 8-bit character with a printable form.
 const QString kCodePattern = QStringLiteral("[\\x{20}-\\x{7E}\\x{A0}-\\x{FF}]?");
 
-// The character field: one character, selected whenever the field takes the focus and after each
-// key, so that typing the next character replaces the one shown.
+// The character field: one character; a typed character replaces the one shown, and the field's
+// character is selected whenever it takes the focus.
 class CodeField : public QLineEdit {
   public:
     explicit CodeField(QWidget* parent) : QLineEdit(parent) {
         setMaxLength(1);
         setValidator(new QRegularExpressionValidator(QRegularExpression(kCodePattern), this));
-        connect(this, &QLineEdit::textEdited, this, [this] { selectAll(); });
     }
 
   protected:
     void focusInEvent(QFocusEvent* event) override {
         QLineEdit::focusInEvent(event);
         QTimer::singleShot(0, this, &QLineEdit::selectAll);
+    }
+    void keyPressEvent(QKeyEvent* event) override {
+        if (!event->text().isEmpty() && event->text().at(0).isPrint()) {
+            selectAll();
+        }
+        QLineEdit::keyPressEvent(event);
     }
 };
 
@@ -89,6 +97,7 @@ void CDicDlg::buildLayout() {
     m_list->setFixedWidth(m_list->fontMetrics().averageCharWidth() * kListWidthChars +
                           style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2 * m_list->frameWidth() +
                           2 * static_cast<int>(m_list->document()->documentMargin()));
+    m_list->setMinimumHeight(m_list->fontMetrics().lineSpacing() * kListLinesPerSlot * kListSlotsInView);
     m_list->setToolTip(QStringLiteral("Every slot as the file will hold it; it follows the slot you choose"));
 
     m_body = new QWidget;

@@ -10,7 +10,7 @@ namespace torv {
 namespace {
 
 // A box is this many text lines high: large enough to hit without aiming, at any font size.
-constexpr double kBoxLines = 1.9;
+constexpr double kBoxLines = 2.2;
 constexpr int kBoxSpacing = 3;
 constexpr int kCellRadius = 3;
 constexpr double kDotInset = 0.18;  // the dot leaves this share of the cell free around it

@@ -7,6 +7,7 @@
 #   tools/screenshot.sh monitor [path/to/torvloader] [docs/monitor.png]
 #   tools/screenshot.sh remote [path/to/torvloader] [docs/remote-controller.png]
 #   tools/screenshot.sh trace [path/to/torvloader] [docs/trace-window.png]
+#   tools/screenshot.sh editor [path/to/torvloader] [docs/dictionary-editor.png]
 #
 # The first shows the main window. It restores its settings from the .ini file beside the program,
 # so a build folder without one shows a first start. The second reads a stored NG inspection from
@@ -14,13 +15,15 @@
 # viewer. The third shows the main window with the monitor running against a simulated sensor on COM1,
 # the fourth the remote controller opened on it (both with settings and ports folder of their own).
 # The fifth shows the "Protocol trace" window after three runs of "Set the time" against torvsim on
-# COM1 at 57600 baud, faulted to show a NAK, a wrong checksum and a time-out. Needs xvfb-run
-# (packages xvfb and xauth).
+# COM1 at 57600 baud, faulted to show a NAK, a wrong checksum and a time-out. The sixth reads the
+# simulated sensor's expansion dictionary, appends the characters it has just recognized, and opens
+# the dictionary editor on the first of them. Needs xvfb-run (packages xvfb and xauth).
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
 mode=main
-if [[ "${1:-}" == "viewer" || "${1:-}" == "monitor" || "${1:-}" == "remote" || "${1:-}" == "trace" ]]; then
+if [[ "${1:-}" == "viewer" || "${1:-}" == "monitor" || "${1:-}" == "remote" || "${1:-}" == "trace" ||
+    "${1:-}" == "editor" ]]; then
     mode="$1"
     shift
 fi
@@ -30,6 +33,7 @@ case "$mode" in
     monitor) output="${2:-$root/docs/monitor.png}" ;;
     remote) output="${2:-$root/docs/remote-controller.png}" ;;
     trace) output="${2:-$root/docs/trace-window.png}" ;;
+    editor) output="${2:-$root/docs/dictionary-editor.png}" ;;
     *) output="${2:-$root/docs/main-window.png}" ;;
 esac
 
@@ -90,7 +94,8 @@ if [[ "$mode" == monitor || "$mode" == remote ]]; then
     export XDG_CONFIG_HOME="$work"
     "$build/sim/torvsim" --link COM1 >"$work/sim.out" 2>/dev/null &
 else
-    "$build/sim/torvsim" >"$work/sim.out" &
+    # The line stands: the recognized characters are the seed's first product.
+    "$build/sim/torvsim" --read-every 0 >"$work/sim.out" &
 fi
 sim_pid=$!
 for _ in $(seq 50); do
@@ -103,6 +108,15 @@ if [[ "$mode" == monitor || "$mode" == remote ]]; then
     exit 0
 fi
 device="$(head -n 1 "$work/sim.out")"
+if [[ "$mode" == editor ]]; then
+    "$build/cli/torvctl" --port "$device" dict read "$work/user" >/dev/null
+    "$build/cli/torvctl" --port "$device" --yes dict recognized "$work/user" >/dev/null
+    characters="$("$build/cli/torvctl" dict show "$work/user" | tail -n 1 | cut -d ' ' -f 1)"
+    xvfb-run -a -s "-screen 0 1280x1024x24" "$program" --screenshot-editor "$work/user" \
+        "$((characters - 3))" "$output"
+    echo "saved $output"
+    exit 0
+fi
 # NG 4 of the default seed failed on a badly printed character, which the screen frames in blue. The
 # sensor counts time in UTC+9: a PC in that zone writes the sensor's times as they were.
 TZ=Asia/Tokyo "$build/cli/torvctl" --port "$device" ng read "$work/ng" --ng 4 >/dev/null
