@@ -109,11 +109,14 @@ if [[ "$mode" == monitor || "$mode" == remote ]]; then
 fi
 device="$(head -n 1 "$work/sim.out")"
 if [[ "$mode" == editor ]]; then
-    "$build/cli/torvctl" --port "$device" dict read "$work/user" >/dev/null
-    "$build/cli/torvctl" --port "$device" --yes dict recognized "$work/user" >/dev/null
-    characters="$("$build/cli/torvctl" dict show "$work/user" | tail -n 1 | cut -d ' ' -f 1)"
-    xvfb-run -a -s "-screen 0 1280x1024x24" "$program" --screenshot-editor "$work/user" \
-        "$((characters - 3))" "$output"
+    # In the work folder, so that the editor names the file as a user would see it: user.dic4.
+    output="$(cd "$(dirname "$output")" && pwd)/$(basename "$output")"
+    cd "$work"
+    count() { "$build/cli/torvctl" dict show user | tail -n 1 | cut -d ' ' -f 1; }
+    "$build/cli/torvctl" --port "$device" dict read user >/dev/null
+    before="$(count)"
+    "$build/cli/torvctl" --port "$device" --yes dict recognized user >/dev/null
+    xvfb-run -a -s "-screen 0 1280x1024x24" "$program" --screenshot-editor user "$(($(count) - before))" "$output"
     echo "saved $output"
     exit 0
 fi
