@@ -89,17 +89,8 @@ void CDicDlg::closeEvent(QCloseEvent* event) {
 
 // The drawing controls and the list scroll on a small screen; the buttons always stay in view.
 void CDicDlg::buildLayout() {
-    m_list = new QPlainTextEdit(this);
-    SetControlId(m_list, kIdList);
-    m_list->setReadOnly(true);
-    m_list->setLineWrapMode(QPlainTextEdit::NoWrap);
-    m_list->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    m_list->setFixedWidth(m_list->fontMetrics().averageCharWidth() * kListWidthChars +
-                          style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2 * m_list->frameWidth() +
-                          2 * static_cast<int>(m_list->document()->documentMargin()));
-    m_list->setMinimumHeight(m_list->fontMetrics().lineSpacing() * kListLinesPerSlot * kListSlotsInView);
-    m_list->setToolTip(QStringLiteral("Every slot as the file will hold it; it follows the slot you choose"));
-
+    // Created in the order the Tab key visits them: the slot, its code, the dots, Insert and Delete,
+    // the list, then the buttons.
     m_body = new QWidget;
     auto* columns = new QHBoxLayout(m_body);
     columns->addWidget(buildDrawingColumn());
@@ -109,7 +100,7 @@ void CDicDlg::buildLayout() {
     previewLayout->addWidget(m_preview);
     previewLayout->addStretch();
     columns->addWidget(previewBox);
-    columns->addWidget(m_list);
+    columns->addWidget(buildList());
 
     m_scroll = new QScrollArea(this);
     m_scroll->setWidget(m_body);
@@ -119,6 +110,21 @@ void CDicDlg::buildLayout() {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_scroll, 1);
     layout->addWidget(m_buttons);
+}
+
+// Every slot in a fixed font, as wide as its widest line, tall enough for a few slots.
+QWidget* CDicDlg::buildList() {
+    m_list = new QPlainTextEdit(m_body);
+    SetControlId(m_list, kIdList);
+    m_list->setReadOnly(true);
+    m_list->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_list->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_list->setFixedWidth(m_list->fontMetrics().averageCharWidth() * kListWidthChars +
+                          style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2 * m_list->frameWidth() +
+                          2 * static_cast<int>(m_list->document()->documentMargin()));
+    m_list->setMinimumHeight(m_list->fontMetrics().lineSpacing() * kListLinesPerSlot * kListSlotsInView);
+    m_list->setToolTip(QStringLiteral("Every slot as the file will hold it; it follows the slot you choose"));
+    return m_list;
 }
 
 // The file's name, the slot and its code, the grid of dots, Insert and Delete.

@@ -59,6 +59,7 @@ class CDicDlg : public QDialog {
     // Opening.
     void buildLayout();
     QWidget* buildDrawingColumn();
+    QWidget* buildList();
     QWidget* buildButtonRow();
     void connectHandlers();
     void load();

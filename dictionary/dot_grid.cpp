@@ -1,6 +1,9 @@
 #include "dictionary/dot_grid.h"
 
+#include <algorithm>
+
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -93,6 +96,30 @@ void DotGrid::paint(DotBox* dot) {
     }
 }
 
+// The arrow keys walk the grid, so the keyboard can draw too (the space bar sets or clears a dot).
+bool DotGrid::moveFocus(DotBox* from, int key) {
+    int row = from->row();
+    int column = from->column();
+    switch (key) {
+        case Qt::Key_Left:
+            --column;
+            break;
+        case Qt::Key_Right:
+            ++column;
+            break;
+        case Qt::Key_Up:
+            --row;
+            break;
+        case Qt::Key_Down:
+            ++row;
+            break;
+        default:
+            return false;
+    }
+    box(std::clamp(row, 1, kGridSize), std::clamp(column, 1, kGridSize))->setFocus(Qt::TabFocusReason);
+    return true;
+}
+
 // The mouse paints: the press decides whether this stroke sets or clears dots, and every box the
 // pointer enters while the button is down takes that state. The boxes never see the press, so a
 // stroke toggles nothing twice.
@@ -120,6 +147,8 @@ bool DotGrid::eventFilter(QObject* watched, QEvent* event) {
                 return true;
             }
             return false;
+        case QEvent::KeyPress:
+            return moveFocus(dot, static_cast<QKeyEvent*>(event)->key());
         case QEvent::MouseButtonRelease:
             if (m_painting && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
                 m_painting = false;

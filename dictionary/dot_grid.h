@@ -1,7 +1,8 @@
 #pragma once
 // The editor's 7 x 7 grid of dot boxes: large square check boxes, each carrying its control id, that
-// can be clicked one by one, toggled with the space bar, or painted: a press on a box sets it to the
-// opposite of what it showed, and dragging on carries that state over every box the pointer crosses.
+// can be clicked one by one, walked with the arrow keys and toggled with the space bar, or painted: a
+// press on a box sets it to the opposite of what it showed, and dragging on carries that state over
+// every box the pointer crosses.
 
 #include <QCheckBox>
 #include <QWidget>
@@ -58,6 +59,7 @@ class DotGrid : public QWidget {
 
   private:
     void paint(DotBox* box);
+    bool moveFocus(DotBox* from, int key);
     DotBox* boxAt(const QPointF& globalPosition) const;
 
     std::array<DotBox*, kGridSize * kGridSize> m_boxes{};

@@ -138,7 +138,8 @@ class DicDlgTest : public QObject {
         }
     }
 
-    // A stroke paints a run of dots, a stroke that starts on a set dot clears them; the preview follows
+    // A stroke paints a run of dots, a stroke that starts on a set dot clears them, the space bar sets
+    // the box the arrow keys reached; the preview follows
     // at once, the list at the next Show, and the saved block holds exactly those dots.
     void drawingAndClearingDotsUpdatesTheBlockText() {
         Editor editor(FileOf({{'Q', {}}}));
@@ -146,7 +147,10 @@ class DicDlgTest : public QObject {
         const QString listBefore = editor.list();
         editor.stroke({{2, 1}, {2, 2}, {2, 3}, {2, 4}, {3, 4}});
         editor.stroke({{2, 2}, {2, 3}});
-        editor.box(7, 7)->click();
+        editor.box(6, 7)->setFocus();  // the keyboard draws too: an arrow to the box, then space
+        QTest::keyClick(editor.box(6, 7), Qt::Key_Down);
+        QCOMPARE(editor.dialog->focusWidget(), editor.box(7, 7));
+        QTest::keyClick(editor.box(7, 7), Qt::Key_Space);
         const DotRows expected{0, 0x40 | 0x08, 0x08, 0, 0, 0, 0x01};
         QCOMPARE(editor.slot(0).rows, expected);
         QCOMPARE(editor.dialog->preview()->recordText(), QStringLiteral("51 80 C8 88 80 80 80 81"));
