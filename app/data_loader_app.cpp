@@ -13,6 +13,7 @@
 #include "app/screenshot_scenes.h"
 #include "app/settings_file.h"
 #include "app/trace_screenshot.h"
+#include "dictionary/dic_dlg.h"
 #include "ngdata/ngdata_dlg.h"
 #include "remote/remote_dlg.h"
 #include "ui/app_icon.h"
@@ -29,6 +30,8 @@ constexpr const char* kTraceScreenshotOption = "--trace-screenshot";    // PICTU
 // window with the monitor running), "remote" (the remote controller), "clock" (the transfer dialog at
 // the end of a clock setting) or "params NAME" (the parameter editor on NAME).
 constexpr const char* kSceneOption = "--scene";
+constexpr const char* kEditorScreenshotOption = "--screenshot-editor";  // DICT-NAME APPENDED PICTURE
+constexpr int kEditorScreenshotValues = 3;
 // A pixel on the first printed character of the simulated sensor's images, for the status line.
 constexpr QPointF kViewerScreenshotPointer{30.5, 24.5};
 // Time for the window system to map and paint the window before it is grabbed.
@@ -63,6 +66,9 @@ CDataLoaderApp::CDataLoaderApp(int& argc, char** argv) : m_application(argc, arg
     m_viewerScreenshotName = OptionValue(arguments, kViewerScreenshotOption);
     m_viewerScreenshotPath = OptionValue(arguments, kViewerScreenshotOption, 2);
     m_traceScreenshotPath = OptionValue(arguments, kTraceScreenshotOption);
+    for (int value = 1; value <= kEditorScreenshotValues; ++value) {
+        m_editorScreenshot << OptionValue(arguments, kEditorScreenshotOption, value);
+    }
 }
 
 int CDataLoaderApp::run() {
@@ -74,6 +80,10 @@ int CDataLoaderApp::run() {
     }
     if (!m_traceScreenshotPath.isEmpty()) {
         return RunTraceScreenshot(m_state, ProgramSettingsPath(), m_traceScreenshotPath);
+    }
+    if (!m_editorScreenshot.last().isEmpty()) {
+        return runEditorScreenshot(m_editorScreenshot[0], m_editorScreenshot[1].toInt(),
+                                   m_editorScreenshot[2]);
     }
     CDataLoaderDlg window(m_state, ProgramSettingsPath());
     window.exec();
@@ -139,6 +149,20 @@ int CDataLoaderApp::runViewerScreenshot(const QString& ngName, const QString& pa
                          Qt::NoModifier);
         QCoreApplication::sendEvent(picture, &move);
         saved = viewer.grab().save(path);
+        QCoreApplication::exit();
+    });
+    QApplication::exec();
+    return saved ? 0 : kExitFailure;
+}
+
+int CDataLoaderApp::runEditorScreenshot(const QString& dictionaryName, int appended, const QString& path) {
+    m_state.OperationFileName = FileNameBytes(dictionaryName);
+    m_state.AppendedCharCount = appended;
+    CDicDlg editor(m_state);
+    editor.show();
+    bool saved = false;
+    QTimer::singleShot(kScreenshotDelayMs, &editor, [&] {
+        saved = editor.grab().save(path);
         QCoreApplication::exit();
     });
     QApplication::exec();

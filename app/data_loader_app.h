@@ -23,6 +23,9 @@ class CDataLoaderApp {
     // Opens the NG data viewer on the NG files named `ngName` (without extension), points at a pixel
     // so the status line shows, and saves a picture of it to `path`.
     int runViewerScreenshot(const QString& ngName, const QString& path);
+    // Opens the dictionary editor on `dictionaryName` (without extension) as after a read that appended
+    // `appended` characters, and saves a picture of it to `path`.
+    int runEditorScreenshot(const QString& dictionaryName, int appended, const QString& path);
 
     QApplication m_application;
     OperationState m_state;
@@ -32,6 +35,7 @@ class CDataLoaderApp {
     QString m_viewerScreenshotName;
     QString m_viewerScreenshotPath;
     QString m_traceScreenshotPath;
+    QStringList m_editorScreenshot;  // dictionary name, appended count, picture
 };
 
 }  // namespace torv

@@ -15,6 +15,7 @@
 #include "app/monitor_controller.h"
 #include "app/port_descriptions.h"
 #include "app/ref_buttons.h"
+#include "dictionary/dic_dlg.h"
 #include "ngdata/ngdata_dlg.h"
 #include "operations/device_operations.h"
 #include "params/pedit_dlg.h"
@@ -43,11 +44,6 @@ constexpr const char* kUnstoredWriteNotice =
 constexpr std::array<int, kSettingsNameCount> kSettingsFields{kIdParameterName, kIdMonitorName,
                                                               kIdDictionaryName, kIdNgDataName};
 
-// Buttons of features this build does not have yet: present, but they cannot be pressed.
-constexpr std::array kLaterFeatureControls{
-    kIdReadRecognized, kIdReadNgCharacters, kIdReadDictionary, kIdEditDictionary, kIdWriteDictionary,
-};
-
 // Field texts are file names: they reach the file system, and the settings file, in its encoding.
 std::string FieldBytes(const QLineEdit* field) {
     return FileNameBytes(field->text());
@@ -65,7 +61,6 @@ CDataLoaderDlg::CDataLoaderDlg(OperationState& state, std::string settingsPath, 
     new DialogKeyRule(this);
     m_monitor = new MonitorController(this, m_state);
     connectButtons();
-    disableLaterFeatures();
     restoreSettings();
     connect(list(kIdComPort), &QComboBox::currentIndexChanged, this, &CDataLoaderDlg::describePorts);
     describePorts();
@@ -131,15 +126,14 @@ void CDataLoaderDlg::connectButtons() {
     connect(button(kIdStartMonitor), &QPushButton::clicked, m_monitor, &MonitorController::start);
     connect(button(kIdStopMonitor), &QPushButton::clicked, m_monitor, &MonitorController::stop);
     connect(button(kIdRemoteControl), &QPushButton::clicked, this, &CDataLoaderDlg::onRemoteControl);
+    connect(button(kIdReadRecognized), &QPushButton::clicked, this, &CDataLoaderDlg::onReadRecognized);
+    connect(button(kIdReadNgCharacters), &QPushButton::clicked, this, &CDataLoaderDlg::onReadNgCharacters);
+    connect(button(kIdReadDictionary), &QPushButton::clicked, this, &CDataLoaderDlg::onReadDictionary);
+    connect(button(kIdWriteDictionary), &QPushButton::clicked, this, &CDataLoaderDlg::onWriteDictionary);
+    connect(button(kIdEditDictionary), &QPushButton::clicked, this, &CDataLoaderDlg::editDictionary);
     for (const RefButton& ref : RefButtons()) {
         connect(button(ref.buttonId), &QPushButton::clicked, this,
                 [this, &ref] { ChooseFileIntoField(this, ref); });
-    }
-}
-
-void CDataLoaderDlg::disableLaterFeatures() {
-    for (int id : kLaterFeatureControls) {
-        FindControl(this, id)->setEnabled(false);
     }
 }
 
@@ -254,6 +248,43 @@ ProtocolTraceWindow& CDataLoaderDlg::showProtocolTrace() {
     m_trace->raise();
     m_trace->activateWindow();
     return *m_trace;
+}
+
+void CDataLoaderDlg::onReadRecognized() {
+    if (runOperation(kReadRecognizedCharacters, kIdDictionaryName)) {
+        editDictionary();
+    }
+}
+
+void CDataLoaderDlg::onReadNgCharacters() {
+    m_state.NgDataNumber = list(kIdNgDataNumber)->currentIndex() + 1;
+    if (runOperation(kReadNgCharacters, kIdDictionaryName)) {
+        editDictionary();
+    }
+}
+
+void CDataLoaderDlg::onReadDictionary() {
+    if (runOperation(kReadDictionary, kIdDictionaryName)) {
+        editDictionary();
+    }
+}
+
+void CDataLoaderDlg::onWriteDictionary() {
+    if (Prompts().ask(this, Caption::kWarningBang, Icon::kExclamation,
+                      ToQString(Text(StringId::kOverwriteDictionaryQuestion)), Answer::kYes)) {
+        runOperation(kWriteDictionary, kIdDictionaryName);
+    }
+}
+
+// Also the follow-up of a character or dictionary read closed through EDIT; its "Save && Write to
+// TORV" leads on into the write command, which asks first.
+void CDataLoaderDlg::editDictionary() {
+    m_state.OperationFileName = FieldBytes(field(kIdDictionaryName));
+    CDicDlg editor(m_state, this);
+    editor.exec();
+    if (m_state.EditRequest) {
+        onWriteDictionary();
+    }
 }
 
 // Also the follow-up of a parameter read closed through EDIT. The editor may save under another name,

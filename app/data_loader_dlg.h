@@ -32,6 +32,9 @@ class CDataLoaderDlg : public QDialog {
     // Opens the parameter editor on the parameter file: after EDIT at the end of a parameter read,
     // and from "Edit parameters".
     void editParameters();
+    // Opens the dictionary editor on the dictionary file: after EDIT at the end of a character or
+    // dictionary read, and from "Edit expansion dictionary".
+    void editDictionary();
 
     // Opens the "Protocol trace" window (Ctrl+T), or brings it to the front.
     ProtocolTraceWindow& showProtocolTrace();
@@ -48,7 +51,6 @@ class CDataLoaderDlg : public QDialog {
     void describePorts();
     LoaderSettings currentSettings() const;
     void connectButtons();
-    void disableLaterFeatures();
 
     void onExit();
     void onReadParameters();
@@ -56,6 +58,10 @@ class CDataLoaderDlg : public QDialog {
     void onSetClock();
     void onReadNgData();
     void onConvertNgData();
+    void onReadRecognized();
+    void onReadNgCharacters();
+    void onReadDictionary();
+    void onWriteDictionary();
     // Opens the NG data viewer on the NG files: after EDIT at the end of an NG read, and from
     // "Display NG data".
     void displayNgData();

@@ -2,10 +2,11 @@
 # Builds and runs the benchmarks; they print figures and never fail the build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/build.sh link_round_trip_bench parameter_transfer_bench ng_transfer_bench ng_viewer_paint_bench monitor_bench \
-    trace_window_bench >/dev/null
+tools/build.sh link_round_trip_bench parameter_transfer_bench dictionary_transfer_bench ng_transfer_bench \
+    ng_viewer_paint_bench monitor_bench trace_window_bench >/dev/null
 build/bench/link_round_trip_bench
 build/bench/parameter_transfer_bench
+build/bench/dictionary_transfer_bench
 build/bench/ng_transfer_bench
 build/bench/ng_viewer_paint_bench
 build/bench/monitor_bench

@@ -7,9 +7,12 @@
 #include <memory>
 #include <span>
 
+#include "cli/device_operation.h"
 #include "dictionary/dictionary_file.h"
 #include "files/file_kind.h"
 #include "files/file_status.h"
+#include "link/operation_state.h"
+#include "ngdata/ng_slots.h"
 #include "resources/strings.h"
 
 namespace torv::cli {
@@ -74,23 +77,89 @@ int RunDictShow(const std::string& name) {
     }
     if (loaded.status == DictionaryStatus::kInvalid) {
         std::cerr << Text(StringId::kDictionaryFileInvalid) << '\n'
-                  << path << ": the block of character " << characters.size() + 1
-                  << " does not follow the dictionary file's layout.\n";
+                  << InvalidBlockText(path, characters.size()) << '\n';
         return kExitFailed;
     }
     std::cout << characters.size() << (characters.size() == 1 ? " character\n" : " characters\n");
     return kExitOk;
 }
 
+struct DictArguments {
+    std::string name;
+    int ngDataNumber = 1;
+};
+
+int RunDictRecognized(const GlobalOptions& options, const DictArguments& arguments) {
+    OperationState state;
+    return RunDeviceOperation(options, kReadRecognizedCharacters,
+                              CommandBaseName(arguments.name, kDictionaryFile), state);
+}
+
+int RunDictFromNg(const GlobalOptions& options, const DictArguments& arguments) {
+    OperationState state;
+    state.NgDataNumber = arguments.ngDataNumber;
+    return RunDeviceOperation(options, kReadNgCharacters, CommandBaseName(arguments.name, kDictionaryFile),
+                              state);
+}
+
+int RunDictRead(const GlobalOptions& options, const DictArguments& arguments) {
+    OperationState state;
+    return RunDeviceOperation(options, kReadDictionary, CommandBaseName(arguments.name, kDictionaryFile),
+                              state);
+}
+
+int RunDictWrite(const GlobalOptions& options, const DictArguments& arguments) {
+    OperationState state;
+    if (!Confirmed(options, state, Text(StringId::kOverwriteDictionaryQuestion))) {
+        return kExitAborted;
+    }
+    return RunDeviceOperation(options, kWriteDictionary, CommandBaseName(arguments.name, kDictionaryFile),
+                              state);
+}
+
+using DictRunner = int (*)(const GlobalOptions&, const DictArguments&);
+
+std::shared_ptr<DictArguments> AddDictSubcommand(CLI::App& dict, CliContext& context, const char* name,
+                                                 const char* description, DictRunner runner,
+                                                 CLI::App** command = nullptr) {
+    auto arguments = std::make_shared<DictArguments>();
+    CLI::App* subcommand = dict.add_subcommand(name, description);
+    subcommand->add_option("NAME", arguments->name, "Dictionary file (\".dic4\" is added)")->required();
+    subcommand->callback([&context, arguments, runner] {
+        context.run = [&context, arguments, runner] { return runner(context.options, *arguments); };
+    });
+    if (command != nullptr) {
+        *command = subcommand;
+    }
+    return arguments;
+}
+
 }  // namespace
 
 void AddDictCommand(CLI::App& app, CliContext& context) {
-    CLI::App* dict = app.add_subcommand("dict", "Dictionary files");
+    CLI::App* dict = app.add_subcommand("dict", "Dictionary files and the sensor's expansion dictionary");
     dict->require_subcommand(1);
-    auto name = std::make_shared<std::string>();
-    CLI::App* show = dict->add_subcommand("show", "Each character of NAME.dic4: its number, code and dots");
-    show->add_option("NAME", *name, "Dictionary file (\".dic4\" is added)")->required();
-    show->callback([&context, name] { context.run = [name] { return RunDictShow(*name); }; });
+    AddDictSubcommand(
+        *dict, context, "show", "Each character of NAME.dic4: its number, code and dots",
+        [](const GlobalOptions&, const DictArguments& arguments) { return RunDictShow(arguments.name); });
+    AddDictSubcommand(*dict, context, "recognized",
+                      "Append the characters the sensor has just recognized to NAME.dic4 (code \"?\")",
+                      RunDictRecognized);
+    CLI::App* fromNg = nullptr;
+    const auto fromNgArguments = AddDictSubcommand(
+        *dict, context, "from-ng",
+        "Append the characters of a stored NG inspection to NAME.dic4 (code \"?\")", RunDictFromNg, &fromNg);
+    fromNg
+        ->add_option("--ng", fromNgArguments->ngDataNumber,
+                     "NG data number: 1 is the newest NG, 30 the oldest")
+        ->check(CLI::Range(1, kNgDataNumberCount))
+        ->capture_default_str();
+    AddDictSubcommand(*dict, context, "read", "Read the sensor's expansion dictionary into NAME.dic4",
+                      RunDictRead);
+    AddDictSubcommand(
+        *dict, context, "write",
+        "Write the first 56 characters of NAME.dic4 into the sensor as its expansion dictionary",
+        RunDictWrite);
 }
 
 }  // namespace torv::cli

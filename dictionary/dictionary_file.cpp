@@ -74,13 +74,19 @@ std::string DictionaryFileBytes(std::span<const DictionaryCharacter> characters)
     return bytes;
 }
 
-bool SaveDictionaryFile(const std::string& path, std::span<const DictionaryCharacter> characters) {
+bool SaveDictionaryFile(const std::string& path, std::span<const DictionaryCharacter> characters,
+                        std::string* failureText) {
     AtomicFileWriter file(path);
-    if (!file.isOpen()) {
-        return false;
+    if (file.isOpen()) {
+        file.write(DictionaryFileBytes(characters));
+        if (file.commit()) {
+            return true;
+        }
     }
-    file.write(DictionaryFileBytes(characters));
-    return file.commit();
+    if (failureText != nullptr) {
+        *failureText = file.failureText();
+    }
+    return false;
 }
 
 BlockRead DictionaryReader::next(DictionaryCharacter& character) {
@@ -121,6 +127,13 @@ LoadedDictionary LoadDictionaryFile(const std::string& path) {
     }
     loaded.status = DictionaryStatus::kLoaded;
     return loaded;
+}
+
+std::string InvalidBlockText(const std::string& path, std::size_t charactersRead) {
+    constexpr std::size_t kLinesPerBlock = 1 + kGridSize;
+    return path + ": the block of character " + std::to_string(charactersRead + 1) + " (from line " +
+           std::to_string(charactersRead * kLinesPerBlock + 1) +
+           ") is not a code line followed by seven rows of seven cells, each \" \", \"-\", \"+\" or \"*\".";
 }
 
 }  // namespace torv

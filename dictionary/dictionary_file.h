@@ -26,8 +26,10 @@ std::string CharacterBlockFromRecord(const DictionaryRecord& record);
 
 // A whole file of these characters, in order.
 std::string DictionaryFileBytes(std::span<const DictionaryCharacter> characters);
-// Writes the file whole or not at all; false when it cannot be written (136).
-bool SaveDictionaryFile(const std::string& path, std::span<const DictionaryCharacter> characters);
+// Writes the file whole or not at all; false when it cannot be written (136), with the reason in
+// `failureText` when one is given.
+bool SaveDictionaryFile(const std::string& path, std::span<const DictionaryCharacter> characters,
+                        std::string* failureText = nullptr);
 
 enum class BlockRead {
     kCharacter,  // a whole block was read
@@ -60,5 +62,9 @@ struct LoadedDictionary {
 };
 
 LoadedDictionary LoadDictionaryFile(const std::string& path);
+
+// Where a file breaks the reading rule, for the user: the block after the `charactersRead` characters
+// read whole, and the line it starts on.
+std::string InvalidBlockText(const std::string& path, std::size_t charactersRead);
 
 }  // namespace torv

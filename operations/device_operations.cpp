@@ -2,7 +2,9 @@
 
 #include <array>
 
+#include "dictionary/dictionary_operations.h"
 #include "link/clock_operation.h"
+#include "ngdata/ng_character_read.h"
 #include "ngdata/ng_operations.h"
 #include "params/parameter_operations.h"
 
@@ -12,13 +14,14 @@ namespace {
 constexpr std::array kOperations{
     OperationInfo{kReadParameters, ReadParametersOperation, StringId::kReadCompleted, true},
     OperationInfo{kWriteParameters, WriteParametersOperation, StringId::kWriteCompleted, false},
-    OperationInfo{kReadRecognizedCharacters, nullptr, StringId::kRecognizedCharactersCompleted, true},
-    OperationInfo{kWriteDictionary, nullptr, StringId::kDictionaryWriteCompleted, false},
+    OperationInfo{kReadRecognizedCharacters, ReadRecognizedCharactersOperation,
+                  StringId::kRecognizedCharactersCompleted, true},
+    OperationInfo{kWriteDictionary, WriteDictionaryOperation, StringId::kDictionaryWriteCompleted, false},
     OperationInfo{kReadNgData, ReadNgDataOperation, StringId::kNgDataReadCompleted, true},
     OperationInfo{kConvertNgDataToCsv, ConvertNgDataToCsvOperation, StringId::kAllNgDataCompleted, false},
     OperationInfo{kSetClock, SetClockOperation, StringId::kClockCompleted, false, false, false},
-    OperationInfo{kReadNgCharacters, nullptr, StringId::kNgCharactersCompleted, true, true},
-    OperationInfo{kReadDictionary, nullptr, StringId::kDictionaryReadCompleted, true},
+    OperationInfo{kReadNgCharacters, ReadNgCharactersOperation, StringId::kNgCharactersCompleted, true, true},
+    OperationInfo{kReadDictionary, ReadDictionaryOperation, StringId::kDictionaryReadCompleted, true},
 };
 
 }  // namespace

@@ -27,6 +27,12 @@ int main(int argc, char** argv) {
     app.add_option("--mix", options.mix, "Weights of OK, NG and -- judgements, OK,NG,NONE (default 85,12,3)");
     app.add_option("--after-store", options.afterStore,
                    "ADDRESS=VALUE: after every store (U) the word holds this value, whatever was written");
+    std::string recognized;
+    auto* recognizedText =
+        app.add_option("--recognized", recognized,
+                       "The line reads TEXT on every product (default: a new text each product)");
+    app.add_option("--read-every", options.readEverySeconds,
+                   "The line reads a new product every SECONDS (at least 0.1; 0: never; default 1)");
     app.add_flag("--wire-time", options.wireTime, "Deliver replies no faster than the line rate allows");
     app.add_flag("--verbose", options.verbose, "Trace bytes and events on stderr");
     CLI11_PARSE(app, argc, argv);
@@ -36,6 +42,9 @@ int main(int argc, char** argv) {
     }
     if (versionChars->count() > 0) {
         options.version = version;
+    }
+    if (recognizedText->count() > 0) {
+        options.recognized = recognized;
     }
     return torv::sim::RunSimulator(options);
 }

@@ -161,7 +161,7 @@ ProtocolMachine::CommandReply ProtocolMachine::execute(std::uint8_t letter, std:
     }
 }
 
-ProtocolMachine::CommandReply ProtocolMachine::sensorInfo(std::uint8_t selector, std::uint8_t sub) const {
+ProtocolMachine::CommandReply ProtocolMachine::sensorInfo(std::uint8_t selector, std::uint8_t sub) {
     if (sub == kPatternSubCode) {
         const auto pair = m_model.patternPair(selector / kPairsPerPattern, selector % kPairsPerPattern);
         return {Pair(pair[0], pair[1]), {}, false};
@@ -171,7 +171,7 @@ ProtocolMachine::CommandReply ProtocolMachine::sensorInfo(std::uint8_t selector,
         return {Pair(pair[0], pair[1]), {}, false};
     }
     if (sub == kCountSubCode && selector == kCountSelector) {
-        return {Pair(static_cast<std::uint8_t>(m_model.recognizedCount()), 0), {}, false};
+        return {Pair(static_cast<std::uint8_t>(m_model.handOverRecognized()), 0), {}, false};
     }
     return {Pair(0, 0), {}, false};
 }

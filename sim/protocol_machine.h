@@ -79,7 +79,7 @@ class ProtocolMachine {
 
     ProtocolEvent completeFrame();
     CommandReply execute(std::uint8_t letter, std::uint8_t b1, std::uint8_t b2, SimTime now);
-    CommandReply sensorInfo(std::uint8_t selector, std::uint8_t sub) const;
+    CommandReply sensorInfo(std::uint8_t selector, std::uint8_t sub);
     CommandReply judgement(SimTime now);
 
     SensorModel& m_model;

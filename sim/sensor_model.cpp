@@ -1,53 +1,15 @@
 #include "sim/sensor_model.h"
 
-#include <string_view>
 #include <utility>
 
 #include "sim/parameter_seed.h"
-#include "sim/sim_random.h"
 
 namespace torv::sim {
-namespace {
-
-constexpr int kPatternPairs = kPatternSize / 2;
-
-std::string TextOf(const std::vector<RecognizedCharacter>& characters) {
-    std::string text;
-    for (const RecognizedCharacter& c : characters) {
-        text.push_back(c.code);
-    }
-    return text;
-}
-
-// A second mark that differs from the dots in one place, so every cell symbol turns up.
-GlyphRows SecondMark(const GlyphRows& dots, SimRandom& random) {
-    GlyphRows mark = dots;
-    mark[random.between(0, kGridSize - 1)] ^=
-        static_cast<std::uint8_t>(1U << random.between(0, kGridSize - 1));
-    return mark;
-}
-
-}  // namespace
-
-std::vector<RecognizedCharacter> GenerateRecognized(std::uint64_t seed) {
-    // A lot code: one letter, then digits.
-    constexpr std::string_view kLetters = "ABCEHKLPSTXZ";
-    constexpr std::string_view kDigits = "0123456789";
-    SimRandom random = RandomFor(seed, RandomStream::kRecognized);
-    std::vector<RecognizedCharacter> out;
-    for (int i = 0; i < kRecognizedChars; ++i) {
-        const std::string_view pool = i == 0 ? kLetters : kDigits;
-        const char code = pool[random.between(0, static_cast<int>(pool.size()) - 1)];
-        const GlyphRows dots = Glyph(code);
-        out.push_back({code, MakePattern(dots, SecondMark(dots, random))});
-    }
-    return out;
-}
 
 SensorModel::SensorModel(std::uint64_t seed, int rate, std::string version, JudgementSettings judgements)
-    : m_recognized(GenerateRecognized(seed)),
+    : m_recognized(seed),
       m_ring(seed, m_state.words),
-      m_judgements(seed, TextOf(m_recognized), judgements) {
+      m_judgements(seed, TextOf(m_recognized.newest()), judgements) {
     m_state.rate = rate;
     m_state.version = std::move(version);
     SeedParameterWords(m_state.words, seed, rate);
@@ -84,14 +46,6 @@ std::array<std::uint8_t, 2> SensorModel::versionPair(int selector) const {
             static_cast<std::uint8_t>(m_state.version[first + 1])};
 }
 
-std::array<std::uint8_t, 2> SensorModel::patternPair(int character, int pair) const {
-    if (character < 0 || character >= recognizedCount() || pair < 0 || pair >= kPatternPairs) {
-        return {0, 0};
-    }
-    const CharacterPattern& p = m_recognized[character].pattern;
-    return {p[2 * pair], p[2 * pair + 1]};
-}
-
 void SensorModel::pressKey(std::uint8_t code) {
     m_state.keyLog.push_back(code);
     PressPanelKey(m_panel, m_state.words, code);
@@ -125,6 +79,7 @@ Judgement SensorModel::pollJudgement(SimTime now) {
 }
 
 void SensorModel::advanceTo(SimTime now) {
+    m_recognized.advanceTo(now);
     if (m_ngInterval <= SimTime::zero()) {
         return;
     }

@@ -13,16 +13,10 @@
 #include "sim/glyphs.h"
 #include "sim/judgement_stream.h"
 #include "sim/ng_ring.h"
+#include "sim/recognized_line.h"
 #include "sim/sensor_state.h"
 
 namespace torv::sim {
-
-inline constexpr int kRecognizedChars = 5;
-
-struct RecognizedCharacter {
-    char code;
-    CharacterPattern pattern;
-};
 
 class SensorModel {
   public:
@@ -47,9 +41,14 @@ class SensorModel {
 
     // `S 0,7` and `S 1,7`: two characters each of the software version.
     std::array<std::uint8_t, 2> versionPair(int selector) const;
-    int recognizedCount() const { return static_cast<int>(m_recognized.size()); }
+    // `S 6,0`: the line's newest reading becomes the one handed over; its count.
+    int handOverRecognized() { return m_recognized.handOver(); }
     // `S 8c+j,1`: bytes 2j and 2j + 1 of recognized character c's pattern; zeros past the last.
-    std::array<std::uint8_t, 2> patternPair(int character, int pair) const;
+    std::array<std::uint8_t, 2> patternPair(int character, int pair) const {
+        return m_recognized.patternPair(character, pair);
+    }
+    // What the line reads, for choosing its pace or a fixed text.
+    RecognizedLine& recognizedLine() { return m_recognized; }
 
     // `T`: registers above 15 are ignored.
     void setCalendar(int reg, std::uint8_t value);
@@ -71,7 +70,7 @@ class SensorModel {
     // The simulated line stores a new NG inspection every `interval` (zero: never), counted from the
     // first time the model is told the time.
     void setNgInterval(SimTime interval) { m_ngInterval = interval; }
-    // Tells the model the time: the NG inspections due by `now` are stored.
+    // Tells the model the time: the products read and the NG inspections due by `now` are stored.
     void advanceTo(SimTime now);
 
     // `U`: the rate that word 4 names (k = 0 keeps the present one).
@@ -87,7 +86,7 @@ class SensorModel {
   private:
     SensorState m_state;
     std::uint16_t m_writePosition = 0;
-    std::vector<RecognizedCharacter> m_recognized;
+    RecognizedLine m_recognized;
     NgRing m_ring;
     JudgementStream m_judgements;
     SimTime m_ngInterval{};
@@ -96,8 +95,5 @@ class SensorModel {
     FrontPanel m_panel;
     std::map<std::uint16_t, std::uint16_t> m_storeCorrections;
 };
-
-// The characters the sensor has just recognized, with their patterns.
-std::vector<RecognizedCharacter> GenerateRecognized(std::uint64_t seed);
 
 }  // namespace torv::sim

@@ -1,5 +1,6 @@
 #include "sim/simulator.h"
 
+#include <algorithm>
 #include <chrono>
 #include <iostream>
 #include <map>
@@ -15,6 +16,29 @@ namespace {
 constexpr int kExitSetupFailed = 1;
 constexpr int kExitBadInput = 2;
 constexpr double kMinNgEverySeconds = 0.1;
+constexpr double kMinReadEverySeconds = 0.1;
+constexpr char kFirstRecognizable = '!';
+constexpr char kLastRecognizable = '~';
+
+SimTime SecondsToSimTime(double seconds) {
+    return std::chrono::duration_cast<SimTime>(std::chrono::duration<double>(seconds));
+}
+
+// A text the line can print and read: printable characters without blanks, one count byte's worth.
+bool IsRecognizableText(const std::string& text) {
+    return text.size() <= static_cast<std::size_t>(kMaxRecognizedCount) &&
+           std::all_of(text.begin(), text.end(),
+                       [](char c) { return c >= kFirstRecognizable && c <= kLastRecognizable; });
+}
+
+// The recognized characters: a new product at the chosen pace, or one fixed text.
+void SetUpRecognizedLine(const SimulatorOptions& options, SensorModel& model) {
+    RecognizedLine& line = model.recognizedLine();
+    line.setInterval(SecondsToSimTime(options.readEverySeconds));
+    if (options.recognized) {
+        line.readAlways(*options.recognized);
+    }
+}
 
 bool BuildFaultPlan(const std::vector<std::string>& faultTexts, FaultPlan& plan) {
     for (const std::string& text : faultTexts) {
@@ -124,6 +148,15 @@ int RunSimulator(const SimulatorOptions& options) {
         std::cerr << "torvsim: --mix takes three weights OK,NG,NONE (0 .. 1000, not all 0)\n";
         return kExitBadInput;
     }
+    if (options.readEverySeconds != 0 && options.readEverySeconds < kMinReadEverySeconds) {
+        std::cerr << "torvsim: --read-every takes 0 or at least " << kMinReadEverySeconds << " seconds\n";
+        return kExitBadInput;
+    }
+    if (options.recognized && !IsRecognizableText(*options.recognized)) {
+        std::cerr << "torvsim: --recognized takes at most " << kMaxRecognizedCount
+                  << " printable characters without blanks\n";
+        return kExitBadInput;
+    }
     FaultPlan faults;
     SensorModel model(options.seed, options.rate.value_or(kDefaultRate),
                       options.version.value_or(kDefaultVersion), judgements);
@@ -131,8 +164,8 @@ int RunSimulator(const SimulatorOptions& options) {
         !LoadState(options, model)) {
         return kExitBadInput;
     }
-    model.setNgInterval(
-        std::chrono::duration_cast<SimTime>(std::chrono::duration<double>(options.ngEverySeconds)));
+    model.setNgInterval(SecondsToSimTime(options.ngEverySeconds));
+    SetUpRecognizedLine(options, model);
     PtyServer server(model, faults,
                      ServerOptions{options.linkName, options.statePath, options.logPath, options.wireTime,
                                    options.verbose});

@@ -14,19 +14,21 @@ namespace torv::sim {
 inline constexpr std::uint64_t kDefaultSeed = 1;
 
 struct SimulatorOptions {
-    std::optional<int> rate;              // --baud; when absent, the state file's rate or 57600
-    std::uint64_t seed = kDefaultSeed;    // --seed
-    std::optional<std::string> version;   // --version-chars; when absent, the state file's or "0105"
-    std::string statePath;                // --state
-    std::string logPath;                  // --log
-    std::string linkName;                 // --link
-    std::vector<std::string> faults;      // --fault, each N=KIND or N+=KIND
-    std::vector<std::string> afterStore;  // --after-store, each ADDRESS=VALUE
-    std::string pace;                     // --pace MS or MIN-MAX; empty: 100-300
-    std::string mix;                      // --mix OK,NG,NONE; empty: 85,12,3
-    bool wireTime = false;                // --wire-time
-    double ngEverySeconds = 0;            // --ng-every; 0: the NG ring stays as seeded
-    bool verbose = false;                 // --verbose
+    std::optional<int> rate;                // --baud; when absent, the state file's rate or 57600
+    std::uint64_t seed = kDefaultSeed;      // --seed
+    std::optional<std::string> version;     // --version-chars; when absent, the state file's or "0105"
+    std::string statePath;                  // --state
+    std::string logPath;                    // --log
+    std::string linkName;                   // --link
+    std::vector<std::string> faults;        // --fault, each N=KIND or N+=KIND
+    std::vector<std::string> afterStore;    // --after-store, each ADDRESS=VALUE
+    std::string pace;                       // --pace MS or MIN-MAX; empty: 100-300
+    std::string mix;                        // --mix OK,NG,NONE; empty: 85,12,3
+    bool wireTime = false;                  // --wire-time
+    double ngEverySeconds = 0;              // --ng-every; 0: the NG ring stays as seeded
+    double readEverySeconds = 1;            // --read-every; 0: the recognized characters stay
+    std::optional<std::string> recognized;  // --recognized: what every product reads
+    bool verbose = false;                   // --verbose
 };
 
 // Exit codes: 0 after a clean stop (signal or hang-up fault), 1 when the pty, link or log cannot be set

@@ -9,6 +9,7 @@
 #   tools/screenshot.sh trace [path/to/torvloader] [docs/trace-window.png]
 #   tools/screenshot.sh clock [path/to/torvloader] [docs/transfer-dialog.png]
 #   tools/screenshot.sh params [path/to/torvloader] [docs/parameter-editor-125.png]
+#   tools/screenshot.sh editor [path/to/torvloader] [docs/dictionary-editor.png]
 #
 # The first shows the main window. It restores its settings from the .ini file beside the program,
 # so a build folder without one shows a first start. The second reads a stored NG inspection from
@@ -18,13 +19,14 @@
 # The fifth shows the "Protocol trace" window after three runs of "Set the time" against torvsim on
 # COM1 at 57600 baud, faulted to show a NAK, a wrong checksum and a time-out. The sixth shows the
 # transfer dialog at the end of "Set the time to TORV" against torvsim on COM1, the seventh the
-# parameter editor on a parameter file read from torvsim, at 125 % on a 1366 x 768 screen. Needs
-# xvfb-run (packages xvfb and xauth).
+# parameter editor on a parameter file read from torvsim, at 125 % on a 1366 x 768 screen. The eighth
+# reads the simulated sensor's expansion dictionary, appends the characters it has just recognized,
+# and opens the dictionary editor on the first of them. Needs xvfb-run (packages xvfb and xauth).
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
 mode=main
-if [[ "${1:-}" =~ ^(viewer|monitor|remote|trace|clock|params)$ ]]; then
+if [[ "${1:-}" =~ ^(viewer|monitor|remote|trace|clock|params|editor)$ ]]; then
     mode="$1"
     shift
 fi
@@ -36,6 +38,7 @@ case "$mode" in
     trace) output="${2:-$root/docs/trace-window.png}" ;;
     clock) output="${2:-$root/docs/transfer-dialog.png}" ;;
     params) output="${2:-$root/docs/parameter-editor-125.png}" ;;
+    editor) output="${2:-$root/docs/dictionary-editor.png}" ;;
     *) output="${2:-$root/docs/main-window.png}" ;;
 esac
 
@@ -96,7 +99,8 @@ if [[ "$mode" == monitor || "$mode" == remote || "$mode" == clock || "$mode" == 
     export XDG_CONFIG_HOME="$work"
     "$build/sim/torvsim" --link COM1 >"$work/sim.out" 2>/dev/null &
 else
-    "$build/sim/torvsim" >"$work/sim.out" &
+    # The line stands: the recognized characters are the seed's first product.
+    "$build/sim/torvsim" --read-every 0 >"$work/sim.out" &
 fi
 sim_pid=$!
 for _ in $(seq 50); do
@@ -116,6 +120,18 @@ if [[ "$mode" == params ]]; then
     exit 0
 fi
 device="$(head -n 1 "$work/sim.out")"
+if [[ "$mode" == editor ]]; then
+    # In the work folder, so that the editor names the file as a user would see it: user.dic4.
+    output="$(cd "$(dirname "$output")" && pwd)/$(basename "$output")"
+    cd "$work"
+    count() { "$build/cli/torvctl" dict show user | tail -n 1 | cut -d ' ' -f 1; }
+    "$build/cli/torvctl" --port "$device" dict read user >/dev/null
+    before="$(count)"
+    "$build/cli/torvctl" --port "$device" --yes dict recognized user >/dev/null
+    xvfb-run -a -s "-screen 0 1280x1024x24" "$program" --screenshot-editor user "$(($(count) - before))" "$output"
+    echo "saved $output"
+    exit 0
+fi
 # NG 4 of the default seed failed on a badly printed character, which the screen frames in blue. The
 # sensor counts time in UTC+9: a PC in that zone writes the sensor's times as they were.
 TZ=Asia/Tokyo "$build/cli/torvctl" --port "$device" ng read "$work/ng" --ng 4 >/dev/null

@@ -1,0 +1,13 @@
+#pragma once
+// Operation 9: the characters of one stored NG inspection, appended to a dictionary file with code
+// "?", as operation 3 appends the recognized ones.
+
+#include "link/operation_run.h"
+
+namespace torv {
+
+// Reads the slot of NgDataNumber: its result record for the count, then the pattern blocks that hold
+// that many characters, appended to OperationFileName + ".dic4".
+void ReadNgCharactersOperation(OperationRun& run);
+
+}  // namespace torv

@@ -1,0 +1,565 @@
+// Operations 3, 9, 10 and 4 against torvsim: the exact exchanges, the file bytes (the sensor's
+// characters are known from its seed), the questions answered both ways, a sensor failing and Cancel
+// part-way, and the dictionary write that checks its whole file before the first frame.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <span>
+#include <tuple>
+
+#include "dictionary/dictionary_file.h"
+#include "link/frames.h"
+#include "ngdata/ng_slots.h"
+#include "operations/device_operations.h"
+#include "sim/recognized_line.h"
+#include "sim/sensor_model.h"
+#include "tests/support/scripted_host.h"
+#include "tests/support/simulated_sensor.h"
+
+namespace torv {
+namespace {
+
+using test::ReadFileBytes;
+using test::WriteFileBytes;
+
+constexpr std::uint32_t kAllSlots = 0x3FFFFFFF;
+constexpr int kSetupFramesPerWord = 2;  // `R` to place the write position, `W` to write
+constexpr int kSeededChars = 3;         // torvsim's expansion dictionary
+// A block on disk: a code line of one character, seven rows of seven cells, each line ending CR LF.
+constexpr std::size_t kCodeLineBytes = 3;
+constexpr std::size_t kRowLineBytes = 9;
+constexpr std::size_t kBlockBytes = kCodeLineBytes + kGridSize * kRowLineBytes;
+const std::string kAppendQuestion =
+    "Found same filename of an expansion dictionary file. Do you agree to append data?";
+const std::string kOverwriteQuestion = "Found same filename. Do you overwrite?";
+const std::string kUnassignedQuestion =
+    "The character code of expansion dictionary is \"?\". Do you go ahead with writing?";
+
+std::string Frame(char letter, int b1, int b2) {
+    std::array<char, 16> text{};
+    std::snprintf(text.data(), text.size(), "%c %02X %02X", letter, b1 & 0xFF, b2 & 0xFF);
+    return text.data();
+}
+
+std::string WordFrame(char letter, int word) {
+    return Frame(letter, word & 0xFF, word >> 8);
+}
+
+// The blocks operation 3 appends for `text` read by torvsim with seed 1.
+std::string RecognizedBlocks(const std::string& text, std::size_t count = std::string::npos) {
+    std::string blocks;
+    const sim::RecognizedReading reading = sim::FixedReading(1, text);
+    for (std::size_t i = 0; i < std::min(count, reading.size()); ++i) {
+        blocks += CharacterBlockFromPattern(reading[i].pattern);
+    }
+    return blocks;
+}
+
+std::vector<std::string> RecognizedFrames(int characters) {
+    std::vector<std::string> frames{"S 06 00"};
+    for (int selector = 0; selector < 8 * characters; ++selector) {
+        frames.push_back(Frame('S', selector, 1));
+    }
+    return frames;
+}
+
+// Characters with the codes given, each drawn as a different diagonal.
+std::vector<DictionaryCharacter> Characters(const std::string& codes) {
+    std::vector<DictionaryCharacter> characters;
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        DictionaryCharacter c{static_cast<std::uint8_t>(codes[i]), {}};
+        for (std::size_t r = 0; r < c.rows.size(); ++r) {
+            c.rows[r] = static_cast<std::uint8_t>(ColumnBit(static_cast<int>((r + i) % kGridSize) + 1));
+        }
+        characters.push_back(c);
+    }
+    return characters;
+}
+
+class DictionaryTransfer : public ::testing::Test {
+  protected:
+    // Sets sensor words through the protocol, as any tool could.
+    void setWords(const test::SimulatedSensor& sensor, const std::vector<std::pair<int, int>>& words) {
+        ASSERT_EQ(OpenLink(sensor.port(), kDefaultBaudIndex), kLinkOpened);
+        std::string error;
+        for (const auto& [address, value] : words) {
+            for (const auto& [command, word] :
+                 {std::pair{kReadWordCommand, address}, {kWriteWordCommand, value}}) {
+                std::array<std::uint8_t, 2> bytes{static_cast<std::uint8_t>(word & 0xFF),
+                                                  static_cast<std::uint8_t>(word >> 8)};
+                SendCommand(sensor.port(), command, bytes.data(), 2);
+                ASSERT_EQ(ReceiveReply(sensor.port(), bytes.data(), 2, kReplyTimeoutMs, error), 1) << error;
+            }
+        }
+        CloseLink(sensor.port());
+        m_setupFrames = static_cast<int>(words.size()) * kSetupFramesPerWord;
+    }
+    OperationReport run(int code, const test::SimulatedSensor& sensor, int ngNumber = 1) {
+        m_state.OperationCode = code;
+        m_state.ComPortNumber = sensor.port();
+        m_state.OperationFileName = path("dict");
+        m_state.NgDataNumber = ngNumber;
+        m_host.progress.clear();
+        m_host.statuses.clear();
+        m_host.questions.clear();
+        m_host.messages.clear();
+        return RunOperationOfState(m_state, m_host);
+    }
+    std::vector<std::string> operationFrames(const test::SimulatedSensor& sensor) const {
+        const auto frames = sensor.frames();
+        return {frames.begin() + m_setupFrames, frames.end()};
+    }
+    std::string path(const std::string& name) const { return m_files.file(name); }
+    std::string dictionaryBytes() const { return ReadFileBytes(path("dict.dic4")); }
+    void cancelAtPump(int pump) {
+        m_pumps = 0;
+        m_host.onPump = [this, pump] {
+            if (++m_pumps == pump) {
+                m_state.AbortRequest = true;
+            }
+        };
+    }
+
+    test::TempDir m_files;
+    OperationState m_state;
+    test::ScriptedHost m_host;
+    int m_setupFrames = 0;
+    int m_pumps = 0;
+};
+
+// ---- Operation 3: recognized characters ----
+
+TEST_F(DictionaryTransfer, RecognizedCharactersAreAppendedWithTheirExactExchanges) {
+    test::SimulatedSensor sensor({"--recognized", "A12B3"});
+    const OperationReport report = run(kReadRecognizedCharacters, sensor);
+    EXPECT_EQ(report.text, "Reading recognized characters from TORV is completed.");
+    EXPECT_TRUE(report.offersEdit);
+    EXPECT_EQ(sensor.frames(), RecognizedFrames(5));
+    EXPECT_EQ(dictionaryBytes(), RecognizedBlocks("A12B3"));
+    EXPECT_EQ(m_host.statuses,
+              std::vector<std::string>{"Reading recognized characters (Number of character = 5 )"});
+    EXPECT_EQ(m_host.progress, (std::vector<int>{0, 0, 102, 204, 307, 409, 512}));
+    EXPECT_EQ(m_state.AppendedCharCount, 5);
+}
+
+// Yes appends after the existing blocks (a file without its last line end gets one first); No ends
+// the run before any pattern is read and leaves the file as it was.
+TEST_F(DictionaryTransfer, AppendQuestionAnsweredBothWays) {
+    const std::string existing = CharacterBlock(Characters("K")[0]);
+    const struct {
+        const char* name;
+        std::string before;
+        bool yes;
+        std::string after;
+    } cases[] = {
+        {"yes", existing, true, existing + RecognizedBlocks("X7")},
+        {"yes, no last line end", existing.substr(0, existing.size() - 2), true,
+         existing + RecognizedBlocks("X7")},
+        {"no", existing, false, existing},
+    };
+    for (const auto& c : cases) {
+        WriteFileBytes(path("dict.dic4"), c.before);
+        m_state.AppendedCharCount = 0;
+        test::SimulatedSensor sensor({"--recognized", "X7"});
+        m_host.answers = {c.yes};
+        const OperationReport report = run(kReadRecognizedCharacters, sensor);
+        EXPECT_EQ(m_host.questions, std::vector<std::string>{kAppendQuestion}) << c.name;
+        EXPECT_EQ(report.text, c.yes ? "Reading recognized characters from TORV is completed." : "Aborted.")
+            << c.name;
+        EXPECT_EQ(report.offersEdit, c.yes) << c.name;
+        EXPECT_EQ(dictionaryBytes(), c.after) << c.name;
+        EXPECT_EQ(sensor.frames().size(), c.yes ? 17U : 1U) << c.name;
+        EXPECT_EQ(m_state.AppendedCharCount, c.yes ? 2 : 0) << c.name;
+    }
+}
+
+// Nothing recognized: the status shows 0, then 151; no file. A folder under the file's name fails
+// with 136 before any pattern is read.
+TEST_F(DictionaryTransfer, NothingRecognizedOrNoFileToAppendToStopsBeforeThePatterns) {
+    {
+        test::SimulatedSensor sensor({"--recognized", ""});
+        const OperationReport report = run(kReadRecognizedCharacters, sensor);
+        EXPECT_EQ(report.text, "No recognized character.");
+        EXPECT_EQ(m_host.statuses,
+                  std::vector<std::string>{"Reading recognized characters (Number of character = 0 )"});
+        EXPECT_EQ(sensor.frames(), std::vector<std::string>{"S 06 00"});
+        EXPECT_TRUE(test::ListFolder(m_files.path()).empty());
+    }
+    std::filesystem::create_directory(path("dict.dic4"));
+    test::SimulatedSensor sensor({"--recognized", "A1"});
+    const OperationReport report = run(kReadRecognizedCharacters, sensor);
+    EXPECT_EQ(report.text, "Failed to create the file.");
+    EXPECT_EQ(report.detail, path("dict.dic4") + " is a folder, not a file.");
+    EXPECT_EQ(sensor.frames(), std::vector<std::string>{"S 06 00"});
+}
+
+// The selector byte reaches 32 characters: of 40 reported, the first 32 are read (never a selector
+// that wraps round to character 0 again), and the user is told.
+TEST_F(DictionaryTransfer, MoreThan32RecognizedCharactersReadTheFirst32) {
+    const std::string text = "0123456789ABCDEHKLPSTXZ0123456789ABCDEHK";
+    ASSERT_EQ(text.size(), 40U);
+    test::SimulatedSensor sensor({"--recognized", text});
+    const OperationReport report = run(kReadRecognizedCharacters, sensor);
+    EXPECT_EQ(report.outcome, OperationOutcome::kCompleted);
+    EXPECT_EQ(sensor.frames(), RecognizedFrames(32));
+    EXPECT_EQ(dictionaryBytes(), RecognizedBlocks(text, 32));
+    EXPECT_EQ(m_state.AppendedCharCount, 32);
+    EXPECT_EQ(m_host.statuses,
+              std::vector<std::string>{"Reading recognized characters (Number of character = 40 )"});
+    ASSERT_EQ(m_host.messages.size(), 1U);
+    EXPECT_NE(m_host.messages[0].find("first 32"), std::string::npos) << m_host.messages[0];
+}
+
+// A failure or Cancel part-way keeps the whole blocks already appended, never part of one, and the
+// count still tells the editor where the new characters begin.
+TEST_F(DictionaryTransfer, FailureOrCancelKeepsTheBlocksAlreadyAppended) {
+    const struct {
+        const char* name;
+        std::vector<std::string> sim;
+        int cancelAt;
+        const char* text;
+        std::size_t kept;
+    } cases[] = {
+        {"fault in character 3", {"--fault", "22=checksum"}, 0, "Error in checking sum of communication.", 2},
+        {"cancel after character 1", {}, 1, "Aborted.", 2},
+        {"cancel after the last", {}, 5, "Aborted.", 5},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove(path("dict.dic4"));
+        std::vector<std::string> arguments{"--recognized", "A12B3"};
+        arguments.insert(arguments.end(), c.sim.begin(), c.sim.end());
+        test::SimulatedSensor sensor(arguments);
+        cancelAtPump(c.cancelAt);
+        const OperationReport report = run(kReadRecognizedCharacters, sensor);
+        m_host.onPump = nullptr;
+        EXPECT_EQ(report.text, c.text) << c.name;
+        EXPECT_FALSE(report.offersEdit) << c.name;
+        EXPECT_EQ(dictionaryBytes(), RecognizedBlocks("A12B3", c.kept)) << c.name;
+        EXPECT_EQ(m_state.AppendedCharCount, 5) << c.name;
+    }
+}
+
+// ---- Operation 9: characters of a stored NG ----
+
+// The slots of a seed, to find one with the characters a test needs and to compare with.
+class KnownRing {
+  public:
+    explicit KnownRing(std::uint64_t seed) : m_model(seed, sim::kDefaultRate, "0105") {}
+
+    int characters(int slot) const {
+        return static_cast<int>(m_model.ngRing().inspection(slot).characters.size());
+    }
+    std::string blocks(int slot) const {
+        std::string blocks;
+        for (const sim::NgCharacter& c : m_model.ngRing().inspection(slot).characters) {
+            blocks += CharacterBlockFromPattern(c.pattern);
+        }
+        return blocks;
+    }
+    // The first slot of seed 1 whose count satisfies `wanted`.
+    int find(const std::function<bool(int)>& wanted) const {
+        for (int slot = 0; slot < kNgSlotCount; ++slot) {
+            if (wanted(characters(slot))) {
+                return slot;
+            }
+        }
+        return -1;
+    }
+
+  private:
+    sim::SensorModel m_model;
+};
+
+std::vector<std::pair<int, int>> RingWords(int pointer) {
+    return {
+        {9, pointer}, {10, static_cast<int>(kAllSlots & 0xFFFF)}, {11, static_cast<int>(kAllSlots >> 16)}};
+}
+
+// A slot of more than 16 characters reads two pattern blocks after the record; one of none stops
+// with 151 and makes no file.
+TEST_F(DictionaryTransfer, NgCharactersComeFromTheRecordCountAndItsPatternBlocks) {
+    const KnownRing ring(1);
+    const int slot = ring.find([](int n) { return n > kPatternsPerBlock; });
+    ASSERT_GE(slot, 0);
+    test::SimulatedSensor sensor;
+    setWords(sensor, RingWords((slot + 1) % kNgSlotCount));
+    const OperationReport report = run(kReadNgCharacters, sensor);
+    const int n = ring.characters(slot);
+    EXPECT_EQ(report.text,
+              "Reading characters in NG data is completed. (No. of character = " + std::to_string(n) + " )");
+    EXPECT_TRUE(report.offersEdit);
+    EXPECT_EQ(operationFrames(sensor),
+              (std::vector<std::string>{"R 09 00", "R 0A 00", "R 0B 00", Frame('V', slot, 249),
+                                        Frame('V', slot, 250), Frame('V', slot, 251), Frame('V', slot, 246),
+                                        Frame('V', slot, 247)}));
+    EXPECT_EQ(dictionaryBytes(), ring.blocks(slot));
+    EXPECT_EQ(m_state.AppendedCharCount, n);
+    EXPECT_EQ(m_host.progress, (std::vector<int>{0, 128, 256, 384, 512}));
+
+    const int empty = ring.find([](int count) { return count == 0; });
+    ASSERT_GE(empty, 0);
+    std::filesystem::remove(path("dict.dic4"));
+    test::SimulatedSensor second;
+    setWords(second, RingWords((empty + 1) % kNgSlotCount));
+    EXPECT_EQ(run(kReadNgCharacters, second).text, "No recognized character.");
+    EXPECT_EQ(operationFrames(second).size(), 6U);
+    EXPECT_TRUE(test::ListFolder(m_files.path()).empty());
+}
+
+// A Cancel during the record stops before anything is appended; a pattern block that fails keeps the
+// whole characters of the blocks before it.
+TEST_F(DictionaryTransfer, NgCharactersStopWithWholeBlocksOnly) {
+    const KnownRing ring(1);
+    const int slot = ring.find([](int n) { return n > kPatternsPerBlock; });
+    {
+        test::SimulatedSensor sensor;
+        setWords(sensor, RingWords((slot + 1) % kNgSlotCount));
+        cancelAtPump(1);
+        EXPECT_EQ(run(kReadNgCharacters, sensor).text, "Aborted.");
+        m_host.onPump = nullptr;
+        EXPECT_TRUE(test::ListFolder(m_files.path()).empty());
+    }
+    test::SimulatedSensor sensor({"--fault", std::to_string(6 + 3 + 3 + 2) + "=checksum"});
+    setWords(sensor, RingWords((slot + 1) % kNgSlotCount));
+    EXPECT_EQ(run(kReadNgCharacters, sensor).text, "Error in checking sum of communication.");
+    EXPECT_EQ(dictionaryBytes(), ring.blocks(slot).substr(0, kPatternsPerBlock * kBlockBytes));
+}
+
+// ---- Operation 10: the sensor's expansion dictionary ----
+
+std::vector<std::string> DictionaryReadFrames(int characters) {
+    std::vector<std::string> frames{"R 0C 00"};
+    for (int word = 0; word < kWordsPerRecord * characters; ++word) {
+        frames.push_back(WordFrame('R', kDictionaryFirstWord + word));
+    }
+    return frames;
+}
+
+// torvsim's seeded dictionary, from its words.
+std::vector<DictionaryCharacter> SeededDictionary() {
+    const sim::SensorModel model(1, sim::kDefaultRate, "0105");
+    std::vector<DictionaryCharacter> characters;
+    for (int i = 0; i < kSeededChars; ++i) {
+        DictionaryRecord record{};
+        for (int k = 0; k < kWordsPerRecord; ++k) {
+            const std::uint16_t word = model.state().words[DictionaryRecordWordAddress(i, k)];
+            record[2 * k] = static_cast<std::uint8_t>(word & 0xFF);
+            record[2 * k + 1] = static_cast<std::uint8_t>(word >> 8);
+        }
+        characters.push_back(CharacterOfRecord(record));
+    }
+    return characters;
+}
+
+TEST_F(DictionaryTransfer, DictionaryReadTakesTheLengthThenEveryRecordWord) {
+    test::SimulatedSensor sensor;
+    const OperationReport report = run(kReadDictionary, sensor);
+    EXPECT_EQ(report.text, "Reading expansion dictionary data from TORV is completed.");
+    EXPECT_TRUE(report.offersEdit);
+    EXPECT_EQ(sensor.frames(), DictionaryReadFrames(kSeededChars));
+    EXPECT_EQ(dictionaryBytes(), DictionaryFileBytes(SeededDictionary()));
+    EXPECT_EQ(m_host.statuses, std::vector<std::string>{"Reading expansion dictionary"});
+    EXPECT_EQ(m_host.progress, (std::vector<int>{0, 0, 170, 341, 512}));
+    EXPECT_TRUE(m_host.questions.empty());
+}
+
+// A length of 20 bytes holds two whole records; a length of 0 asks 222: No makes no file, Yes an
+// empty one. An existing file asks 135: No leaves it, Yes replaces it.
+TEST_F(DictionaryTransfer, DictionaryReadQuestionsAnsweredBothWays) {
+    const std::string empty = "There is no expansion dictionary data in TORV.";
+    const struct {
+        const char* name;
+        int length;
+        bool existing;
+        std::vector<bool> answers;
+        std::vector<std::string> questions;
+        int reads;  // characters read; -1: stopped at the question
+    } cases[] = {
+        {"length 20", 20, false, {}, {}, 2},
+        {"length 0, no", 0, false, {false}, {empty}, -1},
+        {"length 0, yes", 0, false, {true}, {empty}, 0},
+        {"existing, no", 24, true, {false}, {kOverwriteQuestion}, -1},
+        {"existing, yes", 24, true, {true}, {kOverwriteQuestion}, 3},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove(path("dict.dic4"));
+        if (c.existing) {
+            WriteFileBytes(path("dict.dic4"), "old");
+        }
+        test::SimulatedSensor sensor;
+        setWords(sensor, {{kDictionaryLengthWord, c.length}});
+        m_host.answers = {c.answers.begin(), c.answers.end()};
+        const OperationReport report = run(kReadDictionary, sensor);
+        EXPECT_EQ(m_host.questions, c.questions) << c.name;
+        EXPECT_EQ(report.text,
+                  c.reads < 0 ? "Aborted." : "Reading expansion dictionary data from TORV is completed.")
+            << c.name;
+        EXPECT_EQ(operationFrames(sensor), DictionaryReadFrames(std::max(c.reads, 0))) << c.name;
+        if (c.reads < 0) {
+            EXPECT_EQ(std::filesystem::exists(path("dict.dic4")), c.existing) << c.name;
+            if (c.existing) {
+                EXPECT_EQ(dictionaryBytes(), "old") << c.name;
+            }
+        } else {
+            const std::vector<DictionaryCharacter> seeded = SeededDictionary();
+            EXPECT_EQ(dictionaryBytes(),
+                      DictionaryFileBytes(std::span(seeded).first(static_cast<std::size_t>(c.reads))))
+                << c.name;
+        }
+    }
+}
+
+// A read that fails or is cancelled part-way leaves an existing file exactly as it was, and makes
+// no new one.
+TEST_F(DictionaryTransfer, DictionaryReadFailingPartWayLeavesTheFileAsItWas) {
+    for (bool existing : {true, false}) {
+        for (int cancelAt : {0, 2}) {
+            std::filesystem::remove(path("dict.dic4"));
+            if (existing) {
+                WriteFileBytes(path("dict.dic4"), "old content");
+            }
+            test::SimulatedSensor sensor(cancelAt == 0 ? std::vector<std::string>{"--fault", "7=nak"}
+                                                       : std::vector<std::string>{});
+            cancelAtPump(cancelAt);
+            m_host.answers = {true};
+            const OperationReport report = run(kReadDictionary, sensor);
+            m_host.onPump = nullptr;
+            EXPECT_EQ(report.text,
+                      cancelAt == 0 ? "Recieved an invalid communication response." : "Aborted.");
+            EXPECT_EQ(std::filesystem::exists(path("dict.dic4")), existing);
+            if (existing) {
+                EXPECT_EQ(dictionaryBytes(), "old content");
+            }
+        }
+    }
+}
+
+// Codes without a plain form (0, the line end, a carriage return) go into the file so that it reads
+// back block for block and writes the very same words back into the sensor.
+TEST_F(DictionaryTransfer, CodesWithoutAPlainFormRoundTripThroughTheFile) {
+    std::vector<DictionaryCharacter> characters = Characters("A\nB");
+    characters[0].code = 0;
+    characters.push_back(Characters("\r")[0]);
+    std::vector<std::pair<int, int>> words{{kDictionaryLengthWord, 8 * 4}};
+    for (std::size_t i = 0; i < characters.size(); ++i) {
+        const DictionaryRecord record = RecordOf(characters[i]);
+        for (int k = 0; k < kWordsPerRecord; ++k) {
+            words.emplace_back(DictionaryRecordWordAddress(static_cast<int>(i), k), RecordWord(record, k));
+        }
+    }
+    test::SimulatedSensor sensor;
+    setWords(sensor, words);
+    ASSERT_EQ(run(kReadDictionary, sensor).outcome, OperationOutcome::kCompleted);
+    const LoadedDictionary loaded = LoadDictionaryFile(path("dict.dic4"));
+    EXPECT_EQ(loaded.status, DictionaryStatus::kLoaded);
+    EXPECT_EQ(loaded.characters, characters);
+
+    setWords(sensor, {{kDictionaryLengthWord, 0}});  // the write puts the length back
+    ASSERT_EQ(run(kWriteDictionary, sensor).outcome, OperationOutcome::kCompleted);
+    const test::SimState state = sensor.stopAndReadState();
+    for (const auto& [address, value] : words) {
+        EXPECT_EQ(state.word(address), value) << address;
+    }
+}
+
+// ---- Operation 4: writing the expansion dictionary ----
+
+std::vector<std::string> DictionaryWriteFrames(const std::vector<DictionaryCharacter>& characters) {
+    std::vector<std::string> frames{"R A0 02"};
+    for (const DictionaryCharacter& c : characters) {
+        const DictionaryRecord record = RecordOf(c);
+        for (int k = 0; k < kWordsPerRecord; ++k) {
+            frames.push_back(WordFrame('W', RecordWord(record, k)));
+        }
+    }
+    const int length = 8 * static_cast<int>(characters.size());
+    frames.insert(frames.end(), {"R 0C 00", WordFrame('W', length), WordFrame('U', length)});
+    return frames;
+}
+
+// 60 blocks: the first 56 are sent, the length is 448, and the last 4 blocks are never read (the
+// 58th is broken and does not matter). An empty file writes length 0 and stores.
+TEST_F(DictionaryTransfer, DictionaryWriteSendsTheFirst56RecordsThenTheLengthThenStores) {
+    std::string codes;
+    for (int i = 0; i < 60; ++i) {
+        codes.push_back(static_cast<char>('A' + i % 26));
+    }
+    const std::vector<DictionaryCharacter> all = Characters(codes);
+    const std::vector<DictionaryCharacter> sent(all.begin(), all.begin() + kDictionaryMaxChars);
+    const std::string bytes = DictionaryFileBytes(all);
+    const std::size_t block58 = 57 * kBlockBytes;
+    for (const auto& [name, file, characters] :
+         {std::tuple{"60 blocks",
+                     bytes.substr(0, block58) + "X\r\nbroken\r\n" + bytes.substr(block58 + kBlockBytes),
+                     sent},
+          {"empty", std::string(), std::vector<DictionaryCharacter>{}}}) {
+        WriteFileBytes(path("dict.dic4"), file);
+        test::SimulatedSensor sensor;
+        const OperationReport report = run(kWriteDictionary, sensor);
+        EXPECT_EQ(report.text, "Writing the expansion dictionary to TORV is completed.") << name;
+        EXPECT_FALSE(report.offersEdit);
+        EXPECT_EQ(sensor.frames(), DictionaryWriteFrames(characters)) << name;
+        EXPECT_EQ(m_host.statuses, std::vector<std::string>{"Writing Expansion dictionary"});
+        EXPECT_EQ(m_host.progress.back(), 512);
+        const test::SimState state = sensor.stopAndReadState();
+        EXPECT_EQ(state.word(kDictionaryLengthWord), 8 * static_cast<int>(characters.size())) << name;
+        for (std::size_t i = 0; i < characters.size(); ++i) {
+            EXPECT_EQ(state.word(DictionaryRecordWordAddress(static_cast<int>(i), 0)),
+                      RecordWord(RecordOf(characters[i]), 0));
+        }
+    }
+}
+
+// A broken or missing file fails before the first frame: the sensor keeps its records, its length
+// and gets no store command.
+TEST_F(DictionaryTransfer, DictionaryWriteChecksTheWholeFileBeforeTheFirstFrame) {
+    const std::string good = DictionaryFileBytes(Characters("ABCD"));
+    const std::size_t third = 2 * kBlockBytes;
+    const struct {
+        const char* name;
+        std::string bytes;  // empty: no file
+        const char* text;
+        std::string detail;
+    } cases[] = {
+        {"third block truncated", good.substr(0, third + kCodeLineBytes + 5 * kRowLineBytes),
+         "The expansion dictionary data file is invalid.",
+         path("dict.dic4") + ": the block of character 3 (from line 17) is not a code line followed by seven "
+                             "rows of seven cells, each \" \", \"-\", \"+\" or \"*\"."},
+        {"missing", "", "The expansion dictionary file is not found. Create a new data.",
+         path("dict.dic4") + " does not exist."},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove(path("dict.dic4"));
+        if (!c.bytes.empty()) {
+            WriteFileBytes(path("dict.dic4"), c.bytes);
+        }
+        test::SimulatedSensor sensor;
+        const OperationReport report = run(kWriteDictionary, sensor);
+        EXPECT_EQ(report.text, c.text) << c.name;
+        EXPECT_EQ(report.detail, c.detail) << c.name;
+        EXPECT_TRUE(sensor.frames().empty()) << c.name;
+        const test::SimState state = sensor.stopAndReadState();
+        EXPECT_EQ(state.word(kDictionaryLengthWord), 8 * kSeededChars) << c.name;
+        EXPECT_EQ(state.word(kDictionaryFirstWord), RecordWord(RecordOf(SeededDictionary()[0]), 0)) << c.name;
+    }
+}
+
+// Several "?" codes ask 147 once, before the first frame: No sends nothing, Yes sends them all.
+TEST_F(DictionaryTransfer, UnassignedCodesAskOnceBeforeTheFirstWrite) {
+    const std::vector<DictionaryCharacter> characters = Characters("A?B?");
+    WriteFileBytes(path("dict.dic4"), DictionaryFileBytes(characters));
+    for (bool yes : {false, true}) {
+        test::SimulatedSensor sensor;
+        m_host.answers = {yes};
+        const OperationReport report = run(kWriteDictionary, sensor);
+        EXPECT_EQ(m_host.questions, std::vector<std::string>{kUnassignedQuestion});
+        EXPECT_EQ(report.text, yes ? "Writing the expansion dictionary to TORV is completed." : "Aborted.");
+        EXPECT_EQ(sensor.frames(), yes ? DictionaryWriteFrames(characters) : std::vector<std::string>{});
+    }
+}
+
+}  // namespace
+}  // namespace torv

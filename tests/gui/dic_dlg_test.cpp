@@ -1,0 +1,272 @@
+// The dictionary editor: the slot it opens on, drawing and clearing dots, the code field, Insert and
+// Delete with their questions, the ways out and the file they save, the keys, and the screen it fits.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QtTest>
+
+#include "dictionary/character_preview.h"
+#include "dictionary/dic_dlg.h"
+#include "dictionary/dictionary_file.h"
+#include "dictionary/dot_grid.h"
+#include "tests/gui/support/gui_harness.h"
+#include "tests/gui/support/scripted_prompts.h"
+#include "tests/support/temp_dir.h"
+
+using namespace torv;
+using namespace torv::test;
+
+namespace {
+
+// `count` characters "A", "B", ...: character i has the dot of column (i % 7) + 1 in every row.
+std::vector<DictionaryCharacter> Letters(int count) {
+    std::vector<DictionaryCharacter> characters;
+    for (int i = 0; i < count; ++i) {
+        DictionaryCharacter c{static_cast<std::uint8_t>('A' + i % 26), {}};
+        c.rows.fill(ColumnBit(i % kGridSize + 1));
+        characters.push_back(c);
+    }
+    return characters;
+}
+
+std::string FileOf(const std::vector<DictionaryCharacter>& characters) {
+    return DictionaryFileBytes(characters);
+}
+
+// The editor, shown, on "dict" in a fresh folder holding `fileBytes` (nullopt: no file), as after a
+// read that appended `appended` characters; questions are answered No unless an answer is queued.
+struct Editor {
+    explicit Editor(std::optional<std::string> fileBytes = DictionaryFileBytes(Letters(5)),
+                    int appended = 0) {
+        state.OperationFileName = dir.file("dict");
+        state.AppendedCharCount = appended;
+        if (fileBytes) {
+            WriteFileBytes(path(), *fileBytes);
+        }
+        dialog = std::make_unique<CDicDlg>(state);
+        dialog->show();
+    }
+    std::string path() const { return dir.file("dict.dic4"); }
+    QComboBox* number() const { return Get<QComboBox>(dialog.get(), CDicDlg::kIdNumber); }
+    QLineEdit* code() const { return Get<QLineEdit>(dialog.get(), CDicDlg::kIdCode); }
+    QString list() const { return Get<QPlainTextEdit>(dialog.get(), CDicDlg::kIdList)->toPlainText(); }
+    QCheckBox* box(int row, int column) const { return Get<QCheckBox>(dialog.get(), DotBoxId(row, column)); }
+    void click(int id) const { Get<QPushButton>(dialog.get(), id)->click(); }
+    const DictionaryCharacter& slot(int index) const { return dialog->table().slot(index); }
+    // A stroke of the mouse: press on the first box, move over the others, release on the last.
+    void stroke(const std::vector<std::pair<int, int>>& boxes) const {
+        QWidget* first = box(boxes.front().first, boxes.front().second);
+        QTest::mousePress(first, Qt::LeftButton, Qt::NoModifier, first->rect().center());
+        QWidget* last = first;
+        for (const auto& [row, column] : boxes) {
+            last = box(row, column);
+            QTest::mouseMove(last, last->rect().center());
+        }
+        QTest::mouseRelease(last, Qt::LeftButton, Qt::NoModifier, last->rect().center());
+    }
+
+    TempDir dir;
+    OperationState state;
+    ScriptedPrompts prompts{false};
+    std::unique_ptr<CDicDlg> dialog;
+};
+
+// The list's block of one slot, as Show writes it.
+QString ListBlock(int number, char code, const DotRows& rows) {
+    QString block = QStringLiteral("No.%1 : %2\n").arg(number).arg(QLatin1Char(code));
+    for (std::uint8_t row : rows) {
+        for (int column = 1; column <= kGridSize; ++column) {
+            block += (row & ColumnBit(column)) != 0 ? QLatin1Char('*') : QLatin1Char(' ');
+        }
+        block += QLatin1Char('\n');
+    }
+    return block + QLatin1Char('\n');
+}
+
+}  // namespace
+
+class DicDlgTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    // A read that appended 4 to make 10 selects slot 7; without one, the last; a missing file warns
+    // and selects nothing; a broken third block is reported and dropped, the two before it loaded.
+    void opensOnTheFirstAppendedCharacter_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("present");
+        QTest::addColumn<int>("appended");
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<QStringList>("prompts");
+        const QString ten = QString::fromLatin1(DictionaryFileBytes(Letters(10)));
+        QTest::newRow("appended 4") << ten << true << 4 << 6 << QStringList();
+        QTest::newRow("appended 0") << ten << true << 0 << 9 << QStringList();
+        QTest::newRow("more appended than loaded") << ten << true << 11 << -1 << QStringList();
+        QTest::newRow("missing") << QString() << false << 0 << -1
+                                 << QStringList{Prompt(Box::kMessage, Caption::kWarning, Icon::kExclamation,
+                                                       StringId::kDictionaryFileNotFound)};
+        QTest::newRow("third block broken") << ten.left(2 * 66 + 20) << true << 0 << 1
+                                            << QStringList{ErrorBox(StringId::kDictionaryFileInvalid)};
+    }
+    void opensOnTheFirstAppendedCharacter() {
+        QFETCH(QString, file);
+        QFETCH(bool, present);
+        QFETCH(int, appended);
+        QFETCH(int, selected);
+        QFETCH(QStringList, prompts);
+        Editor editor(present ? std::optional(file.toStdString()) : std::nullopt, appended);
+        QCOMPARE(editor.prompts.record, prompts);
+        QCOMPARE(editor.dialog->currentSlot(), selected);
+        QCOMPARE(editor.number()->currentIndex(), selected);
+        QCOMPARE(editor.list().count(QLatin1Char('\n')), 504);
+        // With no slot there is nothing to draw on, to code, to insert before or to delete.
+        for (QWidget* control :
+             {static_cast<QWidget*>(editor.code()), static_cast<QWidget*>(editor.box(4, 4)),
+              static_cast<QWidget*>(Get(editor.dialog.get(), CDicDlg::kIdInsert)),
+              static_cast<QWidget*>(Get(editor.dialog.get(), CDicDlg::kIdDelete))}) {
+            QCOMPARE(control->isEnabled(), selected >= 0);
+        }
+        if (selected >= 0) {
+            QCOMPARE(editor.code()->text(), QString(QLatin1Char('A' + selected)));
+            QVERIFY(editor.box(3, selected % kGridSize + 1)->isChecked());
+        }
+        if (!present) {
+            QVERIFY(editor.list().startsWith(QStringLiteral("No.1\n       \n")));
+        }
+    }
+
+    // A stroke paints a run of dots, a stroke that starts on a set dot clears them, the space bar sets
+    // the box the arrow keys reached; the preview follows
+    // at once, the list at the next Show, and the saved block holds exactly those dots.
+    void drawingAndClearingDotsUpdatesTheBlockText() {
+        Editor editor(FileOf({{'Q', {}}}));
+        QCOMPARE(editor.dialog->currentSlot(), 0);
+        const QString listBefore = editor.list();
+        editor.stroke({{2, 1}, {2, 2}, {2, 3}, {2, 4}, {3, 4}});
+        editor.stroke({{2, 2}, {2, 3}});
+        editor.box(6, 7)->setFocus();  // the keyboard draws too: an arrow to the box, then space
+        QTest::keyClick(editor.box(6, 7), Qt::Key_Down);
+        QCOMPARE(editor.dialog->focusWidget(), editor.box(7, 7));
+        QTest::keyClick(editor.box(7, 7), Qt::Key_Space);
+        const DotRows expected{0, 0x40 | 0x08, 0x08, 0, 0, 0, 0x01};
+        QCOMPARE(editor.slot(0).rows, expected);
+        QCOMPARE(editor.dialog->preview()->recordText(), QStringLiteral("51 80 C8 88 80 80 80 81"));
+        QCOMPARE(editor.list(), listBefore);
+        editor.number()->setCurrentIndex(1);
+        editor.number()->setCurrentIndex(0);
+        QVERIFY(editor.list().startsWith(ListBlock(1, 'Q', expected)));
+        editor.click(CDicDlg::kIdSaveWrite);
+        QCOMPARE(editor.prompts.record,
+                 QStringList{WarningQuestion(StringId::kOverwriteDictionaryFileQuestion)});
+        QVERIFY(editor.dialog->isVisible());  // declined: nothing saved, the request cleared
+        QVERIFY(!editor.state.EditRequest);
+        editor.prompts.answer(true);
+        editor.click(CDicDlg::kIdSaveWrite);
+        QVERIFY(!editor.dialog->isVisible());
+        QVERIFY(editor.state.EditRequest);
+        QCOMPARE(ReadFileBytes(editor.path()), FileOf({{'Q', expected}}));
+    }
+
+    // The field takes one printable character, which replaces the one shown; clearing the code of the
+    // last character saves one block fewer, and with every slot empty there is nothing to save.
+    void codeFieldTakesOneCharacterAndAnEmptyCodeEmptiesTheSlot() {
+        Editor editor;
+        QCOMPARE(editor.dialog->currentSlot(), 4);
+        editor.code()->setFocus();
+        QTest::keyClicks(editor.code(), QStringLiteral("xY"));
+        QCOMPARE(editor.code()->text(), QStringLiteral("Y"));
+        QCOMPARE(editor.slot(4).code, std::uint8_t('Y'));
+        QTest::keyClick(editor.code(), Qt::Key_Backspace);
+        QCOMPARE(editor.slot(4).code, kEmptyCode);
+        editor.prompts.answer(true);  // 159: the file is there
+        editor.click(CDicDlg::kIdSaveExit);
+        QVERIFY(!editor.dialog->isVisible());
+        QCOMPARE(ReadFileBytes(editor.path()), DictionaryFileBytes(Letters(4)));
+
+        Editor empty(FileOf({{'Z', {}}}));
+        empty.code()->clear();
+        empty.click(CDicDlg::kIdSaveExit);
+        QCOMPARE(empty.prompts.record, QStringList{ErrorBox(StringId::kDictionaryEmptyOnSave)});
+        QVERIFY(empty.dialog->isVisible());
+    }
+
+    // Slot 56 in use: No leaves everything, Yes pushes slot 56's character out; the new slot is "?"
+    // with no dots and stays selected.
+    void insertWithTheLastSlotInUseAsksFirst() {
+        Editor editor(DictionaryFileBytes(Letters(kDictionaryMaxChars)));
+        editor.number()->setCurrentIndex(2);
+        editor.click(CDicDlg::kIdInsert);
+        QCOMPARE(editor.prompts.record, QStringList{WarningQuestion(StringId::kDeleteLastCharacterQuestion)});
+        QCOMPARE(editor.slot(2), Letters(3)[2]);
+        editor.prompts.answer(true);
+        editor.click(CDicDlg::kIdInsert);
+        QCOMPARE(editor.slot(2), (DictionaryCharacter{'?', {}}));
+        QCOMPARE(editor.slot(3), Letters(3)[2]);
+        QCOMPARE(editor.slot(55), Letters(55)[54]);
+        QCOMPARE(editor.dialog->currentSlot(), 2);
+        QCOMPARE(editor.code()->text(), QStringLiteral("?"));
+        QVERIFY(editor.list().contains(QStringLiteral("No.3 : ?\n       \n")));
+    }
+
+    // Deleting the last character moves the selection to the one before; deleting slot 1 of a
+    // one-character dictionary leaves slot 1 selected and empty.
+    void deleteMovesTheSelectionOffAnEmptySlot() {
+        Editor editor;
+        editor.click(CDicDlg::kIdDelete);
+        QCOMPARE(editor.prompts.record, QStringList{WarningQuestion(StringId::kDeleteCharacterQuestion)});
+        QCOMPARE(editor.slot(4).code, std::uint8_t('E'));
+        editor.prompts.answer(true);
+        editor.click(CDicDlg::kIdDelete);
+        QCOMPARE(editor.slot(4).code, kEmptyCode);
+        QCOMPARE(editor.dialog->currentSlot(), 3);
+        QCOMPARE(editor.number()->currentIndex(), 3);
+        QCOMPARE(editor.code()->text(), QStringLiteral("D"));
+
+        Editor single(FileOf({{'K', {}}}));
+        single.prompts.answer(true);
+        single.click(CDicDlg::kIdDelete);
+        QCOMPARE(single.dialog->currentSlot(), 0);
+        QCOMPARE(single.code()->text(), QString());
+    }
+
+    // Cancel asks 161 and clears the request; Escape and Enter close nothing.
+    void cancelAsksAndTheKeysCloseNothing() {
+        Editor editor;
+        QVERIFY(ShowActive(*editor.dialog));
+        editor.code()->setFocus();
+        QTest::keyClick(editor.code(), Qt::Key_Return);
+        QTest::keyClick(editor.code(), Qt::Key_Escape);
+        QTest::qWait(kSettleMs);
+        QVERIFY(editor.dialog->isVisible());
+        QVERIFY(editor.prompts.record.isEmpty());
+        editor.state.EditRequest = true;
+        editor.click(CDicDlg::kIdCancel);
+        QVERIFY(editor.dialog->isVisible());
+        QVERIFY(!editor.state.EditRequest);
+        editor.prompts.answer(true);
+        editor.click(CDicDlg::kIdCancel);
+        QVERIFY(!editor.dialog->isVisible());
+        QCOMPARE(ReadFileBytes(editor.path()), DictionaryFileBytes(Letters(5)));
+    }
+
+    // On a small screen the drawing scrolls and the buttons stay in view.
+    void editorFitsTheScreenWithItsButtonsInView() {
+        Editor editor;
+        QTRY_VERIFY(editor.dialog->isVisible());
+        const QRect screen = editor.dialog->screen()->availableGeometry();
+        QVERIFY(editor.dialog->frameGeometry().height() <= screen.height());
+        QVERIFY(editor.dialog->frameGeometry().width() <= screen.width());
+        for (int id : {CDicDlg::kIdSaveExit, CDicDlg::kIdSaveWrite, CDicDlg::kIdCancel}) {
+            QPushButton* button = Get<QPushButton>(editor.dialog.get(), id);
+            QVERIFY(button->isVisible());
+            QVERIFY(editor.dialog->rect().contains(
+                QRect(button->mapTo(editor.dialog.get(), QPoint()), button->size())));
+        }
+    }
+};
+
+QTEST_MAIN(DicDlgTest)
+#include "dic_dlg_test.moc"
