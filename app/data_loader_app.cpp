@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
 
 #include <iostream>
@@ -19,6 +20,7 @@
 #include "ui/app_icon.h"
 #include "ui/control_ids.h"
 #include "ui/file_name_field.h"
+#include "ui/focus_frame_style.h"
 
 namespace torv {
 namespace {
@@ -59,6 +61,7 @@ std::string ProgramSettingsPath() {
 
 CDataLoaderApp::CDataLoaderApp(int& argc, char** argv) : m_application(argc, argv) {
     m_application.setWindowIcon(ApplicationIcon());
+    QApplication::setStyle(new FocusFrameStyle(QApplication::style()->name()));
     const QStringList arguments = QCoreApplication::arguments();
     m_screenshotPath = OptionValue(arguments, kScreenshotOption);
     m_screenshotScene = OptionValue(arguments, kSceneOption);

@@ -114,16 +114,26 @@ QGroupBox* DictionaryGroup() {
                       MakeButton(kIdWriteDictionary, "Write exp. dictionary to TORV")});
 }
 
-QGroupBox* NgDataGroup() {
+// The "NG data number" group is as small as its list and stands beside the buttons that use it.
+QWidget* NgDataNumberAndButtons() {
     auto* numberGroup = new QGroupBox(QStringLiteral("NG data number"));
-    numberGroup->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    numberGroup->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     auto* numberRow = new QHBoxLayout(numberGroup);
     numberRow->addWidget(MakeList(kIdNgDataNumber, NumberEntries("", kNgDataCount)));
-    numberRow->addStretch();
-    return FileGroup("NG Data", kIdNgDataRef, kIdNgDataName,
-                     {numberGroup, MakeButton(kIdReadNgData, "Read NG data with image from TORV"),
-                      MakeButton(kIdDisplayNgData, "Display NG data"),
-                      MakeButton(kIdConvertNgData, "Convert all NG data to CSV")});
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(MakeButton(kIdReadNgData, "Read NG data with image from TORV"));
+    buttons->addWidget(MakeButton(kIdDisplayNgData, "Display NG data"));
+    buttons->addWidget(MakeButton(kIdConvertNgData, "Convert all NG data to CSV"));
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(numberGroup, 0, Qt::AlignTop);
+    layout->addLayout(buttons, 1);
+    return row;
+}
+
+QGroupBox* NgDataGroup() {
+    return FileGroup("NG Data", kIdNgDataRef, kIdNgDataName, {NgDataNumberAndButtons()});
 }
 
 QWidget* MonitorResultRow() {
