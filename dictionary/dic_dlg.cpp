@@ -26,6 +26,7 @@
 #include "ui/control_ids.h"
 #include "ui/dialog_key_rule.h"
 #include "ui/file_name_field.h"
+#include "ui/screen_fit.h"
 #include "ui/user_prompts.h"
 
 namespace torv {
@@ -200,15 +201,7 @@ void CDicDlg::showEvent(QShowEvent* event) {
         return;
     }
     m_sized = true;
-    const QSize frame = frameGeometry().size() - geometry().size();
-    const QSize room = screen()->availableGeometry().size() - frame;
-    const QMargins margins = layout()->contentsMargins();
-    const QSize body = m_body->sizeHint();
-    const QSize buttons = m_buttons->sizeHint();
-    const QSize wanted(
-        std::max(body.width(), buttons.width()) + margins.left() + margins.right(),
-        body.height() + layout()->spacing() + buttons.height() + margins.top() + margins.bottom());
-    resize(wanted.boundedTo(room));
+    FitDialogToScreen(this, m_body, m_buttons);
 }
 
 void CDicDlg::connectHandlers() {

@@ -7,7 +7,6 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollArea>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -19,6 +18,7 @@
 #include "params/parameter_file.h"
 #include "ui/dialog_key_rule.h"
 #include "ui/file_name_field.h"
+#include "ui/screen_fit.h"
 #include "ui/user_prompts.h"
 
 namespace torv {

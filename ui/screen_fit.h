@@ -1,0 +1,16 @@
+#pragma once
+// Dialogs whose body scrolls open at the size their body and footer ask for, but never larger than the
+// screen they are on: on a small screen (1366 x 768 at 125 %) the body scrolls and the footer's
+// buttons stay in view.
+
+class QDialog;
+class QWidget;
+
+namespace torv {
+
+// `body` is the scrolled part (its size hint is what it wants unscrolled), `footer` what always shows
+// under it; `bodyExtraWidth` leaves room for a vertical scroll bar beside the body. Call it once, when
+// the dialog is first shown.
+void FitDialogToScreen(QDialog* dialog, const QWidget* body, const QWidget* footer, int bodyExtraWidth = 0);
+
+}  // namespace torv
