@@ -1,19 +1,16 @@
 // A full parameter read and write against torvsim emulating wire time: the time the bytes need on
 // the line at that rate divided by the time the operation took. 1.0 means the line is the only limit.
 
-#include <chrono>
 #include <cstdio>
 
+#include "bench/timed_operation.h"
 #include "link/frames.h"
-#include "operations/device_operations.h"
+#include "link/operation_state.h"
 #include "params/parameter_file.h"
-#include "tests/support/scripted_host.h"
 #include "tests/support/simulated_sensor.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-constexpr int kBitsPerByte = 10;   // start bit, 8 data bits, stop bit
 constexpr int kExchangeBytes = 8;  // a 4-byte command and a 4-byte reply
 constexpr int kReadExchanges = 2 + 12 + 16 * 36;
 constexpr int kWriteExchanges = 2 + 1 + 9 + 1 + 16 * 36 + 1;
@@ -21,24 +18,15 @@ constexpr int kWriteExchanges = 2 + 1 + 9 + 1 + 16 * 36 + 1;
 double Measure(int code, int baudIndex, const std::string& name, int exchanges) {
     const int rate = torv::kBaudRates[static_cast<std::size_t>(baudIndex)];
     torv::test::SimulatedSensor sensor({"--wire-time", "--baud", std::to_string(rate)});
-    torv::OperationState state;
-    state.OperationCode = code;
-    state.ComPortNumber = sensor.port();
-    state.BaudIndex = baudIndex;
-    state.OperationFileName = name;
-    torv::test::ScriptedHost host;
-    host.answers = {true};
-    const auto start = Clock::now();
-    const torv::OperationReport report = torv::RunOperationOfState(state, host);
-    const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-    if (report.outcome != torv::OperationOutcome::kCompleted) {
-        std::fprintf(stderr, "%s\n", report.text.c_str());
+    const auto run = torv::bench::RunTimedOperation(sensor.port(), code, baudIndex, name);
+    if (!run.completed) {
         return 0;
     }
-    const double wire = static_cast<double>(exchanges) * kExchangeBytes * kBitsPerByte / rate;
+    const double wire = torv::bench::WireSeconds(static_cast<double>(exchanges) * kExchangeBytes, rate);
     std::printf("%-6s at %6d baud: wire time %.3f s, elapsed %.3f s, ratio %.3f\n",
-                code == torv::kReadParameters ? "read" : "write", rate, wire, elapsed, wire / elapsed);
-    return wire / elapsed;
+                code == torv::kReadParameters ? "read" : "write", rate, wire, run.elapsedSeconds,
+                wire / run.elapsedSeconds);
+    return wire / run.elapsedSeconds;
 }
 
 }  // namespace

@@ -167,6 +167,20 @@ std::string DifferenceText(const std::vector<WordDifference>& differences) {
     return text;
 }
 
+// The operation's parameter file, whole; false after failing with 145 or 150 and what is wrong.
+bool LoadOperationFile(OperationRun& run, LoadedParameters& file) {
+    OperationState& state = run.state();
+    state.OperationFilePath = MakeFilePath(state.OperationFileName, kParameterFile);
+    file = LoadParameterFile(state.OperationFilePath);
+    if (file.status == LoadStatus::Loaded) {
+        return true;
+    }
+    run.fail(file.status == LoadStatus::NotFound ? StringId::kParameterFileNotFound
+                                                 : StringId::kParameterFileInvalid,
+             file.problem);
+    return false;
+}
+
 }  // namespace
 
 void ReadParametersOperation(OperationRun& run) {
@@ -205,14 +219,10 @@ void WriteParametersOperation(OperationRun& run) {
     if (state.AbortRequest) {
         return;
     }
-    state.OperationFilePath = MakeFilePath(state.OperationFileName, kParameterFile);
     // The whole file is read and checked before the first frame, so a file broken anywhere never
     // reaches the sensor half-way.
-    const LoadedParameters file = LoadParameterFile(state.OperationFilePath);
-    if (file.status != LoadStatus::Loaded) {
-        run.fail(file.status == LoadStatus::NotFound ? StringId::kParameterFileNotFound
-                                                     : StringId::kParameterFileInvalid,
-                 file.problem);
+    LoadedParameters file;
+    if (!LoadOperationFile(run, file)) {
         return;
     }
     if (!ReadVersion(run, nullptr)) {
@@ -236,11 +246,8 @@ void VerifyParametersOperation(OperationRun& run) {
     if (state.AbortRequest) {
         return;
     }
-    state.OperationFilePath = MakeFilePath(state.OperationFileName, kParameterFile);
-    const LoadedParameters file = LoadParameterFile(state.OperationFilePath);
-    if (file.status != LoadStatus::Loaded) {
-        run.fail(file.status == LoadStatus::NotFound ? StringId::kParameterFileNotFound
-                                                     : StringId::kParameterFileInvalid);
+    LoadedParameters file;
+    if (!LoadOperationFile(run, file)) {
         return;
     }
     std::vector<WordDifference> differences;
