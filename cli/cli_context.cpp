@@ -1,10 +1,13 @@
 #include "cli/cli_context.h"
 
+#include <algorithm>
 #include <charconv>
 #include <iostream>
 
 #include "files/file_kind.h"
+#include "link/com_device.h"
 #include "link/frames.h"
+#include "link/network_port_name.h"
 #include "link/port_names.h"
 
 namespace torv::cli {
@@ -26,19 +29,45 @@ int ComNumber(const std::string& text) {
 
 }  // namespace
 
+std::string PortNameProblem(const std::string& name) {
+    if (IsNetworkPortName(name)) {
+        if (!ParseNetworkPortName(name)) {
+            return "names no network port (rfc2217://HOST:PORT)";
+        }
+        return NetworkPortsAvailable()
+                   ? ""
+                   : "is a network port, and this build has none (built without libgensio)";
+    }
+    const int number = ComNumber(name);
+    if (number < 0 || number > kMaxPortNumber || (number == 0 && name.rfind("COM", 0) == 0)) {
+        return "names no port (COM1 .. COM256, or a device path)";
+    }
+    return {};
+}
+
+int ComPortNumberOf(const std::string& name) {
+    return std::max(0, ComNumber(name));
+}
+
+std::string BaudRateProblem(int rate) {
+    if (BaudIndexOfRate(rate) >= 0) {
+        return {};
+    }
+    return "is not a rate of the sensor (4800, 9600, 19200, 38400, 57600, 115200, 256000)";
+}
+
 bool ResolveLinkTarget(const GlobalOptions& options, LinkTarget& target) {
     target.baudIndex = BaudIndexOfRate(options.baudRate);
     if (target.baudIndex < 0) {
-        std::cerr << "torvctl: --baud " << options.baudRate
-                  << " is not a rate of the sensor (4800, 9600, 19200, 38400, 57600, 115200, 256000)\n";
+        std::cerr << "torvctl: --baud " << options.baudRate << ' ' << BaudRateProblem(options.baudRate)
+                  << '\n';
         return false;
     }
-    const int number = ComNumber(options.port);
-    if (number < 0 || number > kMaxPortNumber || (number == 0 && options.port.rfind("COM", 0) == 0)) {
-        std::cerr << "torvctl: --port " << options.port
-                  << " names no port (COM1 .. COM256, or a device path)\n";
+    if (const std::string problem = PortNameProblem(options.port); !problem.empty()) {
+        std::cerr << "torvctl: --port " << options.port << ' ' << problem << '\n';
         return false;
     }
+    const int number = ComPortNumberOf(options.port);
     if (number > 0) {
         target.port = number;
     } else {

@@ -11,7 +11,7 @@ enum ExitCode : int { kExitOk = 0, kExitFailed = 1, kExitUsage = 2, kExitAborted
 enum class Confirm { kAsk, kYes, kNo };
 
 struct GlobalOptions {
-    std::string port = "COM1";  // COMn or a device path
+    std::string port = "COM1";  // COMn, a device path or rfc2217://HOST:PORT
     int baudRate = 57600;
     Confirm confirm = Confirm::kAsk;
     bool trace = false;
@@ -29,6 +29,13 @@ struct LinkTarget {
     int baudIndex = 0;
 };
 bool ResolveLinkTarget(const GlobalOptions& options, LinkTarget& target);
+
+// Why a port name (COMn, a device path, or rfc2217://HOST:PORT) names no port; empty when it names one.
+std::string PortNameProblem(const std::string& name);
+// n for "COMn", 0 for a device path or a network port.
+int ComPortNumberOf(const std::string& name);
+// Why a rate is not one of the sensor's; empty when it is one.
+std::string BaudRateProblem(int rate);
 
 // A name as given on the command line, without one trailing extension of the kind ("bank.torv" and
 // "bank" both name the parameter file bank.torv).

@@ -1,5 +1,6 @@
 #include "cli/interrupts.h"
 
+#include <atomic>
 #include <csignal>
 
 #include "cli/cli_context.h"
@@ -9,12 +10,13 @@ namespace {
 
 constexpr int kSignalExitBase = 128;
 
-volatile std::sig_atomic_t g_signal = 0;
+// Lock-free, so the handler may set it, and read from every thread a fleet runs.
+std::atomic<int> g_signal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
 extern "C" void OnStopSignal(int number) {
-    if (g_signal == 0) {
-        g_signal = number;
-    }
+    int none = 0;
+    g_signal.compare_exchange_strong(none, number);
 }
 
 }  // namespace

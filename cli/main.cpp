@@ -6,6 +6,7 @@
 #include "cli/cli_context.h"
 #include "cli/clock_command.h"
 #include "cli/dict_commands.h"
+#include "cli/fleet_commands.h"
 #include "cli/interrupts.h"
 #include "cli/link_commands.h"
 #include "cli/monitor_command.h"
@@ -17,7 +18,8 @@ namespace {
 
 void AddGlobalOptions(CLI::App& app, torv::cli::GlobalOptions& options) {
     app.set_version_flag("--version", "torvctl " TORV_VERSION);
-    app.add_option("-p,--port", options.port, "COMn (see `torvctl ports`) or a device path")
+    app.add_option("-p,--port", options.port,
+                   "COMn (see `torvctl ports`), a device path or rfc2217://HOST:PORT")
         ->envname("TORV_PORT")
         ->capture_default_str();
     app.add_option("-b,--baud", options.baudRate, "4800, 9600, 19200, 38400, 57600, 115200 or 256000")
@@ -49,6 +51,7 @@ int main(int argc, char** argv) {
     torv::cli::AddDictCommand(app, context);
     torv::cli::AddMonitorCommand(app, context);
     torv::cli::AddKeyCommand(app, context);
+    torv::cli::AddFleetCommand(app, context);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

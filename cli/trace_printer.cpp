@@ -9,7 +9,7 @@
 namespace torv::cli {
 namespace {
 
-void PrintTimeStamp() {
+std::string TimeStamp() {
     using namespace std::chrono;
     const auto now = system_clock::now();
     const std::time_t seconds = system_clock::to_time_t(now);
@@ -20,26 +20,34 @@ void PrintTimeStamp() {
 #else
     localtime_r(&seconds, &local);
 #endif
-    std::fprintf(stderr, "%02d:%02d:%02d.%03d ", local.tm_hour, local.tm_min, local.tm_sec,
-                 static_cast<int>(millis));
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d ", local.tm_hour, local.tm_min, local.tm_sec,
+                  static_cast<int>(millis));
+    return text;
 }
 
-void PrintTransfer(int, TraceDirection direction, std::span<const std::uint8_t> bytes) {
-    PrintTimeStamp();
-    std::fputs(direction == TraceDirection::kSent ? "-> " : "<- ", stderr);
+// One whole line per transfer, written at once, so that lines of ports running together never mix.
+std::string TransferLine(TraceDirection direction, std::span<const std::uint8_t> bytes) {
+    std::string line = direction == TraceDirection::kSent ? "-> " : "<- ";
     if (bytes.empty()) {
-        std::fputs("(nothing within the time-out)", stderr);
+        line += "(nothing within the time-out)";
     }
+    char hex[4];
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        std::fprintf(stderr, i == 0 ? "%02X" : " %02X", bytes[i]);
+        std::snprintf(hex, sizeof hex, i == 0 ? "%02X" : " %02X", bytes[i]);
+        line += hex;
     }
-    std::fputc('\n', stderr);
+    return line + '\n';
 }
 
 }  // namespace
 
-void StartTrace() {
-    SetComTrace(PrintTransfer);
+void StartTrace(std::function<std::string(int port)> portLabel) {
+    SetComTrace([portLabel = std::move(portLabel)](int port, TraceDirection direction,
+                                                   std::span<const std::uint8_t> bytes) {
+        const std::string label = portLabel ? portLabel(port) + ' ' : std::string();
+        std::fputs((TimeStamp() + label + TransferLine(direction, bytes)).c_str(), stderr);
+    });
 }
 
 }  // namespace torv::cli

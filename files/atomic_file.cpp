@@ -17,7 +17,7 @@ constexpr int kTemporaryNameAttempts = 8;
 constexpr int kSuffixDigits = 12;
 
 std::string TemporaryNameFor(const std::string& target) {
-    static std::mt19937_64 generator{std::random_device{}()};
+    thread_local std::mt19937_64 generator{std::random_device{}()};  // fleets write from many threads
     constexpr std::string_view kDigits = "0123456789abcdef";
     std::string suffix = ".part-";
     std::uint64_t value = generator();

@@ -52,6 +52,12 @@ std::unique_ptr<ComDevice> OpenPlatformComDevice(int portNumber);
 void SetComOpenFailure(std::string reason);
 const std::string& ComOpenFailure();
 
+// A serial port on a network device server, named "rfc2217://HOST:PORT" (link/network_port_name.h);
+// nullptr when the server cannot be reached, does not give us the port, or this build has none.
+std::unique_ptr<ComDevice> OpenNetworkComDevice(const std::string& name);
+// False in a build without the network backend (built without libgensio).
+bool NetworkPortsAvailable();
+
 // What the driver opens from now on; an empty opener restores the platform's. For tests.
 void SetComDeviceOpener(ComDeviceOpener opener);
 ComDeviceOpener& CurrentComDeviceOpener();

@@ -2,10 +2,13 @@
 
 #include <array>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <utility>
 
 #include "link/com_device.h"
+#include "link/network_port_name.h"
+#include "link/port_names.h"
 
 namespace torv {
 namespace {
@@ -15,12 +18,19 @@ struct ComPortEntry {
     bool open = false;
 };
 
-// One entry per port number 1..256, at index number - 1.
+// One entry per port number 1..256, at index number - 1. Runs on different ports may go on at the
+// same time in different threads (torvctl fleet): each touches only its own entry. One port is used by
+// one thread at a time.
 std::array<ComPortEntry, kComPortCount> ComPortTable;
 
-ComTraceSink& TraceSink() {
-    static ComTraceSink sink;
-    return sink;
+struct TraceHook {
+    std::mutex mutex;  // the sink may be replaced while other threads transfer; calls come one at a time
+    ComTraceSink sink;
+};
+
+TraceHook& Tracer() {
+    static TraceHook hook;
+    return hook;
 }
 
 bool InRange(int port) {
@@ -36,9 +46,21 @@ ComDevice* UsableDevice(int port) {
 }
 
 void Trace(int port, TraceDirection direction, const std::uint8_t* bytes, int count) {
-    if (TraceSink()) {
-        TraceSink()(port, direction, std::span<const std::uint8_t>(bytes, static_cast<std::size_t>(count)));
+    TraceHook& tracer = Tracer();
+    const std::lock_guard lock(tracer.mutex);
+    if (tracer.sink) {
+        tracer.sink(port, direction, std::span<const std::uint8_t>(bytes, static_cast<std::size_t>(count)));
     }
+}
+
+// A port named by a network address goes to the network backend, every other to the platform's.
+std::unique_ptr<ComDevice> OpenPortDevice(int port) {
+    const ComDeviceOpener& opener = CurrentComDeviceOpener();
+    if (opener) {
+        return opener(port);
+    }
+    const std::string path = ComPortDevicePath(port);
+    return IsNetworkPortName(path) ? OpenNetworkComDevice(path) : OpenPlatformComDevice(port);
 }
 
 }  // namespace
@@ -52,8 +74,7 @@ int OpenComPort(int port, int inputQueueSize, int outputQueueSize) {
         return kComAlreadyOpen;
     }
     SetComOpenFailure({});
-    const ComDeviceOpener& opener = CurrentComDeviceOpener();
-    entry.handle = opener ? opener(port) : OpenPlatformComDevice(port);
+    entry.handle = OpenPortDevice(port);
     if (entry.handle == nullptr) {
         return kComCreateFailed;
     }
@@ -166,7 +187,9 @@ void SetComDeviceOpener(ComDeviceOpener opener) {
 }
 
 void SetComTrace(ComTraceSink sink) {
-    TraceSink() = std::move(sink);
+    TraceHook& tracer = Tracer();
+    const std::lock_guard lock(tracer.mutex);
+    tracer.sink = std::move(sink);
 }
 
 }  // namespace torv

@@ -32,7 +32,8 @@ int PurgeComInput(int port);
 int CloseComPort(int port);
 
 // The byte trace: every transfer, in both directions, goes to the sink when one is set. A read that
-// brought nothing is reported with an empty span.
+// brought nothing is reported with an empty span. The sink is called on the thread that made the
+// transfer, one call at a time even when several ports run at once.
 enum class TraceDirection { kSent, kReceived };
 using ComTraceSink =
     std::function<void(int port, TraceDirection direction, std::span<const std::uint8_t> bytes)>;

@@ -1,6 +1,7 @@
 #include "link/port_names.h"
 
 #include <map>
+#include <mutex>
 
 namespace torv {
 
@@ -9,34 +10,48 @@ std::string DefaultComPortDevicePath(int portNumber);
 
 namespace {
 
-std::map<int, std::string>& ChosenDevicePaths() {
-    static std::map<int, std::string> paths;
-    return paths;
+// Ties are made and looked up from several threads when a fleet runs.
+struct ChosenPaths {
+    std::mutex mutex;
+    std::map<int, std::string> paths;
+};
+
+ChosenPaths& ChosenDevicePaths() {
+    static ChosenPaths chosen;
+    return chosen;
 }
 
 }  // namespace
 
 std::string ComPortDevicePath(int portNumber) {
-    const auto& chosen = ChosenDevicePaths();
-    if (const auto it = chosen.find(portNumber); it != chosen.end()) {
-        return it->second;
+    {
+        ChosenPaths& chosen = ChosenDevicePaths();
+        const std::lock_guard lock(chosen.mutex);
+        if (const auto it = chosen.paths.find(portNumber); it != chosen.paths.end()) {
+            return it->second;
+        }
     }
     return DefaultComPortDevicePath(portNumber);
 }
 
 std::string DescribeComPort(int portNumber) {
-    const auto& chosen = ChosenDevicePaths();
-    if (const auto it = chosen.find(portNumber); it != chosen.end()) {
-        return it->second;
+    {
+        ChosenPaths& chosen = ChosenDevicePaths();
+        const std::lock_guard lock(chosen.mutex);
+        if (const auto it = chosen.paths.find(portNumber); it != chosen.paths.end()) {
+            return it->second;
+        }
     }
     return "COM" + std::to_string(portNumber) + " (" + DefaultComPortDevicePath(portNumber) + ")";
 }
 
 void SetComPortDevicePath(int portNumber, const std::string& devicePath) {
+    ChosenPaths& chosen = ChosenDevicePaths();
+    const std::lock_guard lock(chosen.mutex);
     if (devicePath.empty()) {
-        ChosenDevicePaths().erase(portNumber);
+        chosen.paths.erase(portNumber);
     } else {
-        ChosenDevicePaths()[portNumber] = devicePath;
+        chosen.paths[portNumber] = devicePath;
     }
 }
 

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <regex>
 
+#include "link/network_port_name.h"
 #include "link/port_names.h"
 
 namespace torv {
@@ -35,18 +36,23 @@ bool IsLink(const fs::path& path) {
     return fs::is_symlink(fs::symlink_status(path, error));
 }
 
+// What the link names: a device path (made absolute), or a network port name as written.
 std::string LinkTarget(const fs::path& link) {
     std::error_code error;
     fs::path target = fs::read_symlink(link, error);
     if (error) {
         return link.string();
     }
+    if (IsNetworkPortName(target.string())) {
+        return target.string();
+    }
     return (target.is_absolute() ? target : link.parent_path() / target).lexically_normal().string();
 }
 
+// A network port cannot be seen without connecting to its server; it counts as present.
 bool Exists(const std::string& path) {
     std::error_code error;
-    return fs::exists(path, error);
+    return IsNetworkPortName(path) || fs::exists(path, error);
 }
 
 // An 8250 port without hardware behind it reports type 0 ("unknown").
@@ -68,7 +74,9 @@ std::string PortsFolder() {
 std::string DefaultComPortDevicePath(int portNumber) {
     const fs::path link = PortLink(portNumber);
     if (IsLink(link)) {
-        return link.string();
+        // A device is opened through the link itself; a network port name is what the link holds.
+        const std::string target = LinkTarget(link);
+        return IsNetworkPortName(target) ? target : link.string();
     }
     return "/dev/ttyS" + std::to_string(portNumber - 1);
 }

@@ -1,0 +1,25 @@
+#pragma once
+// A fleet file: the sensors one command reaches at once, one a line as "NAME PORT [BAUD]". NAME names
+// the sensor's files (NAME.torv), PORT is COMn, a device path or rfc2217://HOST:PORT, BAUD the rate
+// the sensor talks at now (57600 when absent). A '#' starts a comment; blank lines are skipped.
+
+#include <string>
+#include <vector>
+
+namespace torv::cli {
+
+struct FleetSensor {
+    std::string name;
+    std::string port;  // as written
+    int baudIndex = 0;
+    int line = 0;  // in the fleet file
+};
+
+struct FleetFile {
+    std::vector<FleetSensor> sensors;
+    std::string problem;  // "FILE:LINE: what is wrong" for the first mistake; empty when none
+};
+
+FleetFile ReadFleetFile(const std::string& path);
+
+}  // namespace torv::cli

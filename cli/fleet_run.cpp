@@ -1,0 +1,189 @@
+#include "cli/fleet_run.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <thread>
+
+#include "cli/cli_context.h"
+#include "cli/interrupts.h"
+#include "cli/trace_printer.h"
+#include "link/port_names.h"
+#include "operations/device_operations.h"
+
+namespace torv::cli {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr auto kProgressRedraw = std::chrono::milliseconds(200);
+constexpr int kBarWidth = 30;
+
+// The person is not there while a fleet runs: the one question was asked before, nothing is shown
+// mid-run (failures come back in the report), and a stop signal is the Cancel button.
+class FleetHost : public OperationHost {
+  public:
+    FleetHost(OperationState& state, std::atomic<int>& progress) : m_state(state), m_progress(progress) {}
+    bool ask(Caption, Icon, std::string_view, Answer) override { return !Interrupted(); }
+    void show(Caption, Icon, std::string_view) override {}
+    void setStatus(std::string_view) override {}
+    void setProgress(int position) override { m_progress = position; }
+    void pumpMessages() override {
+        if (Interrupted()) {
+            m_state.AbortRequest = true;
+        }
+    }
+
+  private:
+    OperationState& m_state;
+    std::atomic<int>& m_progress;
+};
+
+// Port numbers for the runs: COMn keeps n; every other port is tied to a free number, from the top.
+std::vector<int> PortNumbers(const std::vector<FleetSensor>& sensors) {
+    std::set<int> taken;
+    for (const FleetSensor& sensor : sensors) {
+        taken.insert(ComPortNumberOf(sensor.port));
+    }
+    std::vector<int> numbers;
+    int next = kMaxPortNumber;
+    for (const FleetSensor& sensor : sensors) {
+        int number = ComPortNumberOf(sensor.port);
+        if (number == 0) {
+            while (taken.count(next) != 0) {
+                --next;
+            }
+            number = next--;
+            SetComPortDevicePath(number, sensor.port);
+        }
+        numbers.push_back(number);
+    }
+    return numbers;
+}
+
+FleetOutcome RunOne(const FleetSensor& sensor, int port, int code, const std::string& fileName,
+                    std::atomic<int>& progress) {
+    const Clock::time_point start = Clock::now();
+    OperationState state;
+    state.OperationCode = code;
+    state.ComPortNumber = port;
+    state.BaudIndex = sensor.baudIndex;
+    state.OperationFileName = fileName;
+    FleetHost host(state, progress);
+    const OperationReport report = RunOperationOfState(state, host);
+    FleetOutcome outcome;
+    outcome.outcome = report.outcome;
+    outcome.message = report.outcome == OperationOutcome::kCompleted ? "ok" : report.text;
+    outcome.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    outcome.baudIndexAfter = state.BaudIndex;
+    progress = kProgressMax;
+    return outcome;
+}
+
+// "[#####     ] 42% 3 of 8 sensors done", redrawn in place on a terminal.
+void DrawProgress(const std::vector<std::atomic<int>>& progress, int done) {
+    long sum = 0;
+    for (const std::atomic<int>& position : progress) {
+        sum += position;
+    }
+    const long whole = static_cast<long>(progress.size()) * kProgressMax;
+    const int filled = static_cast<int>(sum * kBarWidth / whole);
+    std::fprintf(stderr, "\r[%s%s] %3ld%% %d of %zu sensors done\x1b[K", std::string(filled, '#').c_str(),
+                 std::string(kBarWidth - filled, ' ').c_str(), sum * 100 / whole, done, progress.size());
+    std::fflush(stderr);
+}
+
+const char* Padded(const std::string& text, std::size_t width, std::string& buffer) {
+    buffer = text;
+    buffer.resize(std::max(width, text.size()), ' ');
+    return buffer.c_str();
+}
+
+}  // namespace
+
+std::vector<FleetOutcome> RunFleet(const std::vector<FleetSensor>& sensors, int code,
+                                   const std::function<std::string(const FleetSensor&)>& fileNameOf,
+                                   bool trace) {
+    const std::vector<int> ports = PortNumbers(sensors);
+    if (trace) {  // each frame with the name of the sensor it went to or came from
+        auto names = std::make_shared<std::map<int, std::string>>();
+        for (std::size_t i = 0; i < sensors.size(); ++i) {
+            (*names)[ports[i]] = sensors[i].name;
+        }
+        StartTrace([names](int port) { return names->at(port); });
+    }
+    std::vector<FleetOutcome> outcomes(sensors.size());
+    std::vector<std::atomic<int>> progress(sensors.size());
+    std::mutex mutex;
+    std::condition_variable finished;
+    int done = 0;
+    std::vector<std::thread> runs;
+    for (std::size_t i = 0; i < sensors.size(); ++i) {
+        runs.emplace_back([&, i] {
+            outcomes[i] = RunOne(sensors[i], ports[i], code, fileNameOf(sensors[i]), progress[i]);
+            const std::lock_guard lock(mutex);
+            ++done;
+            finished.notify_one();
+        });
+    }
+    const bool onTerminal = isatty(STDERR_FILENO) != 0;
+    {
+        std::unique_lock lock(mutex);
+        while (done < static_cast<int>(sensors.size())) {
+            finished.wait_for(lock, kProgressRedraw);
+            if (onTerminal) {
+                DrawProgress(progress, done);
+            }
+        }
+    }
+    for (std::thread& run : runs) {
+        run.join();
+    }
+    if (onTerminal) {
+        std::fputc('\n', stderr);
+    }
+    return outcomes;
+}
+
+int ReportFleet(const std::vector<FleetSensor>& sensors, const std::vector<FleetOutcome>& outcomes,
+                double totalSeconds) {
+    std::size_t nameWidth = 0;
+    std::size_t portWidth = 0;
+    std::size_t messageWidth = 0;
+    for (std::size_t i = 0; i < sensors.size(); ++i) {
+        nameWidth = std::max(nameWidth, sensors[i].name.size());
+        portWidth = std::max(portWidth, sensors[i].port.size());
+        messageWidth = std::max(messageWidth, outcomes[i].message.size());
+    }
+    int succeeded = 0;
+    int aborted = 0;
+    std::string name;
+    std::string port;
+    std::string message;
+    for (std::size_t i = 0; i < sensors.size(); ++i) {
+        const FleetOutcome& outcome = outcomes[i];
+        std::printf("%s  %s  %s  %5.1f s\n", Padded(sensors[i].name, nameWidth, name),
+                    Padded(sensors[i].port, portWidth, port), Padded(outcome.message, messageWidth, message),
+                    outcome.seconds);
+        succeeded += outcome.outcome == OperationOutcome::kCompleted ? 1 : 0;
+        aborted += outcome.outcome == OperationOutcome::kAborted ? 1 : 0;
+    }
+    const int failed = static_cast<int>(sensors.size()) - succeeded - aborted;
+    std::printf("%zu sensors: %d ok, %d failed", sensors.size(), succeeded, failed);
+    if (aborted > 0) {
+        std::printf(", %d aborted", aborted);
+    }
+    std::printf(", %.1f s\n", totalSeconds);
+    std::fflush(stdout);
+    return aborted > 0 ? kExitAborted : failed > 0 ? kExitFailed : kExitOk;
+}
+
+}  // namespace torv::cli

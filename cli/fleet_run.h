@@ -1,0 +1,33 @@
+#pragma once
+// One device operation on every sensor of a fleet at the same time: a thread per sensor, each with
+// its own port, operation state and host, so that nothing of one run reaches another.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "cli/fleet_file.h"
+#include "link/operation_engine.h"
+
+namespace torv::cli {
+
+struct FleetOutcome {
+    OperationOutcome outcome = OperationOutcome::kFailed;
+    std::string message;  // "ok", or the tool's message ("No communication response.", "Aborted.")
+    double seconds = 0;
+    int baudIndexAfter = 0;  // where the line ended (a parameter write may move it)
+};
+
+// Runs operation `code` on every sensor, `fileNameOf` naming each one's file (without extension).
+// Questions inside the operations are answered Yes: the fleet command asks its one question first.
+// A stop signal stops every run at its next block. On a terminal, stderr shows how far the fleet is.
+std::vector<FleetOutcome> RunFleet(const std::vector<FleetSensor>& sensors, int code,
+                                   const std::function<std::string(const FleetSensor&)>& fileNameOf,
+                                   bool trace);
+
+// One line per sensor in fleet order (name, port, "ok" or the message, seconds) and a total, on
+// stdout; the exit code: 0 when every run succeeded, 3 when any was aborted, else 1 when any failed.
+int ReportFleet(const std::vector<FleetSensor>& sensors, const std::vector<FleetOutcome>& outcomes,
+                double totalSeconds);
+
+}  // namespace torv::cli

@@ -1,0 +1,28 @@
+#pragma once
+// A serial port on the network: a device server (a small box, or a PC running ser2net) that carries
+// one sensor's line over TCP with the RFC 2217 Telnet option. Such a port is named
+// "rfc2217://HOST:PORT" wherever a device path may stand: torvctl --port, a fleet file, or the target
+// of a COMn link in the ports folder.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace torv {
+
+inline constexpr std::string_view kNetworkPortScheme = "rfc2217://";
+
+struct NetworkPortAddress {
+    std::string host;  // a name, an IPv4 address or an IPv6 address (given in brackets)
+    int port = 0;      // 1..65535
+
+    bool operator==(const NetworkPortAddress&) const = default;
+};
+
+// True when the name begins with the scheme (in any case), so that it is never opened as a file.
+bool IsNetworkPortName(std::string_view name);
+
+// The server's address; nullopt when the name is not "rfc2217://HOST:PORT" with a usable host and port.
+std::optional<NetworkPortAddress> ParseNetworkPortName(std::string_view name);
+
+}  // namespace torv

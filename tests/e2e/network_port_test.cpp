@@ -1,0 +1,154 @@
+// Every operation through a real device server: Debian's ser2net serves torvsim's pseudo-terminal on
+// the loopback with RFC 2217, and torvctl reaches it as rfc2217://127.0.0.1:PORT, named on the command
+// line or by a COMn link in the ports folder. Also the servers that cannot give the port.
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "link/com_device.h"
+#include "params/parameter_file.h"
+#include "tests/support/ser2net_server.h"
+#include "tests/support/simulated_sensor.h"
+
+namespace torv {
+namespace {
+
+using test::ReadFileBytes;
+
+constexpr int kCommunic115200 = 6;
+
+test::ProgramResult Torvctl(const std::vector<std::string>& arguments,
+                            const std::vector<std::string>& environment = {}) {
+    return test::RunProgram(TORVCTL_PATH, arguments, {}, environment);
+}
+
+class NetworkPort : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!NetworkPortsAvailable() || test::Ser2netServer::ProgramPath().empty()) {
+            GTEST_SKIP() << "needs network ports (libgensio) and ser2net";
+        }
+    }
+    test::TempDir m_files;
+};
+
+TEST_F(NetworkPort, ReadThroughTheServerGivesTheFileADirectReadGives) {
+    test::SimulatedSensor sensor;
+    const auto direct = Torvctl({"--port", sensor.devicePath(), "params", "read", m_files.file("direct")});
+    ASSERT_EQ(direct.exitCode, 0) << direct.err;
+    // The server opens the device when a client connects, after the direct read has let it go.
+    const test::Ser2netServer server({sensor.devicePath()});
+    const auto network = Torvctl({"--port", server.portName(), "params", "read", m_files.file("network")});
+    EXPECT_EQ(network.exitCode, 0) << network.err;
+    EXPECT_EQ(network.out, "Reading from TORV is completed.\n");
+    EXPECT_EQ(ReadFileBytes(m_files.file("network.torv")), ReadFileBytes(m_files.file("direct.torv")));
+}
+
+// The store command goes out at 57600, the server moves its line to 115200 as the sensor does, and
+// the reply and everything after travel at the new rate.
+TEST_F(NetworkPort, WriteMovesTheSensorTo115200AndTheServerFollows) {
+    ParameterSet fast = InitialParameterSet();
+    fast.common[4] = static_cast<std::int32_t>((fast.common[4] & ~0x0700) | (kCommunic115200 << 8));
+    fast.bank[7][3] = 1234;
+    ASSERT_EQ(SaveParameterFile(m_files.file("fast.torv"), fast), SaveStatus::Saved);
+    test::SimulatedSensor sensor;
+    const test::Ser2netServer server({sensor.devicePath()});
+
+    const auto written =
+        Torvctl({"--yes", "--port", server.portName(), "params", "write", m_files.file("fast")});
+    EXPECT_EQ(written.exitCode, 0) << written.err;
+    EXPECT_EQ(
+        written.out,
+        "Writing to TORV is completed.\nThe sensor now talks at 115200 baud: give --baud 115200 from now "
+        "on.\n");
+    const auto read =
+        Torvctl({"--port", server.portName(), "--baud", "115200", "params", "read", m_files.file("after")});
+    ASSERT_EQ(read.exitCode, 0) << read.err;
+    EXPECT_EQ(LoadParameterFile(m_files.file("after.torv")).set.bank, fast.bank);
+    EXPECT_EQ(sensor.stopAndReadState().rate, 115200);
+}
+
+TEST_F(NetworkPort, ClockThroughAComPortLinkedToTheServer) {
+    test::SimulatedSensor sensor;
+    const test::Ser2netServer server({sensor.devicePath()});
+    const std::filesystem::path ports = m_files.path() / "torv" / "ports";
+    std::filesystem::create_directories(ports);
+    std::filesystem::create_symlink(server.portName(), ports / "COM4");
+    const std::vector<std::string> environment{"XDG_CONFIG_HOME=" + m_files.path().string()};
+
+    const auto listed = Torvctl({"ports"}, environment);
+    EXPECT_NE(listed.out.find("COM4   " + server.portName() + " (link)\n"), std::string::npos) << listed.out;
+    const auto result = Torvctl({"--yes", "--port", "COM4", "clock", "set"}, environment);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "Setting the current time to TORV bulit-in calendar is completed.\n");
+    const auto frames = sensor.frames();
+    ASSERT_EQ(frames.size(), 25u);
+    EXPECT_EQ(frames.front(), "R 80 03");
+    EXPECT_EQ(frames.back().substr(0, 4), "T 0F");
+}
+
+// A plain TCP socket on the loopback: listening without ever accepting (a connection then stays half
+// made, as with a server that has hung), or connected to a server (holding its port).
+class LoopbackSocket {
+  public:
+    static LoopbackSocket Listening(int port) { return LoopbackSocket(port, true); }
+    static LoopbackSocket Connected(int port) { return LoopbackSocket(port, false); }
+    ~LoopbackSocket() { close(m_fd); }
+    LoopbackSocket(const LoopbackSocket&) = delete;
+    LoopbackSocket& operator=(const LoopbackSocket&) = delete;
+
+  private:
+    LoopbackSocket(int port, bool listening) : m_fd(socket(AF_INET, SOCK_STREAM, 0)) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(static_cast<std::uint16_t>(port));
+        const auto* name = reinterpret_cast<const sockaddr*>(&address);
+        const bool ready = listening ? bind(m_fd, name, sizeof address) == 0 && listen(m_fd, 1) == 0
+                                     : connect(m_fd, name, sizeof address) == 0;
+        EXPECT_TRUE(ready) << "loopback socket on port " << port;
+    }
+    int m_fd;
+};
+
+TEST_F(NetworkPort, ServersThatCannotGiveThePortFailToOpen) {
+    test::SimulatedSensor sensor;
+    const test::Ser2netServer server({sensor.devicePath()});
+    const int silentPort = test::FreeLoopbackPort();
+    const LoopbackSocket silent = LoopbackSocket::Listening(silentPort);
+    const LoopbackSocket holder = LoopbackSocket::Connected(server.tcpPort());
+    struct Case {
+        const char* what;
+        std::string port;
+    };
+    const std::vector<Case> cases = {
+        {"nothing listens", "rfc2217://127.0.0.1:" + std::to_string(test::FreeLoopbackPort())},
+        {"the server never answers", "rfc2217://127.0.0.1:" + std::to_string(silentPort)},
+        {"another client has the port", server.portName()},
+    };
+    for (const Case& c : cases) {
+        const auto result = Torvctl({"--port", c.port, "params", "read", m_files.file("read")});
+        EXPECT_EQ(result.exitCode, 1) << c.what;
+        EXPECT_EQ(result.err, "Faild to open COM port.\n") << c.what;
+        EXPECT_FALSE(std::filesystem::exists(m_files.file("read.torv"))) << c.what;
+    }
+    EXPECT_TRUE(sensor.frames().empty());
+}
+
+TEST_F(NetworkPort, MalformedNetworkNamesAreUsageErrors) {
+    for (const char* name : {"rfc2217://127.0.0.1", "rfc2217://127.0.0.1:0", "rfc2217://::1:3001"}) {
+        const auto result = Torvctl({"--yes", "--port", name, "clock", "set"});
+        EXPECT_EQ(result.exitCode, 2) << name;
+        EXPECT_EQ(result.err,
+                  std::string("torvctl: --port ") + name + " names no network port (rfc2217://HOST:PORT)\n");
+    }
+}
+
+}  // namespace
+}  // namespace torv

@@ -1,0 +1,133 @@
+#include "tests/support/ser2net_server.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+extern char** environ;
+
+namespace torv::test {
+namespace {
+
+constexpr int kStartTimeoutMs = 5000;
+constexpr int kPollMs = 10;
+constexpr int kListenState = 0x0A;  // TCP_LISTEN in /proc/net/tcp
+
+// True once something listens on the loopback port (read from the kernel's table: a test connection
+// would make ser2net open the device).
+bool Listening(int port) {
+    std::ifstream table("/proc/net/tcp");
+    std::string line;
+    std::getline(table, line);  // the heading
+    while (std::getline(table, line)) {
+        std::istringstream fields(line);
+        std::string slot;
+        std::string local;
+        std::string remote;
+        std::string state;
+        fields >> slot >> local >> remote >> state;
+        const std::size_t colon = local.find(':');
+        if (colon != std::string::npos && std::stoi(local.substr(colon + 1), nullptr, 16) == port &&
+            std::stoi(state, nullptr, 16) == kListenState) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+int FreeLoopbackPort() {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        throw std::runtime_error("no free loopback port");
+    }
+    close(fd);
+    return ntohs(address.sin_port);
+}
+
+std::string Ser2netServer::ProgramPath() {
+    for (const char* path : {"/usr/sbin/ser2net", "/usr/bin/ser2net", "/usr/local/sbin/ser2net"}) {
+        if (access(path, X_OK) == 0) {
+            return path;
+        }
+    }
+    return {};
+}
+
+Ser2netServer::Ser2netServer(const std::vector<std::string>& devicePaths) {
+    std::ofstream config(m_folder.file("ser2net.yaml"));
+    for (std::size_t i = 0; i < devicePaths.size(); ++i) {
+        m_tcpPorts.push_back(FreeLoopbackPort());
+        // chardelay off: the server passes each reply on at once instead of waiting for more bytes,
+        // which a request/reply protocol never sends.
+        config << "connection: &sensor" << i << "\n"
+               << "  accepter: telnet(rfc2217),tcp,127.0.0.1," << m_tcpPorts.back() << "\n"
+               << "  connector: serialdev," << devicePaths[i] << ",57600n81,local\n"
+               << "  options:\n"
+               << "    chardelay: false\n";
+    }
+    config.close();
+    const std::string program = ProgramPath();
+    if (program.empty()) {
+        throw std::runtime_error("ser2net is not installed");
+    }
+    const std::string configPath = m_folder.file("ser2net.yaml");
+    const std::string logPath = m_folder.file("ser2net.log");
+    // -n: stay in the foreground; -u: no UUCP lock files (a test needs none and may not write /var/lock).
+    std::vector<std::string> arguments{program, "-n", "-u", "-c", configPath, "-P", m_folder.file("pid")};
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+    const int spawned = posix_spawn(&m_pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        throw std::runtime_error("ser2net could not be started");
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStartTimeoutMs);
+    for (int port : m_tcpPorts) {
+        while (!Listening(port)) {
+            if (std::chrono::steady_clock::now() > deadline || waitpid(m_pid, nullptr, WNOHANG) != 0) {
+                throw std::runtime_error("ser2net did not start listening; see " + logPath);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+        }
+    }
+}
+
+Ser2netServer::~Ser2netServer() {
+    if (m_pid > 0) {
+        kill(m_pid, SIGTERM);
+        waitpid(m_pid, nullptr, 0);
+    }
+}
+
+std::string Ser2netServer::portName(std::size_t index) const {
+    return "rfc2217://127.0.0.1:" + std::to_string(tcpPort(index));
+}
+
+}  // namespace torv::test

@@ -1,0 +1,39 @@
+#pragma once
+// Debian's ser2net serving pseudo-terminals (torvsim's) on the loopback, each on a TCP port of its own
+// with RFC 2217, as a device server serves a sensor's line on the plant network. One per test; its
+// configuration and log live in a temporary folder.
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/temp_dir.h"
+
+namespace torv::test {
+
+class Ser2netServer {
+  public:
+    // Serves each device at 57600 baud, 8 data bits, no parity, one stop bit, until destroyed.
+    explicit Ser2netServer(const std::vector<std::string>& devicePaths);
+    ~Ser2netServer();
+    Ser2netServer(const Ser2netServer&) = delete;
+    Ser2netServer& operator=(const Ser2netServer&) = delete;
+
+    // "rfc2217://127.0.0.1:PORT" for the device at `index`.
+    std::string portName(std::size_t index = 0) const;
+    int tcpPort(std::size_t index = 0) const { return m_tcpPorts.at(index); }
+
+    // The ser2net program, or empty when it is not installed.
+    static std::string ProgramPath();
+
+  private:
+    TempDir m_folder;
+    std::vector<int> m_tcpPorts;
+    pid_t m_pid = -1;
+};
+
+// A loopback TCP port that nothing listens on right now.
+int FreeLoopbackPort();
+
+}  // namespace torv::test

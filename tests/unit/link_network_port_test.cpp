@@ -1,0 +1,88 @@
+// Network ports: how a name becomes a server's address, and how a configuration word becomes the
+// RFC 2217 requests the device server is sent.
+
+#include <gtest/gtest.h>
+
+#include "link/network_port_name.h"
+#include "link/rfc2217/rfc2217_settings.h"
+
+namespace torv {
+namespace {
+
+TEST(NetworkPortName, NamesAServerAndItsTcpPort) {
+    struct Case {
+        const char* name;
+        std::optional<NetworkPortAddress> address;
+    };
+    const std::vector<Case> cases = {
+        {"rfc2217://10.0.0.7:3001", NetworkPortAddress{"10.0.0.7", 3001}},
+        {"rfc2217://gw-line3.plant.local:4001", NetworkPortAddress{"gw-line3.plant.local", 4001}},
+        {"RFC2217://Gateway:1", NetworkPortAddress{"Gateway", 1}},
+        {"rfc2217://[fe80::1%eth0]:65535", NetworkPortAddress{"fe80::1%eth0", 65535}},
+        {"rfc2217://10.0.0.7", std::nullopt},        // no port
+        {"rfc2217://10.0.0.7:", std::nullopt},       // empty port
+        {"rfc2217://10.0.0.7:0", std::nullopt},      // out of range
+        {"rfc2217://10.0.0.7:65536", std::nullopt},  // out of range
+        {"rfc2217://10.0.0.7:30a1", std::nullopt},   // not a number
+        {"rfc2217://:3001", std::nullopt},           // no host
+        {"rfc2217://fe80::1:3001", std::nullopt},    // IPv6 without brackets
+        {"rfc2217://[10.0.0.7:3001", std::nullopt},  // unclosed bracket
+        {"rfc2217://a,b:3001", std::nullopt},        // would split the connection string
+        {"rfc2217://a b:3001", std::nullopt},        // blank
+        {"rfc2217://host:3001/path", std::nullopt},  // trailing path
+        {"/dev/ttyUSB0", std::nullopt},              // a device
+        {"tcp://10.0.0.7:3001", std::nullopt},       // another scheme
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ParseNetworkPortName(c.name), c.address) << c.name;
+    }
+    EXPECT_TRUE(IsNetworkPortName("rfc2217://10.0.0.7"));  // malformed, but never a file either
+    EXPECT_FALSE(IsNetworkPortName("rfc2217:/10.0.0.7:1"));
+}
+
+TEST(Rfc2217Settings, ConfigurationWordsBecomeServerRequests) {
+    const DeviceControl plain = ApplyConfigWord(DeviceControl{}, kDefaultConfigWord);
+    struct Case {
+        const char* what;
+        std::uint32_t word;  // applied on top of the default settings
+        Rfc2217Settings settings;
+    };
+    using P = Rfc2217Parity;
+    using S = Rfc2217StopBits;
+    using F = Rfc2217FlowControl;
+    const std::vector<Case> cases = {
+        {"default word", 0, {{9600, 8, P::kNone, S::kOne}, {F::kNone, true, true}}},
+        {"the link's 57600", 0x10C, {{57600, 8, P::kNone, S::kOne}, {F::kNone, true, true}}},
+        {"256000 after a store", 0x10F, {{256000, 8, P::kNone, S::kOne}, {F::kNone, true, true}}},
+        {"odd, 7 bits, two stop", 0x4230, {{9600, 7, P::kOdd, S::kTwo}, {F::kNone, true, true}}},
+        {"even, 5 bits, 1.5 stop", 0x2320, {{9600, 5, P::kEven, S::kOneAndHalf}, {F::kNone, true, true}}},
+        {"mark", 0x400, {{9600, 8, P::kMark, S::kOne}, {F::kNone, true, true}}},
+        {"space", 0x500, {{9600, 8, P::kSpace, S::kOne}, {F::kNone, true, true}}},
+        {"DTR and RTS off", 0x110000, {{9600, 8, P::kNone, S::kOne}, {F::kNone, false, false}}},
+        {"CTS flow", 0x1000000, {{9600, 8, P::kNone, S::kOne}, {F::kHardware, true, true}}},
+        {"RTS handshake", 0x300000, {{9600, 8, P::kNone, S::kOne}, {F::kHardware, true, true}}},
+        {"XON/XOFF", 0x10000000, {{9600, 8, P::kNone, S::kOne}, {F::kXonXoff, true, true}}},
+        {"CTS flow on and off", 0x3000000, {{9600, 8, P::kNone, S::kOne}, {F::kNone, true, true}}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Rfc2217SettingsFor(ApplyConfigWord(plain, c.word)), c.settings) << c.what;
+    }
+}
+
+TEST(Rfc2217Settings, WhatTheProtocolCannotCarryIsRefused) {
+    const DeviceControl plain = ApplyConfigWord(DeviceControl{}, kDefaultConfigWord);
+    for (std::uint32_t word : {0x1000u /* 4 data bits */, 0x30000u /* DTR handshake */,
+                               0x400000u /* RTS toggle */, 0x4000000u /* DSR flow */}) {
+        EXPECT_FALSE(Rfc2217SettingsFor(ApplyConfigWord(plain, word))) << std::hex << word;
+    }
+}
+
+TEST(Rfc2217Settings, CharacterTimeCountsEveryBitOnTheLine) {
+    const DeviceControl plain = ApplyConfigWord(DeviceControl{}, kDefaultConfigWord);
+    EXPECT_EQ(BitsPerCharacter(plain), 10);
+    EXPECT_EQ(BitsPerCharacter(ApplyConfigWord(plain, 0x4230)), 11);  // 7 bits, odd, two stop
+    EXPECT_EQ(BitsPerCharacter(ApplyConfigWord(plain, 0x2320)), 9);   // 5 bits, even, 1.5 stop
+}
+
+}  // namespace
+}  // namespace torv
