@@ -1,16 +1,20 @@
 // Every device operation against every way a sensor or a line fails, at the first, a middle and the
 // last exchange, and Cancel after the first and the last block: the message the user sees, the exit
 // code, what is left on disk, and whether the store command went out. Faults run through torvctl as a
-// user would; Cancel is pressed through the engine's host, at exactly the block it names.
+// user would; Cancel is pressed through the engine's host, at exactly the block it names. The silence
+// and NAK rows run again through a real device server (ser2net with RFC 2217).
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 
 #include "dictionary/dictionary_file.h"
+#include "link/com_device.h"
 #include "operations/device_operations.h"
 #include "params/parameter_file.h"
 #include "tests/support/scripted_host.h"
+#include "tests/support/ser2net_server.h"
 #include "tests/support/simulated_sensor.h"
 
 namespace torv {
@@ -92,6 +96,7 @@ struct Row {
     const DeviceOperation* operation;
     Trigger trigger;
     Position position;
+    bool throughServer = false;  // rfc2217://, served by ser2net from the sensor's pseudo-terminal
 };
 
 const char* FaultName(Trigger trigger) {
@@ -140,13 +145,14 @@ int ExchangeAt(const DeviceOperation& operation, Position position) {
 }
 
 void PrintTo(const Row& row, std::ostream* out) {
-    *out << row.operation->name << ' ' << FaultName(row.trigger) << ' ' << static_cast<int>(row.position);
+    *out << row.operation->name << ' ' << FaultName(row.trigger) << ' ' << static_cast<int>(row.position)
+         << (row.throughServer ? " through the server" : "");
 }
 
 std::string RowName(const ::testing::TestParamInfo<Row>& info) {
     const char* positions[] = {"First", "Middle", "Last"};
     return std::string(info.param.operation->name) + "_" + FaultName(info.param.trigger) + "_" +
-           positions[static_cast<int>(info.param.position)];
+           positions[static_cast<int>(info.param.position)] + (info.param.throughServer ? "_Network" : "");
 }
 
 bool StoreSent(const std::vector<std::string>& frames) {
@@ -207,11 +213,18 @@ TEST_P(FaultMatrix, EndsWithItsMessageAndLeavesFilesAsTheyWere) {
     const Row row = GetParam();
     const DeviceOperation& operation = *row.operation;
     const int exchange = ExchangeAt(operation, row.position);
+    if (row.throughServer && (!NetworkPortsAvailable() || test::Ser2netServer::ProgramPath().empty())) {
+        GTEST_SKIP() << "needs network ports (libgensio) and ser2net";
+    }
     std::vector<std::string> simArguments = operation.simArguments;
     simArguments.insert(simArguments.end(),
                         {"--fault", std::to_string(exchange) + "=" + FaultName(row.trigger)});
     test::SimulatedSensor sensor(simArguments);
-    std::vector<std::string> arguments{"--port", sensor.devicePath()};
+    std::unique_ptr<test::Ser2netServer> server;
+    if (row.throughServer) {
+        server = std::make_unique<test::Ser2netServer>(std::vector<std::string>{sensor.devicePath()});
+    }
+    std::vector<std::string> arguments{"--port", server ? server->portName() : sensor.devicePath()};
     for (const std::string& word : operation.command) {
         arguments.push_back(word == "NAME" ? fileName() : word);
     }
@@ -282,6 +295,9 @@ std::vector<Row> FaultRows() {
                                 Trigger::kDelay, Trigger::kHangup}) {
             for (Position position : {Position::kFirst, Position::kMiddle, Position::kLast}) {
                 rows.push_back({operation, trigger, position});
+                if (trigger == Trigger::kSilence || trigger == Trigger::kNak) {
+                    rows.push_back({operation, trigger, position, true});
+                }
             }
         }
     }

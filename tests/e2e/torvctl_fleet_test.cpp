@@ -1,0 +1,185 @@
+// torvctl fleet: one operation on many sensors at once, some on device paths, one through a real
+// device server, one silent; the files each read leaves, the check of every file before a write, the
+// summary lines, the exit codes, and Ctrl-C stopping every run.
+
+#include <signal.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "link/com_device.h"
+#include "params/parameter_file.h"
+#include "tests/support/ser2net_server.h"
+#include "tests/support/simulated_sensor.h"
+
+namespace torv {
+namespace {
+
+using test::ReadFileBytes;
+using test::WriteFileBytes;
+
+constexpr int kFramesBeforeSignal = 40;
+
+test::ProgramResult Torvctl(const std::vector<std::string>& arguments) {
+    return test::RunProgram(TORVCTL_PATH, arguments);
+}
+
+// The summary line of one sensor: "NAME  PORT  MESSAGE  SECONDS s".
+std::string SummaryLine(const std::string& out, const std::string& name) {
+    const std::size_t start = out.find(name + "  ");
+    return start == std::string::npos ? std::string() : out.substr(start, out.find('\n', start) - start);
+}
+
+bool Mentions(const std::string& line, const std::string& text) {
+    return line.find(text) != std::string::npos;
+}
+
+class TorvctlFleet : public ::testing::Test {
+  protected:
+    std::string writeFleet(const std::string& text) {
+        WriteFileBytes(m_files.file("fleet.txt"), text);
+        return m_files.file("fleet.txt");
+    }
+    test::TempDir m_files;
+    const std::string m_folder = m_files.file("backup");
+};
+
+TEST_F(TorvctlFleet, ReadFillsTheFolderAsSingleReadsWouldAndNamesTheSilentSensor) {
+    if (!NetworkPortsAvailable() || test::Ser2netServer::ProgramPath().empty()) {
+        GTEST_SKIP() << "needs network ports (libgensio) and ser2net";
+    }
+    test::SimulatedSensor first({"--seed", "11"}, 11);
+    test::SimulatedSensor networked({"--seed", "12"}, 12);
+    test::SimulatedSensor silent({"--fault", "1+=silence"}, 13);
+    const test::Ser2netServer server({networked.devicePath()});
+    const std::string fleet =
+        writeFleet("# line 3\r\nfront-1 " + first.devicePath() + "\r\nfront-2  " + server.portName() +
+                   "  57600  # through the server\r\n\r\nback-1 " + silent.devicePath() + " 57600\r\n");
+
+    const auto result = Torvctl({"fleet", "read", fleet, m_folder});
+    EXPECT_EQ(result.exitCode, 1) << result.err;
+    const std::string front1 = SummaryLine(result.out, "front-1");
+    const std::string front2 = SummaryLine(result.out, "front-2");
+    const std::string back1 = SummaryLine(result.out, "back-1");
+    EXPECT_TRUE(Mentions(front1, first.devicePath()) && Mentions(front1, "  ok  ")) << result.out;
+    EXPECT_TRUE(Mentions(front2, server.portName() + "  ok  ")) << result.out;
+    EXPECT_TRUE(Mentions(back1, silent.devicePath()) && Mentions(back1, "  No communication response.  "))
+        << result.out;
+    EXPECT_LT(result.out.find("front-1"), result.out.find("front-2"));
+    EXPECT_LT(result.out.find("front-2"), result.out.find("back-1"));
+    EXPECT_TRUE(Mentions(result.out, "\n3 sensors: 2 ok, 1 failed, ")) << result.out;
+    EXPECT_EQ(test::ListFolder(m_folder), (std::vector<std::string>{"front-1.torv", "front-2.torv"}));
+
+    // The same sensors read one at a time, as `params read` does.
+    ASSERT_EQ(Torvctl({"--port", first.devicePath(), "params", "read", m_files.file("single-1")}).exitCode,
+              0);
+    ASSERT_EQ(Torvctl({"--port", server.portName(), "params", "read", m_files.file("single-2")}).exitCode, 0);
+    EXPECT_EQ(ReadFileBytes(m_folder + "/front-1.torv"), ReadFileBytes(m_files.file("single-1.torv")));
+    EXPECT_EQ(ReadFileBytes(m_folder + "/front-2.torv"), ReadFileBytes(m_files.file("single-2.torv")));
+    EXPECT_NE(ReadFileBytes(m_folder + "/front-1.torv"), ReadFileBytes(m_folder + "/front-2.torv"));
+}
+
+TEST_F(TorvctlFleet, WriteChecksEveryFileBeforeAnySensorIsWritten) {
+    test::SimulatedSensor a({}, 11);
+    test::SimulatedSensor b({}, 12);
+    test::SimulatedSensor c({}, 13);
+    const std::string fleet =
+        writeFleet("a " + a.devicePath() + "\nb " + b.devicePath() + "\nc " + c.devicePath() + "\n");
+    std::filesystem::create_directory(m_folder);
+    for (const char* name : {"a", "b", "c"}) {
+        ASSERT_EQ(SaveParameterFile(m_folder + "/" + name + ".torv", InitialParameterSet()),
+                  SaveStatus::Saved);
+    }
+    const std::string whole = ReadFileBytes(m_folder + "/c.torv");
+    WriteFileBytes(m_folder + "/c.torv", whole.substr(0, whole.find("Bank parameter No.9")));
+
+    const auto refused = Torvctl({"--yes", "fleet", "write", fleet, m_folder});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.err, "c: " + m_folder + "/c.torv: The parameters file is invalid.\n" +
+                               "torvctl: nothing was written to any sensor\n");
+    EXPECT_TRUE(refused.out.empty());
+    for (const test::SimulatedSensor* sensor : {&a, &b, &c}) {
+        EXPECT_TRUE(sensor->frames().empty());
+    }
+
+    WriteFileBytes(m_folder + "/c.torv", whole);
+    const auto declined = Torvctl({"fleet", "write", fleet, m_folder});  // no terminal to ask
+    EXPECT_EQ(declined.exitCode, 3);
+    EXPECT_TRUE(Mentions(declined.err, "declined \"Agree to overwrite TORV setting?\""));
+    EXPECT_TRUE(a.frames().empty());
+
+    const auto written = Torvctl({"--yes", "fleet", "write", fleet, m_folder});
+    EXPECT_EQ(written.exitCode, 0) << written.err;
+    EXPECT_TRUE(Mentions(written.out, "3 sensors: 3 ok, 0 failed, ")) << written.out;
+    for (const test::SimulatedSensor* sensor : {&a, &b, &c}) {
+        const auto frames = sensor->frames();
+        ASSERT_FALSE(frames.empty());
+        EXPECT_EQ(frames.back()[0], 'U');
+    }
+}
+
+TEST_F(TorvctlFleet, ClockSetsEveryCalendar) {
+    test::SimulatedSensor a({}, 11);
+    test::SimulatedSensor b({}, 12);
+    const auto result = Torvctl(
+        {"--yes", "fleet", "clock", writeFleet("a " + a.devicePath() + "\nb " + b.devicePath() + "\n")});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_TRUE(Mentions(SummaryLine(result.out, "a"), "  ok  "));
+    EXPECT_TRUE(Mentions(SummaryLine(result.out, "b"), "  ok  "));
+    EXPECT_EQ(a.frames().size(), 25u);
+    EXPECT_EQ(b.frames().size(), 25u);
+}
+
+TEST_F(TorvctlFleet, MistakesInTheFleetFileAreUsageErrors) {
+    struct Case {
+        std::string text;  // the fleet file; "" for no file at all
+        std::string problem;
+    };
+    const std::vector<Case> cases = {
+        {"", ": no such fleet file"},
+        {"# nobody\n\n", ": names no sensor (one a line: NAME PORT [BAUD])"},
+        {"a COM3\nlonely\n", ":2: give NAME PORT [BAUD]"},
+        {"a COM3 57600 extra\n", ":1: give NAME PORT [BAUD]"},
+        {"../a COM3\n", ":1: NAME ../a is not a plain file name"},
+        {"a COM0\n", ":1: PORT COM0 names no port (COM1 .. COM256, or a device path)"},
+        {"a rfc2217://gw\n", ":1: PORT rfc2217://gw names no network port (rfc2217://HOST:PORT)"},
+        {"a COM3 1234\n",
+         ":1: BAUD 1234 is not a rate of the sensor (4800, 9600, 19200, 38400, 57600, "
+         "115200, 256000)"},
+        {"a COM3\nb /dev/ttyUSB0\na COM4\n", ":3: NAME a is already on line 1"},
+        {"a COM3\nb com3\n", ":2: PORT com3 is already on line 1"},
+    };
+    for (const Case& c : cases) {
+        const std::string path = c.text.empty() ? m_files.file("missing.txt") : writeFleet(c.text);
+        const auto result = Torvctl({"--yes", "fleet", "clock", path});
+        EXPECT_EQ(result.exitCode, 2) << c.text;
+        EXPECT_EQ(result.err, "torvctl: " + path + c.problem + "\n") << c.text;
+    }
+}
+
+// Both reads run at 4800 baud with the line's own speed, so that both are under way when Ctrl-C comes.
+TEST_F(TorvctlFleet, CtrlCStopsEveryRunAndLeavesNoFile) {
+    test::SimulatedSensor a({"--baud", "4800", "--wire-time"}, 11);
+    test::SimulatedSensor b({"--baud", "4800", "--wire-time"}, 12);
+    const std::string fleet = writeFleet("a " + a.devicePath() + " 4800\nb " + b.devicePath() + " 4800\n");
+    test::RunningProgram torvctl(TORVCTL_PATH, {"fleet", "read", fleet, m_folder});
+    for (int i = 0;
+         i < 250 && (a.frames().size() < kFramesBeforeSignal || b.frames().size() < kFramesBeforeSignal);
+         ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    torvctl.signal(SIGINT);
+    const test::ProgramResult result = torvctl.finish();
+    EXPECT_EQ(result.exitCode, 3) << result.err;
+    EXPECT_TRUE(Mentions(SummaryLine(result.out, "a"), "  Aborted.  ")) << result.out;
+    EXPECT_TRUE(Mentions(SummaryLine(result.out, "b"), "  Aborted.  ")) << result.out;
+    EXPECT_TRUE(Mentions(result.out, "2 sensors: 0 ok, 0 failed, 2 aborted, ")) << result.out;
+    EXPECT_TRUE(test::ListFolder(m_folder).empty());
+    EXPECT_LT(a.frames().size(), 590u);
+    EXPECT_LT(b.frames().size(), 590u);
+}
+
+}  // namespace
+}  // namespace torv
