@@ -76,10 +76,10 @@ Ser2netServer::Ser2netServer(const std::vector<std::string>& devicePaths) {
     std::ofstream config(m_folder.file("ser2net.yaml"));
     for (std::size_t i = 0; i < devicePaths.size(); ++i) {
         m_tcpPorts.push_back(FreeLoopbackPort());
-        // chardelay off: the server passes each reply on at once instead of waiting for more bytes,
-        // which a request/reply protocol never sends.
+        // tcp(nodelay) and chardelay off: the server passes each reply on at once instead of waiting
+        // for more bytes, which a request/reply protocol never sends (bench/network_bench shows it).
         config << "connection: &sensor" << i << "\n"
-               << "  accepter: telnet(rfc2217),tcp,127.0.0.1," << m_tcpPorts.back() << "\n"
+               << "  accepter: telnet(rfc2217),tcp(nodelay),127.0.0.1," << m_tcpPorts.back() << "\n"
                << "  connector: serialdev," << devicePaths[i] << ",57600n81,local\n"
                << "  options:\n"
                << "    chardelay: false\n";
