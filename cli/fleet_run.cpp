@@ -1,5 +1,6 @@
 #include "cli/fleet_run.h"
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -69,6 +70,16 @@ std::vector<int> PortNumbers(const std::vector<FleetSensor>& sensors) {
     return numbers;
 }
 
+// Every sensor holds its port (a network port: a socket and an event queue) and its file open at
+// once; a fleet of a few hundred would pass the usual soft limit of 1024 descriptors.
+void RaiseDescriptorLimit() {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
 FleetOutcome RunOne(const FleetSensor& sensor, int port, int code, const std::string& fileName,
                     std::atomic<int>& progress) {
     const Clock::time_point start = Clock::now();
@@ -113,6 +124,7 @@ std::vector<FleetOutcome> RunFleet(const std::vector<FleetSensor>& sensors, int 
                                    const std::function<std::string(const FleetSensor&)>& fileNameOf,
                                    bool trace) {
     const std::vector<int> ports = PortNumbers(sensors);
+    RaiseDescriptorLimit();
     if (trace) {  // each frame with the name of the sensor it went to or came from
         auto names = std::make_shared<std::map<int, std::string>>();
         for (std::size_t i = 0; i < sensors.size(); ++i) {
