@@ -93,6 +93,7 @@ FleetOutcome RunOne(const FleetSensor& sensor, int port, int code, const std::st
     FleetOutcome outcome;
     outcome.outcome = report.outcome;
     outcome.message = report.outcome == OperationOutcome::kCompleted ? "ok" : report.text;
+    outcome.detail = report.outcome == OperationOutcome::kCompleted ? std::string() : report.detail;
     outcome.seconds = std::chrono::duration<double>(Clock::now() - start).count();
     outcome.baudIndexAfter = state.BaudIndex;
     progress = kProgressMax;
@@ -195,6 +196,11 @@ int ReportFleet(const std::vector<FleetSensor>& sensors, const std::vector<Fleet
     }
     std::printf(", %.1f s\n", totalSeconds);
     std::fflush(stdout);
+    for (std::size_t i = 0; i < sensors.size(); ++i) {
+        if (!outcomes[i].detail.empty()) {
+            std::fprintf(stderr, "%s: %s\n", sensors[i].name.c_str(), outcomes[i].detail.c_str());
+        }
+    }
     return aborted > 0 ? kExitAborted : failed > 0 ? kExitFailed : kExitOk;
 }
 

@@ -14,6 +14,7 @@ namespace torv::cli {
 struct FleetOutcome {
     OperationOutcome outcome = OperationOutcome::kFailed;
     std::string message;  // "ok", or the tool's message ("No communication response.", "Aborted.")
+    std::string detail;   // a failure's facts: the port, the rate, what to check
     double seconds = 0;
     int baudIndexAfter = 0;  // where the line ended (a parameter write may move it)
 };
@@ -26,7 +27,7 @@ std::vector<FleetOutcome> RunFleet(const std::vector<FleetSensor>& sensors, int 
                                    bool trace);
 
 // One line per sensor in fleet order (name, port, "ok" or the message, seconds) and a total, on
-// stdout; the exit code: 0 when every run succeeded, 3 when any was aborted, else 1 when any failed.
+// stdout, then each failure's facts on stderr; the exit code: 0 when every run succeeded, 3 when any was aborted, else 1 when any failed.
 int ReportFleet(const std::vector<FleetSensor>& sensors, const std::vector<FleetOutcome>& outcomes,
                 double totalSeconds);
 

@@ -151,6 +151,7 @@ class Rfc2217ComDevice final : public ComDevice {
     bool requestLineSettings(const Rfc2217LineSettings& settings);
     void requestControlSettings(const Rfc2217ControlSettings& settings);
     int takeReceived(std::uint8_t* buffer, int count);
+    std::string openFailureReason() const;
     std::string refusalReason() const;
     void release();
 
@@ -268,11 +269,7 @@ bool Rfc2217ComDevice::connect(const std::string& name, const NetworkPortAddress
     while (m_opening && waitUntil(deadline)) {
     }
     if (m_opening || m_openError != 0 || (m_serial = gensio_to_sergensio(m_io)) == nullptr) {
-        SetComOpenFailure(name + ": " +
-                          (m_opening ? "the server did not take the connection within " +
-                                           std::to_string(kConnectTimeout.count()) + " ms."
-                                     : "no server takes connections there (" +
-                                           std::string(gensio_err_to_str(m_openError)) + ")."));
+        SetComOpenFailure(name + ": " + openFailureReason());
         return false;
     }
     gensio_set_read_callback_enable(m_io, true);
@@ -286,6 +283,19 @@ bool Rfc2217ComDevice::connect(const std::string& name, const NetworkPortAddress
     }
     m_control.baudRate = m_answers[kBaudSetting].value;
     return true;
+}
+
+std::string Rfc2217ComDevice::openFailureReason() const {
+    const std::string hint =
+        "; is the port set up for RFC 2217 (ser2net: accepter: telnet(rfc2217),tcp,PORT)?";
+    if (m_opening) {
+        return "no RFC 2217 session came up within " + std::to_string(kConnectTimeout.count()) +
+               " ms: the server is unreachable or hung" + hint;
+    }
+    if (m_openError == GE_CONNREFUSE) {
+        return "nothing takes connections there (connection refused).";
+    }
+    return std::string("the connection failed (") + gensio_err_to_str(m_openError) + ")" + hint;
 }
 
 // Why a connected server did not give us the port, from what it sent before it hung up.
@@ -302,7 +312,7 @@ std::string Rfc2217ComDevice::refusalReason() const {
                             : "the server hung up, saying \"" + said + "\".";
     }
     return "the server did not answer RFC 2217 requests within " + std::to_string(kConnectTimeout.count()) +
-           " ms; is its port set up with telnet(rfc2217) (ser2net: accepter: telnet(rfc2217),tcp,PORT)?";
+           " ms.";
 }
 
 bool Rfc2217ComDevice::requestLineSettings(const Rfc2217LineSettings& settings) {

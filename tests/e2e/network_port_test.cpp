@@ -126,16 +126,21 @@ TEST_F(NetworkPort, ServersThatCannotGiveThePortFailToOpen) {
     struct Case {
         const char* what;
         std::string port;
+        const char* reason;  // what the line after the message says
     };
     const std::vector<Case> cases = {
-        {"nothing listens", "rfc2217://127.0.0.1:" + std::to_string(test::FreeLoopbackPort())},
-        {"the server never answers", "rfc2217://127.0.0.1:" + std::to_string(silentPort)},
-        {"another client has the port", server.portName()},
+        {"nothing listens", "rfc2217://127.0.0.1:" + std::to_string(test::FreeLoopbackPort()),
+         "nothing takes connections there (connection refused)."},
+        {"the server never answers", "rfc2217://127.0.0.1:" + std::to_string(silentPort),
+         "no RFC 2217 session came up within 2000 ms"},
+        {"another client has the port", server.portName(),
+         "the server hung up, saying \"Port already in use"},
     };
     for (const Case& c : cases) {
         const auto result = Torvctl({"--port", c.port, "params", "read", m_files.file("read")});
         EXPECT_EQ(result.exitCode, 1) << c.what;
-        EXPECT_EQ(result.err, "Faild to open COM port.\n") << c.what;
+        EXPECT_EQ(result.err.substr(0, result.err.find('\n')), "Faild to open COM port.") << c.what;
+        EXPECT_NE(result.err.find(c.port + ": " + c.reason), std::string::npos) << result.err;
         EXPECT_FALSE(std::filesystem::exists(m_files.file("read.torv"))) << c.what;
     }
     EXPECT_TRUE(sensor.frames().empty());

@@ -70,6 +70,8 @@ TEST_F(TorvctlFleet, ReadFillsTheFolderAsSingleReadsWouldAndNamesTheSilentSensor
     EXPECT_LT(result.out.find("front-1"), result.out.find("front-2"));
     EXPECT_LT(result.out.find("front-2"), result.out.find("back-1"));
     EXPECT_TRUE(Mentions(result.out, "\n3 sensors: 2 ok, 1 failed, ")) << result.out;
+    EXPECT_TRUE(Mentions(result.err, "back-1: No reply from the sensor on " + silent.devicePath()))
+        << result.err;
     EXPECT_EQ(test::ListFolder(m_folder), (std::vector<std::string>{"front-1.torv", "front-2.torv"}));
 
     // The same sensors read one at a time, as `params read` does.
