@@ -39,8 +39,33 @@ bool LoadFleet(const std::string& path, FleetFile& fleet) {
     return true;
 }
 
+// A write whose file names another rate moves the sensor there; the fleet file must follow.
+void NoteRateChanges(const FleetArguments& arguments, const FleetFile& fleet,
+                     const std::vector<FleetOutcome>& outcomes) {
+    for (std::size_t i = 0; i < fleet.sensors.size(); ++i) {
+        if (outcomes[i].outcome == OperationOutcome::kCompleted &&
+            outcomes[i].baudIndexAfter != fleet.sensors[i].baudIndex) {
+            std::cout << fleet.sensors[i].name << " now talks at "
+                      << kBaudRates[static_cast<std::size_t>(outcomes[i].baudIndexAfter)]
+                      << " baud: change its BAUD in " << arguments.fleetPath << ".\n";
+        }
+    }
+}
+
 int RunAndReport(const GlobalOptions& options, const FleetArguments& arguments, const FleetFile& fleet,
-                 int code);
+                 int code) {
+    const Clock::time_point start = Clock::now();
+    const std::vector<FleetOutcome> outcomes = RunFleet(
+        fleet.sensors, code,
+        [&arguments](const FleetSensor& sensor) { return SensorFileName(arguments.folder, sensor); },
+        options.trace);
+    const int result =
+        ReportFleet(fleet.sensors, outcomes, std::chrono::duration<double>(Clock::now() - start).count());
+    if (code == kWriteParameters) {
+        NoteRateChanges(arguments, fleet, outcomes);
+    }
+    return result;
+}
 
 // A missing folder is made; anything else of that name is refused.
 bool PrepareFolder(const std::string& folder) {
@@ -86,12 +111,12 @@ bool AllFilesWritable(const FleetFile& fleet, const std::string& folder) {
     bool allGood = true;
     for (const FleetSensor& sensor : fleet.sensors) {
         const std::string path = MakeFilePath(SensorFileName(folder, sensor), kParameterFile);
-        const LoadStatus status = LoadParameterFile(path).status;
-        if (status != LoadStatus::Loaded) {
-            std::cerr << sensor.name << ": " << path << ": "
-                      << Text(status == LoadStatus::NotFound ? StringId::kParameterFileNotFound
-                                                             : StringId::kParameterFileInvalid)
-                      << '\n';
+        const LoadedParameters file = LoadParameterFile(path);
+        if (file.status != LoadStatus::Loaded) {
+            std::cerr << sensor.name << ": "
+                      << Text(file.status == LoadStatus::NotFound ? StringId::kParameterFileNotFound
+                                                                  : StringId::kParameterFileInvalid)
+                      << "\n  " << (file.problem.empty() ? path : file.problem) << '\n';
             allGood = false;
         }
     }
@@ -99,34 +124,6 @@ bool AllFilesWritable(const FleetFile& fleet, const std::string& folder) {
         std::cerr << "torvctl: nothing was written to any sensor\n";
     }
     return allGood;
-}
-
-// A write whose file names another rate moves the sensor there; the fleet file must follow.
-void NoteRateChanges(const FleetArguments& arguments, const FleetFile& fleet,
-                     const std::vector<FleetOutcome>& outcomes) {
-    for (std::size_t i = 0; i < fleet.sensors.size(); ++i) {
-        if (outcomes[i].outcome == OperationOutcome::kCompleted &&
-            outcomes[i].baudIndexAfter != fleet.sensors[i].baudIndex) {
-            std::cout << fleet.sensors[i].name << " now talks at "
-                      << kBaudRates[static_cast<std::size_t>(outcomes[i].baudIndexAfter)]
-                      << " baud: change its BAUD in " << arguments.fleetPath << ".\n";
-        }
-    }
-}
-
-int RunAndReport(const GlobalOptions& options, const FleetArguments& arguments, const FleetFile& fleet,
-                 int code) {
-    const Clock::time_point start = Clock::now();
-    const std::vector<FleetOutcome> outcomes = RunFleet(
-        fleet.sensors, code,
-        [&arguments](const FleetSensor& sensor) { return SensorFileName(arguments.folder, sensor); },
-        options.trace);
-    const int result =
-        ReportFleet(fleet.sensors, outcomes, std::chrono::duration<double>(Clock::now() - start).count());
-    if (code == kWriteParameters) {
-        NoteRateChanges(arguments, fleet, outcomes);
-    }
-    return result;
 }
 
 int RunFleetWrite(const GlobalOptions& options, const FleetArguments& arguments) {

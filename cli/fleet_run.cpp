@@ -1,6 +1,8 @@
 #include "cli/fleet_run.h"
 
+#ifndef _WIN32
 #include <sys/resource.h>
+#endif
 #include <unistd.h>
 
 #include <algorithm>
@@ -73,11 +75,13 @@ std::vector<int> PortNumbers(const std::vector<FleetSensor>& sensors) {
 // Every sensor holds its port (a network port: a socket and an event queue) and its file open at
 // once; a fleet of a few hundred would pass the usual soft limit of 1024 descriptors.
 void RaiseDescriptorLimit() {
+#ifndef _WIN32
     rlimit limit{};
     if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
         limit.rlim_cur = limit.rlim_max;
         setrlimit(RLIMIT_NOFILE, &limit);
     }
+#endif
 }
 
 FleetOutcome RunOne(const FleetSensor& sensor, int port, int code, const std::string& fileName,

@@ -295,6 +295,11 @@ std::string Rfc2217ComDevice::openFailureReason() const {
     if (m_openError == GE_CONNREFUSE) {
         return "nothing takes connections there (connection refused).";
     }
+    if (m_openError == GE_REMCLOSE) {
+        return "the server hung up at once: another client may have the port, or it is not set up for RFC "
+               "2217 "
+               "(ser2net: accepter: telnet(rfc2217),tcp,PORT).";
+    }
     return std::string("the connection failed (") + gensio_err_to_str(m_openError) + ")" + hint;
 }
 

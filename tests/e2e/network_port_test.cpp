@@ -133,8 +133,7 @@ TEST_F(NetworkPort, ServersThatCannotGiveThePortFailToOpen) {
          "nothing takes connections there (connection refused)."},
         {"the server never answers", "rfc2217://127.0.0.1:" + std::to_string(silentPort),
          "no RFC 2217 session came up within 2000 ms"},
-        {"another client has the port", server.portName(),
-         "the server hung up, saying \"Port already in use"},
+        {"another client has the port", server.portName(), "the server hung up"},  // quoting it, if it spoke
     };
     for (const Case& c : cases) {
         const auto result = Torvctl({"--port", c.port, "params", "read", m_files.file("read")});
