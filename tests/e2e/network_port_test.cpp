@@ -1,6 +1,7 @@
-// Every operation through a real device server: Debian's ser2net serves torvsim's pseudo-terminal on
+// The operations through a real device server: Debian's ser2net serves torvsim's pseudo-terminal on
 // the loopback with RFC 2217, and torvctl reaches it as rfc2217://127.0.0.1:PORT, named on the command
-// line or by a COMn link in the ports folder. Also the servers that cannot give the port.
+// line or by a COMn link in the ports folder: parameter read and write (with the rate change), the
+// clock, an NG read. Also the servers that cannot give the port.
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -48,6 +49,24 @@ TEST_F(NetworkPort, ReadThroughTheServerGivesTheFileADirectReadGives) {
     EXPECT_EQ(network.exitCode, 0) << network.err;
     EXPECT_EQ(network.out, "Reading from TORV is completed.\n");
     EXPECT_EQ(ReadFileBytes(m_files.file("network.torv")), ReadFileBytes(m_files.file("direct.torv")));
+}
+
+// 256-byte blocks, each in one reply of 258 bytes that must arrive within the reply time-out.
+TEST_F(NetworkPort, NgReadThroughTheServerGivesTheFilesADirectReadGives) {
+    test::SimulatedSensor sensor;
+    const auto direct =
+        Torvctl({"--port", sensor.devicePath(), "ng", "read", m_files.file("direct"), "--ng", "2"});
+    ASSERT_EQ(direct.exitCode, 0) << direct.err;
+    const test::Ser2netServer server({sensor.devicePath()});
+    const auto network =
+        Torvctl({"--port", server.portName(), "ng", "read", m_files.file("network"), "--ng", "2"});
+    EXPECT_EQ(network.exitCode, 0) << network.err;
+    EXPECT_EQ(network.out, "Reading the NG data with image from TORV is completed.\n");
+    for (const char* extension : {".bmp", ".ng4"}) {
+        EXPECT_EQ(ReadFileBytes(m_files.file(std::string("network") + extension)),
+                  ReadFileBytes(m_files.file(std::string("direct") + extension)))
+            << extension;
+    }
 }
 
 // The store command goes out at 57600, the server moves its line to 115200 as the sensor does, and
