@@ -471,9 +471,9 @@ void Rfc2217ComDevice::purgeInput() {
 
 void Rfc2217ComDevice::release() {
     if (m_io != nullptr) {
-        if (!m_opening) {
-            gensio_close_s(m_io);
-        }
+        // Also a connection still being made: the library lets go of it only once it is closed. A
+        // gensio that never opened refuses the close at once.
+        gensio_close_s(m_io);
         gensio_free(m_io);
         m_io = nullptr;
     }
