@@ -3,7 +3,6 @@
 #ifndef _WIN32
 #include <sys/resource.h>
 #endif
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -19,6 +18,7 @@
 #include "cli/cli_context.h"
 #include "cli/interrupts.h"
 #include "cli/trace_printer.h"
+#include "link/console.h"
 #include "link/port_names.h"
 #include "operations/device_operations.h"
 
@@ -151,7 +151,7 @@ std::vector<FleetOutcome> RunFleet(const std::vector<FleetSensor>& sensors, int 
             finished.notify_one();
         });
     }
-    const bool onTerminal = isatty(STDERR_FILENO) != 0;
+    const bool onTerminal = IsTerminal(ConsoleStream::kError);
     {
         std::unique_lock lock(mutex);
         while (done < static_cast<int>(sensors.size())) {
