@@ -102,7 +102,8 @@ TEST_F(NetworkPort, ClockThroughAComPortLinkedToTheServer) {
     const std::vector<std::string> environment{"XDG_CONFIG_HOME=" + m_files.path().string()};
 
     const auto listed = Torvctl({"ports"}, environment);
-    EXPECT_NE(listed.out.find("COM4   " + server.portName() + " (link)\n"), std::string::npos) << listed.out;
+    EXPECT_NE(listed.out.find("COM4   " + server.portName() + " (link): network port\n"), std::string::npos)
+        << listed.out;
     const auto result = Torvctl({"--yes", "--port", "COM4", "clock", "set"}, environment);
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, "Setting the current time to TORV bulit-in calendar is completed.\n");
