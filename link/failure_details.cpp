@@ -2,6 +2,7 @@
 
 #include "link/com_device.h"
 #include "link/frames.h"
+#include "link/network_port_name.h"
 #include "link/port_names.h"
 #include "resources/strings.h"
 
@@ -34,18 +35,22 @@ std::string OpenFailureDetail(int port, int baudIndex, int result) {
 
 std::string ReplyFailureDetail(int port, int baudIndex, const std::string& message) {
     const std::string where = DescribeComPort(port) + " at " + RateText(baudIndex);
+    // Behind a device server the line runs through the network and the server too.
+    const bool networked = IsNetworkPortName(ComPortDevicePath(port));
+    const std::string line =
+        networked ? "the device server, the network and the cable behind the server" : "the cable";
     if (message == Text(StringId::kNoResponse)) {
         return "No reply from the sensor on " + where + " within " + std::to_string(kReplyTimeoutMs) +
-               " ms. Check that the sensor is on, that the baud rate matches its COMMUNIC setting, and "
-               "the cable.";
+               " ms. Check that the sensor is on, that the baud rate matches its COMMUNIC setting, and " +
+               line + ".";
     }
     if (message == Text(StringId::kInvalidResponse)) {
         return "The reply on " + where +
                " did not begin with ACK: the sensor refused the command, another device is on the line, "
                "or the baud rate does not match the sensor's.";
     }
-    return "The reply on " + where +
-           " arrived damaged or incomplete. Check the baud rate, the cable and its shielding.";
+    return "The reply on " + where + " arrived damaged or incomplete. Check the baud rate and " +
+           (networked ? line : line + " and its shielding") + ".";
 }
 
 }  // namespace torv

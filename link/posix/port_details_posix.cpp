@@ -5,6 +5,7 @@
 #include <fstream>
 #include <string>
 
+#include "link/network_port_name.h"
 #include "link/port_names.h"
 
 namespace torv {
@@ -12,7 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::string_view kNetworkScheme = "rfc2217://";
 constexpr int kMaxUsbDepth = 8;  // interface, device and the hubs above it
 
 std::string Attribute(const fs::path& folder, const char* name) {
@@ -50,7 +50,7 @@ std::string UsbDescription(const fs::path& usb) {
 }  // namespace
 
 std::string DescribeSerialDevice(const std::string& devicePath, const std::string& sysfsRoot) {
-    if (devicePath.starts_with(kNetworkScheme)) {
+    if (IsNetworkPortName(devicePath)) {
         return "network port";
     }
     std::error_code error;
