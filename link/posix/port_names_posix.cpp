@@ -4,10 +4,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <regex>
+#include <span>
+#include <string_view>
 
 #include "link/network_port_name.h"
 #include "link/port_names.h"
@@ -62,6 +64,17 @@ bool HasHardware(const std::string& name) {
     return !(type >> value) || value != 0;
 }
 
+// "ttyUSB0": one of the prefixes followed by digits only.
+bool IsNumberedName(std::string_view name, std::span<const std::string_view> prefixes) {
+    for (std::string_view prefix : prefixes) {
+        if (name.size() > prefix.size() && name.starts_with(prefix) &&
+            name.find_first_not_of("0123456789", prefix.size()) == std::string_view::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 std::string PortsFolder() {
@@ -96,12 +109,13 @@ std::vector<PortMapEntry> ListPortMap() {
 }
 
 std::vector<std::string> ListSerialDevices() {
-    static const std::regex kSerialName("tty(S|USB|ACM|AMA|XRUSB|mxc)[0-9]+|rfcomm[0-9]+");
+    constexpr std::array<std::string_view, 7> kSerialPrefixes{"ttyS",     "ttyUSB", "ttyACM", "ttyAMA",
+                                                              "ttyXRUSB", "ttymxc", "rfcomm"};
     std::vector<std::string> devices;
     std::error_code error;
     for (const auto& entry : fs::directory_iterator("/dev", error)) {
         const std::string name = entry.path().filename().string();
-        if (std::regex_match(name, kSerialName) && HasHardware(name)) {
+        if (IsNumberedName(name, kSerialPrefixes) && HasHardware(name)) {
             devices.push_back(entry.path().string());
         }
     }

@@ -243,7 +243,8 @@ TEST_F(SensorTimeZone, EmptySlotWritesHeadersFormatsAndLimitsOnly) {
     std::string dataFile =
         "Character number = 0\r\nBank number = 0\r\nSaved date/time = Sat Jan 01 00:00:00 2000\r\n";
     for (int k = 1; k <= 4; ++k) {
-        dataFile += std::to_string(k) + " - Format nothing.\r\n";
+        dataFile += std::to_string(k);
+        dataFile += " - Format nothing.\r\n";
     }
     for (const char* head : {"1 - Date", "2 - Date"}) {
         dataFile += std::string(head) + " upper limit = Sat Jan 01 2000\r\n" + head +
