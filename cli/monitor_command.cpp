@@ -6,6 +6,7 @@
 #include <csignal>
 #include <iostream>
 #include <optional>
+#include <vector>
 
 #include "cli/interrupts.h"
 #include "files/file_kind.h"
@@ -111,13 +112,28 @@ int RunMonitor(const GlobalOptions& options, const MonitorLimits& limits) {
     return Interrupted() && InterruptSignal() != SIGINT ? kExitAborted : kExitOk;
 }
 
-int RunKey(const GlobalOptions& options, std::string name) {
-    std::transform(name.begin(), name.end(), name.begin(),
-                   [](char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); });
-    const std::optional<KeyCode> code = KeyCodeOfName(name);
-    if (!code) {
-        std::cerr << "torvctl key: " << name
-                  << " is not a key (SET, EXIT, VIEW, VIEW+UP, VIEW+DOWN, UP, DOWN)\n";
+// The key codes of the names given, in order; a name that is no key is a usage error.
+std::optional<std::vector<KeyCode>> KeyCodesOf(std::vector<std::string> names) {
+    std::vector<KeyCode> codes;
+    for (std::string& name : names) {
+        std::transform(name.begin(), name.end(), name.begin(),
+                       [](char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); });
+        const std::optional<KeyCode> code = KeyCodeOfName(name);
+        if (!code) {
+            std::cerr << "torvctl key: " << name
+                      << " is not a key (SET, EXIT, VIEW, VIEW+UP, VIEW+DOWN, UP, DOWN)\n";
+            return std::nullopt;
+        }
+        codes.push_back(*code);
+    }
+    return codes;
+}
+
+// Presses the keys one after the other; the first that the sensor does not acknowledge ends the run,
+// since the keys after it would act on a panel in a state nobody knows.
+int RunKey(const GlobalOptions& options, const std::vector<std::string>& names) {
+    const std::optional<std::vector<KeyCode>> codes = KeyCodesOf(names);
+    if (!codes) {
         return kExitUsage;
     }
     LinkTarget target;
@@ -132,9 +148,19 @@ int RunKey(const GlobalOptions& options, std::string name) {
         state.LastErrorDetail = OpenFailureDetail(target.port, target.baudIndex, opened);
         return FailWith(state);
     }
-    const bool acknowledged = SendKey(state, target.port, *code);
+    for (std::size_t k = 0; k < codes->size(); ++k) {
+        if (!SendKey(state, target.port, (*codes)[k])) {
+            CloseLink(target.port);
+            if (codes->size() > 1) {
+                state.LastErrorDetail += "\nKey " + std::to_string(k + 1) + " of " +
+                                         std::to_string(codes->size()) +
+                                         " failed; the keys after it were not pressed.";
+            }
+            return FailWith(state);
+        }
+    }
     CloseLink(target.port);
-    return acknowledged ? kExitOk : FailWith(state);
+    return kExitOk;
 }
 
 }  // namespace
@@ -154,11 +180,12 @@ void AddMonitorCommand(CLI::App& app, CliContext& context) {
 }
 
 void AddKeyCommand(CLI::App& app, CliContext& context) {
-    auto name = std::make_shared<std::string>();
-    CLI::App* key = app.add_subcommand("key", "Press one of the sensor's front-panel keys");
-    key->add_option("KEY", *name, "SET, EXIT, VIEW, VIEW+UP, VIEW+DOWN, UP or DOWN")->required();
+    auto names = std::make_shared<std::vector<std::string>>();
+    CLI::App* key = app.add_subcommand("key", "Press the sensor's front-panel keys, one after the other");
+    key->add_option("KEY", *names, "SET, EXIT, VIEW, VIEW+UP, VIEW+DOWN, UP or DOWN; several in order")
+        ->required();
     key->callback(
-        [&context, name] { context.run = [&context, name] { return RunKey(context.options, *name); }; });
+        [&context, names] { context.run = [&context, names] { return RunKey(context.options, *names); }; });
 }
 
 }  // namespace torv::cli

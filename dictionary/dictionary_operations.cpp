@@ -60,6 +60,21 @@ int AddressableCount(OperationRun& run, int reported) {
     return kAddressableCharacters;
 }
 
+// How many of the records word 12 announces lie in the dictionary area: a length beyond its 56 records
+// (a damaged word 12; 65535 would reach word 33435) would read the calendar and whatever follows as
+// characters, so those are left unread and the user hears of them.
+int RecordsInArea(OperationRun& run, int announced) {
+    if (announced <= kDictionaryMaxChars) {
+        return announced;
+    }
+    run.host().show(Caption::kWarning, Icon::kExclamation,
+                    "The sensor's dictionary length (word " + std::to_string(kDictionaryLengthWord) +
+                        ") announces " + std::to_string(announced) +
+                        " characters, but its dictionary area holds " + std::to_string(kDictionaryMaxChars) +
+                        ": those " + std::to_string(kDictionaryMaxChars) + " are read.");
+    return kDictionaryMaxChars;
+}
+
 // The four words of character i's record.
 bool ReadRecord(OperationRun& run, int character, DictionaryRecord& record) {
     for (int k = 0; k < kWordsPerRecord; ++k) {
@@ -166,7 +181,7 @@ void ReadDictionaryOperation(OperationRun& run) {
         return;
     }
     // The length counts bytes; a remainder short of a whole record is dropped.
-    const int count = length / kDictionaryRecordSize;
+    const int count = RecordsInArea(run, length / kDictionaryRecordSize);
     if (count == 0 && !AskWarning(run, StringId::kNoDictionaryInSensor, Answer::kNo)) {
         Abort(run);
         return;

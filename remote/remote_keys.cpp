@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "link/com_port.h"
 #include "link/failure_details.h"
 #include "link/frames.h"
 
@@ -36,6 +37,9 @@ std::optional<KeyCode> KeyCodeOfName(std::string_view name) {
 }
 
 bool SendKey(OperationState& state, int port, KeyCode code) {
+    // The remote controller stays open after a key that failed: a reply that came too late for that
+    // key, or the rest of a garbled one, must not pass for this key's acknowledgement.
+    PurgeComInput(port);
     state.CommandBuffer = {code, 0};
     SendCommand(port, kKeyPressCommand, state.CommandBuffer.data(), kKeyReplySize);
     if (ReceiveReply(port, state.CommandBuffer.data(), kKeyReplySize, kReplyTimeoutMs, state.LastErrorText) ==

@@ -11,9 +11,20 @@ struct KindName {
 };
 
 constexpr KindName kKindNames[] = {
-    {FaultKind::kNone, "none"},         {FaultKind::kSilence, "silence"},   {FaultKind::kNak, "nak"},
-    {FaultKind::kChecksum, "checksum"}, {FaultKind::kTruncate, "truncate"}, {FaultKind::kDelay, "delay"},
+    {FaultKind::kNone, "none"},
+    {FaultKind::kSilence, "silence"},
+    {FaultKind::kNak, "nak"},
+    {FaultKind::kChecksum, "checksum"},
+    {FaultKind::kTruncate, "truncate"},
+    {FaultKind::kDelay, "delay"},
     {FaultKind::kHangup, "hangup"},
+    {FaultKind::kGarbage, "garbage"},
+    {FaultKind::kWrongRate, "wrong-rate"},
+    {FaultKind::kEndless, "endless"},
+    {FaultKind::kNgCount255, "ng-count-255"},
+    {FaultKind::kSlotPointer200, "slot-pointer-200"},
+    {FaultKind::kDictLength65535, "dict-length-65535"},
+    {FaultKind::kTrailerCount255, "trailer-count-255"},
 };
 
 bool ParseExchange(std::string_view text, int& exchange) {
@@ -33,6 +44,11 @@ std::string_view FaultKindName(FaultKind kind) {
         }
     }
     return "none";
+}
+
+bool IsValueFault(FaultKind kind) {
+    return kind == FaultKind::kNgCount255 || kind == FaultKind::kSlotPointer200 ||
+           kind == FaultKind::kDictLength65535 || kind == FaultKind::kTrailerCount255;
 }
 
 FaultParseResult FaultPlan::add(std::string_view text) {

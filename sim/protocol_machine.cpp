@@ -15,6 +15,31 @@ constexpr int kPairsPerPattern = 8;
 constexpr std::uint8_t kLastVersionSelector = 1;
 constexpr std::uint8_t kChecksumCorruption = 0xFF;
 
+// Line noise before a reply: bytes a receiver makes of glitches on an idle line.
+constexpr std::uint8_t kLineNoise[] = {0x00, 0xF8, 0x80};
+constexpr int kNibbleBits = 4;
+
+// The out-of-range values the value faults put into a reply.
+constexpr std::uint8_t kAnnouncedCount = 255;
+constexpr std::uint8_t kOutsideRingPointer = 200;
+constexpr std::uint8_t kWholeByte = 0xFF;
+constexpr int kCountBlock = kFirstResultBlock + kResultCountOffset / kBlockSize;
+constexpr int kCountInBlock = kResultCountOffset % kBlockSize;
+
+// What a receiver sees of one byte sent at half its rate: each bit lasts two of its bit times, so the
+// byte arrives as two, its low and then its high half with every bit doubled. The ACK never survives.
+std::array<std::uint8_t, 2> AtHalfRate(std::uint8_t byte) {
+    std::array<std::uint8_t, 2> seen{};
+    for (int half = 0; half < 2; ++half) {
+        for (int bit = 0; bit < kNibbleBits; ++bit) {
+            if ((byte >> (kNibbleBits * half + bit)) & 1) {
+                seen[static_cast<std::size_t>(half)] |= static_cast<std::uint8_t>(0x3 << (2 * bit));
+            }
+        }
+    }
+    return seen;
+}
+
 constexpr std::uint8_t kKnownCommands[] = {kKeyPress, kReadWord,      kSensorInfo, kSetCalendar,
                                            kStore,    kReadSlotBlock, kWriteWord,  kPollJudgement};
 
@@ -62,7 +87,51 @@ std::vector<std::uint8_t> ShapeReply(std::span<const std::uint8_t> data,
         reply.back() ^= kChecksumCorruption;
     }
     reply.insert(reply.end(), trailer.begin(), trailer.end());
+    if (fault == FaultKind::kGarbage) {
+        reply.insert(reply.begin(), std::begin(kLineNoise), std::end(kLineNoise));
+    } else if (fault == FaultKind::kWrongRate) {
+        std::vector<std::uint8_t> seen;
+        for (std::uint8_t byte : reply) {
+            const auto pair = AtHalfRate(byte);
+            seen.insert(seen.end(), pair.begin(), pair.end());
+        }
+        return seen;
+    }
     return reply;
+}
+
+bool PutOutOfRangeValue(FaultKind fault, std::span<const std::uint8_t, kCommandFrameSize> frame,
+                        std::vector<std::uint8_t>& data, const std::vector<std::uint8_t>& trailer) {
+    const std::uint8_t letter = frame[0];
+    const int address = WordOf(frame[1], frame[2]);
+    switch (fault) {
+        case FaultKind::kNgCount255:
+            if (letter != kReadSlotBlock || frame[2] != kCountBlock) {
+                return false;
+            }
+            data[kCountInBlock] = kAnnouncedCount;
+            return true;
+        case FaultKind::kSlotPointer200:
+            if (letter != kReadWord || address != kSlotPointerWord) {
+                return false;
+            }
+            data[0] = kOutsideRingPointer;  // the high byte is not the pointer's
+            return true;
+        case FaultKind::kDictLength65535:
+            if (letter != kReadWord || address != kDictionaryLengthWord) {
+                return false;
+            }
+            data = {kWholeByte, kWholeByte};
+            return true;
+        case FaultKind::kTrailerCount255:
+            if (letter != kPollJudgement || trailer.empty()) {
+                return false;
+            }
+            data[0] = kAnnouncedCount;  // the trailer stays that of the characters read
+            return true;
+        default:
+            return false;
+    }
 }
 
 ProtocolEvent ProtocolMachine::feed(std::uint8_t byte, SimTime now) {
@@ -120,6 +189,9 @@ ProtocolEvent ProtocolMachine::completeFrame() {
         return event;  // the sensor never saw this command
     }
     CommandReply r = execute(m_frame[0], m_frame[1], m_frame[2], m_lastByte);
+    if (IsValueFault(event.fault) && !PutOutOfRangeValue(event.fault, m_frame, r.data, r.trailer)) {
+        event.fault = FaultKind::kNone;  // this reply does not carry the value: it goes out as it is
+    }
     event.reply = ShapeReply(r.data, r.trailer, event.fault);
     event.stored = r.stored;
     return event;

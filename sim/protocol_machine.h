@@ -96,8 +96,15 @@ bool IsKnownCommand(std::uint8_t letter);
 // The reply frame for some data: ACK, the data, the checksum.
 std::vector<std::uint8_t> BuildReplyFrame(std::span<const std::uint8_t> data);
 
-// The reply as the fault shapes it (silence and hang-up send nothing; the caller delays a delay).
+// The reply as the fault shapes it (silence and hang-up send nothing; the caller delays a delay and
+// spreads an endless reply over time).
 std::vector<std::uint8_t> ShapeReply(std::span<const std::uint8_t> data,
                                      std::span<const std::uint8_t> trailer, FaultKind fault);
+
+// A value fault's out-of-range value, put into the data of a reply to `frame` when that reply carries
+// it (the record block with the character count, word 9, word 12, a judgement with characters);
+// false, and nothing changed, when it does not.
+bool PutOutOfRangeValue(FaultKind fault, std::span<const std::uint8_t, kCommandFrameSize> frame,
+                        std::vector<std::uint8_t>& data, const std::vector<std::uint8_t>& trailer);
 
 }  // namespace torv::sim

@@ -19,7 +19,12 @@
 namespace torv::sim {
 namespace {
 
-constexpr std::chrono::milliseconds kDelayFault{1500};     // past the tool's 1000 ms time-out
+constexpr std::chrono::milliseconds kDelayFault{1500};  // past the tool's 1000 ms time-out
+// The reply that never ends: the ACK and its first data byte at once, then one byte this far apart, so
+// that a read timed by the gap between bytes alone would never end.
+constexpr std::chrono::milliseconds kEndlessByteGap{900};
+constexpr std::size_t kEndlessHead = 2;
+constexpr std::uint8_t kEndlessFiller = 0xFF;
 constexpr std::chrono::milliseconds kRateFollowWait{100};  // the sensor's time to store before answering
 constexpr std::chrono::milliseconds kRateFollowPoll{1};
 constexpr std::chrono::milliseconds kWriteTimeout{1000};  // a tool that never reads does not stall us
@@ -186,7 +191,28 @@ void PtyServer::answer(const ProtocolEvent& event) {
     if (event.fault == FaultKind::kDelay) {
         SleepUntil(Now() + kDelayFault);
     }
+    if (event.fault == FaultKind::kEndless) {
+        sendEndlessly(event.reply);
+        return;
+    }
     send(event.reply);
+}
+
+void PtyServer::sendEndlessly(const std::vector<std::uint8_t>& reply) {
+    std::size_t sent = std::min(reply.size(), kEndlessHead);
+    send(std::vector<std::uint8_t>(reply.begin(), reply.begin() + static_cast<std::ptrdiff_t>(sent)));
+    const long long gap = std::chrono::nanoseconds(kEndlessByteGap).count();
+    const timespec wait{static_cast<time_t>(gap / kNanosPerSecond), static_cast<long>(gap % kNanosPerSecond)};
+    while (g_stopRequested == 0) {
+        pollfd p{m_master, POLLIN, 0};
+        const int ready = ppoll(&p, 1, &wait, &m_servingMask);
+        if (ready > 0) {
+            return;  // the tool sends again: its frame is served as any other
+        }
+        if (ready == 0) {
+            send({sent < reply.size() ? reply[sent++] : kEndlessFiller});
+        }
+    }
 }
 
 SimTime PtyServer::deliveryTime(const ProtocolEvent& event) const {

@@ -51,6 +51,9 @@ class PtyServer {
     SimTime deliveryTime(const ProtocolEvent& event) const;
     void awaitToolRate();
     void send(const std::vector<std::uint8_t>& reply);
+    // Sends the reply a byte at a time, 900 ms apart, and filler after it, until the tool sends again
+    // or a stop signal arrives.
+    void sendEndlessly(const std::vector<std::uint8_t>& reply);
     void writeAll(const std::vector<std::uint8_t>& bytes);
     void saveState();
     int finish();

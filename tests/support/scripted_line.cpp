@@ -1,5 +1,6 @@
 #include "tests/support/scripted_line.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -49,6 +50,10 @@ class ScriptedDevice : public ComDevice {
     }
     int read(std::uint8_t* buffer, int count) override {
         m_line.calls.push_back("read " + std::to_string(count));
+        if (!m_line.readLimits.empty()) {
+            count = std::min(count, std::max(m_line.readLimits.front(), 0));
+            m_line.readLimits.pop_front();
+        }
         int taken = 0;
         for (; taken < count && !m_line.input.empty(); ++taken) {
             buffer[taken] = m_line.input.front();

@@ -150,6 +150,10 @@ TEST(SimProtocol, FaultsShapeTheReplyAndKeepOrDropTheEffect) {
         {"2=truncate", {kAck, 0x34}, true},
         {"2=delay", {kAck, 0x34, 0x12, 0xB3}, true},
         {"2=hangup", {}, false},
+        {"2=garbage", {0x00, 0xF8, 0x80, kAck, 0x34, 0x12, 0xB3}, true},
+        // Every bit doubled: 0x06 arrives as 0x3C 0x00, 0x34 as 0x30 0x0F, 0x12 as 0x0C 0x03.
+        {"2=wrong-rate", {0x3C, 0x00, 0x30, 0x0F, 0x0C, 0x03, 0x0F, 0xCF}, true},
+        {"2=endless", {kAck, 0x34, 0x12, 0xB3}, true},  // the server spreads it over time
     };
     for (const auto& c : cases) {
         FaultPlan plan;
@@ -160,6 +164,44 @@ TEST(SimProtocol, FaultsShapeTheReplyAndKeepOrDropTheEffect) {
         EXPECT_EQ(w.reply, c.reply) << c.fault;
         EXPECT_EQ(FaultKindName(w.fault), std::string_view(c.fault).substr(2)) << c.fault;
         EXPECT_EQ(sensor.model.state().words[800] == 0x1234, c.written) << c.fault;
+    }
+}
+
+// A value fault puts its value into the one reply that carries it, with a correct checksum; every
+// other exchange goes out untouched and is not logged as faulty.
+TEST(SimProtocol, ValueFaultsChangeOnlyTheReplyThatCarriesTheValue) {
+    const struct {
+        const char* fault;
+        Bytes carrier;  // the frame whose reply carries the value
+        std::size_t offset;
+        Bytes value;
+    } cases[] = {
+        {"1+=slot-pointer-200", Frame(kReadWord, 9, 0), 1, {200}},
+        {"1+=dict-length-65535", Frame(kReadWord, 12, 0), 1, {0xFF, 0xFF}},
+        {"1+=ng-count-255", Frame(kReadSlotBlock, 3, 251), 1 + kResultCountOffset % kBlockSize, {255}},
+        {"1+=trailer-count-255", Frame(kPollJudgement, 0, 0), 1, {255}},
+    };
+    for (const auto& c : cases) {
+        FaultPlan plan;
+        ASSERT_EQ(plan.add(c.fault), FaultParseResult::kOk);
+        Sensor faulty(plan);
+        Sensor plain;
+        const ProtocolEvent other = faulty.send(Frame(kReadWord, 10, 0));
+        EXPECT_EQ(other.fault, FaultKind::kNone) << c.fault;
+        EXPECT_EQ(other.reply, plain.send(Frame(kReadWord, 10, 0)).reply) << c.fault;
+        // Polls until the plain sensor's judgement carries characters; the faulty one polls alongside.
+        ProtocolEvent expected;
+        ProtocolEvent got;
+        do {
+            expected = plain.send(c.carrier);
+            got = faulty.send(c.carrier);
+        } while (c.carrier[0] == kPollJudgement && expected.reply.size() == 4);
+        ASSERT_EQ(FaultKindName(got.fault), std::string_view(c.fault).substr(3)) << c.fault;
+        Bytes changed = expected.reply;
+        std::copy(c.value.begin(), c.value.end(), changed.begin() + static_cast<std::ptrdiff_t>(c.offset));
+        const std::size_t frameEnd = c.carrier[0] == kReadSlotBlock ? 2 + kBlockSize : 4;
+        changed[frameEnd - 1] = Checksum(std::span(changed).first(frameEnd - 1));
+        EXPECT_EQ(got.reply, changed) << c.fault;
     }
 }
 
