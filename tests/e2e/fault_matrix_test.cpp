@@ -1,29 +1,48 @@
-// Every device operation against every way a sensor or a line fails, at the first, a middle and the
-// last exchange, and Cancel after the first and the last block: the message the user sees, the exit
-// code, what is left on disk, and whether the store command went out. Faults run through torvctl as a
-// user would; Cancel is pressed through the engine's host, at exactly the block it names. The silence
-// and NAK rows run again through a real device server (ser2net with RFC 2217).
+// Every device operation, the monitor and the remote keys against every way a sensor or a line fails,
+// at the first, a middle and the last exchange, and Cancel after the first and the last block: the
+// message the user sees, the exit code, what is left on disk, and what the sensor holds afterwards.
+// Faults run through torvctl as a user would; Cancel is pressed through the engine's host (the monitor's
+// Stop through its loop), at exactly the block it names. A second table puts out-of-range values into
+// the replies that carry them (a slot pointer of 200, a dictionary length of 65535, an NG record of
+// 255 characters, a judgement of 255 characters) and checks each reaction and that the tool never
+// addresses the sensor outside its areas.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
+#include <map>
+#include <sstream>
 
 #include "dictionary/dictionary_file.h"
-#include "link/com_device.h"
+#include "link/frames.h"
+#include "monitor/result_monitor.h"
 #include "operations/device_operations.h"
 #include "params/parameter_file.h"
+#include "sim/sensor_model.h"
+#include "tests/support/judgement_log.h"
 #include "tests/support/scripted_host.h"
-#include "tests/support/ser2net_server.h"
 #include "tests/support/simulated_sensor.h"
 
 namespace torv {
 namespace {
 
+using test::LoggedExchange;
 using test::ReadFileBytes;
 
-enum class Trigger { kSilence, kNak, kChecksum, kTruncate, kDelay, kHangup, kCancel };
+enum class Trigger {
+    kSilence,
+    kNak,
+    kChecksum,
+    kTruncate,
+    kDelay,
+    kHangup,
+    kGarbage,
+    kWrongRate,
+    kEndless,
+    kCancel
+};
 enum class Position { kFirst, kMiddle, kLast };
+enum class Runs { kOperation, kMonitor, kKeys };
 
 // A read that appends character blocks keeps the whole blocks it appended before it stopped.
 struct Appending {
@@ -33,6 +52,16 @@ struct Appending {
     int characters = 0;            // in a complete run
     int keptAfterFirstCancel = 0;  // Cancel after block 1 is seen after the next block
 };
+
+// Sensor words as ranges; an operation addresses none outside its own.
+struct WordRange {
+    int first;
+    int last;
+};
+const std::vector<WordRange> kParameterArea{{0, 11}, {16, 591}};
+const std::vector<WordRange> kDictionaryArea{{12, 12}, {672, 895}};
+const std::vector<WordRange> kCalendarArea{{896, 903}};
+const std::vector<WordRange> kNgRingArea{{9, 11}};
 
 struct DeviceOperation {
     const char* name;
@@ -47,18 +76,36 @@ struct DeviceOperation {
     std::vector<std::string> simArguments = {};
     Appending appending = {};
     int framesAfterFirstCancel = 0;  // 0: fewer than half the exchanges
+    std::vector<WordRange> area = {};
+    Runs runs = Runs::kOperation;
 };
 
 const DeviceOperation kReadParametersOp{
-    "ParamsRead", kReadParameters, 590, 16, {"params", "read", "NAME"}, true, false};
-const DeviceOperation kWriteParametersOp{
-    "ParamsWrite", kWriteParameters, 590, 16, {"--yes", "params", "write", "NAME"}, false, true, 1};
-const DeviceOperation kSetClockOp{"ClockSet", kSetClock, 25, 0, {"--yes", "clock", "set"}, false, false};
+    "ParamsRead",  kReadParameters, 590, 16, {"params", "read", "NAME"}, true, false, 0, "", {}, {}, 0,
+    kParameterArea};
+const DeviceOperation kWriteParametersOp{"ParamsWrite",
+                                         kWriteParameters,
+                                         590,
+                                         16,
+                                         {"--yes", "params", "write", "NAME"},
+                                         false,
+                                         true,
+                                         1,
+                                         "bank.torv",
+                                         {},
+                                         {},
+                                         0,
+                                         kParameterArea};
+const DeviceOperation kSetClockOp{
+    "ClockSet", kSetClock, 25, 0, {"--yes", "clock", "set"}, false, false, 0, "", {}, {}, 0, kCalendarArea};
 // The newest NG of the default seed has 17 characters: 3 ring words, 244 image blocks, 3 record blocks
 // and 2 pattern blocks. Its last Cancel check comes after the record, before the pattern blocks.
-const DeviceOperation kReadNgDataOp{"NgRead", kReadNgData, 252, 125, {"ng", "read", "NAME"}, true, false};
+const DeviceOperation kReadNgDataOp{
+    "NgRead", kReadNgData, 252, 125, {"ng", "read", "NAME"}, true, false, 2, "", {}, {}, 0, kNgRingArea};
 // The default seed's occupancy reaches slot 29 of the ring: all 30 slots, six blocks each.
-const DeviceOperation kNgCsvOp{"NgCsv", kConvertNgDataToCsv, 183, 180, {"ng", "csv", "NAME"}, true, false};
+const DeviceOperation kNgCsvOp{
+    "NgCsv", kConvertNgDataToCsv, 183, 180, {"ng", "csv", "NAME"}, true, false, 0, "", {}, {},
+    0,       kNgRingArea};
 // Five recognized characters of eight pattern exchanges each, after the count.
 const DeviceOperation kDictRecognizedOp{"DictRecognized",
                                         kReadRecognizedCharacters,
@@ -72,12 +119,23 @@ const DeviceOperation kDictRecognizedOp{"DictRecognized",
                                         {"--recognized", "A12B3"},
                                         {2, 8, 1, 5, 2}};
 // The newest NG's 17 characters: 3 ring words, 3 record blocks, then 2 pattern blocks of 16 and 1.
-const DeviceOperation kDictFromNgOp{
-    "DictFromNg", kReadNgCharacters, 8, 5, {"dict", "from-ng", "NAME", "--ng", "1"}, true, false, 0, "",
-    {},           {7, 1, 16, 17, 0}, 5};
+const DeviceOperation kDictFromNgOp{"DictFromNg",
+                                    kReadNgCharacters,
+                                    8,
+                                    5,
+                                    {"dict", "from-ng", "NAME", "--ng", "1"},
+                                    true,
+                                    false,
+                                    0,
+                                    "",
+                                    {},
+                                    {7, 1, 16, 17, 0},
+                                    5,
+                                    kNgRingArea};
 // The seeded dictionary of 3 characters: the length, then four words each.
 const DeviceOperation kDictReadOp{
-    "DictRead", kReadDictionary, 13, 3, {"dict", "read", "NAME"}, true, false, 0, "", {}, {}, 9};
+    "DictRead", kReadDictionary, 13, 3, {"dict", "read", "NAME"}, true, false, 0, "", {}, {},
+    9,          kDictionaryArea};
 // Three characters of four words, after `R` 672; then `R` 12, the length and the store.
 const DeviceOperation kDictWriteOp{"DictWrite",
                                    kWriteDictionary,
@@ -90,13 +148,48 @@ const DeviceOperation kDictWriteOp{"DictWrite",
                                    "user.dic4",
                                    {},
                                    {},
-                                   9};
+                                   9,
+                                   kDictionaryArea};
+// Five polls, each a new judgement (OK or NG, every one with characters), logged to the CSV; Stop is
+// pressed after a poll.
+const DeviceOperation kMonitorOp{"Monitor",
+                                 kNoOperation,
+                                 5,
+                                 5,
+                                 {"monitor", "--csv", "NAME", "--count", "5"},
+                                 true,
+                                 false,
+                                 0,
+                                 "",
+                                 {"--pace", "0", "--mix", "4,1,0"},
+                                 {},
+                                 1,
+                                 {},
+                                 Runs::kMonitor};
+// Five keys, one exchange each; none that moves the bank, so the key log is all they change.
+const DeviceOperation kKeysOp{"Keys",
+                              kNoOperation,
+                              5,
+                              0,
+                              {"key", "SET", "VIEW", "VIEW+UP", "VIEW+DOWN", "EXIT"},
+                              false,
+                              false,
+                              0,
+                              "",
+                              {},
+                              {},
+                              0,
+                              {},
+                              Runs::kKeys};
+
+const DeviceOperation* const kEveryOperation[] = {
+    &kReadParametersOp, &kWriteParametersOp, &kSetClockOp,  &kReadNgDataOp, &kNgCsvOp, &kDictRecognizedOp,
+    &kDictFromNgOp,     &kDictReadOp,        &kDictWriteOp, &kMonitorOp,    &kKeysOp};
 
 struct Row {
     const DeviceOperation* operation;
     Trigger trigger;
     Position position;
-    bool throughServer = false;  // rfc2217://, served by ser2net from the sensor's pseudo-terminal
 };
 
 const char* FaultName(Trigger trigger) {
@@ -113,6 +206,12 @@ const char* FaultName(Trigger trigger) {
             return "delay";
         case Trigger::kHangup:
             return "hangup";
+        case Trigger::kGarbage:
+            return "garbage";
+        case Trigger::kWrongRate:
+            return "wrong-rate";
+        case Trigger::kEndless:
+            return "endless";
         case Trigger::kCancel:
             break;
     }
@@ -123,9 +222,12 @@ const char* FaultName(Trigger trigger) {
 const char* FaultMessage(Trigger trigger) {
     switch (trigger) {
         case Trigger::kNak:
+        case Trigger::kGarbage:
+        case Trigger::kWrongRate:
             return "Recieved an invalid communication response.";
         case Trigger::kChecksum:
         case Trigger::kTruncate:
+        case Trigger::kEndless:
             return "Error in checking sum of communication.";
         default:
             return "No communication response.";
@@ -145,14 +247,15 @@ int ExchangeAt(const DeviceOperation& operation, Position position) {
 }
 
 void PrintTo(const Row& row, std::ostream* out) {
-    *out << row.operation->name << ' ' << FaultName(row.trigger) << ' ' << static_cast<int>(row.position)
-         << (row.throughServer ? " through the server" : "");
+    *out << row.operation->name << ' ' << FaultName(row.trigger) << ' ' << static_cast<int>(row.position);
 }
 
 std::string RowName(const ::testing::TestParamInfo<Row>& info) {
     const char* positions[] = {"First", "Middle", "Last"};
-    return std::string(info.param.operation->name) + "_" + FaultName(info.param.trigger) + "_" +
-           positions[static_cast<int>(info.param.position)] + (info.param.throughServer ? "_Network" : "");
+    std::string fault = FaultName(info.param.trigger);
+    fault.erase(std::remove(fault.begin(), fault.end(), '-'), fault.end());
+    return std::string(info.param.operation->name) + "_" + fault + "_" +
+           positions[static_cast<int>(info.param.position)];
 }
 
 bool StoreSent(const std::vector<std::string>& frames) {
@@ -168,7 +271,135 @@ int KeptAfterFault(const Appending& appending, int failed) {
     return std::min(appending.characters, blocks * appending.charactersPerBlock);
 }
 
-class FaultMatrix : public ::testing::TestWithParam<Row> {
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// What the simulator holds before the tool's first frame: the default seed's memory (the options the
+// rows give change what the line reads and judges, not the memory).
+test::SimState StateBefore() {
+    const sim::SensorModel model(1, sim::kDefaultRate, "0105");
+    test::SimState state;
+    state.rate = model.state().rate;
+    state.version = model.state().version;
+    for (std::size_t address = 0; address < model.state().words.size(); ++address) {
+        if (model.state().words[address] != 0) {
+            state.words[static_cast<int>(address)] = model.state().words[address];
+        }
+    }
+    std::copy(model.state().calendar.begin(), model.state().calendar.end(), state.calendar.begin());
+    state.keys.assign(model.state().keyLog.begin(), model.state().keyLog.end());
+    return state;
+}
+
+// The words a write operation sends, in order, with their addresses: a write that stops part-way has
+// written a first part of these and nothing else.
+std::vector<std::pair<int, int>> IntendedWrites(const DeviceOperation& operation) {
+    std::vector<std::pair<int, int>> writes;
+    if (&operation == &kWriteParametersOp) {
+        const ParameterSet set = InitialParameterSet();
+        for (int i = 0; i <= 8; ++i) {  // words 9..11, the NG ring, are never sent
+            writes.emplace_back(i, set.common[static_cast<std::size_t>(i)]);
+        }
+        for (int b = 0; b < kBankCount; ++b) {
+            for (int i = 0; i < kBankWordCount; ++i) {
+                writes.emplace_back(BankWordAddress(b, i),
+                                    set.bank[static_cast<std::size_t>(b)][static_cast<std::size_t>(i)]);
+            }
+        }
+    } else if (&operation == &kDictWriteOp) {
+        const char codes[] = {'A', 'B', 'C'};
+        for (int c = 0; c < 3; ++c) {
+            const DictionaryRecord record = RecordOf({static_cast<std::uint8_t>(codes[c]), {}});
+            for (int k = 0; k < kWordsPerRecord; ++k) {
+                writes.emplace_back(DictionaryRecordWordAddress(c, k), RecordWord(record, k));
+            }
+        }
+        writes.emplace_back(kDictionaryLengthWord, 3 * kDictionaryRecordSize);
+    } else if (&operation == &kSetClockOp) {
+        for (int w = 896; w <= 903; ++w) {
+            writes.emplace_back(w, 0xFFFF);
+        }
+    }
+    return writes;
+}
+
+bool InArea(const std::vector<WordRange>& area, int address) {
+    return std::any_of(area.begin(), area.end(),
+                       [address](const WordRange& r) { return address >= r.first && address <= r.last; });
+}
+
+// The tool addressed nothing outside the operation's areas: `R` and `W` (at the position the last `R`
+// placed) within its words, `V` only for slots 0..29 and blocks it uses, the pattern blocks (48
+// characters) at most once per slot read.
+void ExpectWithinAreas(const DeviceOperation& operation, const std::vector<LoggedExchange>& exchanges) {
+    int position = 0;
+    std::map<std::pair<int, int>, int> blocksRead;
+    std::string outside;  // the first frame that went outside, in the log's words
+    for (const LoggedExchange& e : exchanges) {
+        if (e.letter == 'R') {
+            position = e.word();
+        }
+        const bool word = e.letter == 'R' || e.letter == 'W';
+        const bool block = e.letter == 'V';
+        if ((word && !InArea(operation.area, position)) ||
+            (block && (e.b1 >= 30 || (e.b2 >= 244 && e.b2 < 246) || e.b2 > 251 ||
+                       ++blocksRead[std::make_pair(e.b1, e.b2)] > 1))) {
+            outside = "exchange " + std::to_string(e.number) + ": " + e.letter + " " +
+                      std::to_string(word ? position : e.b1) + (block ? "," + std::to_string(e.b2) : "");
+            break;
+        }
+        position += e.letter == 'W' ? 1 : 0;
+    }
+    EXPECT_EQ(outside, "") << operation.name;
+}
+
+// The sensor holds what it held before, changed only by the first part of the operation's writes that
+// took effect (a `W` whose reply failed still wrote), the calendar registers and keys it acknowledged
+// or not. The NG ring's words move when the monitor's line stores an NG.
+void ExpectSensorMemory(const DeviceOperation& operation, const std::vector<LoggedExchange>& exchanges,
+                        const test::SimState& after) {
+    test::SimState expected = StateBefore();
+    const auto intended = IntendedWrites(operation);
+    std::size_t written = 0;
+    for (const LoggedExchange& e : exchanges) {
+        if (!e.tookEffect()) {
+            continue;
+        }
+        if (e.letter == 'W') {
+            ASSERT_LT(written, intended.size())
+                << operation.name << ": more words written than the file holds";
+            EXPECT_EQ(e.word(), intended[written].second) << operation.name << ": word " << written;
+            const auto [address, value] = intended[written++];
+            expected.words[address] = value;
+        } else if (e.letter == 'T' && e.b1 < 16) {
+            expected.calendar[static_cast<std::size_t>(e.b1)] = e.b2;
+        } else if (e.letter == 'P') {
+            expected.keys.push_back(e.b1);
+        }
+    }
+    std::erase_if(expected.words, [](const auto& w) { return w.second == 0; });
+    std::map<int, int> words = after.words;
+    if (operation.runs == Runs::kMonitor) {
+        for (int ringWord : {9, 10, 11}) {
+            words.erase(ringWord);
+            expected.words.erase(ringWord);
+        }
+    }
+    EXPECT_EQ(words, expected.words) << operation.name;
+    EXPECT_EQ(after.calendar, expected.calendar) << operation.name;
+    EXPECT_EQ(after.keys, expected.keys) << operation.name;
+    EXPECT_EQ(after.rate, expected.rate) << operation.name;
+}
+
+// The files each row starts with (a parameter file and a dictionary file a write sends), and what a row
+// may leave beside them.
+class OperationFiles : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_EQ(SaveParameterFile(m_parameters, InitialParameterSet()), SaveStatus::Saved);
@@ -177,9 +408,9 @@ class FaultMatrix : public ::testing::TestWithParam<Row> {
         m_parameterBytes = ReadFileBytes(m_parameters);
         m_dictionaryBytes = ReadFileBytes(m_dictionary);
     }
+
     // A write's source without its extension, or the file a read makes.
-    std::string fileName() const {
-        const DeviceOperation& operation = *GetParam().operation;
+    std::string fileName(const DeviceOperation& operation) const {
         if (operation.readsIntoFile) {
             return m_files.file("read");
         }
@@ -187,10 +418,32 @@ class FaultMatrix : public ::testing::TestWithParam<Row> {
         return source.substr(0, source.rfind('.'));
     }
 
-    // The files are as they were: a read made none (or holds the whole blocks it appended), a write's
-    // source is unchanged.
-    void expectFilesAsTheyWere(int appendedCharacters = 0) const {
+    test::ProgramResult runTorvctl(const DeviceOperation& operation,
+                                   const test::SimulatedSensor& sensor) const {
+        std::vector<std::string> arguments{"--port", sensor.devicePath()};
+        for (const std::string& word : operation.command) {
+            arguments.push_back(word == "NAME" ? fileName(operation) : word);
+        }
+        return test::RunProgram(TORVCTL_PATH, arguments);
+    }
+
+    void expectSourcesUnchanged() const {
+        EXPECT_EQ(ReadFileBytes(m_parameters), m_parameterBytes);
+        EXPECT_EQ(ReadFileBytes(m_dictionary), m_dictionaryBytes);
+    }
+
+    // The files are as they were: a read made none (or holds the whole blocks it appended, or the
+    // monitor's log the judgements before the failure), a write's source is unchanged.
+    void expectFilesAsTheyWere(const DeviceOperation& operation, int appendedCharacters,
+                               const std::string& logPath, int judgements) const {
         std::vector<std::string> expected{"bank.torv", "user.dic4"};
+        if (operation.runs == Runs::kMonitor) {
+            expected.insert(expected.begin() + 1, "read.csv");
+            auto sent = test::SentJudgements(logPath);
+            ASSERT_GE(sent.size(), static_cast<std::size_t>(judgements));
+            sent.resize(static_cast<std::size_t>(judgements));
+            EXPECT_EQ(test::CsvProblem(m_files.file("read.csv"), sent), "");
+        }
         if (appendedCharacters > 0) {
             expected.insert(expected.begin() + 1, "read.dic4");  // in name order
             const LoadedDictionary appended = LoadDictionaryFile(m_files.file("read.dic4"));
@@ -198,8 +451,7 @@ class FaultMatrix : public ::testing::TestWithParam<Row> {
             EXPECT_EQ(appended.characters.size(), static_cast<std::size_t>(appendedCharacters));
         }
         EXPECT_EQ(test::ListFolder(m_files.path()), expected);
-        EXPECT_EQ(ReadFileBytes(m_parameters), m_parameterBytes);
-        EXPECT_EQ(ReadFileBytes(m_dictionary), m_dictionaryBytes);
+        expectSourcesUnchanged();
     }
 
     test::TempDir m_files;
@@ -209,51 +461,86 @@ class FaultMatrix : public ::testing::TestWithParam<Row> {
     std::string m_dictionaryBytes;
 };
 
-TEST_P(FaultMatrix, EndsWithItsMessageAndLeavesFilesAsTheyWere) {
+class FaultMatrix : public OperationFiles, public ::testing::WithParamInterface<Row> {
+  protected:
+    const DeviceOperation& operation() const { return *GetParam().operation; }
+    std::string fileName() const { return OperationFiles::fileName(operation()); }
+};
+
+TEST_P(FaultMatrix, EndsWithItsMessageAndLeavesFilesAndSensorAsTheyWere) {
     const Row row = GetParam();
-    const DeviceOperation& operation = *row.operation;
-    const int exchange = ExchangeAt(operation, row.position);
-    if (row.throughServer && (!NetworkPortsAvailable() || test::Ser2netServer::ProgramPath().empty())) {
-        GTEST_SKIP() << "needs network ports (libgensio) and ser2net";
-    }
-    std::vector<std::string> simArguments = operation.simArguments;
+    const int exchange = ExchangeAt(operation(), row.position);
+    std::vector<std::string> simArguments = operation().simArguments;
     simArguments.insert(simArguments.end(),
                         {"--fault", std::to_string(exchange) + "=" + FaultName(row.trigger)});
     test::SimulatedSensor sensor(simArguments);
-    std::unique_ptr<test::Ser2netServer> server;
-    if (row.throughServer) {
-        server = std::make_unique<test::Ser2netServer>(std::vector<std::string>{sensor.devicePath()});
-    }
-    std::vector<std::string> arguments{"--port", server ? server->portName() : sensor.devicePath()};
-    for (const std::string& word : operation.command) {
-        arguments.push_back(word == "NAME" ? fileName() : word);
-    }
-    const test::ProgramResult result = test::RunProgram(TORVCTL_PATH, arguments);
+    const test::ProgramResult result = runTorvctl(operation(), sensor);
     EXPECT_EQ(result.exitCode, 1);
-    // The tool's own message first, then where it happened: the device and the rate.
+    // The tool's message first, then where it happened: the device and the rate.
     EXPECT_EQ(result.err.substr(0, result.err.find('\n')), FaultMessage(row.trigger));
-    EXPECT_NE(result.err.find(arguments[1] + " at 57600 baud"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find(sensor.devicePath() + " at 57600 baud"), std::string::npos) << result.err;
     // A write that stopped between its first word and the store command says how to restore the sensor.
-    const bool unstored = &operation == &kWriteParametersOp && row.position == Position::kMiddle;
+    const bool unstored = &operation() == &kWriteParametersOp && row.position == Position::kMiddle;
     EXPECT_EQ(result.err.find("partly written parameter set") != std::string::npos, unstored) << result.err;
-    EXPECT_TRUE(result.out.empty());
-    expectFilesAsTheyWere(KeptAfterFault(operation.appending, exchange));
+    // The monitor prints a line per judgement before the failure; nothing else prints a thing.
+    const int judgements = operation().runs == Runs::kMonitor ? exchange - 1 : 0;
+    EXPECT_EQ(Lines(result.out).size(), static_cast<std::size_t>(judgements)) << result.out;
+    expectFilesAsTheyWere(operation(), KeptAfterFault(operation().appending, exchange), sensor.logPath(),
+                          judgements);
     const auto frames = sensor.frames();
-    EXPECT_EQ(StoreSent(frames), operation.storesAtTheEnd && row.position == Position::kLast);
+    EXPECT_EQ(StoreSent(frames), operation().storesAtTheEnd && row.position == Position::kLast);
     EXPECT_EQ(frames.size(), static_cast<std::size_t>(exchange));  // nothing after the failure
+    const auto exchanges = test::LoggedExchanges(sensor.logPath());
+    ExpectWithinAreas(operation(), exchanges);
+    ExpectSensorMemory(operation(), exchanges, sensor.stopAndReadState());
 }
 
-// Cancel pressed in the pumping after block 1, or after the last block: the operation looks again after
-// its next block (after the last one, before the store), and ends there.
-class CancelMatrix : public FaultMatrix {};
+// Stops the monitor's loop in the pumping after a poll, as the Stop button does.
+struct StoppingMonitorHost : MonitorHost {
+    StoppingMonitorHost(OperationState& s, int stopAfter) : state(s), stopAfter(stopAfter) {}
+    void showJudgement(const Judgement&) override {}
+    void showCount(int) override {}
+    void pumpMessages() override {
+        if (++pumps == stopAfter) {
+            state.AbortRequest = true;
+        }
+    }
+    OperationState& state;
+    int stopAfter;
+    int pumps = 0;
+};
 
-TEST_P(CancelMatrix, StopsAfterTheBlockAndLeavesFilesAsTheyWere) {
+// Cancel pressed in the pumping after block 1, or after the last block: the operation looks again after
+// its next block (after the last one, before the store), and ends there. The monitor stops right after
+// the poll Stop followed.
+class CancelMatrix : public FaultMatrix {
+  protected:
+    void cancelMonitor(const test::SimulatedSensor& sensor, int cancelledBlock) {
+        OperationState state;
+        state.ComPortNumber = sensor.port();
+        ResultMonitor monitor(state);
+        ASSERT_EQ(monitor.openLink(), kLinkOpened);
+        ASSERT_TRUE(monitor.createCsv(fileName()));
+        StoppingMonitorHost host(state, cancelledBlock);
+        EXPECT_EQ(RunMonitorLoop(monitor, state, host), MonitorEnd::kStopped);
+        monitor.close();
+        EXPECT_EQ(host.pumps, cancelledBlock);
+        EXPECT_EQ(sensor.frames().size(), static_cast<std::size_t>(cancelledBlock));
+        expectFilesAsTheyWere(operation(), 0, sensor.logPath(), cancelledBlock);
+    }
+};
+
+TEST_P(CancelMatrix, StopsAfterTheBlockAndLeavesFilesAndSensorAsTheyWere) {
     const Row row = GetParam();
-    const DeviceOperation& operation = *row.operation;
-    const int cancelledBlock = row.position == Position::kFirst ? 1 : operation.blocks;
-    test::SimulatedSensor sensor(operation.simArguments);
+    const int cancelledBlock = row.position == Position::kFirst ? 1 : operation().blocks;
+    test::SimulatedSensor sensor(operation().simArguments);
+    if (operation().runs == Runs::kMonitor) {
+        cancelMonitor(sensor, cancelledBlock);
+        ExpectSensorMemory(operation(), test::LoggedExchanges(sensor.logPath()), sensor.stopAndReadState());
+        return;
+    }
     OperationState state;
-    state.OperationCode = operation.code;
+    state.OperationCode = operation().code;
     state.ComPortNumber = sensor.port();
     state.OperationFileName = fileName();
     test::ScriptedHost host;
@@ -265,11 +552,16 @@ TEST_P(CancelMatrix, StopsAfterTheBlockAndLeavesFilesAsTheyWere) {
     };
     const OperationReport report = RunOperationOfState(state, host);
     const bool last = row.position == Position::kLast;
-    expectFilesAsTheyWere(last ? operation.appending.characters : operation.appending.keptAfterFirstCancel);
+    expectFilesAsTheyWere(
+        operation(), last ? operation().appending.characters : operation().appending.keptAfterFirstCancel,
+        sensor.logPath(), 0);
     const auto frames = sensor.frames();
-    if (operation.blocks == 0) {  // nothing pumps: the run cannot be stopped and completes
+    const auto exchanges = test::LoggedExchanges(sensor.logPath());
+    ExpectWithinAreas(operation(), exchanges);
+    ExpectSensorMemory(operation(), exchanges, sensor.stopAndReadState());
+    if (operation().blocks == 0) {  // nothing pumps: the run cannot be stopped and completes
         EXPECT_EQ(report.outcome, OperationOutcome::kCompleted);
-        EXPECT_EQ(frames.size(), static_cast<std::size_t>(operation.exchanges));
+        EXPECT_EQ(frames.size(), static_cast<std::size_t>(operation().exchanges));
         return;
     }
     EXPECT_EQ(report.outcome, OperationOutcome::kAborted);
@@ -278,37 +570,35 @@ TEST_P(CancelMatrix, StopsAfterTheBlockAndLeavesFilesAsTheyWere) {
     EXPECT_EQ(pumps, cancelledBlock);
     if (last) {  // every block went out; only what follows the blocks is missing
         EXPECT_EQ(frames.size(),
-                  static_cast<std::size_t>(operation.exchanges - operation.exchangesAfterBlocks));
-    } else if (operation.framesAfterFirstCancel > 0) {
-        EXPECT_EQ(frames.size(), static_cast<std::size_t>(operation.framesAfterFirstCancel));
+                  static_cast<std::size_t>(operation().exchanges - operation().exchangesAfterBlocks));
+    } else if (operation().framesAfterFirstCancel > 0) {
+        EXPECT_EQ(frames.size(), static_cast<std::size_t>(operation().framesAfterFirstCancel));
     } else {
-        EXPECT_LT(frames.size(), static_cast<std::size_t>(operation.exchanges / 2));
+        EXPECT_LT(frames.size(), static_cast<std::size_t>(operation().exchanges / 2));
     }
 }
 
 std::vector<Row> FaultRows() {
     std::vector<Row> rows;
-    for (const DeviceOperation* operation :
-         {&kReadParametersOp, &kWriteParametersOp, &kSetClockOp, &kReadNgDataOp, &kNgCsvOp,
-          &kDictRecognizedOp, &kDictFromNgOp, &kDictReadOp, &kDictWriteOp}) {
-        for (Trigger trigger : {Trigger::kSilence, Trigger::kNak, Trigger::kChecksum, Trigger::kTruncate,
-                                Trigger::kDelay, Trigger::kHangup}) {
+    for (const DeviceOperation* operation : kEveryOperation) {
+        for (Trigger trigger :
+             {Trigger::kSilence, Trigger::kNak, Trigger::kChecksum, Trigger::kTruncate, Trigger::kDelay,
+              Trigger::kHangup, Trigger::kGarbage, Trigger::kWrongRate, Trigger::kEndless}) {
             for (Position position : {Position::kFirst, Position::kMiddle, Position::kLast}) {
                 rows.push_back({operation, trigger, position});
-                if (trigger == Trigger::kSilence || trigger == Trigger::kNak) {
-                    rows.push_back({operation, trigger, position, true});
-                }
             }
         }
     }
     return rows;
 }
 
+// The keys are single exchanges and the remote controller has no Cancel (only Quit, between keys).
 std::vector<Row> CancelRows() {
     std::vector<Row> rows;
-    for (const DeviceOperation* operation :
-         {&kReadParametersOp, &kWriteParametersOp, &kSetClockOp, &kNgCsvOp, &kDictRecognizedOp,
-          &kDictFromNgOp, &kDictReadOp, &kDictWriteOp}) {
+    for (const DeviceOperation* operation : kEveryOperation) {
+        if (operation->runs == Runs::kKeys) {
+            continue;
+        }
         for (Position position : {Position::kFirst, Position::kLast}) {
             rows.push_back({operation, Trigger::kCancel, position});
         }
@@ -318,6 +608,138 @@ std::vector<Row> CancelRows() {
 
 INSTANTIATE_TEST_SUITE_P(Operations, FaultMatrix, ::testing::ValuesIn(FaultRows()), RowName);
 INSTANTIATE_TEST_SUITE_P(Operations, CancelMatrix, ::testing::ValuesIn(CancelRows()), RowName);
+
+// ---- Out-of-range values from a wrong sensor ------------------------------------------------------
+
+enum class ValueFault { kSlotPointer200, kDictLength65535, kNgCount255, kTrailerCount255 };
+
+struct ValueRow {
+    const DeviceOperation* operation;
+    ValueFault fault;
+};
+
+const char* ValueFaultName(ValueFault fault) {
+    switch (fault) {
+        case ValueFault::kSlotPointer200:
+            return "slot-pointer-200";
+        case ValueFault::kDictLength65535:
+            return "dict-length-65535";
+        case ValueFault::kNgCount255:
+            return "ng-count-255";
+        case ValueFault::kTrailerCount255:
+            break;
+    }
+    return "trailer-count-255";
+}
+
+void PrintTo(const ValueRow& row, std::ostream* out) {
+    *out << row.operation->name << ' ' << ValueFaultName(row.fault);
+}
+
+std::string ValueRowName(const ::testing::TestParamInfo<ValueRow>& info) {
+    std::string fault = ValueFaultName(info.param.fault);
+    fault.erase(std::remove(fault.begin(), fault.end(), '-'), fault.end());
+    return std::string(info.param.operation->name) + "_" + fault;
+}
+
+bool ReadsNgSlots(const DeviceOperation& operation) {
+    return &operation == &kReadNgDataOp || &operation == &kNgCsvOp || &operation == &kDictFromNgOp;
+}
+
+// The message an out-of-range value ends the operation with; empty when the operation completes (it
+// clamps the value, records it, or never reads it).
+std::string ValueFaultMessage(const ValueRow& row) {
+    if (row.fault == ValueFault::kSlotPointer200 && ReadsNgSlots(*row.operation)) {
+        return "Recieved an invalid communication response.";
+    }
+    if (row.fault == ValueFault::kTrailerCount255 && row.operation->runs == Runs::kMonitor) {
+        return "Error in checking sum of communication.";
+    }
+    return {};
+}
+
+int CountOf(const std::vector<std::string>& lines, const std::string& line) {
+    return static_cast<int>(std::count(lines.begin(), lines.end(), line));
+}
+
+class HostileValues : public OperationFiles, public ::testing::WithParamInterface<ValueRow> {};
+
+// The value each operation meets: the clamp, the record, or the message; never an address outside the
+// operation's areas, no more than 48 NG characters, no dictionary word past 895.
+void ExpectValueReaction(const ValueRow& row, const std::string& fileBase, const std::string& err,
+                         const std::vector<LoggedExchange>& exchanges) {
+    const DeviceOperation& operation = *row.operation;
+    const std::string clampNote = "the sensor reported 255 characters; a record holds 48";
+    const auto count = [&](char letter) {
+        return std::count_if(exchanges.begin(), exchanges.end(),
+                             [letter](const LoggedExchange& e) { return e.letter == letter; });
+    };
+    if (row.fault == ValueFault::kSlotPointer200 && ReadsNgSlots(operation)) {
+        EXPECT_NE(err.find("slot pointer 200"), std::string::npos) << err;
+        EXPECT_EQ(count('V'), 0);
+    } else if (row.fault == ValueFault::kSlotPointer200 && &operation == &kReadParametersOp) {
+        const LoadedParameters read = LoadParameterFile(fileBase + ".torv");
+        EXPECT_EQ(read.set.common[9] & 0xFF, 200) << "the parameter read records what the sensor said";
+    } else if (row.fault == ValueFault::kDictLength65535 && &operation == &kDictReadOp) {
+        EXPECT_NE(err.find("announces 8191 characters, but its dictionary area holds 56"), std::string::npos)
+            << err;
+        EXPECT_EQ(LoadDictionaryFile(fileBase + ".dic4").characters.size(), 56U);
+        EXPECT_EQ(count('R'), 1 + 56 * 4);  // the length, then words 672..895
+    } else if (row.fault == ValueFault::kNgCount255 && &operation == &kReadNgDataOp) {
+        const auto lines = test::CsvLines(fileBase + ".ng4");
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines[0], "Character number = 48 (" + clampNote + ")");
+        EXPECT_EQ(count('V'), 3 + 244 + 3);
+    } else if (row.fault == ValueFault::kNgCount255 && &operation == &kNgCsvOp) {
+        EXPECT_EQ(CountOf(test::CsvLines(fileBase + ".csv"), "Number of character,48," + clampNote), 30);
+    } else if (row.fault == ValueFault::kNgCount255 && &operation == &kDictFromNgOp) {
+        EXPECT_NE(err.find("The NG record claims 255 characters"), std::string::npos) << err;
+        EXPECT_EQ(LoadDictionaryFile(fileBase + ".dic4").characters.size(), 48U);
+        EXPECT_EQ(count('V'), 3 + 3);
+    }
+}
+
+TEST_P(HostileValues, MeetsTheValueWithinItsAreas) {
+    const ValueRow row = GetParam();
+    const DeviceOperation& operation = *row.operation;
+    std::vector<std::string> simArguments = operation.simArguments;
+    simArguments.insert(simArguments.end(), {"--fault", std::string("1+=") + ValueFaultName(row.fault)});
+    test::SimulatedSensor sensor(simArguments);
+    const test::ProgramResult result = runTorvctl(operation, sensor);
+    const std::string message = ValueFaultMessage(row);
+    EXPECT_EQ(result.exitCode, message.empty() ? 0 : 1) << result.err;
+    if (!message.empty()) {
+        EXPECT_EQ(result.err.substr(0, result.err.find('\n')), message);
+    }
+    const auto exchanges = test::LoggedExchanges(sensor.logPath());
+    ExpectValueReaction(row, fileName(operation), result.err, exchanges);
+    if (operation.runs == Runs::kMonitor) {
+        // The judgements before the one that announced 255 characters are logged, and no other.
+        const auto faulty = std::find_if(exchanges.begin(), exchanges.end(),
+                                         [](const LoggedExchange& e) { return !e.fault.empty(); });
+        auto sent = test::SentJudgements(sensor.logPath());
+        std::erase_if(sent, [&](const test::SentJudgement& j) {
+            return faulty != exchanges.end() && j.exchange >= faulty->number;
+        });
+        EXPECT_EQ(test::CsvProblem(fileName(operation) + ".csv", sent), "");
+    }
+    expectSourcesUnchanged();
+    ExpectWithinAreas(operation, exchanges);
+    ExpectSensorMemory(operation, exchanges, sensor.stopAndReadState());
+}
+
+std::vector<ValueRow> ValueRows() {
+    std::vector<ValueRow> rows;
+    for (const DeviceOperation* operation : kEveryOperation) {
+        for (ValueFault fault : {ValueFault::kSlotPointer200, ValueFault::kDictLength65535,
+                                 ValueFault::kNgCount255, ValueFault::kTrailerCount255}) {
+            rows.push_back({operation, fault});
+        }
+    }
+    return rows;
+}
+
+INSTANTIATE_TEST_SUITE_P(Operations, HostileValues, ::testing::ValuesIn(ValueRows()), ValueRowName);
 
 }  // namespace
 }  // namespace torv

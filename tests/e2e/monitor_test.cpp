@@ -4,11 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <regex>
 #include <sstream>
 
 #include "link/frames.h"
 #include "monitor/result_monitor.h"
+#include "tests/support/judgement_log.h"
 #include "tests/support/simulated_sensor.h"
 
 namespace torv {
@@ -17,81 +17,12 @@ namespace {
 using test::ReadFileBytes;
 using test::RunProgram;
 
-struct SentJudgement {
-    std::string text;
-    std::vector<std::uint8_t> trailer;  // without its checksum
-};
-
-// What torvsim's exchange log says it sent for each new judgement.
-std::vector<SentJudgement> SentJudgements(const std::string& logPath) {
-    std::vector<SentJudgement> sent;
-    for (const std::string& line : test::ReadLines(logPath)) {
-        const auto judged = line.find(" judged=");
-        if (judged == std::string::npos) {
-            continue;
-        }
-        SentJudgement j{line.substr(judged + 8, 2), {}};
-        const auto trailer = line.find(" trailer=");
-        if (trailer != std::string::npos) {
-            const std::string hex = line.substr(trailer + 9);
-            for (std::size_t i = 0; i + 2 < hex.size(); i += 2) {  // the last byte is the checksum
-                j.trailer.push_back(static_cast<std::uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
-            }
-        }
-        sent.push_back(j);
-    }
-    return sent;
-}
-
-// The three CSV lines a judgement must give, time stamp aside, worked out from the bytes on the wire.
-std::array<std::string, 3> ExpectedLines(const SentJudgement& j) {
-    const std::size_t n = j.trailer.size() / 4;
-    std::array<std::string, 3> lines{j.text + "," + std::to_string(n) + ",", "", ""};
-    std::string best, numerical, alphabetic, bestDiff, numericalDiff, alphabeticDiff;
-    for (std::size_t i = 0; i < n; ++i) {
-        const int nd = static_cast<std::int8_t>(j.trailer[4 * i]);
-        const int ad = static_cast<std::int8_t>(j.trailer[4 * i + 1]);
-        const char nc = static_cast<char>(j.trailer[4 * i + 2] & 0x7F);
-        const char ac = static_cast<char>(j.trailer[4 * i + 3] & 0x7F);
-        best += std::string(1, nd < ad ? nc : ac) + ",";
-        numerical += std::string(1, nc) + ",";
-        alphabetic += std::string(1, ac) + ",";
-        bestDiff += std::to_string(nd < ad ? nd : ad) + ",";
-        numericalDiff += std::to_string(nd) + ",";
-        alphabeticDiff += std::to_string(ad) + ",";
-    }
-    lines[1] = best + " ," + numerical + " ," + alphabetic;
-    lines[2] = bestDiff + " ," + numericalDiff + " ," + alphabeticDiff;
-    return lines;
-}
-
-std::vector<std::string> CsvLines(const std::string& path) {
-    std::vector<std::string> lines;
-    const std::string bytes = ReadFileBytes(path);
-    for (std::size_t start = 0; start < bytes.size();) {
-        const std::size_t end = bytes.find("\r\n", start);
-        if (end == std::string::npos) {
-            ADD_FAILURE() << "a line without CR LF in " << path;
-            break;
-        }
-        lines.push_back(bytes.substr(start, end - start));
-        start = end + 2;
-    }
-    return lines;
-}
+using test::CsvLines;
+using test::SentJudgements;
 
 // Every record of the CSV is what the sensor sent, in order, with a well-formed time stamp.
-void ExpectCsvMatchesSent(const std::string& csvPath, const std::vector<SentJudgement>& sent) {
-    const std::vector<std::string> lines = CsvLines(csvPath);
-    ASSERT_EQ(lines.size(), 3 * sent.size());
-    const std::regex stamp(R"([A-Z][a-z]{2} \d\d \d{4} \d\d:\d\d:\d\d\.\d{3})");
-    for (std::size_t i = 0; i < sent.size(); ++i) {
-        const auto expected = ExpectedLines(sent[i]);
-        EXPECT_EQ(lines[3 * i].substr(0, expected[0].size()), expected[0]) << i;
-        EXPECT_TRUE(std::regex_match(lines[3 * i].substr(expected[0].size()), stamp)) << lines[3 * i];
-        EXPECT_EQ(lines[3 * i + 1], expected[1]) << i;
-        EXPECT_EQ(lines[3 * i + 2], expected[2]) << i;
-    }
+void ExpectCsvMatchesSent(const std::string& csvPath, const std::vector<test::SentJudgement>& sent) {
+    EXPECT_EQ(test::CsvProblem(csvPath, sent), "");
 }
 
 // Stops the monitor after a number of judgements, noting what it showed.
@@ -268,9 +199,21 @@ TEST(TorvctlKey, FailuresAndUsage) {
                   "No reply from the sensor on " + silent.devicePath() + " at 57600 baud");
     ExpectFailure(Torvctl({"--port", "/nonexistent/ttyTORV", "key", "SET"}), "Faild to open COM port.",
                   "/nonexistent/ttyTORV does not exist");
-    EXPECT_EQ(Torvctl({"--port", silent.devicePath(), "key", "ENTER"}).exitCode, 2);
+    EXPECT_EQ(Torvctl({"--port", silent.devicePath(), "key", "SET", "ENTER"}).exitCode, 2);
     EXPECT_EQ(Torvctl({"--port", silent.devicePath(), "key"}).exitCode, 2);
     EXPECT_EQ(silent.frames(), std::vector<std::string>{"P 04 00"});
+}
+
+// Several keys go out in order; the first one the sensor does not acknowledge ends the run and says which.
+TEST(TorvctlKey, SendsSeveralKeysInOrderAndStopsAtTheFirstFailure) {
+    test::SimulatedSensor sensor({"--fault", "5=silence"});
+    const auto pressed = Torvctl({"--port", sensor.devicePath(), "key", "SET", "up", "UP", "EXIT"});
+    EXPECT_EQ(pressed.exitCode, 0) << pressed.err;
+    ExpectFailure(Torvctl({"--port", sensor.devicePath(), "key", "VIEW", "VIEW+UP"}),
+                  "No communication response.", "Key 1 of 2 failed; the keys after it were not pressed.");
+    EXPECT_EQ(sensor.frames(),
+              (std::vector<std::string>{"P 04 00", "P 01 00", "P 01 00", "P 08 00", "P 10 00"}));
+    EXPECT_EQ(sensor.stopAndReadState().keys, (std::vector<int>{4, 1, 1, 8}));
 }
 
 }  // namespace

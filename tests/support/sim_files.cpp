@@ -54,4 +54,24 @@ std::vector<std::string> LoggedFrames(const std::string& logPath) {
     return frames;
 }
 
+std::vector<LoggedExchange> LoggedExchanges(const std::string& logPath) {
+    std::vector<LoggedExchange> exchanges;
+    for (const std::string& line : ReadLines(logPath)) {
+        std::istringstream fields(line);
+        LoggedExchange e;
+        std::string letter;
+        if (!(fields >> e.number >> letter >> std::hex >> e.b1 >> e.b2) || letter.size() != 1) {
+            continue;  // a NAK or garbage line
+        }
+        e.letter = letter[0];
+        for (std::string note; fields >> note;) {
+            if (note.rfind("fault=", 0) == 0) {
+                e.fault = note.substr(6);
+            }
+        }
+        exchanges.push_back(e);
+    }
+    return exchanges;
+}
+
 }  // namespace torv::test
