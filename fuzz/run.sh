@@ -1,15 +1,22 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets with clang into build-fuzz/, writes their seed corpora, and runs each for
-# SECONDS (default 30), one after the other. A target that finds an input breaking its property
-# stops, keeps the input as build-fuzz/findings/<target>/crash-* and makes this script fail.
+# Builds the fuzz targets with clang into build-fuzz/, writes their seed corpora, and runs each target
+# for SECONDS (default 30), as many at a time as the machine has cores (TORV_FUZZ_JOBS to choose). A
+# target that finds an input breaking its property stops, keeps the input as
+# build-fuzz/findings/<target>/crash-* and makes this script fail.
 #
 #   fuzz/run.sh [SECONDS] [TARGET...]
 #
-# The corpora grow in build-fuzz/corpus/<target> from run to run; the seeds are written afresh.
+# The corpora grow in build-fuzz/corpus/<target> from run to run; each target's output is in
+# build-fuzz/logs/<target>.log.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-30}
 shift || true
+all=(parameter_file settings_file dictionary_file ng_slot judgement receive_reply sim_protocol)
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=("${all[@]}")
+jobs=${TORV_FUZZ_JOBS:-$(nproc)}
+
 tools/ensure-packages.sh clang libclang-rt-14-dev
 if [ ! -f build-fuzz/build.ninja ]; then
     CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTORV_BUILD_FUZZ=ON \
@@ -17,32 +24,40 @@ if [ ! -f build-fuzz/build.ninja ]; then
 fi
 cmake --build build-fuzz --target fuzz_all -- -j"$(nproc)"
 
-targets=("$@")
-if [ ${#targets[@]} -eq 0 ]; then
-    targets=(parameter_file settings_file dictionary_file ng_slot judgement receive_reply sim_protocol)
-fi
+# Seeds and scratch files of this run only, so that runs side by side do not meet.
+mkdir -p build-fuzz/logs
+work=$(mktemp -d "$PWD/build-fuzz/run-XXXXXX")
+trap 'rm -rf "$work"' EXIT
+export TMPDIR="$work/tmp"
+mkdir -p "$TMPDIR"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-export TMPDIR="$PWD/build-fuzz/tmp"
-rm -rf build-fuzz/seeds "$TMPDIR"
-mkdir -p "$TMPDIR"
-build-fuzz/fuzz/fuzz_seeds build-fuzz/seeds
-failed=()
-for target in "${targets[@]}"; do
-    corpus=build-fuzz/corpus/$target
-    findings=build-fuzz/findings/$target
+build-fuzz/fuzz/fuzz_seeds "$work/seeds"
+
+fuzz_one() {
+    local target=$1
+    local corpus=build-fuzz/corpus/$target findings=build-fuzz/findings/$target log=build-fuzz/logs/$target.log
     mkdir -p "$corpus" "$findings"
-    log=build-fuzz/$target.log
-    echo "fuzz $target: ${seconds} s"
-    if build-fuzz/fuzz/fuzz_"$target" "$corpus" build-fuzz/seeds/"$target" -max_total_time="$seconds" \
+    if build-fuzz/fuzz/fuzz_"$target" "$corpus" "$work/seeds/$target" -max_total_time="$seconds" \
         -artifact_prefix="$findings/" -print_final_stats=1 -close_fd_mask=1 >"$log" 2>&1; then
-        grep -E '^stat::number_of_executed_units|^#[0-9]+ *DONE' "$log" | tail -2 | sed 's/^/  /'
+        echo "fuzz $target: $(sed -n 's/^stat::number_of_executed_units: *//p' "$log") executions in ${seconds} s," \
+             "corpus $(ls "$corpus" | wc -l) inputs, no finding"
     else
-        failed+=("$target")
-        tail -40 "$log"
+        echo "fuzz $target: PROPERTY BROKEN, input in $findings (log $log):"
+        grep -E 'property broken|ERROR: |SUMMARY' "$log" | head -5 | sed 's/^/  /'
+        return 1
     fi
+}
+
+failed=0
+for ((i = 0; i < ${#targets[@]}; i += jobs)); do
+    pids=()
+    for target in "${targets[@]:i:jobs}"; do
+        fuzz_one "$target" &
+        pids+=($!)
+    done
+    for pid in "${pids[@]}"; do
+        wait "$pid" || failed=1
+    done
 done
-if [ ${#failed[@]} -gt 0 ]; then
-    echo "fuzz: properties broken in: ${failed[*]} (inputs in build-fuzz/findings/)" >&2
-    exit 1
-fi
+exit $failed
