@@ -19,7 +19,8 @@ int main(int argc, char** argv) {
     app.add_option("--log", options.logPath, "Append one line per received frame to this file");
     app.add_option("--link", options.linkName, "Create the port link COMn in the ports folder");
     app.add_option("--fault", options.faults,
-                   "N=KIND or N+=KIND; KIND: silence nak checksum truncate delay hangup");
+                   "N=KIND or N+=KIND; KIND: silence nak checksum truncate delay hangup garbage wrong-rate "
+                   "endless slot-pointer-200 dict-length-65535 ng-count-255 trailer-count-255");
     app.add_option("--ng-every", options.ngEverySeconds,
                    "The line stores a new NG inspection every SECONDS (at least 0.1; default never)");
     app.add_option("--pace", options.pace,

@@ -20,20 +20,27 @@ std::vector<std::uint8_t> HexBytes(const std::string& hex) {
 
 }  // namespace
 
+bool ParseSentJudgement(const std::string& line, SentJudgement& judgement) {
+    const auto judged = line.find(" judged=");
+    if (judged == std::string::npos) {
+        return false;
+    }
+    judgement = {std::stoi(line), line.substr(judged + 8, 2), {}};
+    const auto trailer = line.find(" trailer=");
+    if (trailer != std::string::npos) {
+        judgement.trailer = HexBytes(line.substr(trailer + 9));
+        judgement.trailer.pop_back();  // the checksum
+    }
+    return true;
+}
+
 std::vector<SentJudgement> SentJudgements(const std::string& logPath) {
     std::vector<SentJudgement> sent;
+    SentJudgement j;
     for (const std::string& line : ReadLines(logPath)) {
-        const auto judged = line.find(" judged=");
-        if (judged == std::string::npos) {
-            continue;
+        if (ParseSentJudgement(line, j)) {
+            sent.push_back(j);
         }
-        SentJudgement j{std::stoi(line), line.substr(judged + 8, 2), {}};
-        const auto trailer = line.find(" trailer=");
-        if (trailer != std::string::npos) {
-            j.trailer = HexBytes(line.substr(trailer + 9));
-            j.trailer.pop_back();  // the checksum
-        }
-        sent.push_back(j);
     }
     return sent;
 }
@@ -73,26 +80,33 @@ std::array<std::string, 3> ExpectedCsvLines(const SentJudgement& j) {
             bestDiff + " ," + numericalDiff + " ," + alphabeticDiff};
 }
 
+std::string RecordProblem(const SentJudgement& judgement, const std::string* lines) {
+    static const std::regex stamp(R"([A-Z][a-z]{2} \d\d \d{4} \d\d:\d\d:\d\d\.\d{3})");
+    const auto expected = ExpectedCsvLines(judgement);
+    const std::string where = "(exchange " + std::to_string(judgement.exchange) + ") ";
+    const std::string& first = lines[0];
+    if (first.compare(0, expected[0].size(), expected[0]) != 0 ||
+        !std::regex_match(first.substr(std::min(first.size(), expected[0].size())), stamp)) {
+        return where + "\"" + first + "\" is not \"" + expected[0] + "<time stamp>\"";
+    }
+    for (std::size_t k = 1; k < 3; ++k) {
+        if (lines[k] != expected[k]) {
+            return where + "\"" + lines[k] + "\" is not \"" + expected[k] + "\"";
+        }
+    }
+    return {};
+}
+
 std::string CsvProblem(const std::string& csvPath, const std::vector<SentJudgement>& sent) {
     const std::vector<std::string> lines = CsvLines(csvPath);
     if (lines.size() != 3 * sent.size()) {
         return csvPath + " holds " + std::to_string(lines.size()) + " lines for " +
                std::to_string(sent.size()) + " judgements";
     }
-    static const std::regex stamp(R"([A-Z][a-z]{2} \d\d \d{4} \d\d:\d\d:\d\d\.\d{3})");
     for (std::size_t i = 0; i < sent.size(); ++i) {
-        const auto expected = ExpectedCsvLines(sent[i]);
-        const std::string& first = lines[3 * i];
-        const std::string where = "record " + std::to_string(i + 1) + " (exchange " +
-                                  std::to_string(sent[i].exchange) + ") of " + csvPath + ": ";
-        if (first.compare(0, expected[0].size(), expected[0]) != 0 ||
-            !std::regex_match(first.substr(std::min(first.size(), expected[0].size())), stamp)) {
-            return where + "\"" + first + "\" is not \"" + expected[0] + "<time stamp>\"";
-        }
-        for (std::size_t k = 1; k < 3; ++k) {
-            if (lines[3 * i + k] != expected[k]) {
-                return where + "\"" + lines[3 * i + k] + "\" is not \"" + expected[k] + "\"";
-            }
+        const std::string problem = RecordProblem(sent[i], &lines[3 * i]);
+        if (!problem.empty()) {
+            return "record " + std::to_string(i + 1) + " of " + csvPath + ": " + problem;
         }
     }
     return {};
