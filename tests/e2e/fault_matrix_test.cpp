@@ -2,7 +2,8 @@
 // at the first, a middle and the last exchange, and Cancel after the first and the last block: the
 // message the user sees, the exit code, what is left on disk, and what the sensor holds afterwards.
 // Faults run through torvctl as a user would; Cancel is pressed through the engine's host (the monitor's
-// Stop through its loop), at exactly the block it names. A second table puts out-of-range values into
+// Stop through its loop), at exactly the block it names. The silence and NAK rows run again through a
+// real device server (ser2net with RFC 2217). A second table puts out-of-range values into
 // the replies that carry them (a slot pointer of 200, a dictionary length of 65535, an NG record of
 // 255 characters, a judgement of 255 characters) and checks each reaction and that the tool never
 // addresses the sensor outside its areas.
@@ -11,9 +12,11 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <sstream>
 
 #include "dictionary/dictionary_file.h"
+#include "link/com_device.h"
 #include "link/frames.h"
 #include "monitor/result_monitor.h"
 #include "operations/device_operations.h"
@@ -21,6 +24,7 @@
 #include "sim/sensor_model.h"
 #include "tests/support/judgement_log.h"
 #include "tests/support/scripted_host.h"
+#include "tests/support/ser2net_server.h"
 #include "tests/support/simulated_sensor.h"
 
 namespace torv {
@@ -190,6 +194,7 @@ struct Row {
     const DeviceOperation* operation;
     Trigger trigger;
     Position position;
+    bool throughServer = false;  // rfc2217://, served by ser2net from the sensor's pseudo-terminal
 };
 
 const char* FaultName(Trigger trigger) {
@@ -247,7 +252,8 @@ int ExchangeAt(const DeviceOperation& operation, Position position) {
 }
 
 void PrintTo(const Row& row, std::ostream* out) {
-    *out << row.operation->name << ' ' << FaultName(row.trigger) << ' ' << static_cast<int>(row.position);
+    *out << row.operation->name << ' ' << FaultName(row.trigger) << ' ' << static_cast<int>(row.position)
+         << (row.throughServer ? " through the server" : "");
 }
 
 std::string RowName(const ::testing::TestParamInfo<Row>& info) {
@@ -255,7 +261,7 @@ std::string RowName(const ::testing::TestParamInfo<Row>& info) {
     std::string fault = FaultName(info.param.trigger);
     fault.erase(std::remove(fault.begin(), fault.end(), '-'), fault.end());
     return std::string(info.param.operation->name) + "_" + fault + "_" +
-           positions[static_cast<int>(info.param.position)];
+           positions[static_cast<int>(info.param.position)] + (info.param.throughServer ? "_Network" : "");
 }
 
 bool StoreSent(const std::vector<std::string>& frames) {
@@ -418,9 +424,8 @@ class OperationFiles : public ::testing::Test {
         return source.substr(0, source.rfind('.'));
     }
 
-    test::ProgramResult runTorvctl(const DeviceOperation& operation,
-                                   const test::SimulatedSensor& sensor) const {
-        std::vector<std::string> arguments{"--port", sensor.devicePath()};
+    test::ProgramResult runTorvctl(const DeviceOperation& operation, const std::string& port) const {
+        std::vector<std::string> arguments{"--port", port};
         for (const std::string& word : operation.command) {
             arguments.push_back(word == "NAME" ? fileName(operation) : word);
         }
@@ -469,16 +474,24 @@ class FaultMatrix : public OperationFiles, public ::testing::WithParamInterface<
 
 TEST_P(FaultMatrix, EndsWithItsMessageAndLeavesFilesAndSensorAsTheyWere) {
     const Row row = GetParam();
+    if (row.throughServer && (!NetworkPortsAvailable() || test::Ser2netServer::ProgramPath().empty())) {
+        GTEST_SKIP() << "needs network ports (libgensio) and ser2net";
+    }
     const int exchange = ExchangeAt(operation(), row.position);
     std::vector<std::string> simArguments = operation().simArguments;
     simArguments.insert(simArguments.end(),
                         {"--fault", std::to_string(exchange) + "=" + FaultName(row.trigger)});
     test::SimulatedSensor sensor(simArguments);
-    const test::ProgramResult result = runTorvctl(operation(), sensor);
+    std::unique_ptr<test::Ser2netServer> server;
+    if (row.throughServer) {
+        server = std::make_unique<test::Ser2netServer>(std::vector<std::string>{sensor.devicePath()});
+    }
+    const std::string port = server ? server->portName() : sensor.devicePath();
+    const test::ProgramResult result = runTorvctl(operation(), port);
     EXPECT_EQ(result.exitCode, 1);
     // The tool's message first, then where it happened: the device and the rate.
     EXPECT_EQ(result.err.substr(0, result.err.find('\n')), FaultMessage(row.trigger));
-    EXPECT_NE(result.err.find(sensor.devicePath() + " at 57600 baud"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find(port + " at 57600 baud"), std::string::npos) << result.err;
     // A write that stopped between its first word and the store command says how to restore the sensor.
     const bool unstored = &operation() == &kWriteParametersOp && row.position == Position::kMiddle;
     EXPECT_EQ(result.err.find("partly written parameter set") != std::string::npos, unstored) << result.err;
@@ -586,6 +599,9 @@ std::vector<Row> FaultRows() {
               Trigger::kHangup, Trigger::kGarbage, Trigger::kWrongRate, Trigger::kEndless}) {
             for (Position position : {Position::kFirst, Position::kMiddle, Position::kLast}) {
                 rows.push_back({operation, trigger, position});
+                if (trigger == Trigger::kSilence || trigger == Trigger::kNak) {
+                    rows.push_back({operation, trigger, position, true});
+                }
             }
         }
     }
@@ -705,7 +721,7 @@ TEST_P(HostileValues, MeetsTheValueWithinItsAreas) {
     std::vector<std::string> simArguments = operation.simArguments;
     simArguments.insert(simArguments.end(), {"--fault", std::string("1+=") + ValueFaultName(row.fault)});
     test::SimulatedSensor sensor(simArguments);
-    const test::ProgramResult result = runTorvctl(operation, sensor);
+    const test::ProgramResult result = runTorvctl(operation, sensor.devicePath());
     const std::string message = ValueFaultMessage(row);
     EXPECT_EQ(result.exitCode, message.empty() ? 0 : 1) << result.err;
     if (!message.empty()) {
