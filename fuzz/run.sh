@@ -31,7 +31,7 @@ trap 'rm -rf "$work"' EXIT
 export TMPDIR="$work/tmp"
 mkdir -p "$TMPDIR"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
-export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:abort_on_error=1"
 build-fuzz/fuzz/fuzz_seeds "$work/seeds"
 
 fuzz_one() {

@@ -12,7 +12,9 @@ if [ ! -f build-asan/build.ninja ]; then
 fi
 cmake --build build-asan -- -j"$(nproc)"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1"
-export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+# Without abort_on_error an undefined-behaviour report ends a program with exit code 1, which a test
+# may take for the tool's own "operation failed"; an abort cannot be mistaken.
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:abort_on_error=1"
 export LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp:print_suppressions=0"
 cd build-asan
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)" --timeout 600 "$@"
