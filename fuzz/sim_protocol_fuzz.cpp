@@ -8,6 +8,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "fuzz/fuzz_support.h"
@@ -29,13 +30,18 @@ constexpr std::array<std::chrono::milliseconds, 4> kPauses{
     std::chrono::milliseconds(1), std::chrono::milliseconds(10), std::chrono::milliseconds(60),
     std::chrono::milliseconds(400)};
 constexpr std::size_t kNoiseBytes = 3;
+constexpr std::uint8_t kKeyUp = 1;
+constexpr std::uint8_t kKeyDown = 2;
+constexpr int kBankWord = 0;
+constexpr std::uint16_t kBankBits = 0x1F;
+constexpr int kLastBank = 15;
 
 bool RingWord(int address) {
     return address == kSlotPointerWord || address == kOccupancyLowWord || address == kOccupancyHighWord;
 }
 
 // What the tool's side knows of the sensor's memory: the seeded words, changed by every `W` that took
-// effect at the position the last `R` placed.
+// effect at the position the last `R` placed (and word 0's bank, which the front panel's keys move).
 struct ShadowMemory {
     WordMemory words;
     std::uint16_t position = 0;
@@ -123,8 +129,15 @@ void CheckReply(const ProtocolEvent& event, ShadowMemory& shadow, const SensorMo
             }
         }
     }
-    // The command took effect: the shadow follows a read's position and a write's word.
-    if (letter == kReadWord) {
+    // The command took effect: the shadow follows a read's position, a write's word, and the bank that the
+    // UP and DOWN keys move (common word 0 bits 0..4; from TCH or BKIN, UP goes to bank 0, DOWN to 15).
+    if (letter == kKeyPress && (event.frame[1] == kKeyUp || event.frame[1] == kKeyDown)) {
+        const int bank = shadow.words[kBankWord] & kBankBits;
+        const bool up = event.frame[1] == kKeyUp;
+        const int next =
+            bank > kLastBank ? (up ? 0 : kLastBank) : (bank + (up ? 1 : kLastBank)) % (kLastBank + 1);
+        shadow.words[kBankWord] = static_cast<std::uint16_t>((shadow.words[kBankWord] & ~kBankBits) | next);
+    } else if (letter == kReadWord) {
         shadow.position = static_cast<std::uint16_t>(event.frame[1] | (event.frame[2] << 8));
     } else if (letter == kWriteWord) {
         shadow.words[shadow.position++] = static_cast<std::uint16_t>(event.frame[1] | (event.frame[2] << 8));
@@ -200,6 +213,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         shadow.words[static_cast<std::size_t>(ringWord)] =
             model.state().words[static_cast<std::size_t>(ringWord)];
     }
-    Require(shadow.words == model.state().words, "only a write changes a word");
+    if (shadow.words != model.state().words) {
+        const auto differs =
+            std::mismatch(shadow.words.begin(), shadow.words.end(), model.state().words.begin());
+        Require(false, "only a write changes a word: word " +
+                           std::to_string(differs.first - shadow.words.begin()) + " is " +
+                           std::to_string(*differs.second) + ", written " + std::to_string(*differs.first));
+    }
     return 0;
 }
