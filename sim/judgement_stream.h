@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "sim/ng_inspection.h"
+#include "sim/stored_ng.h"
 #include "sim/sim_random.h"
 
 namespace torv::sim {

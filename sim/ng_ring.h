@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "sim/ng_inspection.h"
+#include "sim/stored_ng.h"
 #include "sim/sensor_state.h"
 #include "sim/sim_random.h"
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string_view>
 
-#include "sim/ng_inspection.h"
+#include "sim/stored_ng.h"
 #include "sim/sim_random.h"
 
 namespace torv::sim {

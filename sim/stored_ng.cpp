@@ -1,4 +1,4 @@
-#include "sim/ng_inspection.h"
+#include "sim/stored_ng.h"
 
 #include <algorithm>
 #include <string_view>
