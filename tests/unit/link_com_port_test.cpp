@@ -19,6 +19,7 @@ namespace torv {
 namespace {
 
 constexpr int kPort = 42;
+using Bytes = std::vector<std::uint8_t>;
 
 class ComPortOnPty : public ::testing::Test {
   protected:
@@ -28,6 +29,7 @@ class ComPortOnPty : public ::testing::Test {
         SetComPortDevicePath(kPort, {});
     }
     test::PtyPair m_pty;
+    std::string m_lastErrorText;
 };
 
 TEST(ComPort, NumbersOutsideTheTableAreRejectedEverywhere) {
@@ -81,24 +83,43 @@ TEST_F(ComPortOnPty, SettingsATerminalCannotDoAreRefused) {
     EXPECT_EQ(SetComConfig(kPort, 0), kComOk);
 }
 
-TEST_F(ComPortOnPty, ReadReturnsWhatArrivedWithinTheTimeOut) {
-    ASSERT_EQ(OpenComPort(kPort, 512, 512), kComOpened);
-    ASSERT_EQ(SetComReadTimeout(kPort, 50), kComOk);
-    std::array<std::uint8_t, 8> buffer{};
-    EXPECT_EQ(ReadComPort(kPort, buffer.data(), 8), 0);
-    m_pty.send({0x06, 0x34});
-    EXPECT_EQ(ReadComPort(kPort, buffer.data(), 8), 2);
-    EXPECT_EQ(buffer[1], 0x34);
+TEST_F(ComPortOnPty, SendCommandPutsTheWorkedFramesOnTheWire) {
+    ASSERT_EQ(OpenLink(kPort, kDefaultBaudIndex), kLinkOpened);
+    const struct {
+        std::uint8_t command;
+        std::array<std::uint8_t, 2> data;
+        Bytes wire;
+    } cases[] = {
+        {'R', {0x00, 0x00}, {0x52, 0x00, 0x00, 0xAD}},
+        {'S', {0x00, 0x07}, {0x53, 0x00, 0x07, 0xA5}},
+        {'R', {0xAE, 0x00}, {0x52, 0xAE, 0x00, 0xFF}},  // the sum wraps to zero
+        {'W', {0xFF, 0xFF}, {0x57, 0xFF, 0xFF, 0xAA}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(SendCommand(kPort, c.command, c.data.data(), 2), 4);
+        EXPECT_EQ(m_pty.receive(4), c.wire);
+    }
+    // Sizes beyond the buffers are refused and send nothing.
+    std::array<std::uint8_t, 300> buffer{};
+    EXPECT_EQ(ReceiveReply(kPort, buffer.data(), kMaxReplyData + 1, 50, m_lastErrorText), 0);
+    EXPECT_EQ(SendCommand(kPort, 'R', buffer.data(), kMaxCommandData + 1), 0);
+    EXPECT_TRUE(m_pty.receive(1, 50).empty());
 }
 
-TEST_F(ComPortOnPty, PurgeDropsPendingInputOnly) {
-    ASSERT_EQ(OpenComPort(kPort, 512, 512), kComOpened);
-    m_pty.send({1, 2, 3});
-    m_pty.receive(0, 50);  // let the bytes cross the terminal
-    EXPECT_EQ(PurgeComInput(kPort), kComOk);
-    SetComReadTimeout(kPort, 50);
-    std::array<std::uint8_t, 4> buffer{};
-    EXPECT_EQ(ReadComPort(kPort, buffer.data(), 4), 0);
+// Stale input is dropped (purged) at the open, so the first reply read is the sensor's own.
+TEST_F(ComPortOnPty, OpenLinkSetsTheRateOfTheIndexAndPurgesStaleInput) {
+    m_pty.send({0x99, 0x98});  // left over from an earlier session
+    ASSERT_EQ(OpenLink(kPort, 5), kLinkOpened);
+    EXPECT_EQ(m_pty.lineRate(), 115200u);
+    m_pty.send({0x06, 0x34, 0x12, 0xB3});
+    std::array<std::uint8_t, 2> reply{};
+    EXPECT_EQ(ReceiveReply(kPort, reply.data(), 2, 200, m_lastErrorText), 1);
+    EXPECT_EQ(reply, (std::array<std::uint8_t, 2>{0x34, 0x12}));
+    CloseLink(kPort);
+    for (int index : {7, -1}) {
+        EXPECT_EQ(OpenLink(kPort, index), kLinkBadBaudIndex);
+        EXPECT_EQ(CloseComPort(kPort), kComNotUsable) << "port left open for index " << index;
+    }
 }
 
 extern "C" void IgnoreSignal(int) {}

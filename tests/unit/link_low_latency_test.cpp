@@ -1,24 +1,19 @@
 // The low-latency request every port's open makes: asked with the driver's other flags kept, and a
-// driver that refuses it (every pseudo-terminal does) leaves the port working as before. And the USB
-// latency timer as `torvctl ports` reads it from sysfs.
+// driver that refuses it (every pseudo-terminal does) leaves the port working as before.
 
 #include "link/posix/low_latency.h"
 
-#include <fcntl.h>
 #include <linux/serial.h>
 #include <sys/ioctl.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <filesystem>
 
 #include "link/com_port.h"
 #include "link/frames.h"
 #include "link/port_names.h"
 #include "tests/support/pty_pair.h"
-#include "tests/support/temp_dir.h"
 
 namespace torv {
 namespace {
@@ -92,31 +87,6 @@ TEST_F(LowLatency, IsAskedForOnOpenAndARefusalIsHarmless) {
     EXPECT_EQ(openAndExchange(Driver::kRefusesAll, 0), std::vector<SerialCall>{get});
     EXPECT_EQ(openAndExchange(Driver::kRefusesTheChange, 0),
               (std::vector<SerialCall>{get, {TIOCSSERIAL, ASYNC_LOW_LATENCY}}));
-}
-
-TEST_F(LowLatency, APseudoTerminalRefusesIt) {
-    SetSerialIoctl(nullptr);
-    const int fd = open(m_line.devicePath().c_str(), O_RDWR | O_NOCTTY);
-    ASSERT_GE(fd, 0);
-    EXPECT_EQ(RequestLowLatency(fd), torv::LowLatency::kRefused);
-    close(fd);
-}
-
-TEST(UsbLatencyTimer, IsReadFromSysfsThroughThePortLink) {
-    namespace fs = std::filesystem;
-    test::TempDir folder;
-    const fs::path sys = folder.path() / "sys";
-    fs::create_directories(sys / "class/tty/ttyUSB7/device");
-    test::WriteFileBytes((sys / "class/tty/ttyUSB7/device/latency_timer").string(), "16\n");
-    fs::create_directories(sys / "class/tty/ttyS0");
-    fs::create_directories(folder.path() / "dev");
-    for (const char* device : {"ttyUSB7", "ttyS0"}) {
-        test::WriteFileBytes(folder.file("dev/") + device, "");
-    }
-    fs::create_symlink(folder.path() / "dev/ttyUSB7", folder.path() / "COM3");
-    EXPECT_EQ(UsbLatencyTimerMs(folder.file("COM3"), sys.string()), 16);
-    EXPECT_EQ(UsbLatencyTimerMs(folder.file("dev/ttyS0"), sys.string()), std::nullopt);
-    EXPECT_EQ(UsbLatencyTimerMs(folder.file("dev/ttyUSB9"), sys.string()), std::nullopt);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// What the port list says a device is, read from a sysfs tree laid out as the kernel lays out USB
-// adapters and built-in ports.
+// What the port list says a device is, and a USB adapter's latency timer, read from a sysfs tree laid
+// out as the kernel lays out USB adapters and built-in ports.
 
 #include <gtest/gtest.h>
 
@@ -14,12 +14,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(PortDetails, UsbAdaptersNameMakerProductAndSerial) {
+TEST(PortDetails, UsbAdaptersNameMakerProductSerialAndLatencyTimer) {
     test::TempDir folder;
     const fs::path sys = folder.path() / "sys";
     // tty -> interface folder -> USB device folder (the one with idVendor) -> hub
     const fs::path usbDevice = sys / "devices/pci0000:00/usb1/1-2";
     fs::create_directories(usbDevice / "1-2:1.0/ttyUSB3");
+    test::WriteFileBytes((usbDevice / "1-2:1.0/latency_timer").string(), "16\n");
     for (const auto& [name, value] : {std::pair{"idVendor", "0403"},
                                       {"manufacturer", "FTDI"},
                                       {"product", "FT232R USB UART"},
@@ -42,16 +43,21 @@ TEST(PortDetails, UsbAdaptersNameMakerProductAndSerial) {
     fs::create_symlink(folder.path() / "dev/ttyUSB3", folder.path() / "COM4");
     test::PtyPair pty;
 
-    const std::pair<std::string, std::string> cases[] = {
-        {folder.file("COM4"), "USB serial adapter FTDI FT232R USB UART, serial A10K3XYZ"},
-        {folder.file("dev/ttyS0"), "built-in serial port"},
-        {folder.file("dev/ttyS1"), "no device (a serial port without hardware)"},
-        {folder.file("dev/ttyUSB9"), "no device"},
-        {pty.devicePath(), "pseudo-terminal"},
-        {"rfc2217://10.0.0.7:3001", "network port"},
+    const struct {
+        std::string device;
+        std::string description;
+        std::optional<int> latencyMs;
+    } cases[] = {
+        {folder.file("COM4"), "USB serial adapter FTDI FT232R USB UART, serial A10K3XYZ", 16},
+        {folder.file("dev/ttyS0"), "built-in serial port", std::nullopt},
+        {folder.file("dev/ttyS1"), "no device (a serial port without hardware)", std::nullopt},
+        {folder.file("dev/ttyUSB9"), "no device", std::nullopt},
+        {pty.devicePath(), "pseudo-terminal", std::nullopt},
+        {"rfc2217://10.0.0.7:3001", "network port", std::nullopt},
     };
-    for (const auto& [device, description] : cases) {
-        EXPECT_EQ(DescribeSerialDevice(device, sys.string()), description) << device;
+    for (const auto& c : cases) {
+        EXPECT_EQ(DescribeSerialDevice(c.device, sys.string()), c.description) << c.device;
+        EXPECT_EQ(UsbLatencyTimerMs(c.device, sys.string()), c.latencyMs) << c.device;
     }
 }
 
