@@ -52,13 +52,6 @@ TEST(SimSeed, ParameterWordsKeepTheFixedBitsAndTheCatalogueRanges) {
     }
 }
 
-TEST(SimSeed, SameSeedGivesTheSameSensorAndNeverTheToolsInitialSet) {
-    const SensorModel a(42, kDefaultRate, "0105");
-    EXPECT_EQ(a.state(), SensorModel(42, kDefaultRate, "0105").state());
-    EXPECT_NE(a.state(), SensorModel(43, kDefaultRate, "0105").state());
-    EXPECT_NE(ToolSet(a.state().words).bank, InitialParameterSet().bank);
-}
-
 TEST(SimFaultPlan, ExactEntriesWinOverOnwardOnesAndMalformedTextsAddNothing) {
     FaultPlan plan;
     for (const char* text : {"3+=nak", "5=silence", "7+=delay", "2=hangup"}) {

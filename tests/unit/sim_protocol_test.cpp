@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <cstdint>
-#include <tuple>
 #include <vector>
 
 #include "sim/checksum.h"
@@ -51,15 +50,7 @@ TEST(SimProtocol, AnswersTheWorkedFrames) {
     EXPECT_EQ(sensor.send({0x52, 0x00, 0x00, 0xAD}).reply, (Bytes{0x06, 0x34, 0x12, 0xB3}));
     EXPECT_EQ(sensor.send({0x53, 0x00, 0x07, 0xA5}).reply, (Bytes{0x06, '0', '1', 0x98}));
     EXPECT_EQ(sensor.reply(kSensorInfo, 1, 7), (Bytes{0x06, '0', '5', 0x94}));
-}
-
-TEST(SimProtocol, ReadPlacesTheWritePositionAndEachWriteAdvancesItWrappingAtTheEnd) {
-    Sensor sensor;
-    sensor.word(700);
-    EXPECT_EQ(sensor.reply(kWriteWord, 0x34, 0x12), BuildReplyFrame(Bytes{0x34, 0x12}));
-    sensor.reply(kWriteWord, 0x78, 0x56);
-    EXPECT_EQ(sensor.word(700), 0x1234);
-    EXPECT_EQ(sensor.word(701), 0x5678);
+    // Each `W` moves the position the last `R` placed on, wrapping at the end of the memory.
     sensor.word(0xFFFF);
     sensor.reply(kWriteWord, 0x01, 0x00);
     sensor.reply(kWriteWord, 0x02, 0x00);
@@ -94,16 +85,6 @@ TEST(SimProtocol, StoreFrameSeenAfterTheToolSwitchedIsRecognized) {
     EXPECT_FALSE(sensor.machine.completesStoreTo(Bytes{kStore, 0, 0x16, 0x00}, 115200));
 }
 
-TEST(SimProtocol, BadChecksumOrUnknownLetterGetsOneNakAndIsNoExchange) {
-    for (const Bytes& frame : {Bytes{0x52, 0x00, 0x00, 0xAC}, Frame('Q', 1, 2), Frame(0x00, 0, 0)}) {
-        Sensor sensor;
-        const ProtocolEvent event = sensor.send(frame);
-        EXPECT_EQ(event.outcome, FrameOutcome::kRejected);
-        EXPECT_EQ(event.reply, Bytes{kNak});
-        EXPECT_EQ(sensor.send(Frame(kReadWord, 0, 0)).exchange, 1);
-    }
-}
-
 TEST(SimProtocol, PauseOfMoreThanFiftyMillisecondsStartsANewFrame) {
     // At exactly 50 ms the stray byte still belongs to the frame, which then fails its checksum.
     const std::pair<SimTime, FrameOutcome> cases[] = {{kFrameGapReset + 1ms, FrameOutcome::kExchange},
@@ -115,27 +96,6 @@ TEST(SimProtocol, PauseOfMoreThanFiftyMillisecondsStartsANewFrame) {
         ASSERT_EQ(events.size(), 1U);
         EXPECT_EQ(events[0].outcome, outcome);
     }
-}
-
-TEST(SimProtocol, ByteByByteFeedingEqualsWholeFrames) {
-    const std::vector<Bytes> frames = {Frame(kReadWord, 4, 0),    Frame(kWriteWord, 0x55, 0xAA),
-                                       Frame(kSensorInfo, 9, 1),  Frame(kReadSlotBlock, 3, 249),
-                                       Frame(kSetCalendar, 2, 9), Frame(kKeyPress, 16, 0),
-                                       Bytes{0x52, 0, 0, 0},      Frame(kReadWord, 4, 0)};
-    Sensor whole;
-    Sensor single;
-    for (const Bytes& frame : frames) {
-        const ProtocolEvent a = whole.send(frame);
-        single.now += 10ms;
-        ProtocolEvent b;
-        for (std::uint8_t byte : frame) {
-            b = single.machine.feed(byte, single.now);
-        }
-        EXPECT_EQ(std::tie(a.outcome, a.exchange, a.reply), std::tie(b.outcome, b.exchange, b.reply));
-    }
-    EXPECT_EQ(whole.model.state(), single.model.state());
-    EXPECT_EQ(single.model.state().calendar[2], 9);
-    EXPECT_EQ(single.model.state().keyLog, Bytes{16});
 }
 
 TEST(SimProtocol, FaultsShapeTheReplyAndKeepOrDropTheEffect) {
@@ -202,45 +162,6 @@ TEST(SimProtocol, ValueFaultsChangeOnlyTheReplyThatCarriesTheValue) {
         const std::size_t frameEnd = c.carrier[0] == kReadSlotBlock ? 2 + kBlockSize : 4;
         changed[frameEnd - 1] = Checksum(std::span(changed).first(frameEnd - 1));
         EXPECT_EQ(got.reply, changed) << c.fault;
-    }
-}
-
-TEST(SimProtocol, JudgementTrailerFollowsOnlyNewJudgementsAndCarriesItsChecksum) {
-    Sensor sensor;
-    int judged = 0;
-    for (int poll = 0; poll < 100; ++poll) {
-        sensor.now += 37ms;
-        const Bytes r = sensor.send(Frame(kPollJudgement, 0, 0)).reply;
-        ASSERT_GE(r.size(), 4U);
-        EXPECT_EQ(Checksum(std::span(r).first(3)), r[3]);
-        const int n = r[1];
-        const bool isNew = n > 0 && (r[2] & kJudgementMask) != kNoNewJudgement;
-        ASSERT_EQ(r.size(), isNew ? 4U + 4 * n + 1 : 4U);
-        if (isNew) {
-            ++judged;
-            EXPECT_EQ(Checksum(std::span(r).subspan(4, 4 * n)), r.back());
-        }
-    }
-    EXPECT_GT(judged, 0);
-}
-
-TEST(SimProtocol, SlotBlocksAre256BytesAndRecordsHoldAtMost48Characters) {
-    Sensor sensor;
-    const std::uint32_t mask = sensor.word(kOccupancyLowWord) | (sensor.word(kOccupancyHighWord) << 16);
-    EXPECT_EQ(mask >> kNgSlotCount, 0U);
-    for (int slot = 0; slot <= kNgSlotCount; ++slot) {
-        Bytes record;
-        for (int block = kFirstResultBlock; block < kFirstResultBlock + kResultBlockCount; ++block) {
-            const Bytes r = sensor.reply(kReadSlotBlock, static_cast<std::uint8_t>(slot),
-                                         static_cast<std::uint8_t>(block));
-            ASSERT_EQ(r.size(), 2U + kBlockSize);
-            EXPECT_EQ(Checksum(std::span(r).first(kBlockSize + 1)), r.back());
-            record.insert(record.end(), r.begin() + 1, r.end() - 1);
-        }
-        EXPECT_LE(record[kResultCountOffset], kMaxRecordChars);
-        // An occupied slot has a record (its saved date is years after 2000); any other reads as zeros.
-        const bool occupied = slot < kNgSlotCount && ((mask >> slot) & 1) != 0;
-        EXPECT_EQ(record != Bytes(record.size(), 0), occupied) << slot;
     }
 }
 
