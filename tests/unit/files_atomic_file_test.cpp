@@ -1,5 +1,5 @@
-// Writing a file whole or not at all: what stays on disk after a commit, after an abandoned write,
-// and for the names that are links, read-only files, folders or FIFOs.
+// Writing a file whole or not at all: what stays on disk for the names that are links, read-only files,
+// folders or FIFOs, and in folders that take no new files (also for the settings file).
 
 #include "files/atomic_file.h"
 
@@ -9,6 +9,7 @@
 
 #include <filesystem>
 
+#include "app/settings_file.h"
 #include "tests/support/ordinary_user.h"
 #include "tests/support/temp_dir.h"
 
@@ -27,19 +28,6 @@ bool WriteWhole(const std::string& path, std::string_view text, bool commit) {
     }
     writer.writeLine(text);
     return !commit || writer.commit();
-}
-
-TEST(AtomicFile, CommitReplacesAndAnAbandonedWriteLeavesNothing) {
-    test::TempDir folder;
-    const std::string path = folder.file("a.torv");
-    EXPECT_TRUE(WriteWhole(path, "abandoned", false));
-    EXPECT_TRUE(ListFolder(folder.path()).empty());
-    WriteFileBytes(path, "old\r\n");
-    EXPECT_TRUE(WriteWhole(path, "abandoned", false));
-    EXPECT_EQ(ReadFileBytes(path), "old\r\n");
-    EXPECT_TRUE(WriteWhole(path, "new", true));
-    EXPECT_EQ(ReadFileBytes(path), "new\r\n");
-    EXPECT_EQ(ListFolder(folder.path()), std::vector<std::string>{"a.torv"});
 }
 
 // The link stays a link and its target gets the content, with the target's permission bits.
@@ -93,6 +81,27 @@ TEST(AtomicFile, ReadOnlyFilesAndLockedFolders) {
     }));
     fs::permissions(folder.file("locked"), fs::perms::all);
     EXPECT_EQ(ListFolder(folder.file("locked")), std::vector<std::string>{"bank.torv"});
+}
+
+// Where the desktop tool keeps its settings: beside the program when that folder takes files, so that a
+// copy unpacked anywhere keeps its settings with it; otherwise in the user's configuration folder.
+TEST(SettingsPath, BesideTheProgramWhenItsFolderTakesFilesElseTheConfigFolder) {
+    test::TempDir folder;
+    fs::permissions(folder.path(), fs::perms::all);
+    const std::string config = folder.file("config/torv");
+    const std::string program = folder.file("bin/torvloader");
+    const std::string installed = folder.file("opt/torvloader");
+    fs::create_directories(folder.file("bin"));
+    fs::create_directories(folder.file("opt"));
+    fs::permissions(folder.file("bin"), fs::perms::all);
+    fs::permissions(folder.file("opt"), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                            fs::perms::others_read | fs::perms::others_exec);
+    EXPECT_TRUE(test::AsOrdinaryUser([&] {
+        return SettingsPathFor(program, config) == program + ".ini" &&
+               SettingsPathFor(installed, config) == config + "/torvloader.ini";
+    }));
+    ASSERT_TRUE(WriteSettingsFile(config + "/torvloader.ini", LoaderSettings{}));  // its folders are made
+    EXPECT_EQ(test::ReadFileBytes(config + "/torvloader.ini"), "0\r\n4\r\n0\r\n\r\n\r\n\r\n\r\n");
 }
 
 }  // namespace

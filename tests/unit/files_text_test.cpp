@@ -22,11 +22,17 @@ using test::WriteFileBytes;
 TEST(TextFiles, LinesEndCrLfOnDiskAndAReplacementIsWhole) {
     test::TempDir folder;
     const std::string path = folder.file("with blanks.torv");
-    WriteFileBytes(path, "old\n");
-    {
-        AtomicFileWriter abandoned(path);
-        ASSERT_TRUE(abandoned.isOpen());
-        abandoned.writeLine("never");
+    // An abandoned write leaves no file where there was none, and an existing one as it was.
+    for (bool existed : {false, true}) {
+        if (existed) {
+            WriteFileBytes(path, "old\n");
+        }
+        {
+            AtomicFileWriter abandoned(path);
+            ASSERT_TRUE(abandoned.isOpen());
+            abandoned.writeLine("never");
+        }
+        EXPECT_EQ(test::ListFolder(folder.path()).size(), existed ? 1U : 0U);
     }
     EXPECT_EQ(ReadFileBytes(path), "old\n");
     AtomicFileWriter writer(path);

@@ -7,7 +7,6 @@
 #include <filesystem>
 
 #include "monitor/result_monitor.h"
-#include "remote/remote_keys.h"
 #include "resources/strings.h"
 #include "tests/support/scripted_line.h"
 #include "tests/support/temp_dir.h"
@@ -48,16 +47,27 @@ Bytes Trailer(std::initializer_list<std::array<std::uint8_t, 4>> characters) {
 const Bytes kWorkedTrailer = Trailer({{9, 3, '4', 'A'}, {2, 6, '1', 'I'}, {7, 5, '8', 'B'}});
 const TimePoint kWorkedMoment = UtcMoment(2026, 12, 5, 22, 11, 46, 123);
 
+// A monitor on a scripted line whose sensor answers the poll with the given reply and trailer, logging to
+// result.csv in a fresh folder.
 struct MonitorOnFile {
     explicit MonitorOnFile(TimePoint moment = kWorkedMoment) : monitor(state, [moment] { return moment; }) {
+        state.ComPortNumber = 7;
+        EXPECT_EQ(monitor.openLink(), 0);
         EXPECT_TRUE(monitor.createCsv(folder.file("result")));
+        line.calls.clear();
     }
     PollResult take(std::uint8_t count, std::uint8_t status, const Bytes& trailer) {
-        return monitor.takeReply({count, status}, trailer, judgement);
+        line.answer = [=](std::span<const std::uint8_t>) {
+            Bytes reply = test::AckReply(Bytes{count, status});
+            reply.insert(reply.end(), trailer.begin(), trailer.end());
+            return reply;
+        };
+        return monitor.poll(judgement);
     }
     std::string csv() const { return ReadFileBytes(folder.file("result.csv")); }
 
     test::TempDir folder;
+    test::ScriptedLine line;
     OperationState state;
     ResultMonitor monitor;
     Judgement judgement;
@@ -111,46 +121,41 @@ TEST(ResultMonitor, ComparesAndWritesDifferencesSigned) {
               "-16,-16,-128,16,-1, ,-16,5,-128,16,-1, ,5,-16,127,16,-1,\r\n");
 }
 
-// j = 0 is nothing new whatever n says (and has no trailer); j = 3 is "--" and logged like OK and NG;
-// n = 0 with j > 0 has no trailer and logs the judgement with empty lists.
+// On the line: one `Y` frame, the reply read as ACK then the rest, and a trailer of 4n + 1 bytes read
+// only for a new judgement with characters. j = 0 is nothing new whatever n says; j = 3 is "--" and logged
+// like OK and NG; n = 0 with j > 0 logs the judgement with empty lists.
 TEST(ResultMonitor, TrailerRules) {
+    const std::vector<std::string> noTrailer{"write 59 00 00 A6", "read 1", "read 3"};
+    const auto withTrailer = [&noTrailer](const char* read) {
+        std::vector<std::string> calls = noTrailer;
+        calls.push_back(read);
+        return calls;
+    };
+    const std::string stamp = ",Dec 05 2026 22:11:46.123\r\n";
+    const std::string empty = " , ,\r\n , ,\r\n";
+    const std::string silent = "No communication response.";
+    const std::string badSum = "Error in checking sum of communication.";
+    const Bytes cut(kWorkedTrailer.begin(), kWorkedTrailer.end() - 1);
+    using enum PollResult;
     const struct {
         const char* name;
         std::uint8_t count;
         std::uint8_t status;
         Bytes trailer;
         PollResult result;
-        const char* error;
-        const char* csv;
+        std::string error;
+        std::string csv;
+        std::vector<std::string> calls;
     } cases[] = {
-        {"j=0 with n", 5, 0xFC, {}, PollResult::kNothingNew, "", ""},
-        {"j=0, n=0", 0, 0, {}, PollResult::kNothingNew, "", ""},
-        {"j=3 with n", 1, kJudgedOther, Trailer({{1, 2, '3', 'B'}}), PollResult::kJudged, "",
-         "--,1,Dec 05 2026 22:11:46.123\r\n3, ,3, ,B,\r\n1, ,1, ,2,\r\n"},
-        {"n=0, j=2",
-         0,
-         kJudgedNg,
-         {},
-         PollResult::kJudged,
-         "",
-         "NG,0,Dec 05 2026 22:11:46.123\r\n , ,\r\n , ,\r\n"},
-        {"n=0, j=3",
-         0,
-         kJudgedOther,
-         {},
-         PollResult::kJudged,
-         "",
-         "--,0,Dec 05 2026 22:11:46.123\r\n , ,\r\n , ,\r\n"},
-        {"no trailer", 3, kJudgedOk, {}, PollResult::kFailed, "No communication response.", ""},
-        {"trailer checksum",
-         1,
-         kJudgedOk,
-         {1, 2, '3', 'B', 0x00},
-         PollResult::kFailed,
-         "Error in checking sum of communication.",
-         ""},
-        {"trailer cut short", 3, kJudgedOk, Bytes(kWorkedTrailer.begin(), kWorkedTrailer.end() - 1),
-         PollResult::kFailed, "Error in checking sum of communication.", ""},
+        {"j=0 with n", 5, 0xFC, {}, kNothingNew, "", "", noTrailer},
+        {"j=0, n=0", 0, 0, {}, kNothingNew, "", "", noTrailer},
+        {"j=3 with n", 1, kJudgedOther, Trailer({{1, 2, '3', 'B'}}), kJudged, "",
+         "--,1" + stamp + "3, ,3, ,B,\r\n1, ,1, ,2,\r\n", withTrailer("read 5")},
+        {"n=0, j=2", 0, kJudgedNg, {}, kJudged, "", "NG,0" + stamp + empty, noTrailer},
+        {"n=0, j=3", 0, kJudgedOther, {}, kJudged, "", "--,0" + stamp + empty, noTrailer},
+        {"no trailer", 3, kJudgedOk, {}, kFailed, silent, "", withTrailer("read 13")},
+        {"bad sum", 1, kJudgedOk, {1, 2, '3', 'B', 0x00}, kFailed, badSum, "", withTrailer("read 5")},
+        {"trailer cut short", 3, kJudgedOk, cut, kFailed, badSum, "", withTrailer("read 13")},
     };
     ScopedTimeZone zone("UTC0");
     for (const auto& c : cases) {
@@ -158,43 +163,7 @@ TEST(ResultMonitor, TrailerRules) {
         EXPECT_EQ(run.take(c.count, c.status, c.trailer), c.result) << c.name;
         EXPECT_EQ(run.state.LastErrorText, c.error) << c.name;
         EXPECT_EQ(run.csv(), c.csv) << c.name;
-    }
-}
-
-// On the line: one `Y` frame, the reply read as ACK then the rest, and a trailer of 4n + 1 bytes read
-// only for a new judgement with characters.
-TEST(ResultMonitor, PollReadsATrailerOnlyForANewJudgementWithCharacters) {
-    const struct {
-        const char* name;
-        std::uint8_t count;
-        std::uint8_t status;
-        Bytes trailer;  // what the sensor sends after its reply
-        PollResult result;
-        std::vector<std::string> reads;
-    } cases[] = {
-        {"j=0", 5, 0xFC, {}, PollResult::kNothingNew, {"read 1", "read 3"}},
-        {"n=0", 0, kJudgedNg, {}, PollResult::kJudged, {"read 1", "read 3"}},
-        {"n=3", 3, kJudgedOk, kWorkedTrailer, PollResult::kJudged, {"read 1", "read 3", "read 13"}},
-        {"silent", 3, kJudgedOk, {}, PollResult::kFailed, {"read 1", "read 3", "read 13"}},
-    };
-    for (const auto& c : cases) {
-        test::ScriptedLine line;
-        line.answer = [&c](std::span<const std::uint8_t>) {
-            Bytes reply = test::AckReply(Bytes{c.count, c.status});
-            reply.insert(reply.end(), c.trailer.begin(), c.trailer.end());
-            return reply;
-        };
-        OperationState state;
-        state.ComPortNumber = 7;
-        ResultMonitor monitor(state);
-        ASSERT_EQ(monitor.openLink(), 0);
-        line.calls.clear();
-        Judgement judgement;
-        EXPECT_EQ(monitor.poll(judgement), c.result) << c.name;
-        std::vector<std::string> expected{"write 59 00 00 A6"};
-        expected.insert(expected.end(), c.reads.begin(), c.reads.end());
-        EXPECT_EQ(line.calls, expected) << c.name;
-        EXPECT_EQ(judgement.bestCharacters(), c.trailer.empty() ? "" : "A1B") << c.name;
+        EXPECT_EQ(run.line.calls, c.calls) << c.name;
     }
 }
 
@@ -262,13 +231,6 @@ TEST(ResultMonitor, WrapFailsWith136WhenTheCsvCannotBeMadeAgain) {
     EXPECT_FALSE(monitor.countJudgement());
     EXPECT_EQ(state.LastErrorText, Text(StringId::kCreateFileFailed));
     EXPECT_FALSE(monitor.csv().isOpen());
-}
-
-// The upper arrow proposes a change of zero or less (the control's default range runs downwards).
-TEST(RemoteKeys, UpDownSignRule) {
-    EXPECT_EQ(UpDownKeyCode(-1), kKeyUp);
-    EXPECT_EQ(UpDownKeyCode(0), kKeyUp);
-    EXPECT_EQ(UpDownKeyCode(1), kKeyDown);
 }
 
 }  // namespace
