@@ -1,16 +1,14 @@
-// The transfer dialog running real operations against the simulated sensor: completion,
-// failures, Cancel, link open failures, and the keys.
+// The transfer dialog running real operations against the simulated sensor: completion, failures with
+// their message and the facts under it, Cancel (button or Escape), and the keys. Enter presses the
+// focused button in every window of the tool, so the focused button wears a frame in the highlight
+// colour that is plain to see.
 
-#include <QLabel>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QtTest>
+#include <QDialog>
+#include <QVBoxLayout>
 
 #include "operations/device_operations.h"
 #include "tests/gui/support/gui_harness.h"
-#include "tests/gui/support/scripted_prompts.h"
-#include "tests/support/temp_dir.h"
-#include "ui/comu_dlg.h"
+#include "ui/focus_frame_style.h"
 
 using namespace torv;
 using namespace torv::test;
@@ -21,7 +19,6 @@ constexpr int kSimPort = 2;
 constexpr int kMissingPort = 8;
 constexpr int kSimBaudIndex = 4;  // torvsim starts at 57600
 constexpr int kWaitMs = 60000;
-constexpr int kProgressAfterFirstBank = 60;
 
 // One transfer dialog for one operation, and its controls.
 struct Transfer {
@@ -45,6 +42,23 @@ struct Transfer {
     QLabel* status = Get<QLabel>(&dialog, CComuDlg::kIdStatus);
 };
 
+// Pixels close to the highlight colour: the frame's, not the button's own shading.
+int HighlightPixels(const QImage& image, const QColor& highlight) {
+    constexpr int kCloseEnough = 40;
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (std::abs(c.red() - highlight.red()) + std::abs(c.green() - highlight.green()) +
+                    std::abs(c.blue() - highlight.blue()) <
+                kCloseEnough) {
+                ++count;
+            }
+        }
+    }
+    return count;
+}
+
 }  // namespace
 
 class ComuDlgTest : public QObject {
@@ -53,10 +67,12 @@ class ComuDlgTest : public QObject {
     TempDir m_folder;
 
   private slots:
+    void initTestCase() { QApplication::setStyle(new FocusFrameStyle(QApplication::style()->name())); }
+
     // A stop request left over (the monitor leaves one behind) does not cancel the next operation. The
     // finished dialog has OK focused: Escape and the window system leave it open, Enter closes it.
     void clockCompletesWithOkOnlyAndClosesByEnterNotEscape() {
-        SimPort sim(kSimPort);
+        SimulatedSensor sensor({}, kSimPort);
         ScriptedPrompts prompts;
         Transfer transfer(kSetClock, kSimPort, kSimBaudIndex);
         transfer.state.AbortRequest = true;
@@ -78,19 +94,6 @@ class ComuDlgTest : public QObject {
         QVERIFY(prompts.record.isEmpty());
     }
 
-    void silentSensorMidOperationShowsTheErrorAndCloses() {
-        SimPort sim(kSimPort, {"--fault", "3=silence"});  // the clock's second word write
-        ScriptedPrompts prompts;
-        Transfer transfer(kSetClock, kSimPort, kSimBaudIndex);
-        QVERIFY(transfer.run());
-        QVERIFY(!transfer.dialog.isVisible());
-        QCOMPARE(prompts.record, QStringList{ErrorBox(StringId::kNoResponse)});
-        QCOMPARE(prompts.details.size(), 1);
-        QVERIFY(prompts.details[0].contains(QStringLiteral(" at 57600 baud within 1000 ms")));
-    }
-
-    // Cancel is pressed as the first bank shows done; the press arrives when the operation next lets
-    // messages through.
     // Escape presses Cancel while the run can be stopped, as in the platform's own dialogs.
     void cancelDuringParameterReadAborts_data() {
         QTest::addColumn<bool>("byEscape");
@@ -99,91 +102,98 @@ class ComuDlgTest : public QObject {
     }
     void cancelDuringParameterReadAborts() {
         QFETCH(bool, byEscape);
-        SimPort sim(kSimPort);
+        SimulatedSensor sensor({}, kSimPort);
         ScriptedPrompts prompts;
+        CancelAfterFirstBank canceller(byEscape);
         Transfer transfer(kReadParameters, kSimPort, kSimBaudIndex, m_folder.file("bank"));
-        QPushButton* cancel = transfer.second;
-        connect(Get<QProgressBar>(&transfer.dialog, CComuDlg::kIdProgress), &QProgressBar::valueChanged,
-                cancel, [cancel, byEscape](int value) {
-                    if (value != kProgressAfterFirstBank) {
-                        return;
-                    }
-                    QTimer::singleShot(0, cancel, [cancel, byEscape] {
-                        if (byEscape) {
-                            QTest::keyClick(cancel->window(), Qt::Key_Escape);
-                        } else {
-                            cancel->click();
-                        }
-                    });
-                });
         QVERIFY(transfer.run());
         QCOMPARE(transfer.status->text(), TextOf(StringId::kAborted));
         QVERIFY(transfer.ok->isEnabled());
-        QVERIFY(!cancel->isEnabled());
+        QVERIFY(!transfer.second->isEnabled());
         QVERIFY(prompts.record.isEmpty());
     }
 
-    // A file message names the file, and for a broken file the line and what it should hold.
-    void fileProblemsNameTheFileAndTheLine_data() {
-        QTest::addColumn<QByteArray>("content");  // empty: no file
+    // The dialog shows the message and closes; the facts under it say where and why: the port, rate and
+    // time-out of a silent sensor, the file (and for a broken one the line and what it should hold), the
+    // device of a port that cannot open. The port is closed again: the next operation opens it.
+    void failureShowsItsMessageWithTheFactsAndCloses_data() {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("port");
+        QTest::addColumn<int>("baudIndex");
+        QTest::addColumn<QByteArray>("content");  // of bank.torv; empty: no file
         QTest::addColumn<int>("message");
         QTest::addColumn<QString>("detail");
-        QTest::newRow("missing") << QByteArray() << int(StringId::kParameterFileNotFound)
-                                 << QStringLiteral("bank.torv does not exist.");
-        QTest::newRow("bad bank header")
-            << QByteArray(
-                   "Common "
-                   "parameter\r\n1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11\r\n12\r\nXank\r\n")
-            << int(StringId::kParameterFileInvalid)
-            << QStringLiteral("bank.torv, line 14: expected \"Bank parameter No.0\"");
+        const QByteArray badBankHeader =
+            "Common parameter\r\n1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11\r\n12\r\nXank\r\n";
+        const auto row = [](const char* name, int code, const char* fault, int port, int baudIndex,
+                            const QByteArray& content, StringId message, const char* detail) {
+            QTest::newRow(name) << code << QString::fromLatin1(fault) << port << baudIndex << content
+                                << int(message) << QString::fromLatin1(detail);
+        };
+        row("silent mid-operation", kSetClock, "3=silence", kSimPort, kSimBaudIndex, {},
+            StringId::kNoResponse, " at 57600 baud within 1000 ms");
+        row("file missing", kWriteParameters, "", kSimPort, kSimBaudIndex, {},
+            StringId::kParameterFileNotFound, "bank.torv does not exist.");
+        row("bad bank header", kWriteParameters, "", kSimPort, kSimBaudIndex, badBankHeader,
+            StringId::kParameterFileInvalid, "bank.torv, line 14: expected \"Bank parameter No.0\"");
+        row("missing device", kSetClock, "", kMissingPort, kSimBaudIndex, {}, StringId::kOpenPortFailed,
+            "no-such-device does not exist");
+        row("no baud rate selected", kSetClock, "", kSimPort, -1, {}, StringId::kBaudRateInvalid,
+            "The baud rate is not set");
+        row("baud index 7", kSetClock, "", kSimPort, 7, {}, StringId::kBaudRateInvalid,
+            "The baud rate is not set");
     }
-    void fileProblemsNameTheFileAndTheLine() {
+    void failureShowsItsMessageWithTheFactsAndCloses() {
+        QFETCH(int, code);
+        QFETCH(QString, fault);
+        QFETCH(int, port);
+        QFETCH(int, baudIndex);
         QFETCH(QByteArray, content);
         QFETCH(int, message);
         QFETCH(QString, detail);
-        SimPort sim(kSimPort);
-        ScriptedPrompts prompts;
         TempDir folder;
         if (!content.isEmpty()) {
             WriteFileBytes(folder.file("bank.torv"), content.toStdString());
         }
-        Transfer transfer(kWriteParameters, kSimPort, kSimBaudIndex, folder.file("bank"));
-        QVERIFY(transfer.run());
-        QCOMPARE(prompts.record, QStringList{ErrorBox(static_cast<StringId>(message))});
-        QCOMPARE(prompts.details.size(), 1);
-        QVERIFY2(prompts.details[0].contains(detail), qPrintable(prompts.details[0]));
-    }
-
-    void linkThatCannotOpenShowsItsErrorAndCloses_data() {
-        QTest::addColumn<int>("port");
-        QTest::addColumn<int>("baudIndex");
-        QTest::addColumn<int>("message");
-        QTest::addColumn<QString>("detail");
-        QTest::newRow("missing device") << kMissingPort << kSimBaudIndex << int(StringId::kOpenPortFailed)
-                                        << QStringLiteral("no-such-device does not exist");
-        QTest::newRow("no baud rate selected") << kSimPort << -1 << int(StringId::kBaudRateInvalid)
-                                               << QStringLiteral("The baud rate is not set");
-        QTest::newRow("baud index 7")
-            << kSimPort << 7 << int(StringId::kBaudRateInvalid) << QStringLiteral("The baud rate is not set");
-    }
-    void linkThatCannotOpenShowsItsErrorAndCloses() {
-        QFETCH(int, port);
-        QFETCH(int, baudIndex);
-        QFETCH(int, message);
-        QFETCH(QString, detail);
-        SimPort sim(kSimPort);
-        SetComPortDevicePath(kMissingPort, m_folder.file("no-such-device"));
+        SetComPortDevicePath(kMissingPort, folder.file("no-such-device"));
         ScriptedPrompts prompts;
-        Transfer transfer(kSetClock, port, baudIndex);
-        QVERIFY(transfer.run());
-        QVERIFY(!transfer.dialog.isVisible());
+        {
+            SimulatedSensor sensor(fault.isEmpty() ? std::vector<std::string>{}
+                                                   : std::vector<std::string>{"--fault", fault.toStdString()},
+                                   kSimPort);
+            Transfer transfer(code, port, baudIndex, folder.file("bank"));
+            QVERIFY(transfer.run());
+            QVERIFY(!transfer.dialog.isVisible());
+        }
         QCOMPARE(prompts.record, QStringList{ErrorBox(static_cast<StringId>(message))});
         QCOMPARE(prompts.details.size(), 1);
         QVERIFY2(prompts.details[0].contains(detail), qPrintable(prompts.details[0]));
-        // The port was closed again: the next operation opens it.
+        SimulatedSensor sensor({}, kSimPort);
         Transfer next(kSetClock, kSimPort, kSimBaudIndex);
         QVERIFY(next.run());
         QCOMPARE(next.status->text(), TextOf(StringId::kClockCompleted));
+        SetComPortDevicePath(kMissingPort, {});
+    }
+    void focusedButtonWearsAHighlightFrame() {
+        QDialog dialog;
+        auto* ok = new QPushButton(QStringLiteral("OK"));
+        auto* cancel = new QPushButton(QStringLiteral("Cancel"));
+        auto* layout = new QVBoxLayout(&dialog);
+        layout->addWidget(ok);
+        layout->addWidget(cancel);
+        QVERIFY(ShowActive(dialog));
+        const QColor highlight = ok->palette().highlight().color();
+        ok->setFocus();
+        const QImage focused = ok->grab().toImage();
+        cancel->setFocus();
+        const QImage unfocused = ok->grab().toImage();
+        // A frame two pixels wide along most of the button's edges.
+        const int perimeter = 2 * (focused.width() + focused.height());
+        QVERIFY2(HighlightPixels(focused, highlight) - HighlightPixels(unfocused, highlight) > perimeter,
+                 qPrintable(QStringLiteral("%1 vs %2")
+                                .arg(HighlightPixels(focused, highlight))
+                                .arg(HighlightPixels(unfocused, highlight))));
     }
 };
 

@@ -2,20 +2,13 @@
 // Delete with their questions, the ways out and the file they save, the keys, and the screen it fits.
 
 #include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
-#include <QScreen>
-#include <QtTest>
 
 #include "dictionary/character_preview.h"
 #include "dictionary/dic_dlg.h"
 #include "dictionary/dictionary_file.h"
 #include "dictionary/dot_grid.h"
 #include "tests/gui/support/gui_harness.h"
-#include "tests/gui/support/scripted_prompts.h"
-#include "tests/support/temp_dir.h"
 
 using namespace torv;
 using namespace torv::test;
@@ -256,15 +249,8 @@ class DicDlgTest : public QObject {
     void editorFitsTheScreenWithItsButtonsInView() {
         Editor editor;
         QTRY_VERIFY(editor.dialog->isVisible());
-        const QRect screen = editor.dialog->screen()->availableGeometry();
-        QVERIFY(editor.dialog->frameGeometry().height() <= screen.height());
-        QVERIFY(editor.dialog->frameGeometry().width() <= screen.width());
-        for (int id : {CDicDlg::kIdSaveExit, CDicDlg::kIdSaveWrite, CDicDlg::kIdCancel}) {
-            QPushButton* button = Get<QPushButton>(editor.dialog.get(), id);
-            QVERIFY(button->isVisible());
-            QVERIFY(editor.dialog->rect().contains(
-                QRect(button->mapTo(editor.dialog.get(), QPoint()), button->size())));
-        }
+        QVERIFY(FitsTheScreenWithButtonsInView(
+            *editor.dialog, {CDicDlg::kIdSaveExit, CDicDlg::kIdSaveWrite, CDicDlg::kIdCancel}));
     }
 };
 

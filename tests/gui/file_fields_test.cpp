@@ -4,18 +4,9 @@
 #include <signal.h>
 #include <sys/resource.h>
 
-#include <QComboBox>
 #include <QFileDialog>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QtTest>
 
-#include "app/data_loader_dlg.h"
-#include "app/main_window_ids.h"
 #include "tests/gui/support/gui_harness.h"
-#include "tests/gui/support/scripted_prompts.h"
-#include "tests/support/temp_dir.h"
-#include "ui/comu_dlg.h"
 
 using namespace torv;
 using namespace torv::test;
@@ -92,7 +83,7 @@ class FileFieldsTest : public QObject {
     // An empty field names no file: the operation stops with the hint as its error, before the link
     // is opened, and no file appears.
     void emptyFileNameStopsTheOperationBeforeTheLink() {
-        SimPort sim(1);
+        SimulatedSensor sensor({}, 1);
         TempDir folder;
         WriteFileBytes(folder.file("x.ini"), "0\r\n4\r\n0\r\n\r\n\r\n\r\n\r\n");
         ScriptedPrompts prompts;
@@ -106,39 +97,39 @@ class FileFieldsTest : public QObject {
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"x.ini"});
     }
 
-    void exitWritesTheWindowsChoicesByteForByte() {
+    // Exit asks, then writes the window's choices byte for byte; a write that fails (a file size limit,
+    // as a full disk would) is reported and keeps the previous file.
+    void exitWritesTheChoicesOrKeepsThePreviousFile_data() {
+        QTest::addColumn<QString>("changedName");  // empty: the window as it was read
+        QTest::addColumn<QStringList>("errors");
+        QTest::newRow("written") << QString() << QStringList();
+        QTest::newRow("write fails") << "a new name that does not fit"
+                                     << QStringList{ErrorBox(StringId::kSetupFileWriteFailed)};
+    }
+    void exitWritesTheChoicesOrKeepsThePreviousFile() {
+        QFETCH(QString, changedName);
+        QFETCH(QStringList, errors);
+        TempDir folder;
         const std::string original =
             "3\r\n-1\r\n11\r\nC:\\data\\bank\r\n/log/result\r\ndict\r\nng data 1\r\n";
-        WriteFileBytes(m_folder.file("x.ini"), original);
-        ScriptedPrompts prompts;
-        CDataLoaderDlg window(m_state, m_folder.file("x.ini"));
-        window.show();
-        Get<QPushButton>(&window, kIdExit)->click();
-        QCOMPARE(prompts.record, QStringList{Prompt(Box::kQuestion, Caption::kTorv, Icon::kQuestion,
-                                                    StringId::kAgreeToExit)});
-        QCOMPARE(ReadFileBytes(m_folder.file("x.ini")), original);
-        QVERIFY(!window.isVisible());
-    }
-
-    // A file size limit fails the write as a full disk would.
-    void failedWriteReportsAndKeepsThePreviousFile() {
-        TempDir folder;
-        const std::string original = "1\r\n1\r\n1\r\nold\r\nold\r\nold\r\nold\r\n";
         WriteFileBytes(folder.file("x.ini"), original);
         ScriptedPrompts prompts;
         CDataLoaderDlg window(m_state, folder.file("x.ini"));
         window.show();
-        Get<QLineEdit>(&window, kIdParameterName)->setText(QStringLiteral("a new name that does not fit"));
         const sighandler_t handler = signal(SIGXFSZ, SIG_IGN);
         rlimit previous{};
         getrlimit(RLIMIT_FSIZE, &previous);
-        const rlimit limit{kTooSmallForSettings, previous.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &limit);
+        if (!changedName.isEmpty()) {
+            Get<QLineEdit>(&window, kIdParameterName)->setText(changedName);
+            const rlimit limit{kTooSmallForSettings, previous.rlim_max};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
         Get<QPushButton>(&window, kIdExit)->click();
         setrlimit(RLIMIT_FSIZE, &previous);
         signal(SIGXFSZ, handler);
-        QCOMPARE(prompts.record.size(), 2);
-        QCOMPARE(prompts.record.last(), ErrorBox(StringId::kSetupFileWriteFailed));
+        QCOMPARE(prompts.record, QStringList{Prompt(Box::kQuestion, Caption::kTorv, Icon::kQuestion,
+                                                    StringId::kAgreeToExit)} +
+                                     errors);
         QCOMPARE(ReadFileBytes(folder.file("x.ini")), original);
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"x.ini"});
         QVERIFY(!window.isVisible());
@@ -146,7 +137,7 @@ class FileFieldsTest : public QObject {
 
     // With no rate selected an operation asks its question, then cannot open the link.
     void noBaudRateSelectedFailsTheOperationWith143() {
-        SimPort sim(1);
+        SimulatedSensor sensor({}, 1);
         TempDir folder;
         WriteFileBytes(folder.file("x.ini"), "0\r\n9\r\n0\r\na\r\nb\r\nc\r\nd\r\n");
         ScriptedPrompts prompts;

@@ -1,21 +1,14 @@
-// The main window: what is not wired yet, the operations and editor it starts, and its keys: Enter
-// presses the focused button and nothing else, Escape closes nothing.
+// The main window: its COM list, its keys (Enter presses the focused button and nothing else, Escape
+// closes nothing), and the operations and editors it starts: EDIT after a read, an editor's "Save &&
+// Write to TORV" leading into the write command, and what a stopped parameter write leaves said.
 
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QtTest>
+#include <optional>
 
-#include "app/data_loader_dlg.h"
-#include "app/main_window_ids.h"
 #include "app/main_window_layout.h"
+#include "dictionary/dic_dlg.h"
+#include "dictionary/dictionary_file.h"
 #include "params/pedit_controls.h"
 #include "tests/gui/support/gui_harness.h"
-#include "tests/gui/support/scripted_prompts.h"
-#include "tests/support/temp_dir.h"
-#include "ui/comu_dlg.h"
 
 using namespace torv;
 using namespace torv::test;
@@ -23,6 +16,7 @@ using namespace torv::test;
 namespace {
 
 constexpr int kSimPort = 3;
+constexpr int kSimBaudIndex = 4;  // 57600
 constexpr int kCommunicWord = 4;  // the sensor's rate code, bits 8 to 10
 constexpr int kCommunicShift = 8;
 constexpr int kCommunicMask = 0x7 << kCommunicShift;
@@ -30,38 +24,48 @@ const QString kAgreeOverwrite =
     Prompt(Box::kQuestion, Caption::kWarningBang, Icon::kExclamation, StringId::kAgreeOverwriteSensor);
 const QString kUnstoredNotice = QStringLiteral(
     "show Warning exclamation: The sensor now holds a partly written parameter set that it has not stored");
-constexpr int kProgressAfterFirstBank = 60;
 
-// Presses Cancel in the next transfer dialog as soon as its first bank shows done.
-class CancelAfterFirstBank : public QObject {
-  public:
-    CancelAfterFirstBank() {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            for (QWidget* window : QApplication::topLevelWidgets()) {
-                if (auto* dialog = qobject_cast<CComuDlg*>(window);
-                    dialog != nullptr && dialog->isVisible()) {
-                    watch(dialog);
-                }
-            }
-        });
-        m_timer.start(5);
+// Characters with codes `codes`, each a frame of two rows.
+std::string DictionaryWithCodes(const std::string& codes) {
+    std::vector<DictionaryCharacter> characters;
+    for (char code : codes) {
+        characters.push_back({static_cast<std::uint8_t>(code), {0x7F, 0, 0, 0, 0, 0, 0x7F}});
     }
+    return DictionaryFileBytes(characters);
+}
 
-  private:
-    void watch(CComuDlg* dialog) {
-        m_timer.stop();
-        auto* cancel = Get<QPushButton>(dialog, CComuDlg::kIdCancel);
-        connect(Get<QProgressBar>(dialog, CComuDlg::kIdProgress), &QProgressBar::valueChanged, cancel,
-                [cancel](int value) {
-                    if (value == kProgressAfterFirstBank) {
-                        QMetaObject::invokeMethod(cancel, &QPushButton::click, Qt::QueuedConnection);
-                    }
-                });
-    }
-    QTimer m_timer;
+// A main-window editor whose "Save && Write to TORV" leads into the write command.
+struct EditorCase {
+    int editButton = 0;
+    const char* editorClass = "";
+    int saveWrite = 0;
+    int field = 0;
+    std::string file{};  // the editor's file, present from the start
+    std::string bytes{};
+    bool agree = false;  // the answer to the write question
+    QStringList prompts{};
+    StringId completed{};
+    int code = 0;
+};
+
+// One parameter write from the main window: the answer to 144, torvsim's fault, a Cancel after the
+// first bank, the rate code in the file, and what the window shows after it.
+struct WriteCase {
+    bool agree = true;
+    std::string fault{};
+    bool cancel = false;
+    int rateCode = -1;  // -1: as in the initial set
+    QStringList errors{};
+    bool unstored = false;
+    QString status = TextOf(StringId::kWriteCompleted);  // at the press of OK; empty: no OK pressed
+    int baudIndex = kSimBaudIndex;
+    QString listed = QStringLiteral("57600");
 };
 
 }  // namespace
+
+Q_DECLARE_METATYPE(EditorCase)
+Q_DECLARE_METATYPE(WriteCase)
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -69,26 +73,17 @@ class MainWindowTest : public QObject {
     TempDir m_folder;
     OperationState m_state;
 
-    // The window with its lists on the simulated sensor and its parameter field on `name`.
-    std::unique_ptr<CDataLoaderDlg> windowOnSim(const std::string& name) {
-        auto window = std::make_unique<CDataLoaderDlg>(m_state, m_folder.file("x.ini"));
-        Get<QComboBox>(window.get(), kIdComPort)->setCurrentIndex(kSimPort - 1);
-        Get<QComboBox>(window.get(), kIdBaudRate)->setCurrentText(QStringLiteral("57600"));
-        Get<QLineEdit>(window.get(), kIdParameterName)->setText(QString::fromStdString(m_folder.file(name)));
-        return window;
-    }
-
   private slots:
     // Each COM entry's tooltip names its device and what it is; the line under the list repeats the
     // chosen one and follows the choice.
     void comPortEntriesSayWhatTheyOpen() {
-        SimPort sim(2);
+        SimulatedSensor sensor({}, 2);
         SetComPortDevicePath(3, m_folder.file("gone"));
         CDataLoaderDlg window(m_state, m_folder.file("x.ini"));
         auto* ports = Get<QComboBox>(&window, kIdComPort);
-        const QString simDevice = QString::fromStdString(sim.sim.devicePath());
-        QCOMPARE(ports->itemData(1, Qt::ToolTipRole).toString(),
-                 QStringLiteral("COM2: %1, pseudo-terminal").arg(simDevice));
+        QCOMPARE(
+            ports->itemData(1, Qt::ToolTipRole).toString(),
+            QStringLiteral("COM2: %1, pseudo-terminal").arg(QString::fromStdString(sensor.devicePath())));
         QCOMPARE(ports->itemData(2, Qt::ToolTipRole).toString(),
                  QStringLiteral("COM3: %1, no device").arg(QString::fromStdString(m_folder.file("gone"))));
         auto* line = window.findChild<QLabel*>(QString::fromLatin1(kPortDescriptionName));
@@ -97,21 +92,6 @@ class MainWindowTest : public QObject {
         ports->setCurrentIndex(2);
         QVERIFY(line->text().endsWith(QStringLiteral(", no device")));
         SetComPortDevicePath(3, {});
-    }
-
-    void onlyWiredButtonsCanBePressed() {
-        CDataLoaderDlg window(m_state, m_folder.file("x.ini"));
-        for (int id : {kIdStopMonitor}) {
-            QVERIFY2(!Get(&window, id)->isEnabled(), qPrintable(QString::number(id)));
-        }
-        for (int id :
-             {kIdReadParameters, kIdEditParameters, kIdWriteParameters,  kIdSetClock,       kIdExit,
-              kIdParameterRef,   kIdDictionaryRef,  kIdNgDataRef,        kIdMonitorRef,     kIdReadNgData,
-              kIdDisplayNgData,  kIdConvertNgData,  kIdNgDataNumber,     kIdStartMonitor,   kIdRemoteControl,
-              kIdGeneratesCsv,   kIdReadRecognized, kIdReadNgCharacters, kIdReadDictionary, kIdEditDictionary,
-              kIdWriteDictionary}) {
-            QVERIFY2(Get(&window, id)->isEnabled(), qPrintable(QString::number(id)));
-        }
     }
 
     // Enter in a Filename field and Escape anywhere do nothing; Enter on "Exit" presses it.
@@ -139,11 +119,12 @@ class MainWindowTest : public QObject {
 
     // EDIT after the read opens the editor on the file just read; leaving it with Exit writes nothing.
     void readParametersRunsOperation1AndEditOpensTheEditor() {
-        SimPort sim(kSimPort);
+        SimulatedSensor sensor({}, kSimPort);
         ScriptedPrompts prompts;
         ModalPresser edit("torv::CComuDlg", CComuDlg::kIdCancel, CComuDlg::kIdOk);
         ModalPresser editorExit("torv::CPeditDlg", kExitId);
-        auto window = windowOnSim("read");
+        auto window =
+            MainWindowOn(m_state, m_folder.file("x.ini"), kSimPort, kIdParameterName, m_folder.file("read"));
         Get<QPushButton>(window.get(), kIdReadParameters)->click();
         QCOMPARE(edit.presses, 1);
         QCOMPARE(edit.lastStatus, TextOf(StringId::kReadCompleted));
@@ -154,98 +135,144 @@ class MainWindowTest : public QObject {
         QCOMPARE(prompts.record, QStringList{WarningQuestion(StringId::kDiscardParametersQuestion)});
     }
 
-    // The editor saves, then the main window asks 144 and writes; the field follows the saved name.
-    void editorSaveAndWriteLeadsIntoTheWriteCommand() {
-        SimPort sim(kSimPort);
+    // Six characters in the file, four appended (question 152 answered Yes): EDIT opens the editor
+    // on slot 7, the first of the four.
+    void readRecognizedThenEditOpensTheFirstAppendedCharacter() {
+        SimulatedSensor sensor({"--recognized", "A12B"}, kSimPort);
+        TempDir folder;
+        WriteFileBytes(folder.file("user.dic4"), DictionaryWithCodes("KXTPHG"));
         ScriptedPrompts prompts;
+        int selected = kNoSlot;
+        prompts.whileAsking = [&] {
+            if (CDicDlg* editor = VisibleWindow<CDicDlg>()) {
+                selected = editor->currentSlot();
+            }
+        };
+        ModalPresser edit("torv::CComuDlg", CComuDlg::kIdCancel, CComuDlg::kIdOk);
+        ModalPresser cancel("torv::CDicDlg", CDicDlg::kIdCancel);
+        auto window =
+            MainWindowOn(m_state, folder.file("x.ini"), kSimPort, kIdDictionaryName, folder.file("user"));
+        Get<QPushButton>(window.get(), kIdReadRecognized)->click();
+        QCOMPARE(edit.presses, 1);
+        QCOMPARE(edit.lastStatus, TextOf(StringId::kRecognizedCharactersCompleted));
+        QCOMPARE(m_state.AppendedCharCount, 4);
+        QCOMPARE(cancel.presses, 1);
+        QCOMPARE(selected, 6);
+        QCOMPARE(prompts.record, (QStringList{WarningQuestion(StringId::kDictionaryAppendQuestion),
+                                              WarningQuestion(StringId::kDiscardDictionaryQuestion)}));
+        QCOMPARE(LoadDictionaryFile(folder.file("user.dic4")).characters.size(), 10U);
+    }
+
+    // The editor saves over its file (Yes), then the main window asks its write question: No sends
+    // nothing, Yes writes.
+    void editorSaveAndWriteAsksThenWrites_data() {
+        QTest::addColumn<EditorCase>("row");
+        const EditorCase parameters{kIdEditParameters,
+                                    "torv::CPeditDlg",
+                                    kSaveWriteId,
+                                    kIdParameterName,
+                                    "edited.torv",
+                                    ParameterFileBytes(InitialParameterSet()),
+                                    true,
+                                    {WarningQuestion(StringId::kSameFileOverwrite), kAgreeOverwrite},
+                                    StringId::kWriteCompleted,
+                                    kWriteParameters};
+        EditorCase dictionary{kIdEditDictionary,
+                              "torv::CDicDlg",
+                              CDicDlg::kIdSaveWrite,
+                              kIdDictionaryName,
+                              "edited.dic4",
+                              DictionaryWithCodes("AB"),
+                              false,
+                              {WarningQuestion(StringId::kOverwriteDictionaryFileQuestion),
+                               Prompt(Box::kQuestion, Caption::kWarningBang, Icon::kExclamation,
+                                      StringId::kOverwriteDictionaryQuestion)},
+                              StringId::kDictionaryWriteCompleted,
+                              kWriteDictionary};
+        QTest::newRow("parameters") << parameters;
+        QTest::newRow("dictionary, No") << dictionary;
+        dictionary.agree = true;
+        QTest::newRow("dictionary, Yes") << dictionary;
+    }
+    void editorSaveAndWriteAsksThenWrites() {
+        QFETCH(EditorCase, row);
+        SimulatedSensor sensor({}, kSimPort);
+        TempDir folder;
+        OperationState state;
+        WriteFileBytes(folder.file(row.file), row.bytes);
+        ScriptedPrompts prompts(row.agree);
+        prompts.answer(true);  // the editor's own overwrite question
         ModalPresser ok("torv::CComuDlg", CComuDlg::kIdOk);
-        ModalPresser saveAndWrite("torv::CPeditDlg", kSaveWriteId);
-        auto window = windowOnSim("edited");
-        Get<QPushButton>(window.get(), kIdEditParameters)->click();
+        ModalPresser saveAndWrite(row.editorClass, row.saveWrite);
+        auto window = MainWindowOn(state, folder.file("x.ini"), kSimPort, row.field, folder.file("edited"));
+        Get<QPushButton>(window.get(), row.editButton)->click();
         QCOMPARE(saveAndWrite.presses, 1);
-        QCOMPARE(prompts.record.last(), kAgreeOverwrite);
-        QCOMPARE(ok.presses, 1);
-        QCOMPARE(ok.lastStatus, TextOf(StringId::kWriteCompleted));
-        QCOMPARE(m_state.OperationCode, int(kWriteParameters));
-        QCOMPARE(Get<QLineEdit>(window.get(), kIdParameterName)->selectedText(), QStringLiteral("edited"));
+        QCOMPARE(prompts.record, row.prompts);
+        QCOMPARE(ok.presses, int(row.agree));
+        QCOMPARE(state.OperationCode, row.agree ? row.code : int(kNoOperation));
+        const std::vector<std::string> frames = sensor.frames();
+        QCOMPARE(frames.empty(), !row.agree);
+        if (row.agree) {
+            QCOMPARE(ok.lastStatus, TextOf(row.completed));
+            QCOMPARE(frames.back().substr(0, 2), std::string("U "));
+        }
+        if (row.field == kIdParameterName) {  // the parameter editor hands its saved name back
+            QCOMPARE(Get<QLineEdit>(window.get(), row.field)->selectedText(), QStringLiteral("edited"));
+        }
     }
 
-    void writeParametersAsksFirstAndNoDoesNothing() {
-        ScriptedPrompts prompts(false);
-        ModalPresser ok("torv::CComuDlg", CComuDlg::kIdOk);
-        m_state.OperationCode = kNoOperation;
-        CDataLoaderDlg window(m_state, m_folder.file("x.ini"));
-        Get<QPushButton>(&window, kIdWriteParameters)->click();
-        QCOMPARE(prompts.record, QStringList{kAgreeOverwrite});
-        QCOMPARE(m_state.OperationCode, int(kNoOperation));
-        QCOMPARE(ok.presses, 0);
-    }
-
-    // The write moves the sensor to the rate its file names, and the baud list follows; index 6
-    // (256000) is not in the list and selects nothing.
-    void writeParametersMovesTheBaudListToTheSensorsRate_data() {
-        QTest::addColumn<int>("rateCode");
-        QTest::addColumn<int>("baudIndex");
-        QTest::addColumn<QString>("listed");
-        QTest::newRow("115200") << 6 << 5 << "115200";
-        QTest::newRow("256000") << 7 << 6 << "";
-    }
-    void writeParametersMovesTheBaudListToTheSensorsRate() {
-        QFETCH(int, rateCode);
-        QFETCH(int, baudIndex);
-        QFETCH(QString, listed);
-        SimPort sim(kSimPort);
-        ScriptedPrompts prompts;
-        ModalPresser ok("torv::CComuDlg", CComuDlg::kIdOk);
-        ParameterSet set = InitialParameterSet();
-        set.common[kCommunicWord] = (set.common[kCommunicWord] & ~kCommunicMask) | rateCode << kCommunicShift;
-        WriteFileBytes(m_folder.file("rate.torv"), ParameterFileBytes(set));
-        auto window = windowOnSim("rate");
-        Get<QPushButton>(window.get(), kIdWriteParameters)->click();
-        QCOMPARE(ok.lastStatus, TextOf(StringId::kWriteCompleted));
-        QCOMPARE(m_state.BaudIndex, baudIndex);
-        QCOMPARE(Get<QComboBox>(window.get(), kIdBaudRate)->currentText(), listed);
-    }
-
-    // A write that stops between its first word and the store command leaves an unstored set in the
-    // sensor: after the transfer dialog the window says so and how to restore it. A write that stops
-    // before its first word adds nothing to its error.
-    void stoppedWriteSaysTheSensorHoldsAnUnstoredSet_data() {
-        QTest::addColumn<QString>("fault");
-        QTest::addColumn<bool>("cancel");
-        QTest::addColumn<QString>("error");
-        QTest::addColumn<bool>("unstored");
+    // Question 144 first (No: nothing runs). A write moves the sensor to the rate its file names and the
+    // baud list follows (index 6, 256000, is not in the list and selects nothing). A write that stops
+    // between its first word and the store command leaves an unstored set in the sensor: after the
+    // transfer dialog the window says so and how to restore it; one that stops before its first word
+    // adds nothing to its error.
+    void writeParameters_data() {
+        QTest::addColumn<WriteCase>("row");
+        const QString done = TextOf(StringId::kWriteCompleted);
+        QTest::newRow("declined") << WriteCase{.agree = false, .status = ""};
+        QTest::newRow("to 115200") << WriteCase{.rateCode = 6, .baudIndex = 5, .listed = "115200"};
+        QTest::newRow("to 256000") << WriteCase{.rateCode = 7, .baudIndex = 6, .listed = ""};
         QTest::newRow("no answer to the version")
-            << "1=silence" << false << ErrorBox(StringId::kNoResponse) << false;
-        QTest::newRow("NAK in bank 0") << "20=nak" << false << ErrorBox(StringId::kInvalidResponse) << true;
-        QTest::newRow("cancelled after bank 0") << "" << true << QString() << true;
+            << WriteCase{.fault = "1=silence", .errors = {ErrorBox(StringId::kNoResponse)}, .status = ""};
+        QTest::newRow("NAK in bank 0") << WriteCase{.fault = "20=nak",
+                                                    .errors = {ErrorBox(StringId::kInvalidResponse)},
+                                                    .unstored = true,
+                                                    .status = ""};
+        QTest::newRow("cancelled after bank 0")
+            << WriteCase{.cancel = true, .unstored = true, .status = TextOf(StringId::kAborted)};
     }
-    void stoppedWriteSaysTheSensorHoldsAnUnstoredSet() {
-        QFETCH(QString, fault);
-        QFETCH(bool, cancel);
-        QFETCH(QString, error);
-        QFETCH(bool, unstored);
-        SimPort sim(kSimPort, fault.isEmpty() ? std::vector<std::string>{}
-                                              : std::vector<std::string>{"--fault", fault.toStdString()});
-        ScriptedPrompts prompts;
+    void writeParameters() {
+        QFETCH(WriteCase, row);
+        SimulatedSensor sensor(
+            row.fault.empty() ? std::vector<std::string>{} : std::vector<std::string>{"--fault", row.fault},
+            kSimPort);
+        TempDir folder;
+        OperationState state;
+        ScriptedPrompts prompts(row.agree);
         ModalPresser ok("torv::CComuDlg", CComuDlg::kIdOk);
-        std::unique_ptr<CancelAfterFirstBank> canceller;
-        if (cancel) {
-            canceller = std::make_unique<CancelAfterFirstBank>();
+        std::optional<CancelAfterFirstBank> canceller;
+        if (row.cancel) {
+            canceller.emplace();
         }
-        WriteFileBytes(m_folder.file("whole.torv"), ParameterFileBytes(InitialParameterSet()));
-        auto window = windowOnSim("whole");
+        ParameterSet set = InitialParameterSet();
+        if (row.rateCode >= 0) {
+            set.common[kCommunicWord] = (set.common[kCommunicWord] & ~kCommunicMask) | row.rateCode
+                                                                                           << kCommunicShift;
+        }
+        WriteFileBytes(folder.file("whole.torv"), ParameterFileBytes(set));
+        auto window =
+            MainWindowOn(state, folder.file("x.ini"), kSimPort, kIdParameterName, folder.file("whole"));
         Get<QPushButton>(window.get(), kIdWriteParameters)->click();
-        QCOMPARE(prompts.record.first(), kAgreeOverwrite);
-        QCOMPARE(prompts.record.size(), 1 + int(!error.isEmpty()) + int(unstored));
-        if (!error.isEmpty()) {
-            QCOMPARE(prompts.record[1], error);
-        }
-        QCOMPARE(prompts.record.last().startsWith(kUnstoredNotice), unstored);
-        QCOMPARE(prompts.record.last().contains(QStringLiteral("\"Write parameters to TORV\"")), unstored);
-        if (cancel) {
-            QCOMPARE(ok.lastStatus, TextOf(StringId::kAborted));
-        }
+        QCOMPARE(prompts.record.mid(0, 1 + row.errors.size()), QStringList{kAgreeOverwrite} + row.errors);
+        QCOMPARE(prompts.record.size(), 1 + row.errors.size() + int(row.unstored));
+        QCOMPARE(prompts.record.last().startsWith(kUnstoredNotice), row.unstored);
+        QCOMPARE(prompts.record.last().contains(QStringLiteral("\"Write parameters to TORV\"")),
+                 row.unstored);
+        QCOMPARE(state.OperationCode, row.agree ? int(kWriteParameters) : int(kNoOperation));
+        QCOMPARE(ok.presses, int(!row.status.isEmpty()));
+        QCOMPARE(ok.lastStatus, row.status);
+        QCOMPARE(state.BaudIndex, row.baudIndex);
+        QCOMPARE(Get<QComboBox>(window.get(), kIdBaudRate)->currentText(), row.listed);
     }
 };
 

@@ -3,20 +3,11 @@
 // first, failures show their message once; and the remote controller's button.
 
 #include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QtTest>
 #include <functional>
 
-#include "app/data_loader_dlg.h"
-#include "app/main_window_ids.h"
 #include "link/frames.h"
 #include "remote/remote_dlg.h"
 #include "tests/gui/support/gui_harness.h"
-#include "tests/gui/support/scripted_prompts.h"
-#include "tests/support/simulated_sensor.h"
 
 using namespace torv;
 using namespace torv::test;
@@ -27,7 +18,8 @@ constexpr int kSimPort = 4;
 constexpr int kMissingPort = 9;
 constexpr int kPollMs = 5;
 
-// The order in which Start disables the window's other controls (Stop enables them in the same order).
+// The order in which Start disables the window's other controls, all enabled until then (Stop enables
+// them in the same order).
 const std::vector<int> kStartOrder{1026, 1027, 1007, 1002, 1000, 1006, 1001, 1011, 1009,
                                    1004, 1024, 1025, 1010, 1008, 1021, 1019, 1013, 1018,
                                    1020, 1023, 1003, 1005, 1028, 1022, 1012};
@@ -85,25 +77,21 @@ class MonitorWindowTest : public QObject {
     OperationState m_state;
 
     std::unique_ptr<CDataLoaderDlg> windowOn(int port, bool csv) {
-        auto window = std::make_unique<CDataLoaderDlg>(m_state, m_folder.file("x.ini"));
-        Get<QComboBox>(window.get(), kIdComPort)->setCurrentIndex(port - 1);
-        Get<QComboBox>(window.get(), kIdBaudRate)->setCurrentText(QStringLiteral("57600"));
-        Get<QLineEdit>(window.get(), kIdMonitorName)
-            ->setText(QString::fromStdString(m_folder.file("result")));
+        auto window =
+            MainWindowOn(m_state, m_folder.file("x.ini"), port, kIdMonitorName, m_folder.file("result"));
         Get<QCheckBox>(window.get(), kIdGeneratesCsv)->setChecked(csv);
         return window;
     }
 
     static int Count(const QWidget* window) { return Get<QLabel>(window, kIdJudgementCount)->text().toInt(); }
 
-    QStringList expectedChanges(const QStringList& enabledBefore) {
+    // A change shows only where the state changed, so this also says what was enabled before Start.
+    static QStringList ExpectedChanges() {
         QStringList start{"-1014", "+1015", "-1218"};
         QStringList stop{"+1014", "-1015", "+1218"};
         for (int id : kStartOrder) {
-            if (enabledBefore.contains(QString::number(id))) {
-                start << "-" + QString::number(id);
-                stop << "+" + QString::number(id);
-            }
+            start << "-" + QString::number(id);
+            stop << "+" + QString::number(id);
         }
         return start + stop;
     }
@@ -115,12 +103,6 @@ class MonitorWindowTest : public QObject {
         WriteFileBytes(m_folder.file("result.csv"), "an earlier run\r\n");
         auto window = windowOn(kSimPort, true);
         QVERIFY(ShowActive(*window));
-        QStringList enabledBefore;
-        for (int id : kStartOrder) {
-            if (Get(window.get(), id)->isEnabled()) {
-                enabledBefore << QString::number(id);
-            }
-        }
         EnableRecorder recorder(window.get());
         QPushButton* stop = Get<QPushButton>(window.get(), kIdStopMonitor);
         bool stopHadFocus = false;
@@ -130,7 +112,7 @@ class MonitorWindowTest : public QObject {
                                 stop->click();
                             });
         Get<QPushButton>(window.get(), kIdStartMonitor)->click();  // returns when stopped
-        QCOMPARE(recorder.changes, expectedChanges(enabledBefore));
+        QCOMPARE(recorder.changes, ExpectedChanges());
         QVERIFY(stopHadFocus);
         QCOMPARE(QApplication::focusWidget(), Get(window.get(), kIdStartMonitor));
         QVERIFY(prompts.record.isEmpty());

@@ -1,24 +1,13 @@
 // The NG data viewer and the main window's NG buttons: what the viewer reads and shows, the pixel
 // under the pointer at every zoom, message 176, and the roads from buttons 1018, 1020 and 1023.
 
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
-#include <QtTest>
-
 #include <filesystem>
 
-#include "app/data_loader_dlg.h"
-#include "app/main_window_ids.h"
 #include "ngdata/ng_image.h"
 #include "ngdata/ng_image_view.h"
 #include "ngdata/ngdata_dlg.h"
 #include "tests/gui/support/gui_harness.h"
-#include "tests/gui/support/scripted_prompts.h"
-#include "tests/support/temp_dir.h"
-#include "ui/comu_dlg.h"
 
 using namespace torv;
 using namespace torv::test;
@@ -145,16 +134,14 @@ class NgdataDlgTest : public QObject {
 
     // 1018 reads the slot of the combo's NG data number; EDIT opens the viewer on the files.
     void readNgDataTakesTheComboNumberAndEditOpensTheViewer() {
-        SimPort sim(kSimPort);
+        SimulatedSensor sensor({}, kSimPort);
         ScriptedPrompts prompts;
         ModalPresser edit("torv::CComuDlg", CComuDlg::kIdCancel, CComuDlg::kIdOk);
         ModalPresser viewerOk("torv::CNgdataDlg", CNgdataDlg::kIdOk);
-        CDataLoaderDlg window(m_state, m_folder.file("x.ini"));
-        Get<QComboBox>(&window, kIdComPort)->setCurrentIndex(kSimPort - 1);
-        Get<QComboBox>(&window, kIdBaudRate)->setCurrentText(QStringLiteral("57600"));
-        Get<QComboBox>(&window, kIdNgDataNumber)->setCurrentIndex(2);
-        Get<QLineEdit>(&window, kIdNgDataName)->setText(QString::fromStdString(m_folder.file("fetched")));
-        Get<QPushButton>(&window, kIdReadNgData)->click();
+        auto window =
+            MainWindowOn(m_state, m_folder.file("x.ini"), kSimPort, kIdNgDataName, m_folder.file("fetched"));
+        Get<QComboBox>(window.get(), kIdNgDataNumber)->setCurrentIndex(2);
+        Get<QPushButton>(window.get(), kIdReadNgData)->click();
         QCOMPARE(m_state.NgDataNumber, 3);
         QCOMPARE(edit.lastStatus, TextOf(StringId::kNgDataReadCompleted));
         QCOMPARE(edit.lastPressed, TextOf(StringId::kEdit));
@@ -163,10 +150,10 @@ class NgdataDlgTest : public QObject {
         QVERIFY(prompts.record.isEmpty());
 
         // 1020 shows the same files again; 1023 converts every slot.
-        Get<QPushButton>(&window, kIdDisplayNgData)->click();
+        Get<QPushButton>(window.get(), kIdDisplayNgData)->click();
         QCOMPARE(viewerOk.presses, 2);
         ModalPresser ok("torv::CComuDlg", CComuDlg::kIdOk);
-        Get<QPushButton>(&window, kIdConvertNgData)->click();
+        Get<QPushButton>(window.get(), kIdConvertNgData)->click();
         QCOMPARE(ok.lastStatus, TextOf(StringId::kAllNgDataCompleted));
         QCOMPARE(m_state.OperationCode, int(kConvertNgDataToCsv));
         QVERIFY(std::filesystem::file_size(m_folder.file("fetched.csv")) > 0);

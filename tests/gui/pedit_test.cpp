@@ -1,19 +1,11 @@
 // The parameter editor: the set and bank it opens on, banks and COPY, the STRING's codes, the ways
 // out and the file they save, the CSV sheet, and the keys.
 
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QScreen>
-#include <QtTest>
-
 #include "params/catalogue.h"
 #include "params/parameter_file.h"
 #include "params/parameter_sheet.h"
 #include "params/pedit_dlg.h"
 #include "tests/gui/support/gui_harness.h"
-#include "tests/gui/support/scripted_prompts.h"
-#include "tests/support/temp_dir.h"
 
 using namespace torv;
 using namespace torv::test;
@@ -122,26 +114,13 @@ class PeditTest : public QObject {
         QTest::addColumn<QString>("typed");  // key by key
         QTest::addColumn<QString>("shown");  // after leaving the field
         QTest::addColumn<QString>("tooltip");
-        QTest::newRow("letters and sign refused") << "SHUTTER"
-                                                  << "-a9x0"
-                                                  << "90"
-                                                  << "0 .. 132";
-        QTest::newRow("no more digits than the range") << "SHUTTER"
-                                                       << "12345"
-                                                       << "123"
-                                                       << "0 .. 132";
-        QTest::newRow("above the range") << "SHUTTER"
-                                         << "200"
-                                         << "132"
-                                         << "0 .. 132";
-        QTest::newRow("a sign where it may be negative") << "1-DAYOFS"
-                                                         << "-12"
-                                                         << "-12"
-                                                         << "-999 .. 5000";
-        QTest::newRow("below the range") << "1-DAYOFS"
-                                         << "-1000"
-                                         << "-999"
-                                         << "-999 .. 5000";
+        const auto row = [](const char* name, const char* key, const char* typed, const char* shown,
+                            const char* tooltip) { QTest::newRow(name) << key << typed << shown << tooltip; };
+        row("letters and sign refused", "SHUTTER", "-a9x0", "90", "0 .. 132");
+        row("no more digits than the range", "SHUTTER", "12345", "123", "0 .. 132");
+        row("above the range", "SHUTTER", "200", "132", "0 .. 132");
+        row("a sign where it may be negative", "1-DAYOFS", "-12", "-12", "-999 .. 5000");
+        row("below the range", "1-DAYOFS", "-1000", "-999", "-999 .. 5000");
     }
     void numberFieldsTakeWhatTheirRowHoldsAndShowTheClamp() {
         QFETCH(QString, key);
@@ -163,15 +142,8 @@ class PeditTest : public QObject {
     void editorFitsTheScreenWithItsButtonsInView() {
         Editor editor;
         QTRY_VERIFY(editor.dialog->isVisible());
-        const QRect screen = editor.dialog->screen()->availableGeometry();
-        QVERIFY(editor.dialog->frameGeometry().height() <= screen.height());
-        QVERIFY(editor.dialog->frameGeometry().width() <= screen.width());
-        for (int id : {kSaveExitId, kSaveWriteId, kExitId, kCreateCsvId}) {
-            QPushButton* button = Get<QPushButton>(editor.dialog.get(), id);
-            QVERIFY(button->isVisible());
-            QVERIFY(editor.dialog->rect().contains(
-                QRect(button->mapTo(editor.dialog.get(), QPoint()), button->size())));
-        }
+        QVERIFY(FitsTheScreenWithButtonsInView(*editor.dialog,
+                                               {kSaveExitId, kSaveWriteId, kExitId, kCreateCsvId}));
     }
 
     void copyCarriesTheEditedBankAndLeavesTheDestinationOnShow() {

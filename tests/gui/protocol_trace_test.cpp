@@ -3,20 +3,13 @@
 // main window.
 
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QTextBlock>
-#include <QtTest>
 #include <ctime>
 
-#include "app/data_loader_dlg.h"
 #include "link/frames.h"
-#include "link/port_names.h"
 #include "operations/device_operations.h"
 #include "tests/gui/support/gui_harness.h"
-#include "tests/gui/support/scripted_prompts.h"
 #include "tests/support/pty_pair.h"
-#include "tests/support/temp_dir.h"
-#include "ui/comu_dlg.h"
 #include "ui/protocol_trace_window.h"
 
 using namespace torv;
@@ -154,12 +147,7 @@ class ProtocolTraceTest : public QObject {
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         QTest::keyClick(&window, Qt::Key_T, Qt::ControlModifier);
-        ProtocolTraceWindow* trace = nullptr;
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (auto* found = qobject_cast<ProtocolTraceWindow*>(widget); found && found->isVisible()) {
-                trace = found;
-            }
-        }
+        auto* trace = VisibleWindow<ProtocolTraceWindow>();
         QVERIFY(trace != nullptr);
         QCOMPARE(trace->windowTitle(), QStringLiteral("Protocol trace"));
         QVERIFY(trace->isRecording());

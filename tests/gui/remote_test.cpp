@@ -2,18 +2,13 @@
 // error per key and the dialog stays usable, a missing port shows 142, and only Quit closes it.
 
 #include <QKeyEvent>
-#include <QPushButton>
 #include <QToolButton>
-#include <QtTest>
 #include <functional>
 
 #include "link/frames.h"
-#include "link/port_names.h"
 #include "remote/remote_dlg.h"
 #include "remote/up_down_control.h"
 #include "tests/gui/support/gui_harness.h"
-#include "tests/gui/support/scripted_prompts.h"
-#include "tests/support/simulated_sensor.h"
 
 using namespace torv;
 using namespace torv::test;

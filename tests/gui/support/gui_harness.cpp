@@ -1,17 +1,14 @@
 #include "tests/gui/support/gui_harness.h"
 
-#include <QApplication>
-#include <QLabel>
-#include <QPushButton>
-#include <QTest>
+#include <QProgressBar>
+#include <QScreen>
 #include <cstring>
-
-#include "ui/comu_dlg.h"
 
 namespace torv::test {
 namespace {
 
-constexpr int kPollMs = 20;
+constexpr int kPollMs = 5;
+constexpr int kProgressAfterFirstBank = 60;
 
 }  // namespace
 
@@ -19,6 +16,15 @@ bool ShowActive(QWidget& window) {
     window.show();
     window.activateWindow();
     return QTest::qWaitForWindowActive(&window);
+}
+
+std::unique_ptr<CDataLoaderDlg> MainWindowOn(OperationState& state, const std::string& settings, int port,
+                                             int fieldId, const std::string& name) {
+    auto window = std::make_unique<CDataLoaderDlg>(state, settings);
+    Get<QComboBox>(window.get(), kIdComPort)->setCurrentIndex(port - 1);
+    Get<QComboBox>(window.get(), kIdBaudRate)->setCurrentText(QStringLiteral("57600"));
+    Get<QLineEdit>(window.get(), fieldId)->setText(QString::fromStdString(name));
+    return window;
 }
 
 ModalPresser::ModalPresser(const char* windowClass, int pressId, int readyId)
@@ -43,6 +49,43 @@ void ModalPresser::poll() {
             press->click();
         }
     }
+}
+
+CancelAfterFirstBank::CancelAfterFirstBank(bool byEscape) : m_byEscape(byEscape) {
+    QObject::connect(&m_timer, &QTimer::timeout, [this] {
+        CComuDlg* dialog = VisibleWindow<CComuDlg>();
+        if (dialog == nullptr) {
+            return;
+        }
+        m_timer.stop();
+        auto* cancel = Get<QPushButton>(dialog, CComuDlg::kIdCancel);
+        QObject::connect(Get<QProgressBar>(dialog, CComuDlg::kIdProgress), &QProgressBar::valueChanged,
+                         cancel, [cancel, byEscape = m_byEscape](int value) {
+                             if (value != kProgressAfterFirstBank) {
+                                 return;
+                             }
+                             QTimer::singleShot(0, cancel, [cancel, byEscape] {
+                                 if (byEscape) {
+                                     QTest::keyClick(cancel->window(), Qt::Key_Escape);
+                                 } else {
+                                     cancel->click();
+                                 }
+                             });
+                         });
+    });
+    m_timer.start(kPollMs);
+}
+
+bool FitsTheScreenWithButtonsInView(const QWidget& dialog, std::initializer_list<int> ids) {
+    const QRect screen = dialog.screen()->availableGeometry();
+    bool fits = dialog.frameGeometry().height() <= screen.height() &&
+                dialog.frameGeometry().width() <= screen.width();
+    for (int id : ids) {
+        auto* button = Get<QPushButton>(&dialog, id);
+        fits = fits && button->isVisible() &&
+               dialog.rect().contains(QRect(button->mapTo(&dialog, QPoint()), button->size()));
+    }
+    return fits;
 }
 
 std::string ParameterFileBytes(const ParameterSet& set) {

@@ -1,16 +1,26 @@
 #pragma once
-// What the GUI tests share besides the prompts: controls found by id, torvsim tied to a COM port, a
-// stand-in user for the modal windows a button opens, and parameter files formed without the code
-// under test.
+// What the GUI tests share besides the prompts: controls found by id, the main window on a simulated
+// sensor, stand-in users for the modal windows a button opens, and parameter files formed without the
+// code under test. Brings in the Qt Test and widget headers every GUI test uses.
 
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTimer>
-#include <QWidget>
+#include <QtTest>
+#include <initializer_list>
+#include <memory>
 #include <string>
-#include <vector>
 
+#include "app/data_loader_dlg.h"
+#include "app/main_window_ids.h"
 #include "link/port_names.h"
 #include "params/parameter_set.h"
-#include "tests/support/sim_process.h"
+#include "tests/gui/support/scripted_prompts.h"
+#include "tests/support/simulated_sensor.h"
+#include "tests/support/temp_dir.h"
+#include "ui/comu_dlg.h"
 #include "ui/control_ids.h"
 
 namespace torv::test {
@@ -28,16 +38,24 @@ Widget* Get(const QWidget* root, int id) {
     return widget;
 }
 
+// The visible top-level window of class `Window`, or null.
+template <typename Window>
+Window* VisibleWindow() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* window = qobject_cast<Window*>(widget); window != nullptr && window->isVisible()) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
 // Shows `window` and waits until it is active, so that keys reach its focused control.
 bool ShowActive(QWidget& window);
 
-// torvsim started with `arguments`, its pseudo-terminal tied to COM port `port`.
-struct SimPort {
-    explicit SimPort(int port, const std::vector<std::string>& arguments = {}) : sim(arguments) {
-        SetComPortDevicePath(port, sim.devicePath());
-    }
-    SimProcess sim;
-};
+// The main window (settings file `settings`) with its lists on COM `port` at 57600 baud and its
+// Filename field `fieldId` on `name`.
+std::unique_ptr<CDataLoaderDlg> MainWindowOn(OperationState& state, const std::string& settings, int port,
+                                             int fieldId, const std::string& name);
 
 // Whenever a visible window of class `windowClass` has control `readyId` (default: `pressId`)
 // enabled, notes its status line and presses `pressId`.
@@ -57,6 +75,20 @@ class ModalPresser {
     int m_pressId;
     int m_readyId;
 };
+
+// Stops the next transfer dialog as soon as its progress shows the first parameter bank done: by its
+// Cancel button or by the Escape key. The press arrives when the operation next lets messages through.
+class CancelAfterFirstBank {
+  public:
+    explicit CancelAfterFirstBank(bool byEscape = false);
+
+  private:
+    QTimer m_timer;
+    bool m_byEscape;
+};
+
+// Whether `dialog` fits its screen with buttons `ids` visible inside it.
+bool FitsTheScreenWithButtonsInView(const QWidget& dialog, std::initializer_list<int> ids);
 
 // The bytes of a parameter file (CR LF), formed here line by line.
 std::string ParameterFileBytes(const ParameterSet& set);
