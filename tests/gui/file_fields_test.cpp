@@ -81,20 +81,42 @@ class FileFieldsTest : public QObject {
     }
 
     // An empty field names no file: the operation stops with the hint as its error, before the link
-    // is opened, and no file appears.
-    void emptyFileNameStopsTheOperationBeforeTheLink() {
+    // is opened, and no file appears. With no rate selected an operation asks its question, then
+    // cannot open the link.
+    void operationStopsBeforeTheLink_data() {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<int>("button");
+        QTest::addColumn<QStringList>("prompts");
+        QTest::addColumn<int>("baudIndex");
+        QTest::newRow("empty name") << QByteArray("0\r\n4\r\n0\r\n\r\n\r\n\r\n\r\n") << int(kIdReadParameters)
+                                    << QStringList{ErrorBox(StringId::kSpecifyFileName)} << 4;
+        QTest::newRow("no rate") << QByteArray("0\r\n9\r\n0\r\na\r\nb\r\nc\r\nd\r\n") << int(kIdSetClock)
+                                 << QStringList{Prompt(Box::kQuestion, Caption::kWarningBang,
+                                                       Icon::kExclamation, StringId::kSetClockQuestion),
+                                                ErrorBox(StringId::kBaudRateInvalid)}
+                                 << -1;
+    }
+    void operationStopsBeforeTheLink() {
+        QFETCH(QByteArray, settings);
+        QFETCH(int, button);
+        QFETCH(QStringList, prompts);
+        QFETCH(int, baudIndex);
         SimulatedSensor sensor({}, 1);
         TempDir folder;
-        WriteFileBytes(folder.file("x.ini"), "0\r\n4\r\n0\r\n\r\n\r\n\r\n\r\n");
-        ScriptedPrompts prompts;
+        WriteFileBytes(folder.file("x.ini"), settings.toStdString());
+        ScriptedPrompts answers;
+        ModalPresser ok("torv::CComuDlg", CComuDlg::kIdOk);  // closes a dialog that wrongly ran
         CDataLoaderDlg window(m_state, folder.file("x.ini"));
         window.show();
         const QString before = QDir::currentPath();
         QDir::setCurrent(QString::fromStdString(folder.path().string()));
-        Get<QPushButton>(&window, kIdReadParameters)->click();
+        Get<QPushButton>(&window, button)->click();
         QDir::setCurrent(before);
-        QCOMPARE(prompts.record, QStringList{ErrorBox(StringId::kSpecifyFileName)});
+        QCOMPARE(answers.record, prompts);
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"x.ini"});
+        QCOMPARE(ok.presses, 0);
+        QVERIFY(sensor.frames().empty());
+        QCOMPARE(m_state.BaudIndex, baudIndex);
     }
 
     // Exit asks, then writes the window's choices byte for byte; a write that fails (a file size limit,
@@ -133,23 +155,6 @@ class FileFieldsTest : public QObject {
         QCOMPARE(ReadFileBytes(folder.file("x.ini")), original);
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"x.ini"});
         QVERIFY(!window.isVisible());
-    }
-
-    // With no rate selected an operation asks its question, then cannot open the link.
-    void noBaudRateSelectedFailsTheOperationWith143() {
-        SimulatedSensor sensor({}, 1);
-        TempDir folder;
-        WriteFileBytes(folder.file("x.ini"), "0\r\n9\r\n0\r\na\r\nb\r\nc\r\nd\r\n");
-        ScriptedPrompts prompts;
-        ModalPresser ok("torv::CComuDlg", CComuDlg::kIdOk);  // closes a dialog that wrongly ran
-        CDataLoaderDlg window(m_state, folder.file("x.ini"));
-        window.show();
-        Get<QPushButton>(&window, kIdSetClock)->click();
-        QCOMPARE(prompts.record, (QStringList{Prompt(Box::kQuestion, Caption::kWarningBang,
-                                                     Icon::kExclamation, StringId::kSetClockQuestion),
-                                              ErrorBox(StringId::kBaudRateInvalid)}));
-        QCOMPARE(m_state.BaudIndex, -1);
-        QCOMPARE(ok.presses, 0);
     }
 
     // The chosen file, then the field's text and its selected part.
