@@ -104,7 +104,7 @@ class ComuDlgTest : public QObject {
         QFETCH(bool, byEscape);
         SimulatedSensor sensor({}, kSimPort);
         ScriptedPrompts prompts;
-        CancelAfterFirstBank canceller(byEscape);
+        const auto canceller = CancelAfterFirstBank(byEscape);
         Transfer transfer(kReadParameters, kSimPort, kSimBaudIndex, m_folder.file("bank"));
         QVERIFY(transfer.run());
         QCOMPARE(transfer.status->text(), TextOf(StringId::kAborted));

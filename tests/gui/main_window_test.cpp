@@ -2,8 +2,6 @@
 // closes nothing), and the operations and editors it starts: EDIT after a read, an editor's "Save &&
 // Write to TORV" leading into the write command, and what a stopped parameter write leaves said.
 
-#include <optional>
-
 #include "app/main_window_layout.h"
 #include "dictionary/dic_dlg.h"
 #include "dictionary/dictionary_file.h"
@@ -250,10 +248,7 @@ class MainWindowTest : public QObject {
         OperationState state;
         ScriptedPrompts prompts(row.agree);
         ModalPresser ok("torv::CComuDlg", CComuDlg::kIdOk);
-        std::optional<CancelAfterFirstBank> canceller;
-        if (row.cancel) {
-            canceller.emplace();
-        }
+        const auto canceller = row.cancel ? CancelAfterFirstBank() : nullptr;
         ParameterSet set = InitialParameterSet();
         if (row.rateCode >= 0) {
             set.common[kCommunicWord] = (set.common[kCommunicWord] & ~kCommunicMask) | row.rateCode

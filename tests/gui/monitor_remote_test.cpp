@@ -21,7 +21,6 @@ namespace {
 
 constexpr int kSimPort = 4;
 constexpr int kMissingPort = 9;
-constexpr int kPollMs = 5;
 
 // The order in which Start disables the window's other controls, all enabled until then (Stop enables
 // them in the same order).
@@ -49,28 +48,6 @@ class EnableRecorder : public QObject {
         }
         return false;
     }
-};
-
-// Runs `action` once, as soon as `condition` holds, from the window's own event processing (that is,
-// inside the monitor loop).
-class WhenReady {
-  public:
-    WhenReady(std::function<bool()> condition, std::function<void()> action)
-        : m_condition(std::move(condition)), m_action(std::move(action)) {
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            if (!m_done && m_condition()) {
-                m_done = true;
-                m_action();
-            }
-        });
-        m_timer.start(kPollMs);
-    }
-
-  private:
-    QTimer m_timer;
-    std::function<bool()> m_condition;
-    std::function<void()> m_action;
-    bool m_done = false;
 };
 
 // A key-down as the window system sends it while the key is held.

@@ -51,29 +51,37 @@ void ModalPresser::poll() {
     }
 }
 
-CancelAfterFirstBank::CancelAfterFirstBank(bool byEscape) : m_byEscape(byEscape) {
+WhenReady::WhenReady(std::function<bool()> condition, std::function<void()> action)
+    : m_condition(std::move(condition)), m_action(std::move(action)) {
     QObject::connect(&m_timer, &QTimer::timeout, [this] {
-        CComuDlg* dialog = VisibleWindow<CComuDlg>();
-        if (dialog == nullptr) {
-            return;
+        if (!m_done && m_condition()) {
+            m_done = true;
+            m_action();
         }
-        m_timer.stop();
-        auto* cancel = Get<QPushButton>(dialog, CComuDlg::kIdCancel);
-        QObject::connect(Get<QProgressBar>(dialog, CComuDlg::kIdProgress), &QProgressBar::valueChanged,
-                         cancel, [cancel, byEscape = m_byEscape](int value) {
-                             if (value != kProgressAfterFirstBank) {
-                                 return;
-                             }
-                             QTimer::singleShot(0, cancel, [cancel, byEscape] {
-                                 if (byEscape) {
-                                     QTest::keyClick(cancel->window(), Qt::Key_Escape);
-                                 } else {
-                                     cancel->click();
-                                 }
-                             });
-                         });
     });
     m_timer.start(kPollMs);
+}
+
+std::unique_ptr<WhenReady> CancelAfterFirstBank(bool byEscape) {
+    return std::make_unique<WhenReady>(
+        [] { return VisibleWindow<CComuDlg>() != nullptr; },
+        [byEscape] {
+            CComuDlg* dialog = VisibleWindow<CComuDlg>();
+            auto* cancel = Get<QPushButton>(dialog, CComuDlg::kIdCancel);
+            QObject::connect(Get<QProgressBar>(dialog, CComuDlg::kIdProgress), &QProgressBar::valueChanged,
+                             cancel, [cancel, byEscape](int value) {
+                                 if (value != kProgressAfterFirstBank) {
+                                     return;
+                                 }
+                                 QTimer::singleShot(0, cancel, [cancel, byEscape] {
+                                     if (byEscape) {
+                                         QTest::keyClick(cancel->window(), Qt::Key_Escape);
+                                     } else {
+                                         cancel->click();
+                                     }
+                                 });
+                             });
+        });
 }
 
 bool FitsTheScreenWithButtonsInView(const QWidget& dialog, std::initializer_list<int> ids) {

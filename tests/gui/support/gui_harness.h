@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -76,16 +77,22 @@ class ModalPresser {
     int m_readyId;
 };
 
-// Stops the next transfer dialog as soon as its progress shows the first parameter bank done: by its
-// Cancel button or by the Escape key. The press arrives when the operation next lets messages through.
-class CancelAfterFirstBank {
+// Runs `action` once, as soon as `condition` holds, from whatever event processing runs (a modal
+// window's, an operation's between its blocks, the monitor loop).
+class WhenReady {
   public:
-    explicit CancelAfterFirstBank(bool byEscape = false);
+    WhenReady(std::function<bool()> condition, std::function<void()> action);
 
   private:
     QTimer m_timer;
-    bool m_byEscape;
+    std::function<bool()> m_condition;
+    std::function<void()> m_action;
+    bool m_done = false;
 };
+
+// Stops the next transfer dialog as soon as its progress shows the first parameter bank done: by its
+// Cancel button or by the Escape key. The press arrives when the operation next lets messages through.
+std::unique_ptr<WhenReady> CancelAfterFirstBank(bool byEscape = false);
 
 // Whether `dialog` fits its screen with buttons `ids` visible inside it.
 bool FitsTheScreenWithButtonsInView(const QWidget& dialog, std::initializer_list<int> ids);
