@@ -23,7 +23,7 @@ const QString kAgreeOverwrite =
 const QString kUnstoredNotice = QStringLiteral(
     "show Warning exclamation: The sensor now holds a partly written parameter set that it has not stored");
 
-// Characters with codes `codes`, each a frame of two rows.
+// A dictionary file of characters with codes `codes`, each drawn as a top and a bottom bar.
 std::string DictionaryWithCodes(const std::string& codes) {
     std::vector<DictionaryCharacter> characters;
     for (char code : codes) {
