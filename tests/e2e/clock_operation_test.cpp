@@ -1,4 +1,5 @@
-// Setting the sensor's calendar: the exact frames, failures, and torvctl's clock command.
+// Setting the sensor's calendar: the exact frames, progress and registers of the local time (the fault
+// matrix runs its failures, and torvctl's questions are with the others').
 
 #include <gtest/gtest.h>
 
@@ -51,51 +52,6 @@ TEST(ClockOperation, SendsTheTwentyFiveFramesOfTheLocalTime) {
         EXPECT_EQ(state.word(word), 0xFFFF) << word;
     }
     EXPECT_EQ(state.calendar[4], 0x14);
-}
-
-TEST(ClockOperation, SilentSensorFailsAtTheFirstExchangeAndWritesNothing) {
-    test::SimulatedSensor sensor({"--fault", "1+=silence"});
-    test::ScriptedHost host;
-    const OperationReport report = RunClock(sensor, host);
-    EXPECT_EQ(report.outcome, OperationOutcome::kFailed);
-    EXPECT_EQ(report.text, "No communication response.");
-    EXPECT_EQ(sensor.frames(), std::vector<std::string>{"R 80 03"});
-    const auto state = sensor.stopAndReadState();
-    EXPECT_EQ(state.word(896), 0);
-    EXPECT_EQ(state.calendar, (std::array<int, 16>{}));
-}
-
-TEST(ClockOperation, FailureAfterSomeRegistersStopsThere) {
-    test::SimulatedSensor sensor({"--fault", "12=checksum"});
-    test::ScriptedHost host;
-    EXPECT_EQ(RunClock(sensor, host).text, "Error in checking sum of communication.");
-    EXPECT_EQ(sensor.frames().size(), 12u);
-}
-
-TEST(TorvctlClock, SetsTheCalendarOnlyWhenAgreed) {
-    struct Case {
-        std::vector<std::string> flags;
-        int exitCode;
-        std::size_t frames;
-        const char* errorContains;
-    };
-    const Case cases[] = {
-        {{"--yes"}, 0, 25, ""},
-        {{"--no"}, 3, 0, "Aborted."},
-        {{}, 3, 0, "declined \"Set the current time to the TORV built-in calendar. Do you agree?\""},
-    };
-    for (const Case& c : cases) {
-        test::SimulatedSensor sensor;
-        std::vector<std::string> arguments = c.flags;
-        arguments.insert(arguments.end(), {"--port", sensor.devicePath(), "clock", "set"});
-        const auto result = test::RunProgram(TORVCTL_PATH, arguments);
-        EXPECT_EQ(result.exitCode, c.exitCode) << result.err;
-        EXPECT_EQ(sensor.frames().size(), c.frames);
-        EXPECT_NE(result.err.find(c.errorContains), std::string::npos) << result.err;
-        if (c.exitCode == 0) {
-            EXPECT_EQ(result.out, std::string(Text(StringId::kClockCompleted)) + "\n");
-        }
-    }
 }
 
 }  // namespace

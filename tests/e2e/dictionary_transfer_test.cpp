@@ -4,28 +4,26 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <filesystem>
-#include <functional>
 #include <span>
 #include <tuple>
 
 #include "dictionary/dictionary_file.h"
 #include "link/frames.h"
-#include "ngdata/ng_slots.h"
 #include "operations/device_operations.h"
 #include "sim/recognized_line.h"
 #include "sim/sensor_model.h"
+#include "tests/e2e/known_sensor.h"
 #include "tests/support/scripted_host.h"
 #include "tests/support/simulated_sensor.h"
 
 namespace torv {
 namespace {
 
+using test::FrameText;
 using test::ReadFileBytes;
 using test::WriteFileBytes;
 
-constexpr std::uint32_t kAllSlots = 0x3FFFFFFF;
 constexpr int kSetupFramesPerWord = 2;  // `R` to place the write position, `W` to write
 constexpr int kSeededChars = 3;         // torvsim's expansion dictionary
 // A block on disk: a code line of one character, seven rows of seven cells, each line ending CR LF.
@@ -38,14 +36,8 @@ const std::string kOverwriteQuestion = "Found same filename. Do you overwrite?";
 const std::string kUnassignedQuestion =
     "The character code of expansion dictionary is \"?\". Do you go ahead with writing?";
 
-std::string Frame(char letter, int b1, int b2) {
-    std::array<char, 16> text{};
-    std::snprintf(text.data(), text.size(), "%c %02X %02X", letter, b1 & 0xFF, b2 & 0xFF);
-    return text.data();
-}
-
 std::string WordFrame(char letter, int word) {
-    return Frame(letter, word & 0xFF, word >> 8);
+    return FrameText(letter, word & 0xFF, word >> 8);
 }
 
 // The blocks operation 3 appends for `text` read by torvsim with seed 1.
@@ -61,7 +53,7 @@ std::string RecognizedBlocks(const std::string& text, std::size_t count = std::s
 std::vector<std::string> RecognizedFrames(int characters) {
     std::vector<std::string> frames{"S 06 00"};
     for (int selector = 0; selector < 8 * characters; ++selector) {
-        frames.push_back(Frame('S', selector, 1));
+        frames.push_back(FrameText('S', selector, 1));
     }
     return frames;
 }
@@ -81,20 +73,8 @@ std::vector<DictionaryCharacter> Characters(const std::string& codes) {
 
 class DictionaryTransfer : public ::testing::Test {
   protected:
-    // Sets sensor words through the protocol, as any tool could.
     void setWords(const test::SimulatedSensor& sensor, const std::vector<std::pair<int, int>>& words) {
-        ASSERT_EQ(OpenLink(sensor.port(), kDefaultBaudIndex), kLinkOpened);
-        std::string error;
-        for (const auto& [address, value] : words) {
-            for (const auto& [command, word] :
-                 {std::pair{kReadWordCommand, address}, {kWriteWordCommand, value}}) {
-                std::array<std::uint8_t, 2> bytes{static_cast<std::uint8_t>(word & 0xFF),
-                                                  static_cast<std::uint8_t>(word >> 8)};
-                SendCommand(sensor.port(), command, bytes.data(), 2);
-                ASSERT_EQ(ReceiveReply(sensor.port(), bytes.data(), 2, kReplyTimeoutMs, error), 1) << error;
-            }
-        }
-        CloseLink(sensor.port());
+        sensor.setWords(words);
         m_setupFrames = static_cast<int>(words.size()) * kSetupFramesPerWord;
     }
     OperationReport run(int code, const test::SimulatedSensor& sensor, int ngNumber = 1) {
@@ -114,35 +94,38 @@ class DictionaryTransfer : public ::testing::Test {
     }
     std::string path(const std::string& name) const { return m_files.file(name); }
     std::string dictionaryBytes() const { return ReadFileBytes(path("dict.dic4")); }
-    void cancelAtPump(int pump) {
-        m_pumps = 0;
-        m_host.onPump = [this, pump] {
-            if (++m_pumps == pump) {
-                m_state.AbortRequest = true;
-            }
-        };
-    }
 
     test::TempDir m_files;
     OperationState m_state;
     test::ScriptedHost m_host;
     int m_setupFrames = 0;
-    int m_pumps = 0;
 };
 
 // ---- Operation 3: recognized characters ----
 
+// The selector byte reaches 32 characters: of 40 reported, the first 32 are read (never a selector
+// that wraps round to character 0 again), and the user is told.
 TEST_F(DictionaryTransfer, RecognizedCharactersAreAppendedWithTheirExactExchanges) {
-    test::SimulatedSensor sensor({"--recognized", "A12B3"});
-    const OperationReport report = run(kReadRecognizedCharacters, sensor);
-    EXPECT_EQ(report.text, "Reading recognized characters from TORV is completed.");
-    EXPECT_TRUE(report.offersEdit);
-    EXPECT_EQ(sensor.frames(), RecognizedFrames(5));
-    EXPECT_EQ(dictionaryBytes(), RecognizedBlocks("A12B3"));
-    EXPECT_EQ(m_host.statuses,
-              std::vector<std::string>{"Reading recognized characters (Number of character = 5 )"});
-    EXPECT_EQ(m_host.progress, (std::vector<int>{0, 0, 102, 204, 307, 409, 512}));
-    EXPECT_EQ(m_state.AppendedCharCount, 5);
+    for (const std::string text : {"A12B3", "0123456789ABCDEHKLPSTXZ0123456789ABCDEHK"}) {
+        const int read = std::min(static_cast<int>(text.size()), 32);
+        std::filesystem::remove(path("dict.dic4"));
+        test::SimulatedSensor sensor({"--recognized", text});
+        const OperationReport report = run(kReadRecognizedCharacters, sensor);
+        EXPECT_EQ(report.text, "Reading recognized characters from TORV is completed.");
+        EXPECT_TRUE(report.offersEdit);
+        EXPECT_EQ(sensor.frames(), RecognizedFrames(read));
+        EXPECT_EQ(dictionaryBytes(), RecognizedBlocks(text, static_cast<std::size_t>(read)));
+        EXPECT_EQ(m_host.statuses,
+                  std::vector<std::string>{"Reading recognized characters (Number of character = " +
+                                           std::to_string(text.size()) + " )"});
+        EXPECT_EQ(m_state.AppendedCharCount, read);
+        EXPECT_EQ(m_host.messages.size(), read < 32 ? 0U : 1U);
+        if (read < 32) {
+            EXPECT_EQ(m_host.progress, (std::vector<int>{0, 0, 102, 204, 307, 409, 512}));
+        } else if (!m_host.messages.empty()) {
+            EXPECT_NE(m_host.messages[0].find("first 32"), std::string::npos) << m_host.messages[0];
+        }
+    }
 }
 
 // Yes appends after the existing blocks (a file without its last line end gets one first); No ends
@@ -196,23 +179,6 @@ TEST_F(DictionaryTransfer, NothingRecognizedOrNoFileToAppendToStopsBeforeThePatt
     EXPECT_EQ(sensor.frames(), std::vector<std::string>{"S 06 00"});
 }
 
-// The selector byte reaches 32 characters: of 40 reported, the first 32 are read (never a selector
-// that wraps round to character 0 again), and the user is told.
-TEST_F(DictionaryTransfer, MoreThan32RecognizedCharactersReadTheFirst32) {
-    const std::string text = "0123456789ABCDEHKLPSTXZ0123456789ABCDEHK";
-    ASSERT_EQ(text.size(), 40U);
-    test::SimulatedSensor sensor({"--recognized", text});
-    const OperationReport report = run(kReadRecognizedCharacters, sensor);
-    EXPECT_EQ(report.outcome, OperationOutcome::kCompleted);
-    EXPECT_EQ(sensor.frames(), RecognizedFrames(32));
-    EXPECT_EQ(dictionaryBytes(), RecognizedBlocks(text, 32));
-    EXPECT_EQ(m_state.AppendedCharCount, 32);
-    EXPECT_EQ(m_host.statuses,
-              std::vector<std::string>{"Reading recognized characters (Number of character = 40 )"});
-    ASSERT_EQ(m_host.messages.size(), 1U);
-    EXPECT_NE(m_host.messages[0].find("first 32"), std::string::npos) << m_host.messages[0];
-}
-
 // A failure or Cancel part-way keeps the whole blocks already appended, never part of one, and the
 // count still tells the editor where the new characters begin.
 TEST_F(DictionaryTransfer, FailureOrCancelKeepsTheBlocksAlreadyAppended) {
@@ -232,9 +198,8 @@ TEST_F(DictionaryTransfer, FailureOrCancelKeepsTheBlocksAlreadyAppended) {
         std::vector<std::string> arguments{"--recognized", "A12B3"};
         arguments.insert(arguments.end(), c.sim.begin(), c.sim.end());
         test::SimulatedSensor sensor(arguments);
-        cancelAtPump(c.cancelAt);
+        m_host.cancelAtPump(m_state, c.cancelAt);
         const OperationReport report = run(kReadRecognizedCharacters, sensor);
-        m_host.onPump = nullptr;
         EXPECT_EQ(report.text, c.text) << c.name;
         EXPECT_FALSE(report.offersEdit) << c.name;
         EXPECT_EQ(dictionaryBytes(), RecognizedBlocks("A12B3", c.kept)) << c.name;
@@ -244,88 +209,42 @@ TEST_F(DictionaryTransfer, FailureOrCancelKeepsTheBlocksAlreadyAppended) {
 
 // ---- Operation 9: characters of a stored NG ----
 
-// The slots of a seed, to find one with the characters a test needs and to compare with.
-class KnownRing {
-  public:
-    explicit KnownRing(std::uint64_t seed) : m_model(seed, sim::kDefaultRate, "0105") {}
-
-    int characters(int slot) const {
-        return static_cast<int>(m_model.ngRing().inspection(slot).characters.size());
-    }
-    std::string blocks(int slot) const {
-        std::string blocks;
-        for (const sim::NgCharacter& c : m_model.ngRing().inspection(slot).characters) {
-            blocks += CharacterBlockFromPattern(c.pattern);
-        }
-        return blocks;
-    }
-    // The first slot of seed 1 whose count satisfies `wanted`.
-    int find(const std::function<bool(int)>& wanted) const {
-        for (int slot = 0; slot < kNgSlotCount; ++slot) {
-            if (wanted(characters(slot))) {
-                return slot;
-            }
-        }
-        return -1;
-    }
-
-  private:
-    sim::SensorModel m_model;
-};
-
-std::vector<std::pair<int, int>> RingWords(int pointer) {
-    return {
-        {9, pointer}, {10, static_cast<int>(kAllSlots & 0xFFFF)}, {11, static_cast<int>(kAllSlots >> 16)}};
-}
-
 // A slot of more than 16 characters reads two pattern blocks after the record; one of none stops
 // with 151 and makes no file.
 TEST_F(DictionaryTransfer, NgCharactersComeFromTheRecordCountAndItsPatternBlocks) {
-    const KnownRing ring(1);
+    const test::KnownSensor ring(1);
     const int slot = ring.find([](int n) { return n > kPatternsPerBlock; });
     ASSERT_GE(slot, 0);
     test::SimulatedSensor sensor;
-    setWords(sensor, RingWords((slot + 1) % kNgSlotCount));
+    setWords(sensor, test::RingWords((slot + 1) % kNgSlotCount));
     const OperationReport report = run(kReadNgCharacters, sensor);
     const int n = ring.characters(slot);
     EXPECT_EQ(report.text,
               "Reading characters in NG data is completed. (No. of character = " + std::to_string(n) + " )");
     EXPECT_TRUE(report.offersEdit);
     EXPECT_EQ(operationFrames(sensor),
-              (std::vector<std::string>{"R 09 00", "R 0A 00", "R 0B 00", Frame('V', slot, 249),
-                                        Frame('V', slot, 250), Frame('V', slot, 251), Frame('V', slot, 246),
-                                        Frame('V', slot, 247)}));
-    EXPECT_EQ(dictionaryBytes(), ring.blocks(slot));
+              (std::vector<std::string>{"R 09 00", "R 0A 00", "R 0B 00", FrameText('V', slot, 249),
+                                        FrameText('V', slot, 250), FrameText('V', slot, 251),
+                                        FrameText('V', slot, 246), FrameText('V', slot, 247)}));
+    EXPECT_EQ(dictionaryBytes(), ring.characterBlocks(slot));
     EXPECT_EQ(m_state.AppendedCharCount, n);
     EXPECT_EQ(m_host.progress, (std::vector<int>{0, 128, 256, 384, 512}));
+
+    // A pattern block that fails keeps the whole characters of the blocks before it, byte for byte.
+    std::filesystem::remove(path("dict.dic4"));
+    test::SimulatedSensor failing({"--fault", std::to_string(6 + 3 + 3 + 2) + "=checksum"});
+    setWords(failing, test::RingWords((slot + 1) % kNgSlotCount));
+    EXPECT_EQ(run(kReadNgCharacters, failing).text, "Error in checking sum of communication.");
+    EXPECT_EQ(dictionaryBytes(), ring.characterBlocks(slot).substr(0, kPatternsPerBlock * kBlockBytes));
 
     const int empty = ring.find([](int count) { return count == 0; });
     ASSERT_GE(empty, 0);
     std::filesystem::remove(path("dict.dic4"));
     test::SimulatedSensor second;
-    setWords(second, RingWords((empty + 1) % kNgSlotCount));
+    setWords(second, test::RingWords((empty + 1) % kNgSlotCount));
     EXPECT_EQ(run(kReadNgCharacters, second).text, "No recognized character.");
     EXPECT_EQ(operationFrames(second).size(), 6U);
     EXPECT_TRUE(test::ListFolder(m_files.path()).empty());
-}
-
-// A Cancel during the record stops before anything is appended; a pattern block that fails keeps the
-// whole characters of the blocks before it.
-TEST_F(DictionaryTransfer, NgCharactersStopWithWholeBlocksOnly) {
-    const KnownRing ring(1);
-    const int slot = ring.find([](int n) { return n > kPatternsPerBlock; });
-    {
-        test::SimulatedSensor sensor;
-        setWords(sensor, RingWords((slot + 1) % kNgSlotCount));
-        cancelAtPump(1);
-        EXPECT_EQ(run(kReadNgCharacters, sensor).text, "Aborted.");
-        m_host.onPump = nullptr;
-        EXPECT_TRUE(test::ListFolder(m_files.path()).empty());
-    }
-    test::SimulatedSensor sensor({"--fault", std::to_string(6 + 3 + 3 + 2) + "=checksum"});
-    setWords(sensor, RingWords((slot + 1) % kNgSlotCount));
-    EXPECT_EQ(run(kReadNgCharacters, sensor).text, "Error in checking sum of communication.");
-    EXPECT_EQ(dictionaryBytes(), ring.blocks(slot).substr(0, kPatternsPerBlock * kBlockBytes));
 }
 
 // ---- Operation 10: the sensor's expansion dictionary ----
@@ -367,7 +286,7 @@ TEST_F(DictionaryTransfer, DictionaryReadTakesTheLengthThenEveryRecordWord) {
 }
 
 // A length of 20 bytes holds two whole records; a length of 0 asks 222: No makes no file, Yes an
-// empty one. An existing file asks 135: No leaves it, Yes replaces it.
+// empty one. An existing file asks 135: Yes replaces it (No is in torvctl's table of questions).
 TEST_F(DictionaryTransfer, DictionaryReadQuestionsAnsweredBothWays) {
     const std::string empty = "There is no expansion dictionary data in TORV.";
     const struct {
@@ -381,7 +300,6 @@ TEST_F(DictionaryTransfer, DictionaryReadQuestionsAnsweredBothWays) {
         {"length 20", 20, false, {}, {}, 2},
         {"length 0, no", 0, false, {false}, {empty}, -1},
         {"length 0, yes", 0, false, {true}, {empty}, 0},
-        {"existing, no", 24, true, {false}, {kOverwriteQuestion}, -1},
         {"existing, yes", 24, true, {true}, {kOverwriteQuestion}, 3},
     };
     for (const auto& c : cases) {
@@ -399,40 +317,12 @@ TEST_F(DictionaryTransfer, DictionaryReadQuestionsAnsweredBothWays) {
             << c.name;
         EXPECT_EQ(operationFrames(sensor), DictionaryReadFrames(std::max(c.reads, 0))) << c.name;
         if (c.reads < 0) {
-            EXPECT_EQ(std::filesystem::exists(path("dict.dic4")), c.existing) << c.name;
-            if (c.existing) {
-                EXPECT_EQ(dictionaryBytes(), "old") << c.name;
-            }
+            EXPECT_FALSE(std::filesystem::exists(path("dict.dic4"))) << c.name;
         } else {
             const std::vector<DictionaryCharacter> seeded = SeededDictionary();
             EXPECT_EQ(dictionaryBytes(),
                       DictionaryFileBytes(std::span(seeded).first(static_cast<std::size_t>(c.reads))))
                 << c.name;
-        }
-    }
-}
-
-// A read that fails or is cancelled part-way leaves an existing file exactly as it was, and makes
-// no new one.
-TEST_F(DictionaryTransfer, DictionaryReadFailingPartWayLeavesTheFileAsItWas) {
-    for (bool existing : {true, false}) {
-        for (int cancelAt : {0, 2}) {
-            std::filesystem::remove(path("dict.dic4"));
-            if (existing) {
-                WriteFileBytes(path("dict.dic4"), "old content");
-            }
-            test::SimulatedSensor sensor(cancelAt == 0 ? std::vector<std::string>{"--fault", "7=nak"}
-                                                       : std::vector<std::string>{});
-            cancelAtPump(cancelAt);
-            m_host.answers = {true};
-            const OperationReport report = run(kReadDictionary, sensor);
-            m_host.onPump = nullptr;
-            EXPECT_EQ(report.text,
-                      cancelAt == 0 ? "Recieved an invalid communication response." : "Aborted.");
-            EXPECT_EQ(std::filesystem::exists(path("dict.dic4")), existing);
-            if (existing) {
-                EXPECT_EQ(dictionaryBytes(), "old content");
-            }
         }
     }
 }

@@ -1,11 +1,12 @@
 // Every device operation, the monitor and the remote keys against every way a sensor or a line fails,
 // at the first, a middle and the last exchange, and Cancel after the first and the last block: the
-// message the user sees, the exit code, what is left on disk, and what the sensor holds afterwards.
-// Faults run through torvctl as a user would; Cancel is pressed through the engine's host (the monitor's
-// Stop through its loop), at exactly the block it names. The silence and NAK rows run again through a
-// real device server (ser2net with RFC 2217). A second table puts out-of-range values into
-// the replies that carry them (a slot pointer of 200, a dictionary length of 65535, an NG record of
-// 255 characters, a judgement of 255 characters) and checks each reaction and that the tool never
+// message the user sees, the exit code, what is left on disk (a read that replaces its files finds them
+// in place at the middle fault and at the last Cancel), and what the sensor holds afterwards; and each
+// run without a fault, to its end. Faults run through torvctl as a user would; Cancel is pressed through the
+// engine's host (the monitor's Stop through its loop), at exactly the block it names. The silence and NAK
+// rows run again through a real device server (ser2net with RFC 2217). A second table puts out-of-range
+// values into the replies that carry them (a slot pointer of 200, a dictionary length of 65535, an NG record
+// of 255 characters, a judgement of 255 characters) and checks each reaction and that the tool never
 // addresses the sensor outside its areas.
 
 #include <gtest/gtest.h>
@@ -13,7 +14,6 @@
 #include <algorithm>
 #include <map>
 #include <memory>
-#include <sstream>
 
 #include "dictionary/dictionary_file.h"
 #include "link/com_device.h"
@@ -33,18 +33,10 @@ namespace {
 using test::LoggedExchange;
 using test::ReadFileBytes;
 
-enum class Trigger {
-    kSilence,
-    kNak,
-    kChecksum,
-    kTruncate,
-    kDelay,
-    kHangup,
-    kGarbage,
-    kWrongRate,
-    kEndless,
-    kCancel
-};
+// clang-format off
+enum class Trigger { kSilence, kNak, kChecksum, kTruncate, kDelay, kHangup, kGarbage, kWrongRate, kEndless,
+                     kCancel };
+// clang-format on
 enum class Position { kFirst, kMiddle, kLast };
 enum class Runs { kOperation, kMonitor, kKeys };
 
@@ -72,11 +64,13 @@ struct DeviceOperation {
     int code;
     int exchanges;  // in a complete run
     int blocks;     // Cancel is seen after each; 0: the operation cannot be cancelled once started
-    std::vector<std::string> command;  // torvctl's words, NAME standing for the file name
-    bool readsIntoFile;                // the file is the target (else, for a write, the source)
-    bool storesAtTheEnd;               // the last exchange is the store command `U`
-    int exchangesAfterBlocks = 0;      // after the last block (a write's length and store)
-    const char* source = "bank.torv";  // the file a write sends
+    std::vector<std::string> command;    // torvctl's words, NAME standing for the file name
+    const char* printed = "";            // torvctl's stdout after a complete run
+    std::vector<std::string> made = {};  // the files a complete run leaves beside the sources
+    bool readsIntoFile = true;           // the file is the target (else, for a write, the source)
+    bool storesAtTheEnd = false;         // the last exchange is the store command `U`
+    int exchangesAfterBlocks = 0;        // after the last block (a write's length and store)
+    const char* source = "";             // the file a write sends
     std::vector<std::string> simArguments = {};
     Appending appending = {};
     int framesAfterFirstCancel = 0;  // 0: fewer than half the exchanges
@@ -84,107 +78,60 @@ struct DeviceOperation {
     Runs runs = Runs::kOperation;
 };
 
-const DeviceOperation kReadParametersOp{
-    "ParamsRead",  kReadParameters, 590, 16, {"params", "read", "NAME"}, true, false, 0, "", {}, {}, 0,
-    kParameterArea};
-const DeviceOperation kWriteParametersOp{"ParamsWrite",
-                                         kWriteParameters,
-                                         590,
-                                         16,
-                                         {"--yes", "params", "write", "NAME"},
-                                         false,
-                                         true,
-                                         1,
-                                         "bank.torv",
-                                         {},
-                                         {},
-                                         0,
-                                         kParameterArea};
-const DeviceOperation kSetClockOp{
-    "ClockSet", kSetClock, 25, 0, {"--yes", "clock", "set"}, false, false, 0, "", {}, {}, 0, kCalendarArea};
+// One operation a row or two; the read takes the name with its extension, as a user may type it.
+// clang-format off
+const DeviceOperation kReadParametersOp{.name = "ParamsRead", .code = kReadParameters, .exchanges = 590,
+    .blocks = 16, .command = {"--yes", "params", "read", "NAME.torv"},
+    .printed = "Reading from TORV is completed.\n",    .made = {"read.torv"}, .area = kParameterArea};
+const DeviceOperation kWriteParametersOp{.name = "ParamsWrite", .code = kWriteParameters, .exchanges = 590,
+    .blocks = 16, .command = {"--yes", "params", "write", "NAME"},
+    .printed = "Writing to TORV is completed.\n", .readsIntoFile = false, .storesAtTheEnd = true,
+    .exchangesAfterBlocks = 1, .source = "bank.torv", .area = kParameterArea};
+const DeviceOperation kSetClockOp{.name = "ClockSet", .code = kSetClock, .exchanges = 25, .blocks = 0,
+    .command = {"--yes", "clock", "set"},
+    .printed = "Setting the current time to TORV bulit-in calendar is completed.\n", .readsIntoFile = false,
+    .area = kCalendarArea};
 // The newest NG of the default seed has 17 characters: 3 ring words, 244 image blocks, 3 record blocks
 // and 2 pattern blocks. Its last Cancel check comes after the record, before the pattern blocks.
-const DeviceOperation kReadNgDataOp{
-    "NgRead", kReadNgData, 252, 125, {"ng", "read", "NAME"}, true, false, 2, "", {}, {}, 0, kNgRingArea};
+const DeviceOperation kReadNgDataOp{.name = "NgRead", .code = kReadNgData, .exchanges = 252, .blocks = 125,
+    .command = {"--yes", "ng", "read", "NAME.ng4"},
+    .printed = "Reading the NG data with image from TORV is completed.\n", .made = {"read.bmp", "read.ng4"},
+    .exchangesAfterBlocks = 2, .area = kNgRingArea};
 // The default seed's occupancy reaches slot 29 of the ring: all 30 slots, six blocks each.
-const DeviceOperation kNgCsvOp{
-    "NgCsv", kConvertNgDataToCsv, 183, 180, {"ng", "csv", "NAME"}, true, false, 0, "", {}, {},
-    0,       kNgRingArea};
+const DeviceOperation kNgCsvOp{.name = "NgCsv", .code = kConvertNgDataToCsv, .exchanges = 183, .blocks = 180,
+    .command = {"--yes", "ng", "csv", "NAME.csv"}, .printed = "Reading all NG data from TORV is completed.\n",
+    .made = {"read.csv"}, .area = kNgRingArea};
 // Five recognized characters of eight pattern exchanges each, after the count.
-const DeviceOperation kDictRecognizedOp{"DictRecognized",
-                                        kReadRecognizedCharacters,
-                                        41,
-                                        5,
-                                        {"dict", "recognized", "NAME"},
-                                        true,
-                                        false,
-                                        0,
-                                        "",
-                                        {"--recognized", "A12B3"},
-                                        {2, 8, 1, 5, 2}};
+const DeviceOperation kDictRecognizedOp{.name = "DictRecognized", .code = kReadRecognizedCharacters,
+    .exchanges = 41, .blocks = 5, .command = {"dict", "recognized", "NAME"},
+    .printed = "Reading recognized characters from TORV is completed.\n", .made = {"read.dic4"},
+    .simArguments = {"--recognized", "A12B3"}, .appending = {2, 8, 1, 5, 2}};
 // The newest NG's 17 characters: 3 ring words, 3 record blocks, then 2 pattern blocks of 16 and 1.
-const DeviceOperation kDictFromNgOp{"DictFromNg",
-                                    kReadNgCharacters,
-                                    8,
-                                    5,
-                                    {"dict", "from-ng", "NAME", "--ng", "1"},
-                                    true,
-                                    false,
-                                    0,
-                                    "",
-                                    {},
-                                    {7, 1, 16, 17, 0},
-                                    5,
-                                    kNgRingArea};
+const DeviceOperation kDictFromNgOp{.name = "DictFromNg", .code = kReadNgCharacters, .exchanges = 8,
+    .blocks = 5, .command = {"dict", "from-ng", "NAME", "--ng", "1"},
+    .printed = "Reading characters in NG data is completed. (No. of character = 17 )\n",
+    .made = {"read.dic4"}, .appending = {7, 1, 16, 17, 0}, .framesAfterFirstCancel = 5, .area = kNgRingArea};
 // The seeded dictionary of 3 characters: the length, then four words each.
-const DeviceOperation kDictReadOp{
-    "DictRead", kReadDictionary, 13, 3, {"dict", "read", "NAME"}, true, false, 0, "", {}, {},
-    9,          kDictionaryArea};
+const DeviceOperation kDictReadOp{.name = "DictRead", .code = kReadDictionary, .exchanges = 13, .blocks = 3,
+    .command = {"--yes", "dict", "read", "NAME"},
+    .printed = "Reading expansion dictionary data from TORV is completed.\n", .made = {"read.dic4"},
+    .framesAfterFirstCancel = 9, .area = kDictionaryArea};
 // Three characters of four words, after `R` 672; then `R` 12, the length and the store.
-const DeviceOperation kDictWriteOp{"DictWrite",
-                                   kWriteDictionary,
-                                   16,
-                                   3,
-                                   {"--yes", "dict", "write", "NAME"},
-                                   false,
-                                   true,
-                                   3,
-                                   "user.dic4",
-                                   {},
-                                   {},
-                                   9,
-                                   kDictionaryArea};
-// Five polls, each a new judgement (OK or NG, every one with characters), logged to the CSV; Stop is
-// pressed after a poll.
-const DeviceOperation kMonitorOp{"Monitor",
-                                 kNoOperation,
-                                 5,
-                                 5,
-                                 {"monitor", "--csv", "NAME", "--count", "5"},
-                                 true,
-                                 false,
-                                 0,
-                                 "",
-                                 {"--pace", "0", "--mix", "4,1,0"},
-                                 {},
-                                 1,
-                                 {},
-                                 Runs::kMonitor};
+const DeviceOperation kDictWriteOp{.name = "DictWrite", .code = kWriteDictionary, .exchanges = 16,
+    .blocks = 3, .command = {"--yes", "dict", "write", "NAME"},
+    .printed = "Writing the expansion dictionary to TORV is completed.\n", .readsIntoFile = false,
+    .storesAtTheEnd = true, .exchangesAfterBlocks = 3, .source = "user.dic4", .framesAfterFirstCancel = 9,
+    .area = kDictionaryArea};
+// Five polls, each a new judgement (OK or NG, every one with characters), logged to the CSV and printed
+// a line each; Stop is pressed after a poll.
+const DeviceOperation kMonitorOp{.name = "Monitor", .code = kNoOperation, .exchanges = 5, .blocks = 5,
+    .command = {"monitor", "--csv", "NAME", "--count", "5"},
+    .simArguments = {"--pace", "0", "--mix", "4,1,0"}, .framesAfterFirstCancel = 1, .runs = Runs::kMonitor};
 // Five keys, one exchange each; none that moves the bank, so the key log is all they change.
-const DeviceOperation kKeysOp{"Keys",
-                              kNoOperation,
-                              5,
-                              0,
-                              {"key", "SET", "VIEW", "VIEW+UP", "VIEW+DOWN", "EXIT"},
-                              false,
-                              false,
-                              0,
-                              "",
-                              {},
-                              {},
-                              0,
-                              {},
-                              Runs::kKeys};
+const DeviceOperation kKeysOp{.name = "Keys", .code = kNoOperation, .exchanges = 5, .blocks = 0,
+    .command = {"key", "SET", "VIEW", "VIEW+UP", "VIEW+DOWN", "EXIT"}, .readsIntoFile = false,
+    .runs = Runs::kKeys};
+// clang-format on
 
 const DeviceOperation* const kEveryOperation[] = {
     &kReadParametersOp, &kWriteParametersOp, &kSetClockOp,  &kReadNgDataOp, &kNgCsvOp, &kDictRecognizedOp,
@@ -197,30 +144,10 @@ struct Row {
     bool throughServer = false;  // rfc2217://, served by ser2net from the sensor's pseudo-terminal
 };
 
-const char* FaultName(Trigger trigger) {
-    switch (trigger) {
-        case Trigger::kSilence:
-            return "silence";
-        case Trigger::kNak:
-            return "nak";
-        case Trigger::kChecksum:
-            return "checksum";
-        case Trigger::kTruncate:
-            return "truncate";
-        case Trigger::kDelay:
-            return "delay";
-        case Trigger::kHangup:
-            return "hangup";
-        case Trigger::kGarbage:
-            return "garbage";
-        case Trigger::kWrongRate:
-            return "wrong-rate";
-        case Trigger::kEndless:
-            return "endless";
-        case Trigger::kCancel:
-            break;
-    }
-    return "cancel";
+const char* FaultName(Trigger trigger) {  // as torvsim's --fault names it
+    const char* const names[] = {"silence", "nak",     "checksum",   "truncate", "delay",
+                                 "hangup",  "garbage", "wrong-rate", "endless",  "cancel"};
+    return names[static_cast<int>(trigger)];
 }
 
 // What the user reads when the reply to the faulty exchange fails.
@@ -264,6 +191,14 @@ std::string RowName(const ::testing::TestParamInfo<Row>& info) {
            positions[static_cast<int>(info.param.position)] + (info.param.throughServer ? "_Network" : "");
 }
 
+// A read that replaces its files whole starts with them in place at the middle exchange's fault and at
+// Cancel after the last block: they must stay as they were. (A read that appends keeps what it
+// appended; the monitor replaces its CSV at Start by design.)
+bool StartsWithTargets(const DeviceOperation& operation, Position position, bool cancel) {
+    return !operation.made.empty() && operation.appending.characters == 0 &&
+           position == (cancel ? Position::kLast : Position::kMiddle);
+}
+
 bool StoreSent(const std::vector<std::string>& frames) {
     return std::any_of(frames.begin(), frames.end(), [](const std::string& f) { return f[0] == 'U'; });
 }
@@ -275,15 +210,6 @@ int KeptAfterFault(const Appending& appending, int failed) {
     }
     const int blocks = (failed - appending.firstBlockExchange) / appending.exchangesPerBlock;
     return std::min(appending.characters, blocks * appending.charactersPerBlock);
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
 }
 
 // What the simulator holds before the tool's first frame: the default seed's memory (the options the
@@ -426,10 +352,10 @@ class OperationFiles : public ::testing::Test {
 
     test::ProgramResult runTorvctl(const DeviceOperation& operation, const std::string& port) const {
         std::vector<std::string> arguments{"--port", port};
-        for (const std::string& word : operation.command) {
-            arguments.push_back(word == "NAME" ? fileName(operation) : word);
+        for (const std::string& word : operation.command) {  // NAME, or NAME with an extension
+            arguments.push_back(word.starts_with("NAME") ? fileName(operation) + word.substr(4) : word);
         }
-        return test::RunProgram(TORVCTL_PATH, arguments);
+        return test::RunTorvctl(arguments);
     }
 
     void expectSourcesUnchanged() const {
@@ -437,11 +363,28 @@ class OperationFiles : public ::testing::Test {
         EXPECT_EQ(ReadFileBytes(m_dictionary), m_dictionaryBytes);
     }
 
-    // The files are as they were: a read made none (or holds the whole blocks it appended, or the
-    // monitor's log the judgements before the failure), a write's source is unchanged.
+    // The files a read would replace, there before the run (the read is told to replace them).
+    void createTargets(const DeviceOperation& operation) const {
+        for (const std::string& name : operation.made) {
+            test::WriteFileBytes(m_files.file(name), "what the user had in " + name);
+        }
+    }
+
+    // The files are as they were: a read made none or left those it would have replaced as they were
+    // (or holds the whole blocks it appended, or the monitor's log the judgements before the failure), a
+    // write's source is unchanged.
     void expectFilesAsTheyWere(const DeviceOperation& operation, int appendedCharacters,
-                               const std::string& logPath, int judgements) const {
+                               const std::string& logPath, int judgements,
+                               bool targetsExisted = false) const {
         std::vector<std::string> expected{"bank.torv", "user.dic4"};
+        if (targetsExisted) {
+            for (const std::string& name : operation.made) {
+                EXPECT_EQ(ReadFileBytes(m_files.file(name)), "what the user had in " + name)
+                    << operation.name;
+                expected.push_back(name);
+            }
+            std::sort(expected.begin(), expected.end());
+        }
         if (operation.runs == Runs::kMonitor) {
             expected.insert(expected.begin() + 1, "read.csv");
             auto sent = test::SentJudgements(logPath);
@@ -482,6 +425,10 @@ TEST_P(FaultMatrix, EndsWithItsMessageAndLeavesFilesAndSensorAsTheyWere) {
     simArguments.insert(simArguments.end(),
                         {"--fault", std::to_string(exchange) + "=" + FaultName(row.trigger)});
     test::SimulatedSensor sensor(simArguments);
+    const bool targetsExisted = StartsWithTargets(operation(), row.position, false);
+    if (targetsExisted) {
+        createTargets(operation());
+    }
     std::unique_ptr<test::Ser2netServer> server;
     if (row.throughServer) {
         server = std::make_unique<test::Ser2netServer>(std::vector<std::string>{sensor.devicePath()});
@@ -497,12 +444,43 @@ TEST_P(FaultMatrix, EndsWithItsMessageAndLeavesFilesAndSensorAsTheyWere) {
     EXPECT_EQ(result.err.find("partly written parameter set") != std::string::npos, unstored) << result.err;
     // The monitor prints a line per judgement before the failure; nothing else prints a thing.
     const int judgements = operation().runs == Runs::kMonitor ? exchange - 1 : 0;
-    EXPECT_EQ(Lines(result.out).size(), static_cast<std::size_t>(judgements)) << result.out;
+    EXPECT_EQ(test::OutputLines(result.out).size(), static_cast<std::size_t>(judgements)) << result.out;
     expectFilesAsTheyWere(operation(), KeptAfterFault(operation().appending, exchange), sensor.logPath(),
-                          judgements);
+                          judgements, targetsExisted);
     const auto frames = sensor.frames();
     EXPECT_EQ(StoreSent(frames), operation().storesAtTheEnd && row.position == Position::kLast);
     EXPECT_EQ(frames.size(), static_cast<std::size_t>(exchange));  // nothing after the failure
+    const auto exchanges = test::LoggedExchanges(sensor.logPath());
+    ExpectWithinAreas(operation(), exchanges);
+    ExpectSensorMemory(operation(), exchanges, sensor.stopAndReadState());
+}
+
+// Without a fault every operation runs to its end: its completion text, every exchange, the store, its
+// files, and every word it meant to write in the sensor (checked word by word as for a failed run).
+class CompleteRun : public OperationFiles, public ::testing::WithParamInterface<const DeviceOperation*> {
+  protected:
+    const DeviceOperation& operation() const { return *GetParam(); }
+};
+
+TEST_P(CompleteRun, EndsWithItsTextFilesAndSensorMemory) {
+    test::SimulatedSensor sensor(operation().simArguments);
+    const test::ProgramResult result = runTorvctl(operation(), sensor.devicePath());
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    if (operation().runs == Runs::kMonitor) {
+        EXPECT_EQ(test::OutputLines(result.out).size(), static_cast<std::size_t>(operation().exchanges));
+        expectFilesAsTheyWere(operation(), 0, sensor.logPath(), operation().exchanges);
+    } else {
+        EXPECT_EQ(result.out, operation().printed);
+        std::vector<std::string> expected = operation().made;
+        expected.insert(expected.end(), {"bank.torv", "user.dic4"});
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(test::ListFolder(m_files.path()), expected);
+        expectSourcesUnchanged();
+    }
+    const auto frames = sensor.frames();
+    EXPECT_EQ(frames.size(), static_cast<std::size_t>(operation().exchanges));
+    EXPECT_EQ(StoreSent(frames), operation().storesAtTheEnd);
     const auto exchanges = test::LoggedExchanges(sensor.logPath());
     ExpectWithinAreas(operation(), exchanges);
     ExpectSensorMemory(operation(), exchanges, sensor.stopAndReadState());
@@ -557,17 +535,17 @@ TEST_P(CancelMatrix, StopsAfterTheBlockAndLeavesFilesAndSensorAsTheyWere) {
     state.ComPortNumber = sensor.port();
     state.OperationFileName = fileName();
     test::ScriptedHost host;
-    int pumps = 0;
-    host.onPump = [&] {
-        if (++pumps == cancelledBlock) {
-            state.AbortRequest = true;
-        }
-    };
+    host.cancelAtPump(state, cancelledBlock);
+    host.answers = {true};  // replace the files there
+    const bool targetsExisted = StartsWithTargets(operation(), row.position, true);
+    if (targetsExisted) {
+        createTargets(operation());
+    }
     const OperationReport report = RunOperationOfState(state, host);
     const bool last = row.position == Position::kLast;
     expectFilesAsTheyWere(
         operation(), last ? operation().appending.characters : operation().appending.keptAfterFirstCancel,
-        sensor.logPath(), 0);
+        sensor.logPath(), 0, targetsExisted);
     const auto frames = sensor.frames();
     const auto exchanges = test::LoggedExchanges(sensor.logPath());
     ExpectWithinAreas(operation(), exchanges);
@@ -580,7 +558,7 @@ TEST_P(CancelMatrix, StopsAfterTheBlockAndLeavesFilesAndSensorAsTheyWere) {
     EXPECT_EQ(report.outcome, OperationOutcome::kAborted);
     EXPECT_EQ(report.text, "Aborted.");
     EXPECT_FALSE(StoreSent(frames));
-    EXPECT_EQ(pumps, cancelledBlock);
+    EXPECT_EQ(host.pumps, cancelledBlock);
     if (last) {  // every block went out; only what follows the blocks is missing
         EXPECT_EQ(frames.size(),
                   static_cast<std::size_t>(operation().exchanges - operation().exchangesAfterBlocks));
@@ -624,6 +602,9 @@ std::vector<Row> CancelRows() {
 
 INSTANTIATE_TEST_SUITE_P(Operations, FaultMatrix, ::testing::ValuesIn(FaultRows()), RowName);
 INSTANTIATE_TEST_SUITE_P(Operations, CancelMatrix, ::testing::ValuesIn(CancelRows()), RowName);
+INSTANTIATE_TEST_SUITE_P(Operations, CompleteRun,
+                         ::testing::ValuesIn(std::begin(kEveryOperation), std::end(kEveryOperation)),
+                         [](const auto& info) { return std::string(info.param->name); });
 
 // ---- Out-of-range values from a wrong sensor ------------------------------------------------------
 
@@ -635,17 +616,9 @@ struct ValueRow {
 };
 
 const char* ValueFaultName(ValueFault fault) {
-    switch (fault) {
-        case ValueFault::kSlotPointer200:
-            return "slot-pointer-200";
-        case ValueFault::kDictLength65535:
-            return "dict-length-65535";
-        case ValueFault::kNgCount255:
-            return "ng-count-255";
-        case ValueFault::kTrailerCount255:
-            break;
-    }
-    return "trailer-count-255";
+    const char* const names[] = {"slot-pointer-200", "dict-length-65535", "ng-count-255",
+                                 "trailer-count-255"};
+    return names[static_cast<int>(fault)];
 }
 
 void PrintTo(const ValueRow& row, std::ostream* out) {

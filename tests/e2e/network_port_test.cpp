@@ -24,10 +24,7 @@ using test::ReadFileBytes;
 
 constexpr int kCommunic115200 = 6;
 
-test::ProgramResult Torvctl(const std::vector<std::string>& arguments,
-                            const std::vector<std::string>& environment = {}) {
-    return test::RunProgram(TORVCTL_PATH, arguments, {}, environment);
-}
+using test::RunTorvctl;
 
 class NetworkPort : public ::testing::Test {
   protected:
@@ -41,11 +38,11 @@ class NetworkPort : public ::testing::Test {
 
 TEST_F(NetworkPort, ReadThroughTheServerGivesTheFileADirectReadGives) {
     test::SimulatedSensor sensor;
-    const auto direct = Torvctl({"--port", sensor.devicePath(), "params", "read", m_files.file("direct")});
+    const auto direct = RunTorvctl({"--port", sensor.devicePath(), "params", "read", m_files.file("direct")});
     ASSERT_EQ(direct.exitCode, 0) << direct.err;
     // The server opens the device when a client connects, after the direct read has let it go.
     const test::Ser2netServer server({sensor.devicePath()});
-    const auto network = Torvctl({"--port", server.portName(), "params", "read", m_files.file("network")});
+    const auto network = RunTorvctl({"--port", server.portName(), "params", "read", m_files.file("network")});
     EXPECT_EQ(network.exitCode, 0) << network.err;
     EXPECT_EQ(network.out, "Reading from TORV is completed.\n");
     EXPECT_EQ(ReadFileBytes(m_files.file("network.torv")), ReadFileBytes(m_files.file("direct.torv")));
@@ -55,11 +52,11 @@ TEST_F(NetworkPort, ReadThroughTheServerGivesTheFileADirectReadGives) {
 TEST_F(NetworkPort, NgReadThroughTheServerGivesTheFilesADirectReadGives) {
     test::SimulatedSensor sensor;
     const auto direct =
-        Torvctl({"--port", sensor.devicePath(), "ng", "read", m_files.file("direct"), "--ng", "2"});
+        RunTorvctl({"--port", sensor.devicePath(), "ng", "read", m_files.file("direct"), "--ng", "2"});
     ASSERT_EQ(direct.exitCode, 0) << direct.err;
     const test::Ser2netServer server({sensor.devicePath()});
     const auto network =
-        Torvctl({"--port", server.portName(), "ng", "read", m_files.file("network"), "--ng", "2"});
+        RunTorvctl({"--port", server.portName(), "ng", "read", m_files.file("network"), "--ng", "2"});
     EXPECT_EQ(network.exitCode, 0) << network.err;
     EXPECT_EQ(network.out, "Reading the NG data with image from TORV is completed.\n");
     for (const char* extension : {".bmp", ".ng4"}) {
@@ -80,14 +77,14 @@ TEST_F(NetworkPort, WriteMovesTheSensorTo115200AndTheServerFollows) {
     const test::Ser2netServer server({sensor.devicePath()});
 
     const auto written =
-        Torvctl({"--yes", "--port", server.portName(), "params", "write", m_files.file("fast")});
+        RunTorvctl({"--yes", "--port", server.portName(), "params", "write", m_files.file("fast")});
     EXPECT_EQ(written.exitCode, 0) << written.err;
     EXPECT_EQ(
         written.out,
         "Writing to TORV is completed.\nThe sensor now talks at 115200 baud: give --baud 115200 from now "
         "on.\n");
-    const auto read =
-        Torvctl({"--port", server.portName(), "--baud", "115200", "params", "read", m_files.file("after")});
+    const auto read = RunTorvctl(
+        {"--port", server.portName(), "--baud", "115200", "params", "read", m_files.file("after")});
     ASSERT_EQ(read.exitCode, 0) << read.err;
     EXPECT_EQ(LoadParameterFile(m_files.file("after.torv")).set.bank, fast.bank);
     EXPECT_EQ(sensor.stopAndReadState().rate, 115200);
@@ -101,10 +98,10 @@ TEST_F(NetworkPort, ClockThroughAComPortLinkedToTheServer) {
     std::filesystem::create_symlink(server.portName(), ports / "COM4");
     const std::vector<std::string> environment{"XDG_CONFIG_HOME=" + m_files.path().string()};
 
-    const auto listed = Torvctl({"ports"}, environment);
+    const auto listed = RunTorvctl({"ports"}, environment);
     EXPECT_NE(listed.out.find("COM4   " + server.portName() + " (link): network port\n"), std::string::npos)
         << listed.out;
-    const auto result = Torvctl({"--yes", "--port", "COM4", "clock", "set"}, environment);
+    const auto result = RunTorvctl({"--yes", "--port", "COM4", "clock", "set"}, environment);
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, "Setting the current time to TORV bulit-in calendar is completed.\n");
     const auto frames = sensor.frames();
@@ -156,7 +153,7 @@ TEST_F(NetworkPort, ServersThatCannotGiveThePortFailToOpen) {
         {"another client has the port", server.portName(), "the server hung up"},  // quoting it, if it spoke
     };
     for (const Case& c : cases) {
-        const auto result = Torvctl({"--port", c.port, "params", "read", m_files.file("read")});
+        const auto result = RunTorvctl({"--port", c.port, "params", "read", m_files.file("read")});
         EXPECT_EQ(result.exitCode, 1) << c.what;
         EXPECT_EQ(result.err.substr(0, result.err.find('\n')), "Faild to open COM port.") << c.what;
         EXPECT_NE(result.err.find(c.port + ": " + c.reason), std::string::npos) << result.err;
@@ -167,7 +164,7 @@ TEST_F(NetworkPort, ServersThatCannotGiveThePortFailToOpen) {
 
 TEST_F(NetworkPort, MalformedNetworkNamesAreUsageErrors) {
     for (const char* name : {"rfc2217://127.0.0.1", "rfc2217://127.0.0.1:0", "rfc2217://::1:3001"}) {
-        const auto result = Torvctl({"--yes", "--port", name, "clock", "set"});
+        const auto result = RunTorvctl({"--yes", "--port", name, "clock", "set"});
         EXPECT_EQ(result.exitCode, 2) << name;
         EXPECT_EQ(result.err,
                   std::string("torvctl: --port ") + name + " names no network port (rfc2217://HOST:PORT)\n");

@@ -65,20 +65,25 @@ TEST_F(ParameterTransfer, ReadWritesTheWholeMemoryAsA607LineFile) {
               (std::vector<std::string>{"Reading Common parameters", "Reading Bank parameters"}));
 }
 
+// COMMUNIC 6 in the file moves the sensor, and then the tool, to 115200 after the store: the read
+// back runs at the new rate.
 TEST_F(ParameterTransfer, WriteThenReadBackGivesTheSameWordsExceptTheNgRing) {
     test::SimulatedSensor sensor;
     ASSERT_EQ(run(kReadParameters, path("before"), sensor).outcome, OperationOutcome::kCompleted);
     const ParameterSet before = LoadParameterFile(path("before.torv")).set;
     ParameterSet written = InitialParameterSet();
+    written.common[4] = (written.common[4] & ~0x0700) | (6 << 8);
     written.common[9] = 111;  // the NG ring state is never sent back
     written.common[10] = 222;
     written.common[11] = 333;
     written.bank[15][35] = 4242;
     ASSERT_EQ(SaveParameterFile(path("new.torv"), written), SaveStatus::Saved);
 
+    m_state.BaudIndex = 4;
     const OperationReport report = run(kWriteParameters, path("new"), sensor);
     EXPECT_EQ(report.text, "Writing to TORV is completed.");
     EXPECT_FALSE(report.offersEdit);
+    EXPECT_EQ(m_state.BaudIndex, 5);
     ASSERT_EQ(run(kReadParameters, path("after"), sensor).outcome, OperationOutcome::kCompleted);
     const ParameterSet after = LoadParameterFile(path("after.torv")).set;
     for (int word = 0; word < 9; ++word) {
@@ -96,6 +101,7 @@ TEST_F(ParameterTransfer, WriteThenReadBackGivesTheSameWordsExceptTheNgRing) {
         std::find_if(frames.begin(), frames.end(), [](const std::string& f) { return f[0] == 'U'; });
     ASSERT_NE(store, frames.end());
     EXPECT_EQ(*store, "U 92 10");  // the bytes of the last W's reply: 4242
+    EXPECT_EQ(sensor.stopAndReadState().rate, 115200);
 }
 
 // The whole file is checked before the first frame: a file broken anywhere sends nothing at all.
@@ -104,35 +110,29 @@ TEST_F(ParameterTransfer, BrokenMissingOrOddFilesFailBeforeAnythingIsSent) {
     const std::string full = ReadFileBytes(path("full.torv"));
     const std::size_t bankThree = full.find("Bank parameter No.3");
     const std::size_t lastLine = full.rfind('\n', full.size() - 2) + 1;
-    struct Case {
-        std::string name;
-        std::optional<std::string> content;  // nullopt: no file at all
-        const char* message;
+    const std::pair<const char*, std::optional<std::string>> cases[] = {
+        // nullopt: no file at all
+        {"missing", std::nullopt},
+        {"empty", ""},
+        {"bad header", "Software version\r\n0105\r\nBank parameter No.0\r\n"},
+        {"short common block", "Common parameter\r\n1\r\n2\r\n"},
+        {"over-long value line", "Common parameter\r\n1234567890\r\n"},
+        {"cut inside bank 3", full.substr(0, full.find('\n', bankThree + 200))},
+        {"last line missing", full.substr(0, lastLine)},
+        {"bank line without B", full.substr(0, bankThree) + "X" + full.substr(bankThree + 1)},
+        {"over-long line in bank 15", full.substr(0, lastLine) + "12345678901\r\n"},
     };
-    const std::vector<Case> cases = {
-        {"missing", std::nullopt, "The parameters file is not found."},
-        {"empty", "", "The parameters file is invalid."},
-        {"bad header", "Software version\r\n0105\r\nBank parameter No.0\r\n",
-         "The parameters file is invalid."},
-        {"short common block", "Common parameter\r\n1\r\n2\r\n", "The parameters file is invalid."},
-        {"over-long value line", "Common parameter\r\n1234567890\r\n", "The parameters file is invalid."},
-        {"cut inside bank 3", full.substr(0, full.find('\n', bankThree + 200)),
-         "The parameters file is invalid."},
-        {"last line missing", full.substr(0, lastLine), "The parameters file is invalid."},
-        {"bank line without B", full.substr(0, bankThree) + "X" + full.substr(bankThree + 1),
-         "The parameters file is invalid."},
-        {"over-long line in bank 15", full.substr(0, lastLine) + "12345678901\r\n",
-         "The parameters file is invalid."},
-    };
-    for (const Case& c : cases) {
-        test::SimulatedSensor sensor;
-        if (c.content) {
-            WriteFileBytes(path("broken.torv"), *c.content);
+    test::SimulatedSensor sensor;
+    for (const auto& [name, content] : cases) {
+        if (content) {
+            WriteFileBytes(path("broken.torv"), *content);
         }
-        EXPECT_EQ(run(kWriteParameters, path("broken"), sensor).text, c.message) << c.name;
-        EXPECT_TRUE(sensor.frames().empty()) << c.name;
+        EXPECT_EQ(run(kWriteParameters, path("broken"), sensor).text,
+                  content ? "The parameters file is invalid." : "The parameters file is not found.")
+            << name;
         std::filesystem::remove(path("broken.torv"));
     }
+    EXPECT_TRUE(sensor.frames().empty());
 }
 
 // A folder or a FIFO under the file's name fails at once with the operation's file message; nothing
@@ -153,73 +153,21 @@ TEST_F(ParameterTransfer, FoldersAndFifosAreNoParameterFiles) {
     EXPECT_TRUE(std::filesystem::is_fifo(path("fifo.torv")));
 }
 
-TEST_F(ParameterTransfer, CommunicSixMovesTheLinkTo115200) {
-    test::SimulatedSensor sensor;
-    ParameterSet set = InitialParameterSet();
-    set.common[4] = (set.common[4] & ~0x0700) | (6 << 8);
-    ASSERT_EQ(SaveParameterFile(path("fast.torv"), set), SaveStatus::Saved);
-    m_state.BaudIndex = 4;
-    EXPECT_EQ(run(kWriteParameters, path("fast"), sensor).outcome, OperationOutcome::kCompleted);
-    EXPECT_EQ(m_state.BaudIndex, 5);
-    EXPECT_EQ(sensor.stopAndReadState().rate, 115200);
-}
-
-TEST_F(ParameterTransfer, FailedReadKeepsTheExistingFileAndMakesNoNewOne) {
-    WriteFileBytes(path("old.torv"), "what the user had\r\n");
-    {
-        test::SimulatedSensor sensor({"--fault", "50=silence"});
-        m_host.answers = {true};  // overwrite? yes
-        EXPECT_EQ(run(kReadParameters, path("old"), sensor).text, "No communication response.");
-        EXPECT_EQ(m_host.questions, std::vector<std::string>{"Found same filename. Do you overwrite?"});
-        EXPECT_EQ(ReadFileBytes(path("old.torv")), "what the user had\r\n");
-    }
-    for (const char* fault : {"1=silence", "2=nak", "50=silence"}) {
-        test::SimulatedSensor sensor({"--fault", fault});
-        EXPECT_EQ(run(kReadParameters, path("fresh"), sensor).outcome, OperationOutcome::kFailed) << fault;
-        EXPECT_FALSE(std::filesystem::exists(path("fresh.torv"))) << fault;
-    }
-    EXPECT_EQ(test::ListFolder(m_files.path()), std::vector<std::string>{"old.torv"});  // no temporary left
-}
-
-TEST_F(ParameterTransfer, DecliningTheOverwriteOrCancellingAborts) {
-    WriteFileBytes(path("old.torv"), "kept\r\n");
-    test::SimulatedSensor sensor;
-    const OperationReport declined = run(kReadParameters, path("old"), sensor);
-    EXPECT_EQ(declined.outcome, OperationOutcome::kAborted);
-    EXPECT_EQ(declined.text, "Aborted.");
-    EXPECT_TRUE(sensor.frames().empty());
-
-    m_host.answers = {true};
-    m_host.onPump = [this] { m_state.AbortRequest = true; };  // Cancel pressed during bank 0
-    const OperationReport cancelled = run(kReadParameters, path("old"), sensor);
-    EXPECT_EQ(cancelled.outcome, OperationOutcome::kAborted);
-    EXPECT_FALSE(m_state.AbortRequest);
-    EXPECT_EQ(sensor.frames().size(), 2u + 12 + 2 * 36);  // stopped after the bank that was running
-    EXPECT_EQ(ReadFileBytes(path("old.torv")), "kept\r\n");
-}
-
-// Cancel pressed while the last bank's progress is shown still stops the operation: the read keeps
-// the old file, the write sends no store command (and so leaves the sensor's rate alone).
-TEST_F(ParameterTransfer, CancelAfterTheLastBankStillAborts) {
-    WriteFileBytes(path("old.torv"), "kept\r\n");
+// Cancel pressed while the last bank's progress is shown still stops a write that would move the rate:
+// no store command, so the sensor and the tool stay at their rate (the fault matrix cancels the other
+// operations, a read among them, at the same point).
+TEST_F(ParameterTransfer, CancelAfterTheLastBankSendsNoStoreAndKeepsTheRate) {
     ParameterSet fast = InitialParameterSet();
     fast.common[4] = (fast.common[4] & ~0x0700) | (6 << 8);
     ASSERT_EQ(SaveParameterFile(path("fast.torv"), fast), SaveStatus::Saved);
-    int pumps = 0;
-    m_host.onPump = [this, &pumps] {
-        if (++pumps == kBankCount) {
-            m_state.AbortRequest = true;
-        }
-    };
     test::SimulatedSensor sensor;
-    m_host.answers = {true};
-    EXPECT_EQ(run(kReadParameters, path("old"), sensor).text, "Aborted.");
-    EXPECT_EQ(ReadFileBytes(path("old.torv")), "kept\r\n");
-    pumps = 0;
+    m_host.cancelAtPump(m_state, kBankCount);
     m_state.BaudIndex = 4;
     EXPECT_EQ(run(kWriteParameters, path("fast"), sensor).text, "Aborted.");
+    EXPECT_FALSE(m_state.AbortRequest);
     EXPECT_EQ(m_state.BaudIndex, 4);
     const auto frames = sensor.frames();
+    EXPECT_EQ(frames.size(), 589U);
     EXPECT_EQ(std::count_if(frames.begin(), frames.end(), [](const std::string& f) { return f[0] == 'U'; }),
               0);
     EXPECT_EQ(sensor.stopAndReadState().rate, 57600);

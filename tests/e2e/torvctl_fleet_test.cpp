@@ -22,9 +22,7 @@ using test::WriteFileBytes;
 
 constexpr int kFramesBeforeSignal = 40;
 
-test::ProgramResult Torvctl(const std::vector<std::string>& arguments) {
-    return test::RunProgram(TORVCTL_PATH, arguments);
-}
+using test::RunTorvctl;
 
 // The summary line of one sensor: "NAME  PORT  MESSAGE  SECONDS s".
 std::string SummaryLine(const std::string& out, const std::string& name) {
@@ -58,7 +56,7 @@ TEST_F(TorvctlFleet, ReadFillsTheFolderAsSingleReadsWouldAndNamesTheSilentSensor
         writeFleet("# line 3\r\nfront-1 " + first.devicePath() + "\r\nfront-2  " + server.portName() +
                    "  57600  # through the server\r\n\r\nback-1 " + silent.devicePath() + " 57600\r\n");
 
-    const auto result = Torvctl({"fleet", "read", fleet, m_folder});
+    const auto result = RunTorvctl({"fleet", "read", fleet, m_folder});
     EXPECT_EQ(result.exitCode, 1) << result.err;
     const std::string front1 = SummaryLine(result.out, "front-1");
     const std::string front2 = SummaryLine(result.out, "front-2");
@@ -75,9 +73,10 @@ TEST_F(TorvctlFleet, ReadFillsTheFolderAsSingleReadsWouldAndNamesTheSilentSensor
     EXPECT_EQ(test::ListFolder(m_folder), (std::vector<std::string>{"front-1.torv", "front-2.torv"}));
 
     // The same sensors read one at a time, as `params read` does.
-    ASSERT_EQ(Torvctl({"--port", first.devicePath(), "params", "read", m_files.file("single-1")}).exitCode,
+    ASSERT_EQ(RunTorvctl({"--port", first.devicePath(), "params", "read", m_files.file("single-1")}).exitCode,
               0);
-    ASSERT_EQ(Torvctl({"--port", server.portName(), "params", "read", m_files.file("single-2")}).exitCode, 0);
+    ASSERT_EQ(RunTorvctl({"--port", server.portName(), "params", "read", m_files.file("single-2")}).exitCode,
+              0);
     EXPECT_EQ(ReadFileBytes(m_folder + "/front-1.torv"), ReadFileBytes(m_files.file("single-1.torv")));
     EXPECT_EQ(ReadFileBytes(m_folder + "/front-2.torv"), ReadFileBytes(m_files.file("single-2.torv")));
     EXPECT_NE(ReadFileBytes(m_folder + "/front-1.torv"), ReadFileBytes(m_folder + "/front-2.torv"));
@@ -97,7 +96,7 @@ TEST_F(TorvctlFleet, WriteChecksEveryFileBeforeAnySensorIsWritten) {
     const std::string whole = ReadFileBytes(m_folder + "/c.torv");
     WriteFileBytes(m_folder + "/c.torv", whole.substr(0, whole.find("Bank parameter No.9")));
 
-    const auto refused = Torvctl({"--yes", "fleet", "write", fleet, m_folder});
+    const auto refused = RunTorvctl({"--yes", "fleet", "write", fleet, m_folder});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_EQ(refused.err.substr(0, refused.err.find('\n')), "c: The parameters file is invalid.");
     EXPECT_TRUE(Mentions(refused.err, "\n  " + m_folder + "/c.torv, line ")) << refused.err;
@@ -109,12 +108,12 @@ TEST_F(TorvctlFleet, WriteChecksEveryFileBeforeAnySensorIsWritten) {
     }
 
     WriteFileBytes(m_folder + "/c.torv", whole);
-    const auto declined = Torvctl({"fleet", "write", fleet, m_folder});  // no terminal to ask
+    const auto declined = RunTorvctl({"fleet", "write", fleet, m_folder});  // no terminal to ask
     EXPECT_EQ(declined.exitCode, 3);
     EXPECT_TRUE(Mentions(declined.err, "declined \"Agree to overwrite TORV setting?\""));
     EXPECT_TRUE(a.frames().empty());
 
-    const auto written = Torvctl({"--yes", "fleet", "write", fleet, m_folder});
+    const auto written = RunTorvctl({"--yes", "fleet", "write", fleet, m_folder});
     EXPECT_EQ(written.exitCode, 0) << written.err;
     EXPECT_TRUE(Mentions(written.out, "3 sensors: 3 ok, 0 failed, ")) << written.out;
     for (const test::SimulatedSensor* sensor : {&a, &b, &c}) {
@@ -127,7 +126,7 @@ TEST_F(TorvctlFleet, WriteChecksEveryFileBeforeAnySensorIsWritten) {
 TEST_F(TorvctlFleet, ClockSetsEveryCalendar) {
     test::SimulatedSensor a({}, 11);
     test::SimulatedSensor b({}, 12);
-    const auto result = Torvctl(
+    const auto result = RunTorvctl(
         {"--yes", "fleet", "clock", writeFleet("a " + a.devicePath() + "\nb " + b.devicePath() + "\n")});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_TRUE(Mentions(SummaryLine(result.out, "a"), "  ok  "));
@@ -157,7 +156,7 @@ TEST_F(TorvctlFleet, MistakesInTheFleetFileAreUsageErrors) {
     };
     for (const Case& c : cases) {
         const std::string path = c.text.empty() ? m_files.file("missing.txt") : writeFleet(c.text);
-        const auto result = Torvctl({"--yes", "fleet", "clock", path});
+        const auto result = RunTorvctl({"--yes", "fleet", "clock", path});
         EXPECT_EQ(result.exitCode, 2) << c.text;
         EXPECT_EQ(result.err, "torvctl: " + path + c.problem + "\n") << c.text;
     }

@@ -10,12 +10,7 @@
 namespace torv {
 namespace {
 
-using test::RunProgram;
-
-test::ProgramResult Torvctl(const std::vector<std::string>& arguments,
-                            const std::vector<std::string>& environment = {}) {
-    return RunProgram(TORVCTL_PATH, arguments, {}, environment);
-}
+using test::RunTorvctl;
 
 std::string HexWord(int value) {
     char text[8];
@@ -25,7 +20,7 @@ std::string HexWord(int value) {
 
 TEST(TorvctlExchange, PrintsTheReplyDataInHex) {
     test::SimulatedSensor sensor;
-    const auto result = Torvctl({"--port", sensor.devicePath(), "exchange", "R", "0x10", "0"});
+    const auto result = RunTorvctl({"--port", sensor.devicePath(), "exchange", "R", "0x10", "0"});
     const auto state = sensor.stopAndReadState();
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, HexWord(state.word(16)) + "\n");
@@ -41,13 +36,13 @@ TEST(TorvctlExchange, FailuresPrintTheToolsMessageAndExitOne) {
                          Case{"1=nak", "Recieved an invalid communication response.\n"},
                          Case{"1=checksum", "Error in checking sum of communication.\n"}}) {
         test::SimulatedSensor sensor({"--fault", c.fault});
-        const auto result = Torvctl({"--port", sensor.devicePath(), "exchange", "R", "0", "0"});
+        const auto result = RunTorvctl({"--port", sensor.devicePath(), "exchange", "R", "0", "0"});
         EXPECT_EQ(result.exitCode, 1) << c.fault;
         EXPECT_TRUE(result.err.starts_with(c.message)) << result.err;
         EXPECT_NE(result.err.find(sensor.devicePath() + " at 57600 baud"), std::string::npos) << result.err;
         EXPECT_EQ(result.out, "");
     }
-    const auto missing = Torvctl({"--port", "/nonexistent/ttyTORV", "exchange", "R", "0", "0"});
+    const auto missing = RunTorvctl({"--port", "/nonexistent/ttyTORV", "exchange", "R", "0", "0"});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_EQ(missing.err,
               "Faild to open COM port.\n/nonexistent/ttyTORV does not exist (is the adapter plugged in?).\n");
@@ -62,10 +57,12 @@ TEST(TorvctlExchange, UsageErrorsExitTwo) {
         {"--baud", "1234", "exchange", "R", "0", "0"},
         {"--port", "COM0", "exchange", "R", "0", "0"},
         {"--yes", "--no", "clock", "set"},
+        {"ng", "read", "slot", "--ng", "31"},
+        {"dict", "from-ng", "slot", "--ng", "31"},
         {"frobnicate"},
     };
     for (const auto& arguments : cases) {
-        EXPECT_EQ(Torvctl(arguments).exitCode, 2) << arguments.back();
+        EXPECT_EQ(RunTorvctl(arguments).exitCode, 2) << arguments.back();
     }
 }
 
@@ -73,22 +70,22 @@ TEST(TorvctlExchange, UsageErrorsExitTwo) {
 TEST(TorvctlExchange, ShortOptionsEnvironmentDefaultsAndVersion) {
     test::SimulatedSensor sensor({"--baud", "9600"});
     const auto shortOptions =
-        Torvctl({"-p", sensor.devicePath(), "-b", "9600", "-y", "exchange", "S", "0", "7"});
+        RunTorvctl({"-p", sensor.devicePath(), "-b", "9600", "-y", "exchange", "S", "0", "7"});
     EXPECT_EQ(shortOptions.out, "30 31\n") << shortOptions.err;
     const auto fromEnvironment =
-        Torvctl({"exchange", "S", "0", "7"}, {"TORV_PORT=" + sensor.devicePath(), "TORV_BAUD=9600"});
+        RunTorvctl({"exchange", "S", "0", "7"}, {"TORV_PORT=" + sensor.devicePath(), "TORV_BAUD=9600"});
     EXPECT_EQ(fromEnvironment.out, "30 31\n") << fromEnvironment.err;
-    const auto optionWins = Torvctl({"-b", "57600", "exchange", "S", "0", "7"},
-                                    {"TORV_PORT=" + sensor.devicePath(), "TORV_BAUD=9600"});
+    const auto optionWins = RunTorvctl({"-b", "57600", "exchange", "S", "0", "7"},
+                                       {"TORV_PORT=" + sensor.devicePath(), "TORV_BAUD=9600"});
     EXPECT_EQ(optionWins.exitCode, 1);  // the sensor talks at 9600: nothing it can read
-    const auto version = Torvctl({"--version"});
+    const auto version = RunTorvctl({"--version"});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.out, "torvctl 1.0\n");
 }
 
 TEST(TorvctlExchange, TraceShowsBothDirections) {
     test::SimulatedSensor sensor;
-    const auto result = Torvctl({"--trace", "--port", sensor.devicePath(), "exchange", "S", "0", "7"});
+    const auto result = RunTorvctl({"--trace", "--port", sensor.devicePath(), "exchange", "S", "0", "7"});
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_NE(result.err.find("-> 53 00 07 A5"), std::string::npos) << result.err;
     EXPECT_NE(result.err.find("<- 06"), std::string::npos) << result.err;
@@ -98,7 +95,7 @@ TEST(TorvctlExchange, TraceShowsBothDirections) {
 TEST(TorvctlExchange, BlockReplyPrintsAll256Bytes) {
     test::SimulatedSensor sensor;
     const auto result =
-        Torvctl({"--port", sensor.devicePath(), "exchange", "V", "0", "249", "--reply-bytes", "256"});
+        RunTorvctl({"--port", sensor.devicePath(), "exchange", "V", "0", "249", "--reply-bytes", "256"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out.size(), 256u * 3);  // "XX" and a blank or the final newline each
 }
@@ -109,9 +106,9 @@ TEST(TorvctlExchange, ComPortNamesFollowThePortsFolder) {
     setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);  // torvsim inherits it and makes its link there
     test::SimulatedSensor sensor({"--link", "COM3", "--baud", "19200"});
     unsetenv("XDG_CONFIG_HOME");
-    const auto result = Torvctl({"--port", "COM3", "--baud", "19200", "exchange", "R", "0", "0"}, {xdg});
+    const auto result = RunTorvctl({"--port", "COM3", "--baud", "19200", "exchange", "R", "0", "0"}, {xdg});
     EXPECT_EQ(result.exitCode, 0) << result.err;
-    const auto ports = Torvctl({"ports"}, {xdg});
+    const auto ports = RunTorvctl({"ports"}, {xdg});
     EXPECT_NE(ports.out.find("COM3   " + sensor.devicePath() + " (link)"), std::string::npos) << ports.out;
 }
 

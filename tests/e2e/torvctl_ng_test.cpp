@@ -1,5 +1,5 @@
-// torvctl's NG and dictionary commands, run as a program: ng read/csv against torvsim, ng png read back
-// through libpng, dict show, and the questions and failures of each.
+// torvctl's file commands for NG images and dictionaries: ng png read back through libpng, and dict
+// show, with the failures of each (the transfers run in the fault matrix and the questions' table).
 
 #include <png.h>
 
@@ -16,9 +16,7 @@ namespace {
 using test::ReadFileBytes;
 using test::WriteFileBytes;
 
-test::ProgramResult Torvctl(const std::vector<std::string>& arguments) {
-    return test::RunProgram(TORVCTL_PATH, arguments);
-}
+using test::RunTorvctl;
 
 // The PNG's pixels as top-down rows of blue, green, red; empty when libpng cannot read it as 256 x 244.
 std::vector<std::uint8_t> PngPixels(const std::string& path) {
@@ -43,14 +41,11 @@ class TorvctlNg : public ::testing::Test {
     test::TempDir m_files;
 };
 
-TEST_F(TorvctlNg, ReadThenPngGivesTheSamePixelsUpright) {
+TEST_F(TorvctlNg, PngOfAReadImageGivesTheSamePixelsUpright) {
     test::SimulatedSensor sensor;
-    const auto read = Torvctl({"--port", sensor.devicePath(), "ng", "read", path("slot.ng4"), "--ng", "2"});
-    EXPECT_EQ(read.exitCode, 0) << read.err;
-    EXPECT_EQ(read.out, "Reading the NG data with image from TORV is completed.\n");
-    EXPECT_EQ(test::ListFolder(m_files.path()), (std::vector<std::string>{"slot.bmp", "slot.ng4"}));
-
-    const auto png = Torvctl({"ng", "png", path("slot")});
+    ASSERT_EQ(RunTorvctl({"--port", sensor.devicePath(), "ng", "read", path("slot"), "--ng", "2"}).exitCode,
+              0);
+    const auto png = RunTorvctl({"ng", "png", path("slot")});
     EXPECT_EQ(png.exitCode, 0) << png.err;
     EXPECT_EQ(png.out, path("slot.png") + "\n");
     const std::string bitmap = ReadFileBytes(path("slot.bmp"));
@@ -63,38 +58,26 @@ TEST_F(TorvctlNg, ReadThenPngGivesTheSamePixelsUpright) {
             << "row " << row;
     }
 
-    // An existing PNG is replaced only after Yes; an existing image only after Yes.
-    EXPECT_EQ(Torvctl({"ng", "png", path("slot")}).exitCode, 3);
-    EXPECT_EQ(Torvctl({"--yes", "ng", "png", path("slot.bmp"), "--out", path("copy.png")}).exitCode, 0);
-    const auto again = Torvctl({"--port", sensor.devicePath(), "ng", "read", path("slot")});
-    EXPECT_EQ(again.exitCode, 3);
-    EXPECT_NE(again.err.find("declined \"Found same filename. Do you overwrite?\""), std::string::npos);
-    EXPECT_EQ(Torvctl({"--port", sensor.devicePath(), "ng", "read", path("slot"), "--ng", "31"}).exitCode, 2);
+    // An existing PNG is replaced only after Yes.
+    EXPECT_EQ(RunTorvctl({"ng", "png", path("slot")}).exitCode, 3);
+    EXPECT_EQ(RunTorvctl({"--yes", "ng", "png", path("slot.bmp"), "--out", path("copy.png")}).exitCode, 0);
 }
 
 TEST_F(TorvctlNg, PngRefusesWhatIsNoNgImage) {
-    EXPECT_EQ(Torvctl({"ng", "png", path("missing")}).err,
+    EXPECT_EQ(RunTorvctl({"ng", "png", path("missing")}).err,
               "The NG data file is not found.\n" + path("missing.bmp") + " does not exist.\n");
     WriteFileBytes(path("short.bmp"), std::string(1000, 'B'));
-    const auto refused = Torvctl({"ng", "png", path("short")});
+    const auto refused = RunTorvctl({"ng", "png", path("short")});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_NE(refused.err.find("is not an NG screen image"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(path("short.png")));
-}
-
-TEST_F(TorvctlNg, CsvConvertsEverySlot) {
-    test::SimulatedSensor sensor;
-    const auto csv = Torvctl({"--port", sensor.devicePath(), "ng", "csv", path("all.csv")});
-    EXPECT_EQ(csv.exitCode, 0) << csv.err;
-    EXPECT_EQ(csv.out, "Reading all NG data from TORV is completed.\n");
-    EXPECT_EQ(ReadFileBytes(path("all.csv")).rfind("NG data number,1\r\n", 0), 0U);
 }
 
 TEST(TorvctlDict, ShowPrintsEachCharactersNumberCodeAndDots) {
     test::TempDir folder;
     const std::string rows = "   *   \r\n   *   \r\n   +   \r\n   *   \r\n   -   \r\n   *   \r\n   *   \r\n";
     WriteFileBytes(folder.file("d.dic4"), "1\r\n" + rows + "\r\n" + rows);
-    const auto shown = Torvctl({"dict", "show", folder.file("d")});
+    const auto shown = RunTorvctl({"dict", "show", folder.file("d")});
     EXPECT_EQ(shown.exitCode, 0) << shown.err;
     const std::string dots = " ...#...   ...#...  \n";
     const std::string gap = " .......   .......  \n";
@@ -102,12 +85,12 @@ TEST(TorvctlDict, ShowPrintsEachCharactersNumberCodeAndDots) {
               " 1 1       2 0x0A   \n" + dots + dots + dots + dots + gap + dots + dots + "\n2 characters\n");
 
     WriteFileBytes(folder.file("bad.dic4"), "1\r\n" + rows + "2\r\n   *\r\n");
-    const auto invalid = Torvctl({"dict", "show", folder.file("bad.dic4")});
+    const auto invalid = RunTorvctl({"dict", "show", folder.file("bad.dic4")});
     EXPECT_EQ(invalid.exitCode, 1);
     EXPECT_EQ(invalid.err.substr(0, invalid.err.find('\n')),
               "The expansion dictionary data file is invalid.");
     EXPECT_EQ(invalid.out.substr(0, 4), " 1 1");
-    EXPECT_EQ(Torvctl({"dict", "show", folder.file("none")}).err,
+    EXPECT_EQ(RunTorvctl({"dict", "show", folder.file("none")}).err,
               "The expansion dictionary file is not found. Create a new data.\n" + folder.file("none.dic4") +
                   " does not exist.\n");
 }

@@ -1,5 +1,5 @@
-// torvctl's parameter commands, run as a program: device transfers, and the file commands that go
-// through the catalogue.
+// torvctl's parameter commands, run as a program: the file commands that go through the catalogue, and
+// the write's backup and verification around a plain write.
 
 #include <gtest/gtest.h>
 
@@ -13,9 +13,7 @@ namespace {
 
 using test::ReadFileBytes;
 
-test::ProgramResult Torvctl(const std::vector<std::string>& arguments) {
-    return test::RunProgram(TORVCTL_PATH, arguments);
-}
+using test::RunTorvctl;
 
 class TorvctlParams : public ::testing::Test {
   protected:
@@ -26,42 +24,26 @@ class TorvctlParams : public ::testing::Test {
     const std::string m_base = m_files.file("base");
 };
 
-TEST_F(TorvctlParams, ReadAcceptsTheNameWithItsExtensionAndWriteAsksFirst) {
-    test::SimulatedSensor sensor;
-    const std::string read = m_files.file("read.torv");
-    const auto result = Torvctl({"--port", sensor.devicePath(), "params", "read", read});
-    EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.out, "Reading from TORV is completed.\n");
-    EXPECT_EQ(LoadParameterFile(read).status, LoadStatus::Loaded);
-
-    const auto declined = Torvctl({"--port", sensor.devicePath(), "params", "write", m_base});
-    EXPECT_EQ(declined.exitCode, 3);
-    EXPECT_NE(declined.err.find("declined \"Agree to overwrite TORV setting?\""), std::string::npos);
-    const auto written = Torvctl({"--yes", "--port", sensor.devicePath(), "params", "write", m_base});
-    EXPECT_EQ(written.exitCode, 0) << written.err;
-    EXPECT_EQ(written.out, "Writing to TORV is completed.\n");
-}
-
 TEST_F(TorvctlParams, SetChangesOneParameterAsTheEditorWould) {
     const auto result =
-        Torvctl({"params", "set", m_base, "--bank", "3", "shutter=90", "ORIENTTN=REVS", "Wide=FAST"});
+        RunTorvctl({"params", "set", m_base, "--bank", "3", "shutter=90", "ORIENTTN=REVS", "Wide=FAST"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
-    const auto show = Torvctl({"params", "show", m_base, "--bank", "3"});
+    const auto show = RunTorvctl({"params", "show", m_base, "--bank", "3"});
     EXPECT_NE(show.out.find("SHUTTER = 90\n"), std::string::npos);
     EXPECT_NE(show.out.find("ORIENTTN = REVS\n"), std::string::npos);
     EXPECT_NE(show.out.find("WIDE = FAST\n"), std::string::npos);
     EXPECT_EQ(show.out.find("[Bank 2]"), std::string::npos);
 
     ASSERT_EQ(SaveParameterFile(m_files.file("other.torv"), InitialParameterSet()), SaveStatus::Saved);
-    const auto diff = Torvctl({"params", "diff", m_base, m_files.file("other")});
+    const auto diff = RunTorvctl({"params", "diff", m_base, m_files.file("other")});
     EXPECT_EQ(diff.exitCode, 1);
     EXPECT_EQ(diff.out,
               "--- " + m_base + ".torv\n+++ " + m_files.file("other.torv") +
                   "\nCommon: WIDE: FAST | OFF\nBank 3: ORIENTTN: REVS | NORM\nBank 3: SHUTTER: 90 | 70\n");
-    const auto same = Torvctl({"params", "diff", m_base, m_base});
+    const auto same = RunTorvctl({"params", "diff", m_base, m_base});
     EXPECT_EQ(same.exitCode, 0);
     EXPECT_EQ(same.out, "");
-    EXPECT_EQ(Torvctl({"params", "diff", m_base, m_files.file("missing")}).exitCode, 2);
+    EXPECT_EQ(RunTorvctl({"params", "diff", m_base, m_files.file("missing")}).exitCode, 2);
 }
 
 TEST_F(TorvctlParams, RefusedAssignmentsChangeNothing) {
@@ -77,7 +59,7 @@ TEST_F(TorvctlParams, RefusedAssignmentsChangeNothing) {
     for (const auto& assignments : refused) {
         std::vector<std::string> arguments{"params", "set", m_base};
         arguments.insert(arguments.end(), assignments.begin(), assignments.end());
-        const auto result = Torvctl(arguments);
+        const auto result = RunTorvctl(arguments);
         EXPECT_EQ(result.exitCode, 2) << assignments.back();
         if (assignments.front() == "SHUTTR=1") {
             EXPECT_NE(result.err.find("did you mean SHUTTER?"), std::string::npos) << result.err;
@@ -97,25 +79,25 @@ TEST_F(TorvctlParams, ShowAndDiffEscapeStringsAndShowUnlistedValuesAsNumbers) {
     set.bank[0][kStringWord + 2] = 0;
     set.common[6] |= 7 << 13;  // SYNCPULS: five entries in a three-bit field
     ASSERT_EQ(SaveParameterFile(m_files.file("odd.torv"), set), SaveStatus::Saved);
-    const auto show = Torvctl({"params", "show", m_files.file("odd"), "--bank", "0"});
+    const auto show = RunTorvctl({"params", "show", m_files.file("odd"), "--bank", "0"});
     EXPECT_EQ(show.exitCode, 0);
     EXPECT_NE(show.out.find("STRING = \\x1b[\\\\\\xe9\n"), std::string::npos) << show.out;
     EXPECT_NE(show.out.find("SYNCPULS = (7)\n"), std::string::npos);
-    const auto diff = Torvctl({"params", "diff", m_base, m_files.file("odd")});
+    const auto diff = RunTorvctl({"params", "diff", m_base, m_files.file("odd")});
     EXPECT_EQ(diff.exitCode, 1);
     EXPECT_NE(diff.out.find("Common: SYNCPULS: OFF | (7)\n"), std::string::npos) << diff.out;
     EXPECT_EQ(diff.out.find('\x1b'), std::string::npos);
 }
 
 TEST_F(TorvctlParams, SheetIsWrittenUnderItsOwnName) {
-    const auto result = Torvctl({"params", "sheet", m_base, "--out", m_files.file("sheet.csv")});
+    const auto result = RunTorvctl({"params", "sheet", m_base, "--out", m_files.file("sheet.csv")});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, "Writing CSV file is completed.\n");
     const std::string sheet = ReadFileBytes(m_files.file("sheet.csv"));
     EXPECT_EQ(std::count(sheet.begin(), sheet.end(), '\n'), 58);
-    EXPECT_EQ(Torvctl({"params", "sheet", m_base, "--out", m_files.file("sheet")}).exitCode,
+    EXPECT_EQ(RunTorvctl({"params", "sheet", m_base, "--out", m_files.file("sheet")}).exitCode,
               3);  // exists: declined
-    EXPECT_EQ(Torvctl({"params", "sheet", m_files.file("missing")}).err,
+    EXPECT_EQ(RunTorvctl({"params", "sheet", m_files.file("missing")}).err,
               "The parameters file is not found.\n" + m_files.file("missing.torv") + " does not exist.\n");
 }
 
@@ -123,14 +105,15 @@ TEST_F(TorvctlParams, SheetIsWrittenUnderItsOwnName) {
 // are those of a plain write.
 TEST_F(TorvctlParams, WriteWithBackupAndVerifyReadsAroundAPlainWrite) {
     test::SimulatedSensor plain;
-    ASSERT_EQ(Torvctl({"--yes", "--port", plain.devicePath(), "params", "write", m_base}).exitCode, 0);
+    ASSERT_EQ(RunTorvctl({"--yes", "--port", plain.devicePath(), "params", "write", m_base}).exitCode, 0);
     const std::vector<std::string> plainWrite = plain.frames();
     test::SimulatedSensor fresh;
-    ASSERT_EQ(Torvctl({"--port", fresh.devicePath(), "params", "read", m_files.file("before")}).exitCode, 0);
+    ASSERT_EQ(RunTorvctl({"--port", fresh.devicePath(), "params", "read", m_files.file("before")}).exitCode,
+              0);
 
     test::SimulatedSensor sensor;
     const std::string backup = m_files.file("backup");
-    const auto result = Torvctl(
+    const auto result = RunTorvctl(
         {"--yes", "--port", sensor.devicePath(), "params", "write", m_base, "--backup", backup, "--verify"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out,
@@ -155,7 +138,7 @@ TEST_F(TorvctlParams, VerifyNamesTheWordsTheSensorHoldsOtherwise) {
     test::SimulatedSensor sensor(
         {"--after-store", std::to_string(address) + "=" + std::to_string(corrected)});
     const auto result =
-        Torvctl({"--yes", "--port", sensor.devicePath(), "params", "write", m_base, "--verify"});
+        RunTorvctl({"--yes", "--port", sensor.devicePath(), "params", "write", m_base, "--verify"});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.out, "Writing to TORV is completed.\n");
     EXPECT_EQ(result.err.rfind("The sensor holds 1 word other than the file:\nBank 3 word 6 (sensor word " +
@@ -174,7 +157,7 @@ TEST_F(TorvctlParams, VerifyNamesTheWordsTheSensorHoldsOtherwise) {
 TEST_F(TorvctlParams, FailedBackupWritesNothingAndAStoppedWriteSaysHowToRestore) {
     const std::string backup = m_files.file("backup");
     test::SimulatedSensor silentOnBackup({"--fault", "5=silence"});
-    const auto refused = Torvctl(
+    const auto refused = RunTorvctl(
         {"--yes", "--port", silentOnBackup.devicePath(), "params", "write", m_base, "--backup", backup});
     EXPECT_EQ(refused.exitCode, 1);
     const std::string noBackup = "torvctl: no backup was made, so nothing was written to the sensor.\n";
@@ -193,13 +176,13 @@ TEST_F(TorvctlParams, FailedBackupWritesNothingAndAStoppedWriteSaysHowToRestore)
     };
     for (const Case& c : {Case{"592=silence", false}, Case{"600=nak", true}}) {
         test::SimulatedSensor sensor({"--fault", c.fault});
-        const auto result =
-            Torvctl({"--yes", "--port", sensor.devicePath(), "params", "write", m_base, "--backup", backup});
+        const auto result = RunTorvctl(
+            {"--yes", "--port", sensor.devicePath(), "params", "write", m_base, "--backup", backup});
         EXPECT_EQ(result.exitCode, 1) << c.fault;
         EXPECT_EQ(result.err.find(notice + backup + "\n") != std::string::npos, c.unstored)
             << c.fault << ": " << result.err;
     }
-    EXPECT_EQ(Torvctl({"--yes", "params", "write", m_base, "--backup", m_base + ".torv"}).exitCode, 2);
+    EXPECT_EQ(RunTorvctl({"--yes", "params", "write", m_base, "--backup", m_base + ".torv"}).exitCode, 2);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
-// torvctl at a terminal: a bare Enter answers a question No; Ctrl-C at a question answers No at once;
-// Ctrl-C, SIGTERM or SIGHUP during a transfer stop it at the next block, leave no file behind and exit
-// with the signal's code.
+// torvctl's questions: every command that would overwrite a file or the sensor's memory asks first, and
+// without a "yes" (--no, no terminal to ask at, a bare Enter, Ctrl-C) sends nothing more and leaves every
+// file as it was. Ctrl-C, SIGTERM or SIGHUP during a transfer stop it at the next block, leave no file
+// behind and exit with the signal's code.
 
 #include <signal.h>
 
@@ -9,6 +10,7 @@
 #include <chrono>
 #include <thread>
 
+#include "dictionary/dictionary_file.h"
 #include "params/parameter_file.h"
 #include "tests/support/pty_pair.h"
 #include "tests/support/simulated_sensor.h"
@@ -28,6 +30,71 @@ bool WaitForFrames(const test::SimulatedSensor& sensor, std::size_t count) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return false;
+}
+
+const std::string kOverwrite = "Found same filename. Do you overwrite?";
+const std::string kAppend =
+    "Found same filename of an expansion dictionary file. Do you agree to append data?";
+
+// Each command meets its question after the frames it needs to know it must ask (a read of the NG ring
+// or of the count it is about to append); NAME stands for the file, which exists before the run.
+TEST(TorvctlQuestions, NoOrNoTerminalSendsNothingMoreAndKeepsTheFiles) {
+    const struct {
+        std::vector<std::string> command;
+        std::vector<std::string> existing;
+        std::string question;
+        std::size_t frames;
+    } cases[] = {
+        {{"params", "write", "NAME"}, {"f.torv"}, "Agree to overwrite TORV setting?", 0},
+        {{"params", "read", "NAME"}, {"f.torv"}, kOverwrite, 0},
+        {{"clock", "set"}, {}, "Set the current time to the TORV built-in calendar. Do you agree?", 0},
+        {{"dict", "write", "NAME"},
+         {"f.dic4"},
+         "Overwrite to the expansion dictionary of TORV. Do you agree?",
+         0},
+        {{"dict", "read", "NAME"}, {"f.dic4"}, kOverwrite, 1},
+        {{"dict", "recognized", "NAME"}, {"f.dic4"}, kAppend, 1},
+        {{"dict", "from-ng", "NAME", "--ng", "1"}, {"f.dic4"}, kAppend, 6},
+        {{"ng", "read", "NAME"}, {"f.bmp", "f.ng4"}, kOverwrite, 3},
+        {{"ng", "csv", "NAME"}, {"f.csv"}, kOverwrite, 3},
+    };
+    for (const auto& c : cases) {
+        for (const std::string answer : {"", "--no"}) {
+            test::TempDir files;
+            ASSERT_EQ(SaveParameterFile(files.file("f.torv"), InitialParameterSet()), SaveStatus::Saved);
+            ASSERT_TRUE(
+                SaveDictionaryFile(files.file("f.dic4"), std::vector<DictionaryCharacter>{{'A', {}}}));
+            for (const char* other : {"f.bmp", "f.ng4", "f.csv"}) {
+                test::WriteFileBytes(files.file(other), other);
+            }
+            std::vector<std::string> before;
+            for (const std::string& name : test::ListFolder(files.path())) {
+                before.push_back(name + ": " + test::ReadFileBytes(files.file(name)));
+            }
+            test::SimulatedSensor sensor;
+            std::vector<std::string> arguments{"--port", sensor.devicePath()};
+            if (!answer.empty()) {
+                arguments.push_back(answer);
+            }
+            for (const std::string& word : c.command) {
+                arguments.push_back(word == "NAME" ? files.file("f") : word);
+            }
+            const test::ProgramResult result = test::RunTorvctl(arguments);
+            EXPECT_EQ(result.exitCode, 3) << c.command[1] << answer << result.err;
+            EXPECT_EQ(result.err, answer.empty()
+                                      ? "torvctl: declined \"" + c.question +
+                                            "\" (no terminal to ask; give --yes to agree)\nAborted.\n"
+                                      : "Aborted.\n")
+                << c.command[1];
+            EXPECT_EQ(result.out, "");
+            EXPECT_EQ(sensor.frames().size(), c.frames) << c.command[1];
+            std::vector<std::string> after;
+            for (const std::string& name : test::ListFolder(files.path())) {
+                after.push_back(name + ": " + test::ReadFileBytes(files.file(name)));
+            }
+            EXPECT_EQ(after, before) << c.command[1];
+        }
+    }
 }
 
 TEST(TorvctlTerminal, CtrlCAtAQuestionAbortsAtOnceAndSendsNothing) {

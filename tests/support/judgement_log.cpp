@@ -1,5 +1,6 @@
 #include "tests/support/judgement_log.h"
 
+#include <array>
 #include <regex>
 
 #include "tests/support/sim_files.h"
@@ -16,6 +17,27 @@ std::vector<std::uint8_t> HexBytes(const std::string& hex) {
         bytes.push_back(static_cast<std::uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
     }
     return bytes;
+}
+
+// The three lines a judgement gives, the first one up to its time stamp.
+std::array<std::string, 3> ExpectedCsvLines(const SentJudgement& j) {
+    const std::size_t n = j.trailer.size() / kTrailerBytesPerCharacter;
+    std::string best, numerical, alphabetic, bestDiff, numericalDiff, alphabeticDiff;
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::uint8_t* c = &j.trailer[kTrailerBytesPerCharacter * i];
+        const int nd = static_cast<std::int8_t>(c[0]);
+        const int ad = static_cast<std::int8_t>(c[1]);
+        const char nc = static_cast<char>(c[2] & 0x7F);
+        const char ac = static_cast<char>(c[3] & 0x7F);
+        best += std::string(1, nd < ad ? nc : ac) + ",";
+        numerical += std::string(1, nc) + ",";
+        alphabetic += std::string(1, ac) + ",";
+        bestDiff += std::to_string(nd < ad ? nd : ad) + ",";
+        numericalDiff += std::to_string(nd) + ",";
+        alphabeticDiff += std::to_string(ad) + ",";
+    }
+    return {j.text + "," + std::to_string(n) + ",", best + " ," + numerical + " ," + alphabetic,
+            bestDiff + " ," + numericalDiff + " ," + alphabeticDiff};
 }
 
 }  // namespace
@@ -58,26 +80,6 @@ std::vector<std::string> CsvLines(const std::string& path) {
         start = end + 2;
     }
     return lines;
-}
-
-std::array<std::string, 3> ExpectedCsvLines(const SentJudgement& j) {
-    const std::size_t n = j.trailer.size() / kTrailerBytesPerCharacter;
-    std::string best, numerical, alphabetic, bestDiff, numericalDiff, alphabeticDiff;
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::uint8_t* c = &j.trailer[kTrailerBytesPerCharacter * i];
-        const int nd = static_cast<std::int8_t>(c[0]);
-        const int ad = static_cast<std::int8_t>(c[1]);
-        const char nc = static_cast<char>(c[2] & 0x7F);
-        const char ac = static_cast<char>(c[3] & 0x7F);
-        best += std::string(1, nd < ad ? nc : ac) + ",";
-        numerical += std::string(1, nc) + ",";
-        alphabetic += std::string(1, ac) + ",";
-        bestDiff += std::to_string(nd < ad ? nd : ad) + ",";
-        numericalDiff += std::to_string(nd) + ",";
-        alphabeticDiff += std::to_string(ad) + ",";
-    }
-    return {j.text + "," + std::to_string(n) + ",", best + " ," + numerical + " ," + alphabetic,
-            bestDiff + " ," + numericalDiff + " ," + alphabeticDiff};
 }
 
 std::string RecordProblem(const SentJudgement& judgement, const std::string* lines) {

@@ -3,7 +3,6 @@
 // judgement's text and trailer, and the three result-CSV lines they give (time stamp aside). Shared by
 // the monitor's tests, the fault matrix and the monitor soak.
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -24,8 +23,6 @@ std::vector<SentJudgement> SentJudgements(const std::string& logPath);
 // The CSV's lines without their CR LF; a last line without CR LF is returned as "<no CR LF>...".
 std::vector<std::string> CsvLines(const std::string& path);
 
-// The three lines a judgement gives, the first one up to its time stamp.
-std::array<std::string, 3> ExpectedCsvLines(const SentJudgement& judgement);
 // Empty when `lines` are the judgement's three lines with a well-formed time stamp; otherwise the first
 // line that differs and what it should be.
 std::string RecordProblem(const SentJudgement& judgement, const std::string* lines);

@@ -12,9 +12,15 @@ bool ScriptedHost::ask(Caption, Icon, std::string_view text, Answer) {
     return answer;
 }
 
+void ScriptedHost::cancelAtPump(OperationState& state, int pump) {
+    m_cancelled = &state;
+    m_cancelPump = pump;
+    pumps = 0;
+}
+
 void ScriptedHost::pumpMessages() {
-    if (onPump) {
-        onPump();
+    if (++pumps == m_cancelPump && m_cancelled != nullptr) {
+        m_cancelled->AbortRequest = true;
     }
 }
 

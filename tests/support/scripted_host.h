@@ -3,11 +3,11 @@
 // showed, and how its progress and status moved.
 
 #include <deque>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "link/operation_host.h"
+#include "link/operation_state.h"
 
 namespace torv::test {
 
@@ -18,13 +18,20 @@ class ScriptedHost : public OperationHost {
     std::vector<std::string> messages;   // every message shown
     std::vector<std::string> statuses;
     std::vector<int> progress;
-    std::function<void()> onPump;  // e.g. a test's Cancel press
+    int pumps = 0;  // since the last cancelAtPump
+
+    // Presses Cancel (sets `state`'s AbortRequest) in pumping number `pump`; 0: never.
+    void cancelAtPump(OperationState& state, int pump);
 
     bool ask(Caption, Icon, std::string_view text, Answer) override;
     void show(Caption, Icon, std::string_view text) override { messages.emplace_back(text); }
     void setStatus(std::string_view text) override { statuses.emplace_back(text); }
     void setProgress(int position) override { progress.push_back(position); }
     void pumpMessages() override;
+
+  private:
+    OperationState* m_cancelled = nullptr;
+    int m_cancelPump = 0;
 };
 
 }  // namespace torv::test

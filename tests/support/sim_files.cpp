@@ -1,6 +1,7 @@
 #include "tests/support/sim_files.h"
 
 #include <cctype>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -52,6 +53,12 @@ std::vector<std::string> LoggedFrames(const std::string& logPath) {
         }
     }
     return frames;
+}
+
+std::string FrameText(char letter, int b1, int b2) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%c %02X %02X", letter, b1 & 0xFF, b2 & 0xFF);
+    return text;
 }
 
 std::vector<LoggedExchange> LoggedExchanges(const std::string& logPath) {

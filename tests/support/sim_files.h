@@ -42,5 +42,7 @@ std::vector<LoggedExchange> LoggedExchanges(const std::string& logPath);
 // The exchange log's lines, and just the "LETTER B1 B2" part of the frame lines.
 std::vector<std::string> ReadLines(const std::string& path);
 std::vector<std::string> LoggedFrames(const std::string& logPath);
+// A frame as the log shows it: "V 1D F9".
+std::string FrameText(char letter, int b1, int b2);
 
 }  // namespace torv::test

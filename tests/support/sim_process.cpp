@@ -10,6 +10,7 @@
 #include <array>
 #include <chrono>
 #include <cstdlib>
+#include <sstream>
 #include <stdexcept>
 #include <thread>
 
@@ -199,6 +200,20 @@ ProgramResult RunningProgram::finish() {
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                          const std::string& input, const std::vector<std::string>& environment) {
     return RunningProgram(program, arguments, ProgramInput{input, {}}, environment).finish();
+}
+
+ProgramResult RunTorvctl(const std::vector<std::string>& arguments,
+                         const std::vector<std::string>& environment) {
+    return RunProgram(TORVCTL_PATH, arguments, {}, environment);
+}
+
+std::vector<std::string> OutputLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
 }
 
 }  // namespace torv::test

@@ -69,5 +69,10 @@ class RunningProgram {
 // ("NAME=value") are added to this process's environment.
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                          const std::string& input = {}, const std::vector<std::string>& environment = {});
+// torvctl with these arguments, its stdin an empty pipe (no terminal to ask questions at).
+ProgramResult RunTorvctl(const std::vector<std::string>& arguments,
+                         const std::vector<std::string>& environment = {});
+// A program's output split into lines, without their line ends.
+std::vector<std::string> OutputLines(const std::string& text);
 
 }  // namespace torv::test

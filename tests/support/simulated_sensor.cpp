@@ -1,5 +1,10 @@
 #include "tests/support/simulated_sensor.h"
 
+#include <gtest/gtest.h>
+
+#include <array>
+
+#include "link/frames.h"
 #include "link/port_names.h"
 
 namespace torv::test {
@@ -12,6 +17,21 @@ SimulatedSensor::SimulatedSensor(std::vector<std::string> arguments, int port) :
 
 SimulatedSensor::~SimulatedSensor() {
     SetComPortDevicePath(m_port, {});
+}
+
+void SimulatedSensor::setWords(const std::vector<std::pair<int, int>>& words) const {
+    ASSERT_EQ(OpenLink(m_port, kDefaultBaudIndex), kLinkOpened);
+    std::string error;
+    for (const auto& [address, value] : words) {
+        for (const auto& [command, word] :
+             {std::pair{kReadWordCommand, address}, {kWriteWordCommand, value}}) {
+            std::array<std::uint8_t, 2> bytes{static_cast<std::uint8_t>(word & 0xFF),
+                                              static_cast<std::uint8_t>(word >> 8)};
+            SendCommand(m_port, command, bytes.data(), 2);
+            EXPECT_EQ(ReceiveReply(m_port, bytes.data(), 2, kReplyTimeoutMs, error), 1) << error;
+        }
+    }
+    CloseLink(m_port);
 }
 
 SimState SimulatedSensor::stopAndReadState() {

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/sim_files.h"
@@ -28,6 +29,9 @@ class SimulatedSensor {
 
     // Frames received so far, as "R 00 00".
     std::vector<std::string> frames() const { return LoggedFrames(logPath()); }
+    // Sets words (address, value) through the protocol, as any tool could: `R` places the write
+    // position, `W` writes there. Two frames a word go into the log before the test's own.
+    void setWords(const std::vector<std::pair<int, int>>& words) const;
     // Stops the simulator (it saves its state) and reads what it held.
     SimState stopAndReadState();
 

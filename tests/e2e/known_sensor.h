@@ -1,0 +1,100 @@
+#pragma once
+// What torvsim holds for a seed (its NG ring and the characters in it), to compare what the tool read
+// with; and the ring words that make a slot the newest NG.
+
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "dictionary/dictionary_file.h"
+#include "ngdata/ng_image.h"
+#include "ngdata/ng_record.h"
+#include "ngdata/ng_slots.h"
+#include "ngdata/ng_text.h"
+#include "sim/sensor_model.h"
+
+namespace torv::test {
+
+constexpr std::uint32_t kAllSlots = 0x3FFFFFFF;
+
+// Words 9..11: the slot pointer (the slot after the newest NG) and the occupancy mask.
+inline std::vector<std::pair<int, int>> RingWords(int pointer, std::uint32_t mask = kAllSlots) {
+    return {{9, pointer}, {10, static_cast<int>(mask & 0xFFFF)}, {11, static_cast<int>(mask >> 16)}};
+}
+
+// The sensor's slots as its seed makes them, to compare the files with.
+class KnownSensor {
+  public:
+    explicit KnownSensor(std::uint64_t seed) : m_model(seed, sim::kDefaultRate, "0105") {}
+
+    std::vector<std::uint8_t> blocks(int slot, int first, int count) const {
+        std::vector<std::uint8_t> bytes;
+        for (int b = first; b < first + count; ++b) {
+            const sim::SlotBlock block = m_model.ngRing().block(slot, b);
+            bytes.insert(bytes.end(), block.begin(), block.end());
+        }
+        return bytes;
+    }
+    int characters(int slot) const {
+        return static_cast<int>(m_model.ngRing().inspection(slot).characters.size());
+    }
+
+    std::string bitmap(int slot) const {
+        NgImageLines lines{};
+        const auto image = blocks(slot, 0, 2 * kImageLineCount);
+        std::copy(image.begin(), image.end(), lines.begin());
+        const auto bytes = NgBitmapBytes(lines);
+        return {bytes.begin(), bytes.end()};
+    }
+    NgResultRecord record(int slot, bool occupied = true) const {
+        ResultRecordBytes record{};
+        if (occupied) {
+            const auto bytes = blocks(slot, kFirstRecordBlock, kRecordBlockCount);
+            std::copy(bytes.begin(), bytes.end(), record.begin());
+        }
+        return DecodeResultRecord(record);
+    }
+    NgPatternBlocks patterns(int slot, bool occupied = true) const {
+        NgPatternBlocks patterns{};
+        if (occupied) {
+            const auto bytes = blocks(slot, kFirstPatternBlock, kPatternBlockCount);
+            std::copy(bytes.begin(), bytes.end(), patterns.begin());
+        }
+        return patterns;
+    }
+    std::string dataFile(int slot) const { return NgDataFileText(record(slot), patterns(slot)); }
+
+    // The blocks operation 9 appends for the slot's characters.
+    std::string characterBlocks(int slot) const {
+        std::string blocks;
+        for (const sim::NgCharacter& c : m_model.ngRing().inspection(slot).characters) {
+            blocks += CharacterBlockFromPattern(c.pattern);
+        }
+        return blocks;
+    }
+    // The first slot of this seed whose character count satisfies `wanted`, or -1.
+    int find(const std::function<bool(int)>& wanted) const {
+        for (int slot = 0; slot < kNgSlotCount; ++slot) {
+            if (wanted(characters(slot))) {
+                return slot;
+            }
+        }
+        return -1;
+    }
+    // The first seed (from 1) with an occupied-able slot whose character count satisfies `wanted`.
+    static std::pair<std::uint64_t, int> Find(const std::function<bool(int)>& wanted) {
+        for (std::uint64_t seed = 1;; ++seed) {
+            if (const int slot = KnownSensor(seed).find(wanted); slot >= 0) {
+                return {seed, slot};
+            }
+        }
+    }
+
+  private:
+    sim::SensorModel m_model;
+};
+
+}  // namespace torv::test
