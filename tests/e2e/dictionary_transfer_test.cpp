@@ -11,7 +11,6 @@
 #include "dictionary/dictionary_file.h"
 #include "link/frames.h"
 #include "operations/device_operations.h"
-#include "sim/recognized_line.h"
 #include "sim/sensor_model.h"
 #include "tests/e2e/known_sensor.h"
 #include "tests/support/scripted_host.h"
@@ -42,12 +41,7 @@ std::string WordFrame(char letter, int word) {
 
 // The blocks operation 3 appends for `text` read by torvsim with seed 1.
 std::string RecognizedBlocks(const std::string& text, std::size_t count = std::string::npos) {
-    std::string blocks;
-    const sim::RecognizedReading reading = sim::FixedReading(1, text);
-    for (std::size_t i = 0; i < std::min(count, reading.size()); ++i) {
-        blocks += CharacterBlockFromPattern(reading[i].pattern);
-    }
-    return blocks;
+    return test::KnownSensor(1).recognizedBlocks(text, count);
 }
 
 std::vector<std::string> RecognizedFrames(int characters) {
@@ -177,34 +171,6 @@ TEST_F(DictionaryTransfer, NothingRecognizedOrNoFileToAppendToStopsBeforeThePatt
     EXPECT_EQ(report.text, "Failed to create the file.");
     EXPECT_EQ(report.detail, path("dict.dic4") + " is a folder, not a file.");
     EXPECT_EQ(sensor.frames(), std::vector<std::string>{"S 06 00"});
-}
-
-// A failure or Cancel part-way keeps the whole blocks already appended, never part of one, and the
-// count still tells the editor where the new characters begin.
-TEST_F(DictionaryTransfer, FailureOrCancelKeepsTheBlocksAlreadyAppended) {
-    const struct {
-        const char* name;
-        std::vector<std::string> sim;
-        int cancelAt;
-        const char* text;
-        std::size_t kept;
-    } cases[] = {
-        {"fault in character 3", {"--fault", "22=checksum"}, 0, "Error in checking sum of communication.", 2},
-        {"cancel after character 1", {}, 1, "Aborted.", 2},
-        {"cancel after the last", {}, 5, "Aborted.", 5},
-    };
-    for (const auto& c : cases) {
-        std::filesystem::remove(path("dict.dic4"));
-        std::vector<std::string> arguments{"--recognized", "A12B3"};
-        arguments.insert(arguments.end(), c.sim.begin(), c.sim.end());
-        test::SimulatedSensor sensor(arguments);
-        m_host.cancelAtPump(m_state, c.cancelAt);
-        const OperationReport report = run(kReadRecognizedCharacters, sensor);
-        EXPECT_EQ(report.text, c.text) << c.name;
-        EXPECT_FALSE(report.offersEdit) << c.name;
-        EXPECT_EQ(dictionaryBytes(), RecognizedBlocks("A12B3", c.kept)) << c.name;
-        EXPECT_EQ(m_state.AppendedCharCount, 5) << c.name;
-    }
 }
 
 // ---- Operation 9: characters of a stored NG ----

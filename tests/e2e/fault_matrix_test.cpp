@@ -22,6 +22,7 @@
 #include "operations/device_operations.h"
 #include "params/parameter_file.h"
 #include "sim/sensor_model.h"
+#include "tests/e2e/known_sensor.h"
 #include "tests/support/judgement_log.h"
 #include "tests/support/scripted_host.h"
 #include "tests/support/ser2net_server.h"
@@ -78,11 +79,13 @@ struct DeviceOperation {
     Runs runs = Runs::kOperation;
 };
 
-// One operation a row or two; the read takes the name with its extension, as a user may type it.
+// One operation a row or two. The parameter read takes the name with its extension, as a user may type
+// it; its Cancel after bank 0 is seen after bank 1: the version, the common words and two banks.
 // clang-format off
 const DeviceOperation kReadParametersOp{.name = "ParamsRead", .code = kReadParameters, .exchanges = 590,
     .blocks = 16, .command = {"--yes", "params", "read", "NAME.torv"},
-    .printed = "Reading from TORV is completed.\n",    .made = {"read.torv"}, .area = kParameterArea};
+    .printed = "Reading from TORV is completed.\n", .made = {"read.torv"},
+    .framesAfterFirstCancel = 2 + 12 + 2 * 36, .area = kParameterArea};
 const DeviceOperation kWriteParametersOp{.name = "ParamsWrite", .code = kWriteParameters, .exchanges = 590,
     .blocks = 16, .command = {"--yes", "params", "write", "NAME"},
     .printed = "Writing to TORV is completed.\n", .readsIntoFile = false, .storesAtTheEnd = true,
@@ -392,11 +395,15 @@ class OperationFiles : public ::testing::Test {
             sent.resize(static_cast<std::size_t>(judgements));
             EXPECT_EQ(test::CsvProblem(m_files.file("read.csv"), sent), "");
         }
-        if (appendedCharacters > 0) {
+        if (appendedCharacters > 0) {  // the first blocks of a complete run, byte for byte
             expected.insert(expected.begin() + 1, "read.dic4");  // in name order
-            const LoadedDictionary appended = LoadDictionaryFile(m_files.file("read.dic4"));
-            EXPECT_EQ(appended.status, DictionaryStatus::kLoaded);
-            EXPECT_EQ(appended.characters.size(), static_cast<std::size_t>(appendedCharacters));
+            const test::KnownSensor seeded(1);
+            const auto count = static_cast<std::size_t>(appendedCharacters);
+            EXPECT_EQ(ReadFileBytes(m_files.file("read.dic4")),
+                      &operation == &kDictRecognizedOp
+                          ? seeded.recognizedBlocks(operation.simArguments.at(1), count)
+                          : seeded.characterBlocks(seeded.newestSlot(), count))
+                << operation.name;
         }
         EXPECT_EQ(test::ListFolder(m_files.path()), expected);
         expectSourcesUnchanged();
@@ -557,6 +564,10 @@ TEST_P(CancelMatrix, StopsAfterTheBlockAndLeavesFilesAndSensorAsTheyWere) {
     }
     EXPECT_EQ(report.outcome, OperationOutcome::kAborted);
     EXPECT_EQ(report.text, "Aborted.");
+    EXPECT_FALSE(report.offersEdit);
+    // Once a read appends, the editor selects the characters it meant to append, from where they begin.
+    const bool appended = last || operation().appending.keptAfterFirstCancel > 0;
+    EXPECT_EQ(state.AppendedCharCount, appended ? operation().appending.characters : 0);
     EXPECT_FALSE(StoreSent(frames));
     EXPECT_EQ(host.pumps, cancelledBlock);
     if (last) {  // every block went out; only what follows the blocks is missing

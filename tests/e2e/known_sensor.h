@@ -14,6 +14,7 @@
 #include "ngdata/ng_record.h"
 #include "ngdata/ng_slots.h"
 #include "ngdata/ng_text.h"
+#include "sim/recognized_line.h"
 #include "sim/sensor_model.h"
 
 namespace torv::test {
@@ -28,7 +29,7 @@ inline std::vector<std::pair<int, int>> RingWords(int pointer, std::uint32_t mas
 // The sensor's slots as its seed makes them, to compare the files with.
 class KnownSensor {
   public:
-    explicit KnownSensor(std::uint64_t seed) : m_model(seed, sim::kDefaultRate, "0105") {}
+    explicit KnownSensor(std::uint64_t seed) : m_seed(seed), m_model(seed, sim::kDefaultRate, "0105") {}
 
     std::vector<std::uint8_t> blocks(int slot, int first, int count) const {
         std::vector<std::uint8_t> bytes;
@@ -67,14 +68,26 @@ class KnownSensor {
     }
     std::string dataFile(int slot) const { return NgDataFileText(record(slot), patterns(slot)); }
 
-    // The blocks operation 9 appends for the slot's characters.
-    std::string characterBlocks(int slot) const {
+    // The blocks operation 9 appends for the slot's first `count` characters.
+    std::string characterBlocks(int slot, std::size_t count = std::string::npos) const {
+        const auto& characters = m_model.ngRing().inspection(slot).characters;
         std::string blocks;
-        for (const sim::NgCharacter& c : m_model.ngRing().inspection(slot).characters) {
-            blocks += CharacterBlockFromPattern(c.pattern);
+        for (std::size_t i = 0; i < std::min(count, characters.size()); ++i) {
+            blocks += CharacterBlockFromPattern(characters[i].pattern);
         }
         return blocks;
     }
+    // The blocks operation 3 appends for the first `count` characters when the line reads `text`.
+    std::string recognizedBlocks(const std::string& text, std::size_t count = std::string::npos) const {
+        const sim::RecognizedReading reading = sim::FixedReading(m_seed, text);
+        std::string blocks;
+        for (std::size_t i = 0; i < std::min(count, reading.size()); ++i) {
+            blocks += CharacterBlockFromPattern(reading[i].pattern);
+        }
+        return blocks;
+    }
+    // The slot of the newest NG: the one before the slot pointer.
+    int newestSlot() const { return (m_model.state().words[9] + kNgSlotCount - 1) % kNgSlotCount; }
     // The first slot of this seed whose character count satisfies `wanted`, or -1.
     int find(const std::function<bool(int)>& wanted) const {
         for (int slot = 0; slot < kNgSlotCount; ++slot) {
@@ -94,6 +107,7 @@ class KnownSensor {
     }
 
   private:
+    std::uint64_t m_seed;
     sim::SensorModel m_model;
 };
 
