@@ -18,13 +18,22 @@ std::string HexWord(int value) {
     return text;
 }
 
+// The reply's data bytes in hex: a word, the sensor's version characters ("0105") with --trace showing
+// both directions on stderr, and a 256-byte block.
 TEST(TorvctlExchange, PrintsTheReplyDataInHex) {
     test::SimulatedSensor sensor;
-    const auto result = RunTorvctl({"--port", sensor.devicePath(), "exchange", "R", "0x10", "0"});
-    const auto state = sensor.stopAndReadState();
-    EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.out, HexWord(state.word(16)) + "\n");
-    EXPECT_EQ(result.err, "");
+    const auto word = RunTorvctl({"--port", sensor.devicePath(), "exchange", "R", "0x10", "0"});
+    EXPECT_EQ(word.exitCode, 0) << word.err;
+    EXPECT_EQ(word.err, "");
+    const auto traced = RunTorvctl({"--trace", "--port", sensor.devicePath(), "exchange", "S", "0", "7"});
+    EXPECT_EQ(traced.out, "30 31\n");
+    EXPECT_NE(traced.err.find("-> 53 00 07 A5"), std::string::npos) << traced.err;
+    EXPECT_NE(traced.err.find("<- 06"), std::string::npos) << traced.err;
+    const auto block =
+        RunTorvctl({"--port", sensor.devicePath(), "exchange", "V", "0", "249", "--reply-bytes", "256"});
+    EXPECT_EQ(block.exitCode, 0) << block.err;
+    EXPECT_EQ(block.out.size(), 256u * 3);  // "XX" and a blank or the final newline each
+    EXPECT_EQ(word.out, HexWord(sensor.stopAndReadState().word(16)) + "\n");
 }
 
 TEST(TorvctlExchange, FailuresPrintTheToolsMessageAndExitOne) {
@@ -81,23 +90,6 @@ TEST(TorvctlExchange, ShortOptionsEnvironmentDefaultsAndVersion) {
     const auto version = RunTorvctl({"--version"});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.out, "torvctl 1.0\n");
-}
-
-TEST(TorvctlExchange, TraceShowsBothDirections) {
-    test::SimulatedSensor sensor;
-    const auto result = RunTorvctl({"--trace", "--port", sensor.devicePath(), "exchange", "S", "0", "7"});
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_NE(result.err.find("-> 53 00 07 A5"), std::string::npos) << result.err;
-    EXPECT_NE(result.err.find("<- 06"), std::string::npos) << result.err;
-    EXPECT_EQ(result.out, "30 31\n");  // the default version characters "0105"
-}
-
-TEST(TorvctlExchange, BlockReplyPrintsAll256Bytes) {
-    test::SimulatedSensor sensor;
-    const auto result =
-        RunTorvctl({"--port", sensor.devicePath(), "exchange", "V", "0", "249", "--reply-bytes", "256"});
-    EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.out.size(), 256u * 3);  // "XX" and a blank or the final newline each
 }
 
 TEST(TorvctlExchange, ComPortNamesFollowThePortsFolder) {
