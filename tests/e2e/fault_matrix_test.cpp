@@ -477,6 +477,9 @@ TEST_P(CompleteRun, EndsWithItsTextFilesAndSensorMemory) {
     if (operation().runs == Runs::kMonitor) {
         EXPECT_EQ(test::OutputLines(result.out).size(), static_cast<std::size_t>(operation().exchanges));
         expectFilesAsTheyWere(operation(), 0, sensor.logPath(), operation().exchanges);
+    } else if (operation().appending.characters > 0) {
+        EXPECT_EQ(result.out, operation().printed);
+        expectFilesAsTheyWere(operation(), operation().appending.characters, sensor.logPath(), 0);
     } else {
         EXPECT_EQ(result.out, operation().printed);
         std::vector<std::string> expected = operation().made;
