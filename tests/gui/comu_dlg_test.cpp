@@ -49,17 +49,29 @@ int HighlightPixels(const QImage& image, const QColor& highlight) {
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
             const QColor c = image.pixelColor(x, y);
-            if (std::abs(c.red() - highlight.red()) + std::abs(c.green() - highlight.green()) +
-                    std::abs(c.blue() - highlight.blue()) <
-                kCloseEnough) {
-                ++count;
-            }
+            count += int(std::abs(c.red() - highlight.red()) + std::abs(c.green() - highlight.green()) +
+                             std::abs(c.blue() - highlight.blue()) <
+                         kCloseEnough);
         }
     }
     return count;
 }
 
+// A transfer that fails: the operation, torvsim's fault, the port and rate, the parameter file (empty:
+// none), the message and a part of the facts under it.
+struct FailureCase {
+    int code = 0;
+    std::string fault;
+    int port = kSimPort;
+    int baudIndex = kSimBaudIndex;
+    std::string file;
+    StringId message{};
+    QString detail;
+};
+
 }  // namespace
+
+Q_DECLARE_METATYPE(FailureCase)
 
 class ComuDlgTest : public QObject {
     Q_OBJECT
@@ -117,58 +129,43 @@ class ComuDlgTest : public QObject {
     // time-out of a silent sensor, the file (and for a broken one the line and what it should hold), the
     // device of a port that cannot open. The port is closed again: the next operation opens it.
     void failureShowsItsMessageWithTheFactsAndCloses_data() {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("fault");
-        QTest::addColumn<int>("port");
-        QTest::addColumn<int>("baudIndex");
-        QTest::addColumn<QByteArray>("content");  // of bank.torv; empty: no file
-        QTest::addColumn<int>("message");
-        QTest::addColumn<QString>("detail");
-        const QByteArray badBankHeader =
+        QTest::addColumn<FailureCase>("row");
+        const std::string badBankHeader =
             "Common parameter\r\n1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11\r\n12\r\nXank\r\n";
-        const auto row = [](const char* name, int code, const char* fault, int port, int baudIndex,
-                            const QByteArray& content, StringId message, const char* detail) {
-            QTest::newRow(name) << code << QString::fromLatin1(fault) << port << baudIndex << content
-                                << int(message) << QString::fromLatin1(detail);
-        };
-        row("silent mid-operation", kSetClock, "3=silence", kSimPort, kSimBaudIndex, {},
-            StringId::kNoResponse, " at 57600 baud within 1000 ms");
-        row("file missing", kWriteParameters, "", kSimPort, kSimBaudIndex, {},
-            StringId::kParameterFileNotFound, "bank.torv does not exist.");
-        row("bad bank header", kWriteParameters, "", kSimPort, kSimBaudIndex, badBankHeader,
-            StringId::kParameterFileInvalid, "bank.torv, line 14: expected \"Bank parameter No.0\"");
-        row("missing device", kSetClock, "", kMissingPort, kSimBaudIndex, {}, StringId::kOpenPortFailed,
-            "no-such-device does not exist");
-        row("no baud rate selected", kSetClock, "", kSimPort, -1, {}, StringId::kBaudRateInvalid,
-            "The baud rate is not set");
-        row("baud index 7", kSetClock, "", kSimPort, 7, {}, StringId::kBaudRateInvalid,
-            "The baud rate is not set");
+        QTest::newRow("silent mid-operation")
+            << FailureCase(kSetClock, "3=silence", kSimPort, kSimBaudIndex, "", StringId::kNoResponse,
+                           " at 57600 baud within 1000 ms");
+        QTest::newRow("file missing")
+            << FailureCase(kWriteParameters, "", kSimPort, kSimBaudIndex, "",
+                           StringId::kParameterFileNotFound, "bank.torv does not exist.");
+        QTest::newRow("bad bank header") << FailureCase(
+            kWriteParameters, "", kSimPort, kSimBaudIndex, badBankHeader, StringId::kParameterFileInvalid,
+            "bank.torv, line 14: expected \"Bank parameter No.0\"");
+        QTest::newRow("missing device")
+            << FailureCase(kSetClock, "", kMissingPort, kSimBaudIndex, "", StringId::kOpenPortFailed,
+                           "no-such-device does not exist");
+        QTest::newRow("no baud rate") << FailureCase(kSetClock, "", kSimPort, -1, "",
+                                                     StringId::kBaudRateInvalid, "The baud rate is not set");
     }
     void failureShowsItsMessageWithTheFactsAndCloses() {
-        QFETCH(int, code);
-        QFETCH(QString, fault);
-        QFETCH(int, port);
-        QFETCH(int, baudIndex);
-        QFETCH(QByteArray, content);
-        QFETCH(int, message);
-        QFETCH(QString, detail);
+        QFETCH(FailureCase, row);
         TempDir folder;
-        if (!content.isEmpty()) {
-            WriteFileBytes(folder.file("bank.torv"), content.toStdString());
+        if (!row.file.empty()) {
+            WriteFileBytes(folder.file("bank.torv"), row.file);
         }
         SetComPortDevicePath(kMissingPort, folder.file("no-such-device"));
         ScriptedPrompts prompts;
         {
-            SimulatedSensor sensor(fault.isEmpty() ? std::vector<std::string>{}
-                                                   : std::vector<std::string>{"--fault", fault.toStdString()},
+            SimulatedSensor sensor(row.fault.empty() ? std::vector<std::string>{}
+                                                     : std::vector<std::string>{"--fault", row.fault},
                                    kSimPort);
-            Transfer transfer(code, port, baudIndex, folder.file("bank"));
+            Transfer transfer(row.code, row.port, row.baudIndex, folder.file("bank"));
             QVERIFY(transfer.run());
             QVERIFY(!transfer.dialog.isVisible());
         }
-        QCOMPARE(prompts.record, QStringList{ErrorBox(static_cast<StringId>(message))});
+        QCOMPARE(prompts.record, QStringList{ErrorBox(row.message)});
         QCOMPARE(prompts.details.size(), 1);
-        QVERIFY2(prompts.details[0].contains(detail), qPrintable(prompts.details[0]));
+        QVERIFY2(prompts.details[0].contains(row.detail), qPrintable(prompts.details[0]));
         SimulatedSensor sensor({}, kSimPort);
         Transfer next(kSetClock, kSimPort, kSimBaudIndex);
         QVERIFY(next.run());
@@ -185,15 +182,12 @@ class ComuDlgTest : public QObject {
         QVERIFY(ShowActive(dialog));
         const QColor highlight = ok->palette().highlight().color();
         ok->setFocus();
-        const QImage focused = ok->grab().toImage();
+        const int focused = HighlightPixels(ok->grab().toImage(), highlight);
         cancel->setFocus();
-        const QImage unfocused = ok->grab().toImage();
+        const int unfocused = HighlightPixels(ok->grab().toImage(), highlight);
         // A frame two pixels wide along most of the button's edges.
-        const int perimeter = 2 * (focused.width() + focused.height());
-        QVERIFY2(HighlightPixels(focused, highlight) - HighlightPixels(unfocused, highlight) > perimeter,
-                 qPrintable(QStringLiteral("%1 vs %2")
-                                .arg(HighlightPixels(focused, highlight))
-                                .arg(HighlightPixels(unfocused, highlight))));
+        QVERIFY2(focused - unfocused > 2 * (ok->width() + ok->height()),
+                 qPrintable(QStringLiteral("%1 vs %2").arg(focused).arg(unfocused)));
     }
 };
 

@@ -68,19 +68,17 @@ struct Editor {
     std::unique_ptr<CDicDlg> dialog;
 };
 
-// The list's block of one slot, as Show writes it.
-QString ListBlock(int number, char code, const DotRows& rows) {
-    QString block = QStringLiteral("No.%1 : %2\n").arg(number).arg(QLatin1Char(code));
-    for (std::uint8_t row : rows) {
-        for (int column = 1; column <= kGridSize; ++column) {
-            block += (row & ColumnBit(column)) != 0 ? QLatin1Char('*') : QLatin1Char(' ');
-        }
-        block += QLatin1Char('\n');
-    }
-    return block + QLatin1Char('\n');
-}
+// The file (nullopt: none), the count a read appended, the slot selected (-1: none), the prompts.
+struct OpenCase {
+    std::optional<std::string> file;
+    int appended = 0;
+    int selected = 0;
+    QStringList prompts;
+};
 
 }  // namespace
+
+Q_DECLARE_METATYPE(OpenCase)
 
 class DicDlgTest : public QObject {
     Q_OBJECT
@@ -89,51 +87,42 @@ class DicDlgTest : public QObject {
     // A read that appended 4 to make 10 selects slot 7; without one, the last; a missing file warns
     // and selects nothing; a broken third block is reported and dropped, the two before it loaded.
     void opensOnTheFirstAppendedCharacter_data() {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<bool>("present");
-        QTest::addColumn<int>("appended");
-        QTest::addColumn<int>("selected");
-        QTest::addColumn<QStringList>("prompts");
-        const QString ten = QString::fromLatin1(DictionaryFileBytes(Letters(10)));
-        QTest::newRow("appended 4") << ten << true << 4 << 6 << QStringList();
-        QTest::newRow("appended 0") << ten << true << 0 << 9 << QStringList();
-        QTest::newRow("more appended than loaded") << ten << true << 11 << -1 << QStringList();
-        QTest::newRow("missing") << QString() << false << 0 << -1
-                                 << QStringList{Prompt(Box::kMessage, Caption::kWarning, Icon::kExclamation,
-                                                       StringId::kDictionaryFileNotFound)};
-        QTest::newRow("third block broken") << ten.left(2 * 66 + 20) << true << 0 << 1
-                                            << QStringList{ErrorBox(StringId::kDictionaryFileInvalid)};
+        QTest::addColumn<OpenCase>("row");
+        const std::string ten = DictionaryFileBytes(Letters(10));
+        QTest::newRow("appended 4") << OpenCase(ten, 4, 6, {});
+        QTest::newRow("appended 0") << OpenCase(ten, 0, 9, {});
+        QTest::newRow("more appended than loaded") << OpenCase(ten, 11, -1, {});
+        QTest::newRow("missing") << OpenCase(
+            std::nullopt, 0, -1,
+            QStringList{Prompt(Box::kMessage, Caption::kWarning, Icon::kExclamation,
+                               StringId::kDictionaryFileNotFound)});
+        QTest::newRow("third block broken") << OpenCase(
+            ten.substr(0, 2 * 66 + 20), 0, 1, QStringList{ErrorBox(StringId::kDictionaryFileInvalid)});
     }
     void opensOnTheFirstAppendedCharacter() {
-        QFETCH(QString, file);
-        QFETCH(bool, present);
-        QFETCH(int, appended);
-        QFETCH(int, selected);
-        QFETCH(QStringList, prompts);
-        Editor editor(present ? std::optional(file.toStdString()) : std::nullopt, appended);
-        QCOMPARE(editor.prompts.record, prompts);
-        QCOMPARE(editor.dialog->currentSlot(), selected);
-        QCOMPARE(editor.number()->currentIndex(), selected);
+        QFETCH(OpenCase, row);
+        Editor editor(row.file, row.appended);
+        QCOMPARE(editor.prompts.record, row.prompts);
+        QCOMPARE(editor.dialog->currentSlot(), row.selected);
+        QCOMPARE(editor.number()->currentIndex(), row.selected);
         QCOMPARE(editor.list().count(QLatin1Char('\n')), 504);
         // With no slot there is nothing to draw on, to code, to insert before or to delete.
-        for (QWidget* control :
-             {static_cast<QWidget*>(editor.code()), static_cast<QWidget*>(editor.box(4, 4)),
-              static_cast<QWidget*>(Get(editor.dialog.get(), CDicDlg::kIdInsert)),
-              static_cast<QWidget*>(Get(editor.dialog.get(), CDicDlg::kIdDelete))}) {
-            QCOMPARE(control->isEnabled(), selected >= 0);
+        for (int id : std::initializer_list<int>{CDicDlg::kIdCode, DotBoxId(4, 4), CDicDlg::kIdInsert,
+                                                 CDicDlg::kIdDelete}) {
+            QCOMPARE(Get(editor.dialog.get(), id)->isEnabled(), row.selected >= 0);
         }
-        if (selected >= 0) {
-            QCOMPARE(editor.code()->text(), QString(QLatin1Char('A' + selected)));
-            QVERIFY(editor.box(3, selected % kGridSize + 1)->isChecked());
+        if (row.selected >= 0) {
+            QCOMPARE(editor.code()->text(), QString(QLatin1Char('A' + row.selected)));
+            QVERIFY(editor.box(3, row.selected % kGridSize + 1)->isChecked());
         }
-        if (!present) {
+        if (!row.file) {
             QVERIFY(editor.list().startsWith(QStringLiteral("No.1\n       \n")));
         }
     }
 
     // A stroke paints a run of dots, a stroke that starts on a set dot clears them, the space bar sets
-    // the box the arrow keys reached; the preview follows
-    // at once, the list at the next Show, and the saved block holds exactly those dots.
+    // the box the arrow keys reached; the preview follows at once, the list at the next Show, and the
+    // saved block holds exactly those dots.
     void drawingAndClearingDotsUpdatesTheBlockText() {
         Editor editor(FileOf({{'Q', {}}}));
         QCOMPARE(editor.dialog->currentSlot(), 0);
@@ -150,7 +139,8 @@ class DicDlgTest : public QObject {
         QCOMPARE(editor.list(), listBefore);
         editor.number()->setCurrentIndex(1);
         editor.number()->setCurrentIndex(0);
-        QVERIFY(editor.list().startsWith(ListBlock(1, 'Q', expected)));
+        QVERIFY(editor.list().startsWith(
+            QStringLiteral("No.1 : Q\n       \n*  *   \n   *   \n       \n       \n       \n      *\n\n")));
         editor.click(CDicDlg::kIdSaveWrite);
         QCOMPARE(editor.prompts.record,
                  QStringList{WarningQuestion(StringId::kOverwriteDictionaryFileQuestion)});

@@ -32,19 +32,29 @@ std::string DictionaryWithCodes(const std::string& codes) {
     return DictionaryFileBytes(characters);
 }
 
-// A main-window editor whose "Save && Write to TORV" leads into the write command.
-struct EditorCase {
-    int editButton = 0;
-    const char* editorClass = "";
-    int saveWrite = 0;
-    int field = 0;
-    std::string file{};  // the editor's file, present from the start
-    std::string bytes{};
-    bool agree = false;  // the answer to the write question
-    QStringList prompts{};
-    StringId completed{};
-    int code = 0;
+// A main-window editor whose "Save && Write to TORV" leads into the write command: its button, window
+// class, Save && Write button and Filename field, its file, its own overwrite question, the window's
+// write question, and the write that follows.
+struct EditorKind {
+    int editButton;
+    const char* editorClass;
+    int saveWrite;
+    int field;
+    const char* file;
+    StringId editorQuestion;
+    StringId writeQuestion;
+    StringId completed;
+    int code;
 };
+constexpr EditorKind kParameterEditor(kIdEditParameters, "torv::CPeditDlg", kSaveWriteId, kIdParameterName,
+                                      "edited.torv", StringId::kSameFileOverwrite,
+                                      StringId::kAgreeOverwriteSensor, StringId::kWriteCompleted,
+                                      kWriteParameters);
+constexpr EditorKind kDictionaryEditor(kIdEditDictionary, "torv::CDicDlg", CDicDlg::kIdSaveWrite,
+                                       kIdDictionaryName, "edited.dic4",
+                                       StringId::kOverwriteDictionaryFileQuestion,
+                                       StringId::kOverwriteDictionaryQuestion,
+                                       StringId::kDictionaryWriteCompleted, kWriteDictionary);
 
 // One parameter write from the main window: the answer to 144, torvsim's fault, a Cancel after the
 // first bank, the rate code in the file, and what the window shows after it.
@@ -53,7 +63,7 @@ struct WriteCase {
     std::string fault{};
     bool cancel = false;
     int rateCode = -1;  // -1: as in the initial set
-    QStringList errors{};
+    QString error{};    // the message after 144, if any
     bool unstored = false;
     QString status = TextOf(StringId::kWriteCompleted);  // at the press of OK; empty: no OK pressed
     int baudIndex = kSimBaudIndex;
@@ -62,7 +72,7 @@ struct WriteCase {
 
 }  // namespace
 
-Q_DECLARE_METATYPE(EditorCase)
+Q_DECLARE_METATYPE(EditorKind)
 Q_DECLARE_METATYPE(WriteCase)
 
 class MainWindowTest : public QObject {
@@ -164,58 +174,41 @@ class MainWindowTest : public QObject {
     // The editor saves over its file (Yes), then the main window asks its write question: No sends
     // nothing, Yes writes.
     void editorSaveAndWriteAsksThenWrites_data() {
-        QTest::addColumn<EditorCase>("row");
-        const EditorCase parameters{kIdEditParameters,
-                                    "torv::CPeditDlg",
-                                    kSaveWriteId,
-                                    kIdParameterName,
-                                    "edited.torv",
-                                    ParameterFileBytes(InitialParameterSet()),
-                                    true,
-                                    {WarningQuestion(StringId::kSameFileOverwrite), kAgreeOverwrite},
-                                    StringId::kWriteCompleted,
-                                    kWriteParameters};
-        EditorCase dictionary{kIdEditDictionary,
-                              "torv::CDicDlg",
-                              CDicDlg::kIdSaveWrite,
-                              kIdDictionaryName,
-                              "edited.dic4",
-                              DictionaryWithCodes("AB"),
-                              false,
-                              {WarningQuestion(StringId::kOverwriteDictionaryFileQuestion),
-                               Prompt(Box::kQuestion, Caption::kWarningBang, Icon::kExclamation,
-                                      StringId::kOverwriteDictionaryQuestion)},
-                              StringId::kDictionaryWriteCompleted,
-                              kWriteDictionary};
-        QTest::newRow("parameters") << parameters;
-        QTest::newRow("dictionary, No") << dictionary;
-        dictionary.agree = true;
-        QTest::newRow("dictionary, Yes") << dictionary;
+        QTest::addColumn<EditorKind>("kind");
+        QTest::addColumn<bool>("agree");  // the answer to the write question
+        QTest::newRow("parameters") << kParameterEditor << true;
+        QTest::newRow("dictionary, No") << kDictionaryEditor << false;
+        QTest::newRow("dictionary, Yes") << kDictionaryEditor << true;
     }
     void editorSaveAndWriteAsksThenWrites() {
-        QFETCH(EditorCase, row);
+        QFETCH(EditorKind, kind);
+        QFETCH(bool, agree);
         SimulatedSensor sensor({}, kSimPort);
         TempDir folder;
         OperationState state;
-        WriteFileBytes(folder.file(row.file), row.bytes);
-        ScriptedPrompts prompts(row.agree);
+        const bool parameters = kind.field == kIdParameterName;
+        WriteFileBytes(folder.file(kind.file),
+                       parameters ? ParameterFileBytes(InitialParameterSet()) : DictionaryWithCodes("AB"));
+        ScriptedPrompts prompts(agree);
         prompts.answer(true);  // the editor's own overwrite question
         ModalPresser ok("torv::CComuDlg", CComuDlg::kIdOk);
-        ModalPresser saveAndWrite(row.editorClass, row.saveWrite);
-        auto window = MainWindowOn(state, folder.file("x.ini"), kSimPort, row.field, folder.file("edited"));
-        Get<QPushButton>(window.get(), row.editButton)->click();
+        ModalPresser saveAndWrite(kind.editorClass, kind.saveWrite);
+        auto window = MainWindowOn(state, folder.file("x.ini"), kSimPort, kind.field, folder.file("edited"));
+        Get<QPushButton>(window.get(), kind.editButton)->click();
         QCOMPARE(saveAndWrite.presses, 1);
-        QCOMPARE(prompts.record, row.prompts);
-        QCOMPARE(ok.presses, int(row.agree));
-        QCOMPARE(state.OperationCode, row.agree ? row.code : int(kNoOperation));
+        QCOMPARE(prompts.record, (QStringList{WarningQuestion(kind.editorQuestion),
+                                              Prompt(Box::kQuestion, Caption::kWarningBang,
+                                                     Icon::kExclamation, kind.writeQuestion)}));
+        QCOMPARE(ok.presses, int(agree));
+        QCOMPARE(state.OperationCode, agree ? kind.code : int(kNoOperation));
         const std::vector<std::string> frames = sensor.frames();
-        QCOMPARE(frames.empty(), !row.agree);
-        if (row.agree) {
-            QCOMPARE(ok.lastStatus, TextOf(row.completed));
+        QCOMPARE(frames.empty(), !agree);
+        if (agree) {
+            QCOMPARE(ok.lastStatus, TextOf(kind.completed));
             QCOMPARE(frames.back().substr(0, 2), std::string("U "));
         }
-        if (row.field == kIdParameterName) {  // the parameter editor hands its saved name back
-            QCOMPARE(Get<QLineEdit>(window.get(), row.field)->selectedText(), QStringLiteral("edited"));
+        if (parameters) {  // the parameter editor hands its saved name back
+            QCOMPARE(Get<QLineEdit>(window.get(), kind.field)->selectedText(), QStringLiteral("edited"));
         }
     }
 
@@ -226,16 +219,13 @@ class MainWindowTest : public QObject {
     // adds nothing to its error.
     void writeParameters_data() {
         QTest::addColumn<WriteCase>("row");
-        const QString done = TextOf(StringId::kWriteCompleted);
         QTest::newRow("declined") << WriteCase{.agree = false, .status = ""};
         QTest::newRow("to 115200") << WriteCase{.rateCode = 6, .baudIndex = 5, .listed = "115200"};
         QTest::newRow("to 256000") << WriteCase{.rateCode = 7, .baudIndex = 6, .listed = ""};
         QTest::newRow("no answer to the version")
-            << WriteCase{.fault = "1=silence", .errors = {ErrorBox(StringId::kNoResponse)}, .status = ""};
-        QTest::newRow("NAK in bank 0") << WriteCase{.fault = "20=nak",
-                                                    .errors = {ErrorBox(StringId::kInvalidResponse)},
-                                                    .unstored = true,
-                                                    .status = ""};
+            << WriteCase{.fault = "1=silence", .error = ErrorBox(StringId::kNoResponse), .status = ""};
+        QTest::newRow("NAK in bank 0") << WriteCase{
+            .fault = "20=nak", .error = ErrorBox(StringId::kInvalidResponse), .unstored = true, .status = ""};
         QTest::newRow("cancelled after bank 0")
             << WriteCase{.cancel = true, .unstored = true, .status = TextOf(StringId::kAborted)};
     }
@@ -258,8 +248,10 @@ class MainWindowTest : public QObject {
         auto window =
             MainWindowOn(state, folder.file("x.ini"), kSimPort, kIdParameterName, folder.file("whole"));
         Get<QPushButton>(window.get(), kIdWriteParameters)->click();
-        QCOMPARE(prompts.record.mid(0, 1 + row.errors.size()), QStringList{kAgreeOverwrite} + row.errors);
-        QCOMPARE(prompts.record.size(), 1 + row.errors.size() + int(row.unstored));
+        QStringList expected{kAgreeOverwrite, row.error};
+        expected.removeAll(QString());
+        QCOMPARE(prompts.record.mid(0, expected.size()), expected);
+        QCOMPARE(prompts.record.size(), expected.size() + int(row.unstored));
         QCOMPARE(prompts.record.last().startsWith(kUnstoredNotice), row.unstored);
         QCOMPARE(prompts.record.last().contains(QStringLiteral("\"Write parameters to TORV\"")),
                  row.unstored);

@@ -1,6 +1,6 @@
 // The monitor in the main window against torvsim: Start and Stop disable and enable the controls in
 // their order and move the focus, the CSV is replaced at the start, Exit stops a running monitor
-// first, failures show their message once. The remote controller, from its button: every key source
+// first, failures show their message once. The remote controller, from button 1022: every key source
 // sends its frame, a silent sensor gives one error per key and the dialog stays usable, a missing port
 // shows 142, and only Quit closes it.
 
@@ -84,24 +84,24 @@ class MonitorRemoteTest : public QObject {
         return start + stop;
     }
 
-    // Runs the dialog on `port`; `actions` run once it is shown. The dialog's result, or -1 when
-    // `actions` left it open (it is then closed through Quit).
-    int runRemote(int port, const std::function<void(CRemoteDlg&)>& actions) {
-        m_state.ComPortNumber = port;
-        m_state.BaudIndex = kDefaultBaudIndex;
-        CRemoteDlg dialog(m_state);
+    // Opens the remote controller with button 1022 of a window on `port` and runs `actions` once it is
+    // shown. Whether `actions` left it open (it is then closed through Quit).
+    bool runRemote(int port, const std::function<void(CRemoteDlg&)>& actions) {
+        auto window = windowOn(port, false);
         bool leftOpen = false;
-        QTimer::singleShot(0, &dialog, [&] {
-            QVERIFY(ShowActive(dialog));
-            actions(dialog);
-            QTest::qWait(kSettleMs);
-            leftOpen = dialog.isVisible();
-            if (leftOpen) {
-                Get<QPushButton>(&dialog, CRemoteDlg::kIdQuit)->click();
-            }
-        });
-        const int result = dialog.exec();
-        return leftOpen ? -1 : result;
+        WhenReady act([] { return VisibleWindow<CRemoteDlg>() != nullptr; },
+                      [&] {
+                          CRemoteDlg& dialog = *VisibleWindow<CRemoteDlg>();
+                          QVERIFY(ShowActive(dialog));
+                          actions(dialog);
+                          QTest::qWait(kSettleMs);
+                          leftOpen = dialog.isVisible();
+                          if (leftOpen) {
+                              Get<QPushButton>(&dialog, CRemoteDlg::kIdQuit)->click();
+                          }
+                      });
+        Get<QPushButton>(window.get(), kIdRemoteControl)->click();
+        return leftOpen;
     }
 
   private slots:
@@ -200,21 +200,10 @@ class MonitorRemoteTest : public QObject {
         }
     }
 
-    // Button 1022 opens the remote controller on the listed port; Quit returns to the main window.
-    void remoteControlButtonOpensTheController() {
+    void everyKeySourceSendsItsFrame() {
         SimulatedSensor sensor({}, kSimPort);
         ScriptedPrompts prompts;
-        auto window = windowOn(kSimPort, false);
-        ModalPresser quit("torv::CRemoteDlg", CRemoteDlg::kIdQuit);
-        Get<QPushButton>(window.get(), kIdRemoteControl)->click();
-        QCOMPARE(quit.presses, 1);
-        QVERIFY(prompts.record.isEmpty());
-        QCOMPARE(m_state.ComPortNumber, kSimPort);
-    }
-    void everyKeySourceSendsItsFrame() {
-        SimulatedSensor sensor;
-        ScriptedPrompts prompts;
-        const int result = runRemote(sensor.port(), [](CRemoteDlg& dialog) {
+        const bool leftOpen = runRemote(kSimPort, [](CRemoteDlg& dialog) {
             for (int id : {CRemoteDlg::kIdSet, CRemoteDlg::kIdExit, CRemoteDlg::kIdView,
                            CRemoteDlg::kIdViewUp, CRemoteDlg::kIdViewDown}) {
                 Get<QPushButton>(&dialog, id)->click();
@@ -244,7 +233,7 @@ class MonitorRemoteTest : public QObject {
             quit->setFocus();
             QTest::keyClick(quit, Qt::Key_Return);
         });
-        QCOMPARE(result, int(QDialog::Accepted));
+        QVERIFY(!leftOpen);
         QVERIFY(prompts.record.isEmpty());
         const std::vector<std::string> expected{
             "P 04 00", "P 08 00", "P 10 00", "P 11 00", "P 12 00",                        // buttons
@@ -256,20 +245,17 @@ class MonitorRemoteTest : public QObject {
         };
         QCOMPARE(sensor.frames(), expected);
         // The port was closed: it opens again.
-        QCOMPARE(OpenLink(sensor.port(), kDefaultBaudIndex), int(kLinkOpened));
-        CloseLink(sensor.port());
+        QCOMPARE(OpenLink(kSimPort, kDefaultBaudIndex), int(kLinkOpened));
+        CloseLink(kSimPort);
     }
 
     void silentSensorGivesOneErrorPerKeyAndTheDialogStays() {
-        SimulatedSensor sensor({"--fault", "1+=silence"});
+        SimulatedSensor sensor({"--fault", "1+=silence"}, kSimPort);
         ScriptedPrompts prompts;
-        bool stayed = false;
-        runRemote(sensor.port(), [&](CRemoteDlg& dialog) {
+        QVERIFY(runRemote(kSimPort, [&](CRemoteDlg& dialog) {
             Get<QPushButton>(&dialog, CRemoteDlg::kIdView)->click();
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_A);
-            stayed = dialog.isVisible();
-        });
-        QVERIFY(stayed);
+        }));
         QCOMPARE(prompts.record,
                  (QStringList{ErrorBox(StringId::kNoResponse), ErrorBox(StringId::kNoResponse)}));
         QCOMPARE(sensor.frames(), (std::vector<std::string>{"P 10 00", "P 02 00"}));
@@ -280,8 +266,7 @@ class MonitorRemoteTest : public QObject {
     void missingPortShows142AndReturns() {
         ScriptedPrompts prompts;
         bool shown = false;
-        const int result = runRemote(kMissingPort, [&](CRemoteDlg&) { shown = true; });
-        QCOMPARE(result, int(QDialog::Rejected));
+        runRemote(kMissingPort, [&](CRemoteDlg&) { shown = true; });
         QVERIFY(!shown);
         QCOMPARE(prompts.record, QStringList{ErrorBox(StringId::kOpenPortFailed)});
         QCOMPARE(

@@ -146,7 +146,6 @@ class NgdataDlgTest : public QObject {
         QCOMPARE(edit.lastStatus, TextOf(StringId::kNgDataReadCompleted));
         QCOMPARE(edit.lastPressed, TextOf(StringId::kEdit));
         QCOMPARE(viewerOk.presses, 1);
-        QCOMPARE(std::filesystem::file_size(m_folder.file("fetched.bmp")), std::uintmax_t{187446});
         QVERIFY(prompts.record.isEmpty());
 
         // 1020 shows the same files again; 1023 converts every slot.
@@ -156,7 +155,6 @@ class NgdataDlgTest : public QObject {
         Get<QPushButton>(window.get(), kIdConvertNgData)->click();
         QCOMPARE(ok.lastStatus, TextOf(StringId::kAllNgDataCompleted));
         QCOMPARE(m_state.OperationCode, int(kConvertNgDataToCsv));
-        QVERIFY(std::filesystem::file_size(m_folder.file("fetched.csv")) > 0);
     }
 };
 

@@ -93,8 +93,12 @@ class ProtocolTraceTest : public QObject {
         QCOMPARE(ForegroundOfLine(window, 7), failure);
     }
 
-    // Paused or closed, the window takes nothing from the line and the driver has no trace to feed.
-    void recordsOnlyWhileOpenAndNotPaused() {
+    // Paused or closed, the window takes nothing from the line and the driver has no trace to feed. Its
+    // lines are saved as the tool's text files are, CR LF; Clear empties the view; a file that cannot be
+    // written is reported and nothing is made.
+    void recordsOnlyWhileOpenAndNotPausedAndSavesItsLines() {
+        TempDir folder;
+        ScriptedPrompts prompts;
         ProtocolTraceWindow window(clock());
         ScriptedLine line;
         QVERIFY(line.readWord(0, {0x06, 0x34, 0x12, 0xB3}));  // not yet open
@@ -115,24 +119,13 @@ class ProtocolTraceTest : public QObject {
             "12:00:00.025  <-     06 00 00 F9",
         };
         QCOMPARE(window.lines(), expected);
-    }
 
-    // Saved as the tool's text files are, CR LF; Clear empties the view; a file that cannot be
-    // written is reported and nothing is made.
-    void savesTheLinesAsTextAndClears() {
-        TempDir folder;
-        ScriptedPrompts prompts;
-        ProtocolTraceWindow window(clock());
-        window.show();
-        ScriptedLine line;
-        QVERIFY(line.readWord(0, {0x06, 0x34, 0x12, 0xB3}));
         prompts.chosenFile = QString::fromStdString(folder.file("trace.txt"));
         window.findChild<QPushButton*>(QStringLiteral("save"))->click();
-        QCOMPARE(ReadFileBytes(folder.file("trace.txt")),
-                 std::string("12:00:00.005  ->  R  52 00 00 AD\r\n12:00:00.015  <-     06 34 12 B3\r\n"));
+        QCOMPARE(QString::fromStdString(ReadFileBytes(folder.file("trace.txt"))),
+                 expected.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
         window.findChild<QPushButton*>(QStringLiteral("clear"))->click();
         QVERIFY(window.lines().isEmpty());
-
         prompts.chosenFile = QString::fromStdString(folder.file("no-such-folder/trace.txt"));
         window.findChild<QPushButton*>(QStringLiteral("save"))->click();
         QCOMPARE(prompts.record,

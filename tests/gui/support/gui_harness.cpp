@@ -4,6 +4,8 @@
 #include <QScreen>
 #include <cstring>
 
+#include "params/parameter_file.h"
+
 namespace torv::test {
 namespace {
 
@@ -97,17 +99,9 @@ bool FitsTheScreenWithButtonsInView(const QWidget& dialog, std::initializer_list
 }
 
 std::string ParameterFileBytes(const ParameterSet& set) {
-    std::string text = "Software version\r\n" + std::to_string(set.version) + "\r\nCommon parameter\r\n";
-    for (std::int32_t word : set.common) {
-        text += std::to_string(word) + "\r\n";
-    }
-    for (int b = 0; b < kBankCount; ++b) {
-        text += "Bank parameter No." + std::to_string(b) + "\r\n";
-        for (std::int32_t word : set.bank[static_cast<std::size_t>(b)]) {
-            text += std::to_string(word) + "\r\n";
-        }
-    }
-    return text;
+    const TempDir folder;
+    SaveParameterFile(folder.file("set.torv"), set);
+    return ReadFileBytes(folder.file("set.torv"));
 }
 
 }  // namespace torv::test

@@ -1,7 +1,7 @@
 #pragma once
 // What the GUI tests share besides the prompts: controls found by id, the main window on a simulated
-// sensor, stand-in users for the modal windows a button opens, and parameter files formed without the
-// code under test. Brings in the Qt Test and widget headers every GUI test uses.
+// sensor, stand-in users for the modal windows a button opens, and parameter file bytes. Brings in the
+// Qt Test and widget headers every GUI test uses.
 
 #include <QComboBox>
 #include <QLabel>
@@ -97,7 +97,8 @@ std::unique_ptr<WhenReady> CancelAfterFirstBank(bool byEscape = false);
 // Whether `dialog` fits its screen with buttons `ids` visible inside it.
 bool FitsTheScreenWithButtonsInView(const QWidget& dialog, std::initializer_list<int> ids);
 
-// The bytes of a parameter file (CR LF), formed here line by line.
+// The bytes of a parameter file for `set`, as the file writer (pinned byte for byte by its unit test)
+// makes them.
 std::string ParameterFileBytes(const ParameterSet& set);
 
 }  // namespace torv::test

@@ -49,20 +49,14 @@ void ScriptedPrompts::show(QWidget*, Caption caption, Icon icon, const QString& 
 
 void ScriptedPrompts::showDetailed(QWidget*, Caption caption, Icon icon, const QString& text,
                                    const QString& detail) {
-    record << Line(false, caption, icon, text);
+    show(nullptr, caption, icon, text);
     if (!detail.isEmpty()) {
         details << detail;
     }
 }
 
-QString ScriptedPrompts::chooseFileToOpen(QWidget*, const QStringList& filters) {
-    record << QStringLiteral("chooser");
-    lastFilters = filters;
-    return chosenFile;
-}
-
-QString ScriptedPrompts::chooseFileToSave(QWidget*, const QStringList& filters) {
-    record << QStringLiteral("save chooser");
+QString ScriptedPrompts::choose(const char* kind, const QStringList& filters) {
+    record << QLatin1String(kind);
     lastFilters = filters;
     return chosenFile;
 }

@@ -38,10 +38,16 @@ class ScriptedPrompts : public UserPrompts {
     void show(QWidget*, Caption caption, Icon icon, const QString& text) override;
     void showDetailed(QWidget*, Caption caption, Icon icon, const QString& text,
                       const QString& detail) override;
-    QString chooseFileToOpen(QWidget*, const QStringList& filters) override;
-    QString chooseFileToSave(QWidget*, const QStringList& filters) override;  // as "save chooser"
+    QString chooseFileToOpen(QWidget*, const QStringList& filters) override {
+        return choose("chooser", filters);
+    }
+    QString chooseFileToSave(QWidget*, const QStringList& filters) override {
+        return choose("save chooser", filters);
+    }
 
   private:
+    QString choose(const char* kind, const QStringList& filters);
+
     std::deque<bool> m_answers;
     bool m_otherwise;
 };
