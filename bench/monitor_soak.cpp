@@ -43,6 +43,7 @@ constexpr auto kWarmUp = std::chrono::seconds(5);  // the memory baseline is tak
 constexpr auto kSampleEvery = std::chrono::seconds(10);
 constexpr long kAllowedGrowthKiB = 1024;
 constexpr int kPollMs = 100;
+constexpr int kLogQuietMs = 2000;
 constexpr int kCountWrap = 21000;
 constexpr std::size_t kChunk = 1 << 16;
 
@@ -122,11 +123,17 @@ void CheckPrinted(const std::string& line, Figures& f) {
 }
 
 // Checks the records of a CSV file against the judgements sent, oldest first, and forgets them.
-void CheckCsvFile(const std::string& path, std::deque<torv::test::SentJudgement>& sent, Figures& f) {
+// torvsim's log may trail the CSV by many thousand judgements (its lines cross a FIFO that this
+// program reads a chunk at a time), so `catchUp(n)` first reads the log until n judgements are known
+// or the log has stopped.
+template <typename CatchUp>
+void CheckCsvFile(const std::string& path, std::deque<torv::test::SentJudgement>& sent, Figures& f,
+                  CatchUp catchUp) {
     const std::vector<std::string> lines = torv::test::CsvLines(path);
     if (lines.size() % 3 != 0) {
         f.problem(path + " holds " + std::to_string(lines.size()) + " lines, not three per judgement");
     }
+    catchUp(lines.size() / 3);
     for (std::size_t i = 0; i + 2 < lines.size(); i += 3) {
         if (sent.empty()) {
             f.problem(path + " holds a record torvsim never sent");
@@ -196,6 +203,22 @@ int main(int argc, char** argv) {
     LineReader printed(stdoutFd);
     Figures f;
     std::deque<torv::test::SentJudgement> sent;
+    const auto takeSent = [&](const std::string& line) {
+        torv::test::SentJudgement j;
+        if (torv::test::ParseSentJudgement(line, j)) {
+            ++f.sent;
+            sent.push_back(std::move(j));
+        }
+    };
+    // Reads the log until `count` judgements wait to be matched, or it is quiet for a while.
+    const auto catchUp = [&](std::size_t count) {
+        while (sent.size() < count) {
+            pollfd p{log.fd(), POLLIN, 0};
+            if (poll(&p, 1, kLogQuietMs) <= 0 || !log.read(takeSent)) {
+                return;
+            }
+        }
+    };
     const auto start = Clock::now();
     auto nextSample = start + kWarmUp;
     bool stopped = false;
@@ -204,19 +227,13 @@ int main(int argc, char** argv) {
     for (;;) {
         pollfd fds[2]{{log.fd(), POLLIN, 0}, {printed.fd(), POLLIN, 0}};
         poll(fds, monitorOpen ? 2 : 1, kPollMs);
-        log.read([&](const std::string& line) {
-            torv::test::SentJudgement j;
-            if (torv::test::ParseSentJudgement(line, j)) {
-                ++f.sent;
-                sent.push_back(std::move(j));
-            }
-        });
+        log.read(takeSent);
         if (monitorOpen) {
             monitorOpen = printed.read([&](const std::string& line) { CheckPrinted(line, f); });
         }
         // A full CSV is closed, then moved aside under the next number: check it, then make room.
         while (fs::exists(AsideName(csvBase, nextAside))) {
-            CheckCsvFile(AsideName(csvBase, nextAside), sent, f);
+            CheckCsvFile(AsideName(csvBase, nextAside), sent, f, catchUp);
             fs::remove(AsideName(csvBase, nextAside++));
             ++f.filesAside;
         }
@@ -240,19 +257,13 @@ int main(int argc, char** argv) {
     int status = 0;
     waitpid(monitor, &status, 0);
     sim.stop();
-    while (log.read([&](const std::string& line) {
-        torv::test::SentJudgement j;
-        if (torv::test::ParseSentJudgement(line, j)) {
-            ++f.sent;
-            sent.push_back(std::move(j));
-        }
-    })) {
+    while (log.read(takeSent)) {
     }
     for (; fs::exists(AsideName(csvBase, nextAside)); ++nextAside, ++f.filesAside) {
-        CheckCsvFile(AsideName(csvBase, nextAside), sent, f);
+        CheckCsvFile(AsideName(csvBase, nextAside), sent, f, catchUp);
         fs::remove(AsideName(csvBase, nextAside));
     }
-    CheckCsvFile(csvBase + ".csv", sent, f);
+    CheckCsvFile(csvBase + ".csv", sent, f, catchUp);
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     const bool exitedCleanly = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     const bool equal = f.printed == f.sent && f.sent == f.records;
