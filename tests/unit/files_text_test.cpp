@@ -88,12 +88,10 @@ TEST(ClockText, CalendarRegistersAreTheLocalTimeInBcd) {
     local.tm_min = 58;
     local.tm_sec = 60;  // a leap second
     const auto registers = CalendarRegisters(local);
-    EXPECT_EQ(registers[2], 0x00);
-    EXPECT_EQ(registers[3], 0x58);
-    EXPECT_EQ(registers[4], 0x23);
-    EXPECT_EQ(registers[5], 0x09);
-    EXPECT_EQ(registers[7], 0x12);
-    EXPECT_EQ(registers[8], 0x31);
+    const std::pair<int, int> expected[] = {{2, 0x00}, {3, 0x58}, {4, 0x23}, {5, 0x09}, {7, 0x12}, {8, 0x31}};
+    for (const auto& [index, bcd] : expected) {
+        EXPECT_EQ(registers[static_cast<std::size_t>(index)], bcd) << index;
+    }
 }
 
 }  // namespace

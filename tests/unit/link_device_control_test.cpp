@@ -7,25 +7,10 @@
 namespace torv {
 namespace {
 
-// Settings a port might report before the word is applied: deliberately unlike the defaults.
-DeviceControl OddSettings() {
-    DeviceControl control;
-    control.baudRate = 1200;
-    control.byteSize = 7;
-    control.parity = Parity::kEven;
-    control.stopBits = StopBits::kTwo;
-    control.parityCheck = true;
-    control.errorCharEnabled = true;
-    control.errorChar = 'x';
-    control.dtrControl = DtrControl::kHandshake;
-    control.rtsControl = RtsControl::kToggle;
-    control.ctsFlow = true;
-    control.dsrFlow = true;
-    control.xonXoffOut = true;
-    control.xonXoffIn = true;
-    control.txContinueOnXoff = true;
-    return control;
-}
+// Settings a port might report before the word is applied: every field unlike its default.
+const DeviceControl kOddSettings{
+    1200, 7,    Parity::kEven, StopBits::kTwo, true, true, 'x', DtrControl::kHandshake, RtsControl::kToggle,
+    true, true, true,          true,           true};
 
 // Each word is applied to the plain and to the odd settings: the settings it names change as given, every
 // other setting stays as the port reported it.
@@ -81,7 +66,7 @@ TEST(ConfigWord, ChangesExactlyTheSettingsItsFieldsName) {
          }},
     };
     for (const auto& c : cases) {
-        for (const DeviceControl& start : {DeviceControl{}, OddSettings()}) {
+        for (const DeviceControl& start : {DeviceControl{}, kOddSettings}) {
             DeviceControl expected = start;
             c.change(expected);
             EXPECT_EQ(ApplyConfigWord(start, c.word), expected) << std::hex << c.word;
@@ -90,9 +75,9 @@ TEST(ConfigWord, ChangesExactlyTheSettingsItsFieldsName) {
     const std::uint32_t rates[] = {110,   300,   600,   1200,  2400,   4800,   9600,  14400,
                                    19200, 38400, 56000, 57600, 115200, 128000, 256000};
     for (std::uint32_t code = 1; code <= 15; ++code) {
-        DeviceControl expected = OddSettings();
+        DeviceControl expected = kOddSettings;
         expected.baudRate = rates[code - 1];
-        EXPECT_EQ(ApplyConfigWord(OddSettings(), code), expected) << code;
+        EXPECT_EQ(ApplyConfigWord(kOddSettings, code), expected) << code;
     }
 }
 

@@ -31,7 +31,7 @@ TimePoint UtcMoment(int year, int month, int day, int hour, int minute, int seco
 
 // The trailer of characters given as (numerical difference, alphabetic difference, numerical,
 // alphabetic), with its checksum.
-Bytes Trailer(std::initializer_list<std::array<std::uint8_t, 4>> characters) {
+Bytes Trailer(const std::vector<std::array<std::uint8_t, 4>>& characters) {
     Bytes bytes;
     std::uint8_t sum = 0;
     for (const auto& c : characters) {
@@ -90,41 +90,12 @@ TEST(ResultTimeStamp, IsTheLocalCtimeTextsDateAndTimeWithMilliseconds) {
     }
 }
 
-TEST(ResultMonitor, WritesTheWorkedExampleByteForByte) {
-    ScopedTimeZone zone("UTC0");
-    MonitorOnFile run;
-    ASSERT_EQ(run.take(3, 0xFC | kJudgedOk, kWorkedTrailer), PollResult::kJudged);
-    EXPECT_EQ(run.csv(),
-              "OK,3,Dec 05 2026 22:11:46.123\r\n"
-              "A,1,B, ,4,1,8, ,A,I,B,\r\n"
-              "3,2,5, ,9,2,7, ,3,6,5,\r\n");
-    EXPECT_EQ(run.judgement.text(), "OK");
-    EXPECT_EQ(run.judgement.bestCharacters(), "A1B");
-    EXPECT_EQ(run.judgement.numericalCharacters(), "418");
-    EXPECT_EQ(run.judgement.alphabeticCharacters(), "AIB");
-}
-
-// Differences are signed bytes: 0x80..0xFF are negative, in the comparison and in the file. Equal
-// differences choose the alphabetic character; bit 7 of a character byte is not part of it.
-TEST(ResultMonitor, ComparesAndWritesDifferencesSigned) {
-    ScopedTimeZone zone("UTC0");
-    MonitorOnFile run;
-    const Bytes trailer = Trailer({{0xF0, 0x05, '7', 'T'},
-                                   {0x05, 0xF0, '7', 'T'},
-                                   {0x80, 0x7F, '0', 'O'},
-                                   {0x10, 0x10, '5', 'S'},
-                                   {0xFF, 0xFF, 0x80 | '8', 0x80 | 'B'}});
-    ASSERT_EQ(run.take(5, kJudgedNg, trailer), PollResult::kJudged);
-    EXPECT_EQ(run.csv(),
-              "NG,5,Dec 05 2026 22:11:46.123\r\n"
-              "7,T,0,S,B, ,7,7,0,5,8, ,T,T,O,S,B,\r\n"
-              "-16,-16,-128,16,-1, ,-16,5,-128,16,-1, ,5,-16,127,16,-1,\r\n");
-}
-
 // On the line: one `Y` frame, the reply read as ACK then the rest, and a trailer of 4n + 1 bytes read
-// only for a new judgement with characters. j = 0 is nothing new whatever n says; j = 3 is "--" and logged
-// like OK and NG; n = 0 with j > 0 logs the judgement with empty lists.
-TEST(ResultMonitor, TrailerRules) {
+// only for a new judgement with characters; the CSV byte for byte. j = 0 is nothing new whatever n says;
+// j = 3 is "--" and logged like OK and NG; n = 0 with j > 0 logs the judgement with empty lists.
+// Differences are signed bytes (0x80..0xFF negative) in the comparison and in the file; equal
+// differences choose the alphabetic character; bit 7 of a character byte is not part of it.
+TEST(ResultMonitor, TrailerRulesAndTheCsvByteForByte) {
     const std::vector<std::string> noTrailer{"write 59 00 00 A6", "read 1", "read 3"};
     const auto withTrailer = [&noTrailer](const char* read) {
         std::vector<std::string> calls = noTrailer;
@@ -147,6 +118,18 @@ TEST(ResultMonitor, TrailerRules) {
         std::string csv;
         std::vector<std::string> calls;
     } cases[] = {
+        {"worked example", 3, 0xFC | kJudgedOk, kWorkedTrailer, kJudged, "",
+         "OK,3" + stamp + "A,1,B, ,4,1,8, ,A,I,B,\r\n3,2,5, ,9,2,7, ,3,6,5,\r\n", withTrailer("read 13")},
+        {"signed differences", 5, kJudgedNg,
+         Trailer({{0xF0, 0x05, '7', 'T'},
+                  {0x05, 0xF0, '7', 'T'},
+                  {0x80, 0x7F, '0', 'O'},
+                  {0x10, 0x10, '5', 'S'},
+                  {0xFF, 0xFF, 0x80 | '8', 0x80 | 'B'}}),
+         kJudged, "",
+         "NG,5" + stamp + "7,T,0,S,B, ,7,7,0,5,8, ,T,T,O,S,B,\r\n" +
+             "-16,-16,-128,16,-1, ,-16,5,-128,16,-1, ,5,-16,127,16,-1,\r\n",
+         withTrailer("read 21")},
         {"j=0 with n", 5, 0xFC, {}, kNothingNew, "", "", noTrailer},
         {"j=0, n=0", 0, 0, {}, kNothingNew, "", "", noTrailer},
         {"j=3 with n", 1, kJudgedOther, Trailer({{1, 2, '3', 'B'}}), kJudged, "",
@@ -167,18 +150,20 @@ TEST(ResultMonitor, TrailerRules) {
     }
 }
 
-// A sensor may announce up to 255 characters; the whole trailer is taken, nothing overruns.
-TEST(ResultMonitor, TakesTheLargestTrailer) {
+// The judgement shows its characters; a sensor may announce up to 255 of them, and the whole trailer is
+// taken without overrunning anything.
+TEST(ResultMonitor, JudgementShowsItsCharactersUpToTheLargestTrailer) {
     MonitorOnFile run;
-    Bytes trailer(4 * 255, 'Z');
-    std::uint8_t sum = 0;
-    for (std::uint8_t b : trailer) {
-        sum = static_cast<std::uint8_t>(sum + b);
-    }
-    trailer.push_back(static_cast<std::uint8_t>(0xFF - sum));
-    ASSERT_EQ(run.take(255, kJudgedOk, trailer), PollResult::kJudged);
+    ASSERT_EQ(run.take(3, kJudgedOk, kWorkedTrailer), PollResult::kJudged);
+    EXPECT_EQ(run.judgement.text(), "OK");
+    EXPECT_EQ(run.judgement.bestCharacters(), "A1B");
+    EXPECT_EQ(run.judgement.numericalCharacters(), "418");
+    EXPECT_EQ(run.judgement.alphabeticCharacters(), "AIB");
+    ASSERT_EQ(
+        run.take(255, kJudgedNg, Trailer(std::vector(255, std::array<std::uint8_t, 4>{1, 1, 'Z', 'Z'}))),
+        PollResult::kJudged);
+    EXPECT_EQ(run.judgement.text(), "NG");
     EXPECT_EQ(run.judgement.bestCharacters(), std::string(255, 'Z'));
-    EXPECT_EQ(static_cast<int>(TrailerSize(255)), kMaxTrailerSize);
 }
 
 // The count shows 20999 after the 20999th judgement and 0 after the 21000th; the full CSV is moved

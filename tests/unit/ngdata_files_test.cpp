@@ -23,14 +23,6 @@ class SensorTimeZone : public ::testing::Test {
     test::ScopedTimeZone m_zone{"JST-9"};
 };
 
-int Occurrences(const std::string& text, const std::string& part) {
-    int count = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) {
-        ++count;
-    }
-    return count;
-}
-
 // A result record laid out here by its offsets, independently of the decoder.
 class RecordBytes {
   public:
@@ -239,29 +231,6 @@ TEST_F(SensorTimeZone, EmptySlotWritesHeadersFormatsAndLimitsOnly) {
         "NG data number,1\r\nNumber of character,0\r\nBank number,0\r\n"
         "Saved date/time,Sat Jan 01 00:00:00 2000\r\n\r\n1 - Format nothing\r\n";
     EXPECT_EQ(csv.substr(0, head.size()), head);
-}
-
-// A count above 48 is clamped: the files hold the 48 characters a record has room for, and say so.
-TEST_F(SensorTimeZone, CountAbove48IsClampedAndSaidSo) {
-    const NgResultRecord record = RecordBytes().byte(568, 60).decode();
-    EXPECT_EQ(record.patternBlocks(), 3);
-    EXPECT_EQ(TwoCharacterRecord().patternBlocks(), 1);
-    const std::string dataFile = NgDataFileText(record, NgPatternBlocks{});
-    EXPECT_EQ(dataFile.substr(0, dataFile.find('\n') + 1),
-              "Character number = 48 (the sensor reported 60 characters; a record holds 48)\r\n");
-    EXPECT_EQ(Occurrences(dataFile, "(Gap[N,A]=0,0)"), 48);
-    EXPECT_EQ(
-        Occurrences(dataFile,
-                    "       \r\n       \r\n       \r\n       \r\n       \r\n       \r\n       \r\n\r\n"),
-        48);
-    const std::string csv = NgCsvRecordText(1, record, NgPatternBlocks{});
-    EXPECT_NE(csv.find("Number of character,48,the sensor reported 60 characters; a record holds 48\r\n"),
-              std::string::npos);
-    std::string patternRow;
-    for (int j = 0; j < 48; ++j) {
-        patternRow += ".,.,.,.,.,.,.,,";
-    }
-    EXPECT_EQ(Occurrences(csv, "," + patternRow + "\r\n"), 7);
 }
 
 TEST(NgViewerFiles, TextKeepsEveryLine) {

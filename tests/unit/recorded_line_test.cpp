@@ -88,12 +88,5 @@ TEST(RemoteKeys, LeftoversOfAFailedKeyAreDroppedBeforeTheNextKey) {
     }
 }
 
-// The upper arrow proposes a change of zero or less (the control's default range runs downwards).
-TEST(RemoteKeys, UpDownSignRule) {
-    EXPECT_EQ(UpDownKeyCode(-1), kKeyUp);
-    EXPECT_EQ(UpDownKeyCode(0), kKeyUp);
-    EXPECT_EQ(UpDownKeyCode(1), kKeyDown);
-}
-
 }  // namespace
 }  // namespace torv

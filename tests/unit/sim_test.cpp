@@ -1,0 +1,183 @@
+// The simulated sensor, as far as the other tests rely on it and the fuzz target (any byte stream under
+// any fault plan) does not look: a seed makes the same sensor in every process (the end-to-end tests
+// compare torvsim's slots with a model of the same seed), a judgement stores the inspection it reports
+// and moves the ring words 9..11 as the sensor does, a store moves to the rate it names, an exchange
+// meets the fault planned for it, and the state file keeps the sensor's memory for the tests to read.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "sim/fault_plan.h"
+#include "sim/ng_ring.h"
+#include "sim/protocol_machine.h"
+#include "sim/recognized_line.h"
+#include "sim/sensor_model.h"
+#include "sim/state_file.h"
+#include "tests/support/temp_dir.h"
+
+namespace torv::sim {
+namespace {
+
+using namespace std::chrono_literals;
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes Frame(std::uint8_t letter, std::uint8_t b1, std::uint8_t b2) {
+    return {letter, b1, b2, static_cast<std::uint8_t>(0xFF - letter - b1 - b2)};
+}
+
+TEST(SimSeed, TheSameSeedMakesTheSameSlotsReadingsAndNextInspection) {
+    SensorModel first(9, kDefaultRate, kDefaultVersion);
+    SensorModel second(9, kDefaultRate, kDefaultVersion);
+    EXPECT_EQ(first.state(), second.state());
+    for (int slot = 0; slot < kNgSlotCount; ++slot) {
+        for (int block = 0; block < kFirstResultBlock + kResultBlockCount; ++block) {
+            EXPECT_EQ(first.ngRing().block(slot, block), second.ngRing().block(slot, block)) << slot;
+        }
+    }
+    EXPECT_EQ(BuildResultRecord(first.ngRing().nextInspection()),
+              BuildResultRecord(second.ngRing().nextInspection()));
+    const RecognizedReading a = FixedReading(9, "A12");
+    const RecognizedReading b = FixedReading(9, "A12");
+    ASSERT_EQ(TextOf(a), "A12");
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        EXPECT_EQ(a[i].pattern, b[i].pattern) << i;
+    }
+}
+
+// At pace 0 every poll judges in the chosen mix; an NG stores the inspection it reports at the slot
+// pointer (the trailer is the stored characters), OK and "--" leave the ring alone.
+TEST(SimJudgements, EveryPollJudgesInTheMixAndAnNgStoresWhatItReports) {
+    const std::pair<const char*, std::uint8_t> mixes[] = {
+        {"1,0,0", kJudgementOk}, {"0,1,0", kJudgementNg}, {"0,0,1", kJudgementNone}};
+    for (const auto& [mix, status] : mixes) {
+        JudgementSettings settings;
+        ASSERT_TRUE(ParsePace("0", settings) && ParseMix(mix, settings));
+        SensorModel model(5, kDefaultRate, kDefaultVersion, settings);
+        for (int poll = 1; poll <= 5; ++poll) {
+            const int pointer = model.ngRing().slotPointer();
+            const std::uint32_t occupied = model.ngRing().occupancyMask();
+            const Judgement j = model.pollJudgement(SimTime(poll));
+            ASSERT_EQ(j.status, status) << mix;
+            const bool ng = status == kJudgementNg;
+            EXPECT_EQ(model.ngRing().slotPointer(), ng ? (pointer + 1) % kNgSlotCount : pointer) << mix;
+            EXPECT_EQ(model.state().words[kSlotPointerWord] & 0x1F, model.ngRing().slotPointer());
+            EXPECT_EQ(model.ngRing().occupancyMask(), ng ? occupied | (1U << pointer) : occupied) << mix;
+            EXPECT_EQ(j.count == 0, status == kJudgementNone) << mix;
+            if (!ng) {
+                continue;
+            }
+            const NgInspection& stored = model.ngRing().inspection(pointer);
+            ASSERT_EQ(j.count, stored.characters.size());
+            ASSERT_EQ(j.trailer.size(), 4U * j.count + 1);
+            for (std::size_t i = 0; i < stored.characters.size(); ++i) {
+                const NgCharacter& c = stored.characters[i];
+                const Bytes expected{c.numericalDifference, c.alphabeticDifference,
+                                     static_cast<std::uint8_t>(c.numerical),
+                                     static_cast<std::uint8_t>(c.alphabetic)};
+                EXPECT_EQ(Bytes(j.trailer.begin() + 4 * i, j.trailer.begin() + 4 * i + 4), expected) << i;
+            }
+        }
+    }
+}
+
+// The pointer's high byte is not the pointer's; a pointer outside the ring, as a `W` could leave it, is
+// taken modulo 30; the record's bank byte (offset 584) is the stored one.
+TEST(SimNgRing, StoringMovesThePointerAndSetsTheSlotsBitInWords9To11) {
+    WordMemory words(kWordCount, 0);
+    NgRing ring(5, words);
+    words[kSlotPointerWord] = 0x1200 | 29;
+    words[kOccupancyLowWord] = 0;
+    words[kOccupancyHighWord] = 0;
+    NgInspection stored = ring.nextInspection();
+    stored.bank = 13;
+    ring.storeInspection(stored);
+    EXPECT_EQ(words[kSlotPointerWord], 0x1200);
+    EXPECT_EQ(words[kOccupancyHighWord], 1U << 13);  // slot 29
+    EXPECT_EQ(words[kOccupancyLowWord], 0);
+    EXPECT_EQ(ring.block(29, kFirstResultBlock + 2)[584 - 512], 13);
+    ring.storeInspection(ring.nextInspection());
+    EXPECT_EQ(ring.slotPointer(), 1);
+    EXPECT_EQ(ring.occupancyMask(), (1U << 29) | 1U);
+    words[kSlotPointerWord] = 31;
+    ring.storeInspection(ring.nextInspection());
+    EXPECT_EQ(ring.slotPointer(), 2);
+    EXPECT_EQ(ring.occupancyMask(), (1U << 29) | 3U);
+}
+
+// One sensor with its machine; every frame arrives 10 ms after the previous one.
+struct Sensor {
+    explicit Sensor(int rate = kDefaultRate) : model(7, rate, "0105"), machine(model, faults) {}
+
+    ProtocolEvent send(const Bytes& frame) {
+        now += 10ms;
+        std::vector<ProtocolEvent> events = machine.feed(frame, now);
+        return events.size() == 1 ? events.front() : ProtocolEvent{};
+    }
+    Bytes reply(std::uint8_t letter, std::uint8_t b1, std::uint8_t b2) {
+        return send(Frame(letter, b1, b2)).reply;
+    }
+
+    FaultPlan faults;
+    SensorModel model;
+    ProtocolMachine machine;
+    SimTime now{};
+};
+
+TEST(SimProtocol, StoreMovesToTheRateInWordFourBits8To10AndZeroKeepsTheRate) {
+    // COMMUNIC k and the rate it names; 0: the rate the sensor had.
+    const std::pair<int, int> cases[] = {{0, 0},     {1, 4800},  {2, 9600},   {3, 19200},
+                                         {4, 38400}, {5, 57600}, {6, 115200}, {7, 256000}};
+    for (const auto& [k, rate] : cases) {
+        for (int start : {9600, 115200}) {
+            Sensor sensor(start);
+            sensor.reply(kReadWord, 4, 0);
+            sensor.reply(kWriteWord, 0xFF, static_cast<std::uint8_t>(0xF8 | k));  // every other bit set
+            const ProtocolEvent store = sensor.send(Frame(kStore, 0x12, 0x34));
+            EXPECT_TRUE(store.stored);
+            EXPECT_EQ(sensor.model.state().rate, rate != 0 ? rate : start) << k << " from " << start;
+        }
+    }
+}
+
+TEST(SimProtocol, StoreFrameSeenAfterTheToolSwitchedIsRecognized) {
+    Sensor sensor;
+    sensor.reply(kReadWord, 4, 0);
+    sensor.reply(kWriteWord, 0x00, 0x16);  // COMMUNIC 6: 115200
+    const Bytes store = Frame(kStore, 0, 0x16);
+    EXPECT_TRUE(sensor.machine.completesStoreTo(store, 115200));
+    EXPECT_FALSE(sensor.machine.completesStoreTo(store, 9600));
+    EXPECT_FALSE(sensor.machine.completesStoreTo(Bytes{kStore, 0, 0x16, 0x00}, 115200));
+}
+
+TEST(SimFaultPlan, ExactEntriesWinOverOnwardOnes) {
+    FaultPlan plan;
+    for (const char* text : {"3+=nak", "5=silence", "7+=delay", "2=hangup"}) {
+        ASSERT_EQ(plan.add(text), FaultParseResult::kOk) << text;
+    }
+    const FaultKind expected[] = {FaultKind::kNone,  FaultKind::kHangup,  FaultKind::kNak,
+                                  FaultKind::kNak,   FaultKind::kSilence, FaultKind::kNak,
+                                  FaultKind::kDelay, FaultKind::kDelay};
+    for (int exchange = 1; exchange <= 8; ++exchange) {
+        EXPECT_EQ(plan.lookup(exchange), expected[exchange - 1]) << exchange;
+    }
+}
+
+TEST(SimStateFile, RoundTripsTheWholeState) {
+    test::TempDir dir;
+    SensorState state = SensorModel(3, 9600, "A1b2").state();
+    state.calendar = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 255};
+    state.keyLog = {1, 2, 4, 8, 16, 17, 18};
+    state.words[65535] = 0xFFFF;
+    const std::string path = dir.file("state.txt");
+    ASSERT_EQ(SaveStateFile(path, state), StateFileResult::kSaved);
+    SensorState loaded;
+    ASSERT_EQ(LoadStateFile(path, loaded), StateFileResult::kLoaded);
+    EXPECT_EQ(loaded, state);
+    EXPECT_EQ(LoadStateFile(dir.file("missing.txt"), loaded), StateFileResult::kNotFound);
+}
+
+}  // namespace
+}  // namespace torv::sim
