@@ -32,6 +32,15 @@ bool WaitForFrames(const test::SimulatedSensor& sensor, std::size_t count) {
     return false;
 }
 
+// Every file in the folder with its bytes.
+std::vector<std::string> Snapshot(const test::TempDir& files) {
+    std::vector<std::string> snapshot;
+    for (const std::string& name : test::ListFolder(files.path())) {
+        snapshot.push_back(name + ": " + test::ReadFileBytes(files.file(name)));
+    }
+    return snapshot;
+}
+
 const std::string kOverwrite = "Found same filename. Do you overwrite?";
 const std::string kAppend =
     "Found same filename of an expansion dictionary file. Do you agree to append data?";
@@ -67,10 +76,7 @@ TEST(TorvctlQuestions, NoOrNoTerminalSendsNothingMoreAndKeepsTheFiles) {
             for (const char* other : {"f.bmp", "f.ng4", "f.csv"}) {
                 test::WriteFileBytes(files.file(other), other);
             }
-            std::vector<std::string> before;
-            for (const std::string& name : test::ListFolder(files.path())) {
-                before.push_back(name + ": " + test::ReadFileBytes(files.file(name)));
-            }
+            const std::vector<std::string> before = Snapshot(files);
             test::SimulatedSensor sensor;
             std::vector<std::string> arguments{"--port", sensor.devicePath()};
             if (!answer.empty()) {
@@ -88,11 +94,7 @@ TEST(TorvctlQuestions, NoOrNoTerminalSendsNothingMoreAndKeepsTheFiles) {
                 << c.command[1];
             EXPECT_EQ(result.out, "");
             EXPECT_EQ(sensor.frames().size(), c.frames) << c.command[1];
-            std::vector<std::string> after;
-            for (const std::string& name : test::ListFolder(files.path())) {
-                after.push_back(name + ": " + test::ReadFileBytes(files.file(name)));
-            }
-            EXPECT_EQ(after, before) << c.command[1];
+            EXPECT_EQ(Snapshot(files), before) << c.command[1];
         }
     }
 }
@@ -107,7 +109,7 @@ TEST(TorvctlTerminal, OnlyAYesGoesOnABareEnterOrCtrlCAnswersNo) {
         test::PtyPair terminal;
         test::RunningProgram torvctl(TORVCTL_PATH,
                                      {"--port", sensor.devicePath(), "params", "write", files.file("bank")},
-                                     {{}, terminal.devicePath()});
+                                     terminal.devicePath());
         ASSERT_TRUE(torvctl.waitForError("Agree to overwrite TORV setting? [y/N] ", kQuestionWaitMs));
         if (answer.empty()) {
             torvctl.signal(SIGINT);

@@ -1,12 +1,9 @@
 #include "tests/support/ser2net_server.h"
 
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -15,8 +12,6 @@
 #include <sstream>
 #include <stdexcept>
 #include <thread>
-
-extern char** environ;
 
 namespace torv::test {
 namespace {
@@ -89,40 +84,19 @@ Ser2netServer::Ser2netServer(const std::vector<std::string>& devicePaths) {
     if (program.empty()) {
         throw std::runtime_error("ser2net is not installed");
     }
-    const std::string configPath = m_folder.file("ser2net.yaml");
-    const std::string logPath = m_folder.file("ser2net.log");
     // -n: stay in the foreground; -u: no UUCP lock files (a test needs none and may not write /var/lock).
-    std::vector<std::string> arguments{program, "-n", "-u", "-c", configPath, "-P", m_folder.file("pid")};
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) {
-        argv.push_back(argument.data());
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-    const int spawned = posix_spawn(&m_pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-        throw std::runtime_error("ser2net could not be started");
-    }
+    m_server = std::make_unique<RunningProgram>(
+        program, std::vector<std::string>{"-n", "-u", "-c", m_folder.file("ser2net.yaml"), "-P",
+                                          m_folder.file("pid")});
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStartTimeoutMs);
     for (int port : m_tcpPorts) {
         while (!Listening(port)) {
-            if (std::chrono::steady_clock::now() > deadline || waitpid(m_pid, nullptr, WNOHANG) != 0) {
-                throw std::runtime_error("ser2net did not start listening; see " + logPath);
+            if (std::chrono::steady_clock::now() > deadline) {
+                m_server->signal(SIGKILL);
+                throw std::runtime_error("ser2net did not start listening: " + m_server->finish().err);
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
         }
-    }
-}
-
-Ser2netServer::~Ser2netServer() {
-    if (m_pid > 0) {
-        kill(m_pid, SIGTERM);
-        waitpid(m_pid, nullptr, 0);
     }
 }
 

@@ -3,11 +3,11 @@
 // with RFC 2217, as a device server serves a sensor's line on the plant network. One per test; its
 // configuration and log live in a temporary folder.
 
-#include <sys/types.h>
-
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "tests/support/sim_process.h"
 #include "tests/support/temp_dir.h"
 
 namespace torv::test {
@@ -16,7 +16,6 @@ class Ser2netServer {
   public:
     // Serves each device at 57600 baud, 8 data bits, no parity, one stop bit, until destroyed.
     explicit Ser2netServer(const std::vector<std::string>& devicePaths);
-    ~Ser2netServer();
     Ser2netServer(const Ser2netServer&) = delete;
     Ser2netServer& operator=(const Ser2netServer&) = delete;
 
@@ -30,7 +29,7 @@ class Ser2netServer {
   private:
     TempDir m_folder;
     std::vector<int> m_tcpPorts;
-    pid_t m_pid = -1;
+    std::unique_ptr<RunningProgram> m_server;  // killed with the server object
 };
 
 // A loopback TCP port that nothing listens on right now.

@@ -1,6 +1,5 @@
 #include "tests/support/sim_files.h"
 
-#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -44,13 +43,8 @@ std::vector<std::string> ReadLines(const std::string& path) {
 
 std::vector<std::string> LoggedFrames(const std::string& logPath) {
     std::vector<std::string> frames;
-    for (const std::string& line : ReadLines(logPath)) {
-        std::istringstream fields(line);
-        std::string number, letter, b1, b2;
-        if (fields >> number >> letter >> b1 >> b2 && !number.empty() &&
-            std::isdigit(static_cast<unsigned char>(number[0]))) {
-            frames.push_back(letter + " " + b1 + " " + b2);
-        }
+    for (const LoggedExchange& e : LoggedExchanges(logPath)) {
+        frames.push_back(FrameText(e.letter, e.b1, e.b2));
     }
     return frames;
 }

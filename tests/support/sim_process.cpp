@@ -108,39 +108,30 @@ void SimProcess::stop() {
 }
 
 RunningProgram::RunningProgram(const std::string& program, const std::vector<std::string>& arguments,
-                               const ProgramInput& input, const std::vector<std::string>& environment) {
-    int inPipe[2], outPipe[2], errPipe[2];
-    if (pipe(inPipe) != 0 || pipe(outPipe) != 0 || pipe(errPipe) != 0) {
+                               const std::string& terminalPath, const std::vector<std::string>& environment) {
+    int outPipe[2], errPipe[2];
+    if (pipe(outPipe) != 0 || pipe(errPipe) != 0) {
         throw std::runtime_error("pipe failed");
     }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    if (input.terminalPath.empty()) {
-        posix_spawn_file_actions_adddup2(&actions, inPipe[0], STDIN_FILENO);
-    } else {
-        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, input.terminalPath.c_str(),
-                                         O_RDWR | O_NOCTTY, 0);
-    }
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO,
+                                     terminalPath.empty() ? "/dev/null" : terminalPath.c_str(),
+                                     O_RDWR | O_NOCTTY, 0);
     posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
-    for (int fd : {inPipe[0], inPipe[1], outPipe[0], errPipe[0]}) {
+    for (int fd : {outPipe[0], errPipe[0]}) {
         posix_spawn_file_actions_addclose(&actions, fd);
     }
     auto argv = ArgumentVector(program, arguments);
     auto env = EnvironmentVector(environment);
     const int spawned = posix_spawn(&m_pid, program.c_str(), &actions, nullptr, argv.data(), env.data());
     posix_spawn_file_actions_destroy(&actions);
-    close(inPipe[0]);
     close(outPipe[1]);
     close(errPipe[1]);
     if (spawned != 0) {
         throw std::runtime_error("cannot start " + program);
     }
-    // Small inputs only: the pipe buffer holds them without blocking.
-    if (!input.text.empty() && write(inPipe[1], input.text.data(), input.text.size()) < 0) {
-        throw std::runtime_error("cannot write to " + program);
-    }
-    close(inPipe[1]);
     m_fds = {outPipe[0], errPipe[0]};
 }
 
@@ -198,13 +189,13 @@ ProgramResult RunningProgram::finish() {
 }
 
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
-                         const std::string& input, const std::vector<std::string>& environment) {
-    return RunningProgram(program, arguments, ProgramInput{input, {}}, environment).finish();
+                         const std::vector<std::string>& environment) {
+    return RunningProgram(program, arguments, {}, environment).finish();
 }
 
 ProgramResult RunTorvctl(const std::vector<std::string>& arguments,
                          const std::vector<std::string>& environment) {
-    return RunProgram(TORVCTL_PATH, arguments, {}, environment);
+    return RunProgram(TORVCTL_PATH, arguments, environment);
 }
 
 std::vector<std::string> OutputLines(const std::string& text) {

@@ -34,19 +34,13 @@ struct ProgramResult {
     std::string err;
 };
 
-// What a program reads on stdin: a small text through a pipe, or a terminal (a pseudo-terminal's
-// slave path), so that it asks its questions as it would of a person.
-struct ProgramInput {
-    std::string text;
-    std::string terminalPath;
-};
-
 // A program started in the background: its output is collected while the test watches it and
-// sends it signals.
+// sends it signals. Its stdin is a terminal (a pseudo-terminal's slave path), so that it asks its
+// questions as it would of a person, or else empty (no terminal to ask at).
 class RunningProgram {
   public:
     RunningProgram(const std::string& program, const std::vector<std::string>& arguments,
-                   const ProgramInput& input = {}, const std::vector<std::string>& environment = {});
+                   const std::string& terminalPath = {}, const std::vector<std::string>& environment = {});
     ~RunningProgram();  // kills a program that is still running
     RunningProgram(const RunningProgram&) = delete;
     RunningProgram& operator=(const RunningProgram&) = delete;
@@ -65,11 +59,11 @@ class RunningProgram {
     ProgramResult m_result;
 };
 
-// Runs a program to its end with the given arguments and standard input; `environment` entries
-// ("NAME=value") are added to this process's environment.
+// Runs a program to its end, its stdin empty; `environment` entries ("NAME=value") are added to this
+// process's environment.
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
-                         const std::string& input = {}, const std::vector<std::string>& environment = {});
-// torvctl with these arguments, its stdin an empty pipe (no terminal to ask questions at).
+                         const std::vector<std::string>& environment = {});
+// torvctl with these arguments, its stdin empty (no terminal to ask questions at).
 ProgramResult RunTorvctl(const std::vector<std::string>& arguments,
                          const std::vector<std::string>& environment = {});
 // A program's output split into lines, without their line ends.
