@@ -34,10 +34,6 @@ namespace {
 using test::LoggedExchange;
 using test::ReadFileBytes;
 
-// clang-format off
-enum class Trigger { kSilence, kNak, kChecksum, kTruncate, kDelay, kHangup, kGarbage, kWrongRate, kEndless,
-                     kCancel };
-// clang-format on
 enum class Position { kFirst, kMiddle, kLast };
 enum class Runs { kOperation, kMonitor, kKeys };
 
@@ -140,56 +136,39 @@ const DeviceOperation* const kEveryOperation[] = {
     &kReadParametersOp, &kWriteParametersOp, &kSetClockOp,  &kReadNgDataOp, &kNgCsvOp, &kDictRecognizedOp,
     &kDictFromNgOp,     &kDictReadOp,        &kDictWriteOp, &kMonitorOp,    &kKeysOp};
 
+// A line fault as torvsim's --fault names it, the message the user reads when the faulty exchange's reply
+// fails, and whether the row runs again through a device server; or Cancel, pressed through the host.
+struct Fault {
+    const char* name;
+    const char* message;
+    bool alsoThroughServer = false;
+};
+const char* const kNoResponse = "No communication response.";
+const char* const kInvalid = "Recieved an invalid communication response.";
+const char* const kBadSum = "Error in checking sum of communication.";
+const Fault kLineFaults[] = {
+    {"silence", kNoResponse, true}, {"nak", kInvalid, true},  {"checksum", kBadSum},
+    {"truncate", kBadSum},          {"delay", kNoResponse},   {"hangup", kNoResponse},
+    {"garbage", kInvalid},          {"wrong-rate", kInvalid}, {"endless", kBadSum}};
+const Fault kCancel{"cancel", "Aborted."};
+
 struct Row {
     const DeviceOperation* operation;
-    Trigger trigger;
+    const Fault* fault;
     Position position;
     bool throughServer = false;  // rfc2217://, served by ser2net from the sensor's pseudo-terminal
 };
 
-const char* FaultName(Trigger trigger) {  // as torvsim's --fault names it
-    const char* const names[] = {"silence", "nak",     "checksum",   "truncate", "delay",
-                                 "hangup",  "garbage", "wrong-rate", "endless",  "cancel"};
-    return names[static_cast<int>(trigger)];
-}
-
-// What the user reads when the reply to the faulty exchange fails.
-const char* FaultMessage(Trigger trigger) {
-    switch (trigger) {
-        case Trigger::kNak:
-        case Trigger::kGarbage:
-        case Trigger::kWrongRate:
-            return "Recieved an invalid communication response.";
-        case Trigger::kChecksum:
-        case Trigger::kTruncate:
-        case Trigger::kEndless:
-            return "Error in checking sum of communication.";
-        default:
-            return "No communication response.";
-    }
-}
-
 int ExchangeAt(const DeviceOperation& operation, Position position) {
-    switch (position) {
-        case Position::kFirst:
-            return 1;
-        case Position::kMiddle:
-            return operation.exchanges / 2;
-        case Position::kLast:
-            break;
-    }
-    return operation.exchanges;
-}
-
-void PrintTo(const Row& row, std::ostream* out) {
-    *out << row.operation->name << ' ' << FaultName(row.trigger) << ' ' << static_cast<int>(row.position)
-         << (row.throughServer ? " through the server" : "");
+    return position == Position::kFirst    ? 1
+           : position == Position::kMiddle ? operation.exchanges / 2
+                                           : operation.exchanges;
 }
 
 std::string RowName(const ::testing::TestParamInfo<Row>& info) {
     const char* positions[] = {"First", "Middle", "Last"};
-    std::string fault = FaultName(info.param.trigger);
-    fault.erase(std::remove(fault.begin(), fault.end(), '-'), fault.end());
+    std::string fault = info.param.fault->name;
+    std::erase(fault, '-');
     return std::string(info.param.operation->name) + "_" + fault + "_" +
            positions[static_cast<int>(info.param.position)] + (info.param.throughServer ? "_Network" : "");
 }
@@ -429,8 +408,7 @@ TEST_P(FaultMatrix, EndsWithItsMessageAndLeavesFilesAndSensorAsTheyWere) {
     }
     const int exchange = ExchangeAt(operation(), row.position);
     std::vector<std::string> simArguments = operation().simArguments;
-    simArguments.insert(simArguments.end(),
-                        {"--fault", std::to_string(exchange) + "=" + FaultName(row.trigger)});
+    simArguments.insert(simArguments.end(), {"--fault", std::to_string(exchange) + "=" + row.fault->name});
     test::SimulatedSensor sensor(simArguments);
     const bool targetsExisted = StartsWithTargets(operation(), row.position, false);
     if (targetsExisted) {
@@ -444,7 +422,7 @@ TEST_P(FaultMatrix, EndsWithItsMessageAndLeavesFilesAndSensorAsTheyWere) {
     const test::ProgramResult result = runTorvctl(operation(), port);
     EXPECT_EQ(result.exitCode, 1);
     // The tool's message first, then where it happened: the device and the rate.
-    EXPECT_EQ(result.err.substr(0, result.err.find('\n')), FaultMessage(row.trigger));
+    EXPECT_EQ(result.err.substr(0, result.err.find('\n')), row.fault->message);
     EXPECT_NE(result.err.find(port + " at 57600 baud"), std::string::npos) << result.err;
     // A write that stopped between its first word and the store command says how to restore the sensor.
     const bool unstored = &operation() == &kWriteParametersOp && row.position == Position::kMiddle;
@@ -524,7 +502,10 @@ class CancelMatrix : public FaultMatrix {
         ASSERT_TRUE(monitor.createCsv(fileName()));
         StoppingMonitorHost host(state, cancelledBlock);
         EXPECT_EQ(RunMonitorLoop(monitor, state, host), MonitorEnd::kStopped);
-        monitor.close();
+        monitor.close();  // Stop closes the file and frees the port (it opens exclusively)
+        EXPECT_FALSE(monitor.csv().isOpen());
+        EXPECT_EQ(OpenLink(sensor.port(), kDefaultBaudIndex), kLinkOpened);
+        CloseLink(sensor.port());
         EXPECT_EQ(host.pumps, cancelledBlock);
         EXPECT_EQ(sensor.frames().size(), static_cast<std::size_t>(cancelledBlock));
         expectFilesAsTheyWere(operation(), 0, sensor.logPath(), cancelledBlock);
@@ -586,13 +567,11 @@ TEST_P(CancelMatrix, StopsAfterTheBlockAndLeavesFilesAndSensorAsTheyWere) {
 std::vector<Row> FaultRows() {
     std::vector<Row> rows;
     for (const DeviceOperation* operation : kEveryOperation) {
-        for (Trigger trigger :
-             {Trigger::kSilence, Trigger::kNak, Trigger::kChecksum, Trigger::kTruncate, Trigger::kDelay,
-              Trigger::kHangup, Trigger::kGarbage, Trigger::kWrongRate, Trigger::kEndless}) {
+        for (const Fault& fault : kLineFaults) {
             for (Position position : {Position::kFirst, Position::kMiddle, Position::kLast}) {
-                rows.push_back({operation, trigger, position});
-                if (trigger == Trigger::kSilence || trigger == Trigger::kNak) {
-                    rows.push_back({operation, trigger, position, true});
+                rows.push_back({operation, &fault, position});
+                if (fault.alsoThroughServer) {
+                    rows.push_back({operation, &fault, position, true});
                 }
             }
         }
@@ -608,7 +587,7 @@ std::vector<Row> CancelRows() {
             continue;
         }
         for (Position position : {Position::kFirst, Position::kLast}) {
-            rows.push_back({operation, Trigger::kCancel, position});
+            rows.push_back({operation, &kCancel, position});
         }
     }
     return rows;
@@ -622,26 +601,14 @@ INSTANTIATE_TEST_SUITE_P(Operations, CompleteRun,
 
 // ---- Out-of-range values from a wrong sensor ------------------------------------------------------
 
-enum class ValueFault { kSlotPointer200, kDictLength65535, kNgCount255, kTrailerCount255 };
-
 struct ValueRow {
     const DeviceOperation* operation;
-    ValueFault fault;
+    std::string_view fault;  // as torvsim's --fault names it
 };
 
-const char* ValueFaultName(ValueFault fault) {
-    const char* const names[] = {"slot-pointer-200", "dict-length-65535", "ng-count-255",
-                                 "trailer-count-255"};
-    return names[static_cast<int>(fault)];
-}
-
-void PrintTo(const ValueRow& row, std::ostream* out) {
-    *out << row.operation->name << ' ' << ValueFaultName(row.fault);
-}
-
 std::string ValueRowName(const ::testing::TestParamInfo<ValueRow>& info) {
-    std::string fault = ValueFaultName(info.param.fault);
-    fault.erase(std::remove(fault.begin(), fault.end(), '-'), fault.end());
+    std::string fault(info.param.fault);
+    std::erase(fault, '-');
     return std::string(info.param.operation->name) + "_" + fault;
 }
 
@@ -652,17 +619,13 @@ bool ReadsNgSlots(const DeviceOperation& operation) {
 // The message an out-of-range value ends the operation with; empty when the operation completes (it
 // clamps the value, records it, or never reads it).
 std::string ValueFaultMessage(const ValueRow& row) {
-    if (row.fault == ValueFault::kSlotPointer200 && ReadsNgSlots(*row.operation)) {
+    if (row.fault == "slot-pointer-200" && ReadsNgSlots(*row.operation)) {
         return "Recieved an invalid communication response.";
     }
-    if (row.fault == ValueFault::kTrailerCount255 && row.operation->runs == Runs::kMonitor) {
+    if (row.fault == "trailer-count-255" && row.operation->runs == Runs::kMonitor) {
         return "Error in checking sum of communication.";
     }
     return {};
-}
-
-int CountOf(const std::vector<std::string>& lines, const std::string& line) {
-    return static_cast<int>(std::count(lines.begin(), lines.end(), line));
 }
 
 class HostileValues : public OperationFiles, public ::testing::WithParamInterface<ValueRow> {};
@@ -677,25 +640,26 @@ void ExpectValueReaction(const ValueRow& row, const std::string& fileBase, const
         return std::count_if(exchanges.begin(), exchanges.end(),
                              [letter](const LoggedExchange& e) { return e.letter == letter; });
     };
-    if (row.fault == ValueFault::kSlotPointer200 && ReadsNgSlots(operation)) {
+    if (row.fault == "slot-pointer-200" && ReadsNgSlots(operation)) {
         EXPECT_NE(err.find("slot pointer 200"), std::string::npos) << err;
         EXPECT_EQ(count('V'), 0);
-    } else if (row.fault == ValueFault::kSlotPointer200 && &operation == &kReadParametersOp) {
+    } else if (row.fault == "slot-pointer-200" && &operation == &kReadParametersOp) {
         const LoadedParameters read = LoadParameterFile(fileBase + ".torv");
         EXPECT_EQ(read.set.common[9] & 0xFF, 200) << "the parameter read records what the sensor said";
-    } else if (row.fault == ValueFault::kDictLength65535 && &operation == &kDictReadOp) {
+    } else if (row.fault == "dict-length-65535" && &operation == &kDictReadOp) {
         EXPECT_NE(err.find("announces 8191 characters, but its dictionary area holds 56"), std::string::npos)
             << err;
         EXPECT_EQ(LoadDictionaryFile(fileBase + ".dic4").characters.size(), 56U);
         EXPECT_EQ(count('R'), 1 + 56 * 4);  // the length, then words 672..895
-    } else if (row.fault == ValueFault::kNgCount255 && &operation == &kReadNgDataOp) {
+    } else if (row.fault == "ng-count-255" && &operation == &kReadNgDataOp) {
         const auto lines = test::CsvLines(fileBase + ".ng4");
         ASSERT_FALSE(lines.empty());
         EXPECT_EQ(lines[0], "Character number = 48 (" + clampNote + ")");
         EXPECT_EQ(count('V'), 3 + 244 + 3);
-    } else if (row.fault == ValueFault::kNgCount255 && &operation == &kNgCsvOp) {
-        EXPECT_EQ(CountOf(test::CsvLines(fileBase + ".csv"), "Number of character,48," + clampNote), 30);
-    } else if (row.fault == ValueFault::kNgCount255 && &operation == &kDictFromNgOp) {
+    } else if (row.fault == "ng-count-255" && &operation == &kNgCsvOp) {
+        const auto lines = test::CsvLines(fileBase + ".csv");
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), "Number of character,48," + clampNote), 30);
+    } else if (row.fault == "ng-count-255" && &operation == &kDictFromNgOp) {
         EXPECT_NE(err.find("The NG record claims 255 characters"), std::string::npos) << err;
         EXPECT_EQ(LoadDictionaryFile(fileBase + ".dic4").characters.size(), 48U);
         EXPECT_EQ(count('V'), 3 + 3);
@@ -706,7 +670,7 @@ TEST_P(HostileValues, MeetsTheValueWithinItsAreas) {
     const ValueRow row = GetParam();
     const DeviceOperation& operation = *row.operation;
     std::vector<std::string> simArguments = operation.simArguments;
-    simArguments.insert(simArguments.end(), {"--fault", std::string("1+=") + ValueFaultName(row.fault)});
+    simArguments.insert(simArguments.end(), {"--fault", "1+=" + std::string(row.fault)});
     test::SimulatedSensor sensor(simArguments);
     const test::ProgramResult result = runTorvctl(operation, sensor.devicePath());
     const std::string message = ValueFaultMessage(row);
@@ -734,8 +698,8 @@ TEST_P(HostileValues, MeetsTheValueWithinItsAreas) {
 std::vector<ValueRow> ValueRows() {
     std::vector<ValueRow> rows;
     for (const DeviceOperation* operation : kEveryOperation) {
-        for (ValueFault fault : {ValueFault::kSlotPointer200, ValueFault::kDictLength65535,
-                                 ValueFault::kNgCount255, ValueFault::kTrailerCount255}) {
+        for (const char* fault :
+             {"slot-pointer-200", "dict-length-65535", "ng-count-255", "trailer-count-255"}) {
             rows.push_back({operation, fault});
         }
     }

@@ -1,5 +1,6 @@
 // What torvctl says when it cannot do its work: the tool's own message on the first line, then the
-// facts (the port and its device, the system's reason and what to do, the file and the line).
+// facts (the port and its device, the system's reason and what to do, the file and the line); nothing
+// on stdout, nothing sent, no file made.
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,12 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 
 #include "link/com_port.h"
 #include "link/frames.h"
 #include "link/port_names.h"
-#include "params/parameter_file.h"
 #include "tests/support/simulated_sensor.h"
 
 namespace torv {
@@ -22,102 +21,96 @@ namespace fs = std::filesystem;
 
 constexpr int kHeldPort = 77;
 
+enum class Setup { kNone, kSilent, kNoRights, kPortHeld };
+
 struct ErrorCase {
-    const char* name;
-    std::vector<std::string> simArguments;
-    std::function<std::vector<std::string>(const test::SimulatedSensor&, const test::TempDir&)> command;
-    const char* message;               // the first line
-    std::vector<std::string> details;  // each found in the lines after it
-    bool asOrdinaryUser = false;       // run without root's right to open any device
+    std::vector<std::string> arguments;  // PORT: the sensor's device; DIR/: the test's folder
+    std::string message;                 // the first line
+    std::vector<std::string> details;    // each found in the lines after it
+    Setup setup = Setup::kNone;
+    bool whole = false;  // the one detail is the whole rest of stderr
 };
 
-std::vector<std::string> FirstLineAndRest(const std::string& err) {
-    const auto end = err.find('\n');
-    return {err.substr(0, end), end == std::string::npos ? "" : err.substr(end + 1)};
+const std::string kGone = "DIR/ttyGONE does not exist (is the adapter plugged in?).";
+const std::string kOpenFailed = "Faild to open COM port.";
+
+// clang-format off
+const ErrorCase kCases[] = {
+    {{"--yes", "--port", "DIR/ttyGONE", "clock", "set"}, kOpenFailed, {kGone}, Setup::kNone, true},
+    {{"--port", "DIR/ttyGONE", "exchange", "R", "0", "0"}, kOpenFailed, {kGone}, Setup::kNone, true},
+    {{"--port", "DIR/ttyGONE", "key", "SET"}, kOpenFailed, {kGone}, Setup::kNone, true},
+    {{"--port", "DIR/ttyGONE", "monitor"}, kOpenFailed, {kGone}, Setup::kNone, true},
+    {{"--yes", "--port", "PORT", "clock", "set"}, kOpenFailed, {"Permission denied on /dev/pts/", "dialout"},
+     Setup::kNoRights},
+    {{"--yes", "--port", "PORT", "clock", "set"}, kOpenFailed,
+     {"is in use by e2e_tests (pid " + std::to_string(getpid()) + ")"}, Setup::kPortHeld},
+    {{"--yes", "--port", "PORT", "params", "write", "DIR/missing"}, "The parameters file is not found.",
+     {"missing.torv does not exist."}},
+    {{"--yes", "--port", "PORT", "params", "write", "DIR/short"}, "The parameters file is invalid.",
+     {"short.torv, line 5: expected a number of up to 8 digits, but the file ends there."}},
+    {{"--port", "PORT", "params", "read", ""}, "Please specify file name.", {"Filename"}},
+    {{"--port", "PORT", "monitor", "--csv", ""}, "Please specify file name.", {"--csv NAME"}},
+    {{"--port", "PORT", "monitor", "--csv", "DIR/dir"}, "Failed to create the file.",
+     {"DIR/dir.csv is a folder"}},
+    {{"--yes", "--port", "PORT", "clock", "set"}, "No communication response.",
+     {" at 57600 baud within 1000 ms", "baud rate", "cable"}, Setup::kSilent},
+    {{"--port", "PORT", "exchange", "R", "0", "0"}, "No communication response.", {"PORT at 57600 baud"},
+     Setup::kSilent},
+};
+// clang-format on
+
+std::string Placed(std::string word, const test::SimulatedSensor& sensor, const test::TempDir& files) {
+    if (const auto at = word.find("PORT"); at != std::string::npos) {
+        word.replace(at, 4, sensor.devicePath());
+    }
+    return word.starts_with("DIR/") ? files.file(word.substr(4)) : word;
 }
 
 TEST(TorvctlErrors, MessageFirstThenTheFacts) {
-    const std::vector<ErrorCase> cases = {
-        {"missing device",
-         {},
-         [](const auto&, const test::TempDir& files) {
-             return std::vector<std::string>{"--yes", "--port", files.file("ttyGONE"), "clock", "set"};
-         },
-         "Faild to open COM port.",
-         {"ttyGONE does not exist"}},
-        {"permission denied",
-         {},
-         [](const test::SimulatedSensor& sensor, const auto&) {
-             chmod(sensor.devicePath().c_str(), 0600);  // root's own, as a port outside dialout
-             return std::vector<std::string>{"--yes", "--port", sensor.devicePath(), "clock", "set"};
-         },
-         "Faild to open COM port.",
-         {"Permission denied on /dev/pts/", "dialout"},
-         true},
-        {"port in use",
-         {},
-         [](const test::SimulatedSensor& sensor, const auto&) {
-             SetComPortDevicePath(kHeldPort, sensor.devicePath());
-             OpenComPort(kHeldPort, kLinkQueueSize, kLinkQueueSize);  // this test holds it
-             return std::vector<std::string>{"--yes", "--port", sensor.devicePath(), "clock", "set"};
-         },
-         "Faild to open COM port.",
-         {"is in use by e2e_tests (pid " + std::to_string(getpid()) + ")"}},
-        {"file not found",
-         {},
-         [](const test::SimulatedSensor& sensor, const test::TempDir& files) {
-             return std::vector<std::string>{"--yes",  "--port", sensor.devicePath(),
-                                             "params", "write",  files.file("missing")};
-         },
-         "The parameters file is not found.",
-         {"missing.torv does not exist."}},
-        {"invalid file line",
-         {},
-         [](const test::SimulatedSensor& sensor, const test::TempDir& files) {
-             test::WriteFileBytes(files.file("short.torv"),
-                                  "Software version\r\n0105\r\nCommon parameter\r\n1\r\n");
-             return std::vector<std::string>{"--yes",  "--port", sensor.devicePath(),
-                                             "params", "write",  files.file("short")};
-         },
-         "The parameters file is invalid.",
-         {"short.torv, line 5: expected a number of up to 8 digits, but the file ends there."}},
-        {"empty file name",
-         {},
-         [](const test::SimulatedSensor& sensor, const auto&) {
-             return std::vector<std::string>{"--port", sensor.devicePath(), "params", "read", ""};
-         },
-         "Please specify file name.",
-         {"Filename"}},
-        {"silent sensor",
-         {"--fault", "1+=silence"},
-         [](const test::SimulatedSensor& sensor, const auto&) {
-             return std::vector<std::string>{"--yes", "--port", sensor.devicePath(), "clock", "set"};
-         },
-         "No communication response.",
-         {" at 57600 baud within 1000 ms", "baud rate", "cable"}},
-    };
-    for (const ErrorCase& c : cases) {
+    for (const ErrorCase& c : kCases) {
         test::TempDir files;
         const auto cwd = fs::current_path();
         fs::current_path(files.path());  // where a file without a name would appear
         fs::permissions(files.path(), fs::perms::all);
-        test::SimulatedSensor sensor(c.simArguments);
-        std::vector<std::string> arguments = c.command(sensor, files);
+        test::WriteFileBytes(files.file("short.torv"),
+                             "Software version\r\n0105\r\nCommon parameter\r\n1\r\n");
+        fs::create_directory(files.file("dir.csv"));
+        test::SimulatedSensor sensor(c.setup == Setup::kSilent
+                                         ? std::vector<std::string>{"--fault", "1+=silence"}
+                                         : std::vector<std::string>{});
+        std::vector<std::string> arguments;
+        for (const std::string& word : c.arguments) {
+            arguments.push_back(Placed(word, sensor, files));
+        }
         std::string program = TORVCTL_PATH;
-        if (c.asOrdinaryUser && geteuid() == 0) {
-            arguments.insert(arguments.begin(),
-                             {"--reuid=65534", "--regid=65534", "--clear-groups", program});
-            program = "/usr/bin/setpriv";
+        if (c.setup == Setup::kNoRights) {
+            chmod(sensor.devicePath().c_str(), 0600);  // root's own, as a port outside dialout
+            if (geteuid() == 0) {                      // run without root's right to open any device
+                arguments.insert(arguments.begin(),
+                                 {"--reuid=65534", "--regid=65534", "--clear-groups", program});
+                program = "/usr/bin/setpriv";
+            }
+        } else if (c.setup == Setup::kPortHeld) {
+            SetComPortDevicePath(kHeldPort, sensor.devicePath());
+            OpenComPort(kHeldPort, kLinkQueueSize, kLinkQueueSize);  // this test holds it
         }
         const test::ProgramResult result = test::RunProgram(program, arguments);
-        const auto lines = FirstLineAndRest(result.err);
-        EXPECT_EQ(result.exitCode, 1) << c.name << result.err;
-        EXPECT_EQ(lines[0], c.message) << c.name;
-        for (const std::string& detail : c.details) {
-            EXPECT_NE(lines[1].find(detail), std::string::npos) << c.name << ": " << result.err;
+        const std::string name = ::testing::PrintToString(c.arguments);
+        const auto end = result.err.find('\n');
+        EXPECT_EQ(result.exitCode, 1) << name << result.err;
+        EXPECT_EQ(result.err.substr(0, end), c.message) << name;
+        if (c.whole) {
+            EXPECT_EQ(result.err.substr(end + 1), Placed(c.details[0], sensor, files) + "\n") << name;
         }
+        for (const std::string& detail : c.details) {
+            EXPECT_NE(result.err.find(Placed(detail, sensor, files), end), std::string::npos)
+                << name << result.err;
+        }
+        EXPECT_EQ(result.out, "") << name;
+        EXPECT_EQ(sensor.frames().size(), c.setup == Setup::kSilent ? 1U : 0U) << name;
         fs::current_path(cwd);
-        EXPECT_LE(test::ListFolder(files.path()).size(), 1u) << c.name;  // only what the case put there
+        EXPECT_EQ(test::ListFolder(files.path()), (std::vector<std::string>{"dir.csv", "short.torv"}))
+            << name;
         CloseComPort(kHeldPort);
         SetComPortDevicePath(kHeldPort, {});
     }
