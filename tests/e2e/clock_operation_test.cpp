@@ -1,5 +1,5 @@
 // Setting the sensor's calendar: the exact frames, progress and registers of the local time (the fault
-// matrix runs its failures, and torvctl's questions are with the others').
+// matrix runs its failures and checks the words it writes, and torvctl's questions are with the others').
 
 #include <gtest/gtest.h>
 
@@ -47,11 +47,7 @@ TEST(ClockOperation, SendsTheTwentyFiveFramesOfTheLocalTime) {
     const std::vector<int> progress{0,   0,   21,  42,  64,  85,  106, 128, 149, 170, 192, 213, 234, 256,
                                     277, 298, 320, 341, 362, 384, 405, 426, 448, 469, 490, 512, 512};
     EXPECT_EQ(host.progress, progress);
-    const auto state = sensor.stopAndReadState();
-    for (int word = 896; word <= 903; ++word) {
-        EXPECT_EQ(state.word(word), 0xFFFF) << word;
-    }
-    EXPECT_EQ(state.calendar[4], 0x14);
+    EXPECT_EQ(sensor.stopAndReadState().calendar[4], 0x14);  // the fault matrix checks the other words
 }
 
 }  // namespace

@@ -5,16 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <span>
-#include <tuple>
 
 #include "dictionary/dictionary_file.h"
 #include "link/frames.h"
-#include "operations/device_operations.h"
 #include "sim/sensor_model.h"
 #include "tests/e2e/known_sensor.h"
-#include "tests/support/scripted_host.h"
-#include "tests/support/simulated_sensor.h"
+#include "tests/e2e/operation_test.h"
 
 namespace torv {
 namespace {
@@ -23,8 +21,7 @@ using test::FrameText;
 using test::ReadFileBytes;
 using test::WriteFileBytes;
 
-constexpr int kSetupFramesPerWord = 2;  // `R` to place the write position, `W` to write
-constexpr int kSeededChars = 3;         // torvsim's expansion dictionary
+constexpr int kSeededChars = 3;  // torvsim's expansion dictionary
 // A block on disk: a code line of one character, seven rows of seven cells, each line ending CR LF.
 constexpr std::size_t kCodeLineBytes = 3;
 constexpr std::size_t kRowLineBytes = 9;
@@ -37,11 +34,6 @@ const std::string kUnassignedQuestion =
 
 std::string WordFrame(char letter, int word) {
     return FrameText(letter, word & 0xFF, word >> 8);
-}
-
-// The blocks operation 3 appends for `text` read by torvsim with seed 1.
-std::string RecognizedBlocks(const std::string& text, std::size_t count = std::string::npos) {
-    return test::KnownSensor(1).recognizedBlocks(text, count);
 }
 
 std::vector<std::string> RecognizedFrames(int characters) {
@@ -65,34 +57,12 @@ std::vector<DictionaryCharacter> Characters(const std::string& codes) {
     return characters;
 }
 
-class DictionaryTransfer : public ::testing::Test {
+class DictionaryTransfer : public test::OperationTest {
   protected:
-    void setWords(const test::SimulatedSensor& sensor, const std::vector<std::pair<int, int>>& words) {
-        sensor.setWords(words);
-        m_setupFrames = static_cast<int>(words.size()) * kSetupFramesPerWord;
+    OperationReport run(int code, const test::SimulatedSensor& sensor) {
+        return OperationTest::run(code, sensor, "dict");
     }
-    OperationReport run(int code, const test::SimulatedSensor& sensor, int ngNumber = 1) {
-        m_state.OperationCode = code;
-        m_state.ComPortNumber = sensor.port();
-        m_state.OperationFileName = path("dict");
-        m_state.NgDataNumber = ngNumber;
-        m_host.progress.clear();
-        m_host.statuses.clear();
-        m_host.questions.clear();
-        m_host.messages.clear();
-        return RunOperationOfState(m_state, m_host);
-    }
-    std::vector<std::string> operationFrames(const test::SimulatedSensor& sensor) const {
-        const auto frames = sensor.frames();
-        return {frames.begin() + m_setupFrames, frames.end()};
-    }
-    std::string path(const std::string& name) const { return m_files.file(name); }
     std::string dictionaryBytes() const { return ReadFileBytes(path("dict.dic4")); }
-
-    test::TempDir m_files;
-    OperationState m_state;
-    test::ScriptedHost m_host;
-    int m_setupFrames = 0;
 };
 
 // ---- Operation 3: recognized characters ----
@@ -108,7 +78,8 @@ TEST_F(DictionaryTransfer, RecognizedCharactersAreAppendedWithTheirExactExchange
         EXPECT_EQ(report.text, "Reading recognized characters from TORV is completed.");
         EXPECT_TRUE(report.offersEdit);
         EXPECT_EQ(sensor.frames(), RecognizedFrames(read));
-        EXPECT_EQ(dictionaryBytes(), RecognizedBlocks(text, static_cast<std::size_t>(read)));
+        EXPECT_EQ(dictionaryBytes(),
+                  test::KnownSensor(1).recognizedBlocks(text, static_cast<std::size_t>(read)));
         EXPECT_EQ(m_host.statuses,
                   std::vector<std::string>{"Reading recognized characters (Number of character = " +
                                            std::to_string(text.size()) + " )"});
@@ -122,34 +93,23 @@ TEST_F(DictionaryTransfer, RecognizedCharactersAreAppendedWithTheirExactExchange
     }
 }
 
-// Yes appends after the existing blocks (a file without its last line end gets one first); No ends
-// the run before any pattern is read and leaves the file as it was.
+// Yes appends after the existing blocks (a file without its last line end gets one first: the appender's
+// unit test); No ends the run before any pattern is read and leaves the file as it was.
 TEST_F(DictionaryTransfer, AppendQuestionAnsweredBothWays) {
     const std::string existing = CharacterBlock(Characters("K")[0]);
-    const struct {
-        const char* name;
-        std::string before;
-        bool yes;
-        std::string after;
-    } cases[] = {
-        {"yes", existing, true, existing + RecognizedBlocks("X7")},
-        {"yes, no last line end", existing.substr(0, existing.size() - 2), true,
-         existing + RecognizedBlocks("X7")},
-        {"no", existing, false, existing},
-    };
-    for (const auto& c : cases) {
-        WriteFileBytes(path("dict.dic4"), c.before);
+    for (const bool yes : {true, false}) {
+        WriteFileBytes(path("dict.dic4"), existing);
         m_state.AppendedCharCount = 0;
         test::SimulatedSensor sensor({"--recognized", "X7"});
-        m_host.answers = {c.yes};
+        m_host.answers = {yes};
         const OperationReport report = run(kReadRecognizedCharacters, sensor);
-        EXPECT_EQ(m_host.questions, std::vector<std::string>{kAppendQuestion}) << c.name;
-        EXPECT_EQ(report.text, c.yes ? "Reading recognized characters from TORV is completed." : "Aborted.")
-            << c.name;
-        EXPECT_EQ(report.offersEdit, c.yes) << c.name;
-        EXPECT_EQ(dictionaryBytes(), c.after) << c.name;
-        EXPECT_EQ(sensor.frames().size(), c.yes ? 17U : 1U) << c.name;
-        EXPECT_EQ(m_state.AppendedCharCount, c.yes ? 2 : 0) << c.name;
+        EXPECT_EQ(m_host.questions, std::vector<std::string>{kAppendQuestion}) << yes;
+        EXPECT_EQ(report.text, yes ? "Reading recognized characters from TORV is completed." : "Aborted.")
+            << yes;
+        EXPECT_EQ(report.offersEdit, yes) << yes;
+        EXPECT_EQ(dictionaryBytes(), yes ? existing + test::KnownSensor(1).recognizedBlocks("X7") : existing);
+        EXPECT_EQ(sensor.frames().size(), yes ? 17U : 1U) << yes;
+        EXPECT_EQ(m_state.AppendedCharCount, yes ? 2 : 0) << yes;
     }
 }
 
@@ -232,34 +192,23 @@ std::vector<DictionaryCharacter> SeededDictionary() {
     return characters;
 }
 
-TEST_F(DictionaryTransfer, DictionaryReadTakesTheLengthThenEveryRecordWord) {
-    test::SimulatedSensor sensor;
-    const OperationReport report = run(kReadDictionary, sensor);
-    EXPECT_EQ(report.text, "Reading expansion dictionary data from TORV is completed.");
-    EXPECT_TRUE(report.offersEdit);
-    EXPECT_EQ(sensor.frames(), DictionaryReadFrames(kSeededChars));
-    EXPECT_EQ(dictionaryBytes(), DictionaryFileBytes(SeededDictionary()));
-    EXPECT_EQ(m_host.statuses, std::vector<std::string>{"Reading expansion dictionary"});
-    EXPECT_EQ(m_host.progress, (std::vector<int>{0, 0, 170, 341, 512}));
-    EXPECT_TRUE(m_host.questions.empty());
-}
-
-// A length of 20 bytes holds two whole records; a length of 0 asks 222: No makes no file, Yes an
-// empty one. An existing file asks 135: Yes replaces it (No is in torvctl's table of questions).
-TEST_F(DictionaryTransfer, DictionaryReadQuestionsAnsweredBothWays) {
+// The seeded length reads 3 records (24 bytes), a length of 20 bytes two whole ones; a length of 0 asks
+// 222: No makes no file, Yes an empty one. An existing file asks 135: Yes replaces it (No is in torvctl's
+// table of questions).
+TEST_F(DictionaryTransfer, DictionaryReadTakesTheLengthThenEveryRecordWordAndAsksBothWays) {
     const std::string empty = "There is no expansion dictionary data in TORV.";
     const struct {
-        const char* name;
-        int length;
+        int length;  // -1: as seeded
         bool existing;
         std::vector<bool> answers;
         std::vector<std::string> questions;
         int reads;  // characters read; -1: stopped at the question
     } cases[] = {
-        {"length 20", 20, false, {}, {}, 2},
-        {"length 0, no", 0, false, {false}, {empty}, -1},
-        {"length 0, yes", 0, false, {true}, {empty}, 0},
-        {"existing, yes", 24, true, {true}, {kOverwriteQuestion}, 3},
+        {-1, false, {}, {}, kSeededChars},
+        {20, false, {}, {}, 2},
+        {0, false, {false}, {empty}, -1},
+        {0, false, {true}, {empty}, 0},
+        {24, true, {true}, {kOverwriteQuestion}, 3},
     };
     for (const auto& c : cases) {
         std::filesystem::remove(path("dict.dic4"));
@@ -267,21 +216,26 @@ TEST_F(DictionaryTransfer, DictionaryReadQuestionsAnsweredBothWays) {
             WriteFileBytes(path("dict.dic4"), "old");
         }
         test::SimulatedSensor sensor;
-        setWords(sensor, {{kDictionaryLengthWord, c.length}});
+        setWords(sensor, c.length < 0 ? std::vector<std::pair<int, int>>{}
+                                      : std::vector<std::pair<int, int>>{{kDictionaryLengthWord, c.length}});
         m_host.answers = {c.answers.begin(), c.answers.end()};
         const OperationReport report = run(kReadDictionary, sensor);
-        EXPECT_EQ(m_host.questions, c.questions) << c.name;
-        EXPECT_EQ(report.text,
-                  c.reads < 0 ? "Aborted." : "Reading expansion dictionary data from TORV is completed.")
-            << c.name;
-        EXPECT_EQ(operationFrames(sensor), DictionaryReadFrames(std::max(c.reads, 0))) << c.name;
+        EXPECT_EQ(m_host.questions, c.questions) << c.length;
+        EXPECT_EQ(operationFrames(sensor), DictionaryReadFrames(std::max(c.reads, 0))) << c.length;
         if (c.reads < 0) {
-            EXPECT_FALSE(std::filesystem::exists(path("dict.dic4"))) << c.name;
-        } else {
-            const std::vector<DictionaryCharacter> seeded = SeededDictionary();
-            EXPECT_EQ(dictionaryBytes(),
-                      DictionaryFileBytes(std::span(seeded).first(static_cast<std::size_t>(c.reads))))
-                << c.name;
+            EXPECT_EQ(report.text, "Aborted.");
+            EXPECT_FALSE(std::filesystem::exists(path("dict.dic4"))) << c.length;
+            continue;
+        }
+        EXPECT_EQ(report.text, "Reading expansion dictionary data from TORV is completed.") << c.length;
+        EXPECT_TRUE(report.offersEdit);
+        EXPECT_EQ(m_host.statuses, std::vector<std::string>{"Reading expansion dictionary"});
+        const std::vector<DictionaryCharacter> seeded = SeededDictionary();
+        EXPECT_EQ(dictionaryBytes(),
+                  DictionaryFileBytes(std::span(seeded).first(static_cast<std::size_t>(c.reads))))
+            << c.length;
+        if (c.length < 0) {
+            EXPECT_EQ(m_host.progress, (std::vector<int>{0, 0, 170, 341, 512}));
         }
     }
 }
@@ -329,84 +283,72 @@ std::vector<std::string> DictionaryWriteFrames(const std::vector<DictionaryChara
     return frames;
 }
 
-// 60 blocks: the first 56 are sent, the length is 448, and the last 4 blocks are never read (the
-// 58th is broken and does not matter). An empty file writes length 0 and stores.
-TEST_F(DictionaryTransfer, DictionaryWriteSendsTheFirst56RecordsThenTheLengthThenStores) {
+// 60 blocks: the first 56 are sent, the length is 448, and the last 4 blocks are never read (the 58th is
+// broken and does not matter); an empty file writes length 0 and stores. A broken or missing file fails
+// before the first frame, and several "?" codes ask 147 once before it: the sensor keeps its records and
+// length and gets no store command.
+TEST_F(DictionaryTransfer, DictionaryWriteChecksTheFileAndAsksBeforeTheFirstFrame) {
     std::string codes;
     for (int i = 0; i < 60; ++i) {
         codes.push_back(static_cast<char>('A' + i % 26));
     }
     const std::vector<DictionaryCharacter> all = Characters(codes);
-    const std::vector<DictionaryCharacter> sent(all.begin(), all.begin() + kDictionaryMaxChars);
+    const std::vector<DictionaryCharacter> first56(all.begin(), all.begin() + kDictionaryMaxChars);
     const std::string bytes = DictionaryFileBytes(all);
     const std::size_t block58 = 57 * kBlockBytes;
-    for (const auto& [name, file, characters] :
-         {std::tuple{"60 blocks",
-                     bytes.substr(0, block58) + "X\r\nbroken\r\n" + bytes.substr(block58 + kBlockBytes),
-                     sent},
-          {"empty", std::string(), std::vector<DictionaryCharacter>{}}}) {
-        WriteFileBytes(path("dict.dic4"), file);
-        test::SimulatedSensor sensor;
-        const OperationReport report = run(kWriteDictionary, sensor);
-        EXPECT_EQ(report.text, "Writing the expansion dictionary to TORV is completed.") << name;
-        EXPECT_FALSE(report.offersEdit);
-        EXPECT_EQ(sensor.frames(), DictionaryWriteFrames(characters)) << name;
-        EXPECT_EQ(m_host.statuses, std::vector<std::string>{"Writing Expansion dictionary"});
-        EXPECT_EQ(m_host.progress.back(), 512);
-        const test::SimState state = sensor.stopAndReadState();
-        EXPECT_EQ(state.word(kDictionaryLengthWord), 8 * static_cast<int>(characters.size())) << name;
-        for (std::size_t i = 0; i < characters.size(); ++i) {
-            EXPECT_EQ(state.word(DictionaryRecordWordAddress(static_cast<int>(i), 0)),
-                      RecordWord(RecordOf(characters[i]), 0));
-        }
-    }
-}
-
-// A broken or missing file fails before the first frame: the sensor keeps its records, its length
-// and gets no store command.
-TEST_F(DictionaryTransfer, DictionaryWriteChecksTheWholeFileBeforeTheFirstFrame) {
     const std::string good = DictionaryFileBytes(Characters("ABCD"));
-    const std::size_t third = 2 * kBlockBytes;
+    const std::vector<DictionaryCharacter> unassigned = Characters("A?B?");
+    const std::string completed = "Writing the expansion dictionary to TORV is completed.";
     const struct {
         const char* name;
-        std::string bytes;  // empty: no file
-        const char* text;
+        std::optional<std::string> file;
+        bool yes;
+        std::string text;
         std::string detail;
+        std::optional<std::vector<DictionaryCharacter>> sent;  // nullopt: no frame at all
     } cases[] = {
-        {"third block truncated", good.substr(0, third + kCodeLineBytes + 5 * kRowLineBytes),
+        {"60 blocks", bytes.substr(0, block58) + "X\r\nbroken\r\n" + bytes.substr(block58 + kBlockBytes),
+         false, completed, "", first56},
+        {"empty", "", false, completed, "", std::vector<DictionaryCharacter>{}},
+        {"third block truncated", good.substr(0, 2 * kBlockBytes + kCodeLineBytes + 5 * kRowLineBytes), false,
          "The expansion dictionary data file is invalid.",
          path("dict.dic4") + ": the block of character 3 (from line 17) is not a code line followed by seven "
-                             "rows of seven cells, each \" \", \"-\", \"+\" or \"*\"."},
-        {"missing", "", "The expansion dictionary file is not found. Create a new data.",
-         path("dict.dic4") + " does not exist."},
+                             "rows of seven cells, each \" \", \"-\", \"+\" or \"*\".",
+         std::nullopt},
+        {"missing", std::nullopt, false, "The expansion dictionary file is not found. Create a new data.",
+         path("dict.dic4") + " does not exist.", std::nullopt},
+        {"?, no", DictionaryFileBytes(unassigned), false, "Aborted.", "", std::nullopt},
+        {"?, yes", DictionaryFileBytes(unassigned), true, completed, "", unassigned},
     };
     for (const auto& c : cases) {
         std::filesystem::remove(path("dict.dic4"));
-        if (!c.bytes.empty()) {
-            WriteFileBytes(path("dict.dic4"), c.bytes);
+        if (c.file) {
+            WriteFileBytes(path("dict.dic4"), *c.file);
         }
         test::SimulatedSensor sensor;
+        m_host.answers = {c.yes};
         const OperationReport report = run(kWriteDictionary, sensor);
         EXPECT_EQ(report.text, c.text) << c.name;
         EXPECT_EQ(report.detail, c.detail) << c.name;
-        EXPECT_TRUE(sensor.frames().empty()) << c.name;
+        EXPECT_FALSE(report.offersEdit);
+        const bool asked = c.file && c.file->find("\r\n?\r\n") != std::string::npos;
+        EXPECT_EQ(m_host.questions,
+                  asked ? std::vector<std::string>{kUnassignedQuestion} : std::vector<std::string>{})
+            << c.name;
+        EXPECT_EQ(sensor.frames(), c.sent ? DictionaryWriteFrames(*c.sent) : std::vector<std::string>{})
+            << c.name;
+        if (c.sent) {
+            EXPECT_EQ(m_host.statuses, std::vector<std::string>{"Writing Expansion dictionary"});
+            EXPECT_EQ(m_host.progress.back(), 512);
+        }
+        const std::vector<DictionaryCharacter> held = c.sent ? *c.sent : SeededDictionary();
         const test::SimState state = sensor.stopAndReadState();
-        EXPECT_EQ(state.word(kDictionaryLengthWord), 8 * kSeededChars) << c.name;
-        EXPECT_EQ(state.word(kDictionaryFirstWord), RecordWord(RecordOf(SeededDictionary()[0]), 0)) << c.name;
-    }
-}
-
-// Several "?" codes ask 147 once, before the first frame: No sends nothing, Yes sends them all.
-TEST_F(DictionaryTransfer, UnassignedCodesAskOnceBeforeTheFirstWrite) {
-    const std::vector<DictionaryCharacter> characters = Characters("A?B?");
-    WriteFileBytes(path("dict.dic4"), DictionaryFileBytes(characters));
-    for (bool yes : {false, true}) {
-        test::SimulatedSensor sensor;
-        m_host.answers = {yes};
-        const OperationReport report = run(kWriteDictionary, sensor);
-        EXPECT_EQ(m_host.questions, std::vector<std::string>{kUnassignedQuestion});
-        EXPECT_EQ(report.text, yes ? "Writing the expansion dictionary to TORV is completed." : "Aborted.");
-        EXPECT_EQ(sensor.frames(), yes ? DictionaryWriteFrames(characters) : std::vector<std::string>{});
+        EXPECT_EQ(state.word(kDictionaryLengthWord), 8 * static_cast<int>(held.size())) << c.name;
+        for (std::size_t i = 0; i < held.size(); ++i) {
+            EXPECT_EQ(state.word(DictionaryRecordWordAddress(static_cast<int>(i), 0)),
+                      RecordWord(RecordOf(held[i]), 0))
+                << c.name;
+        }
     }
 }
 

@@ -112,34 +112,25 @@ TEST_F(NetworkPort, ClockThroughAComPortLinkedToTheServer) {
 
 // A plain TCP socket on the loopback: listening without ever accepting (a connection then stays half
 // made, as with a server that has hung), or connected to a server (holding its port).
-class LoopbackSocket {
-  public:
-    static LoopbackSocket Listening(int port) { return LoopbackSocket(port, true); }
-    static LoopbackSocket Connected(int port) { return LoopbackSocket(port, false); }
-    ~LoopbackSocket() { close(m_fd); }
-    LoopbackSocket(const LoopbackSocket&) = delete;
-    LoopbackSocket& operator=(const LoopbackSocket&) = delete;
-
-  private:
-    LoopbackSocket(int port, bool listening) : m_fd(socket(AF_INET, SOCK_STREAM, 0)) {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = htons(static_cast<std::uint16_t>(port));
-        const auto* name = reinterpret_cast<const sockaddr*>(&address);
-        const bool ready = listening ? bind(m_fd, name, sizeof address) == 0 && listen(m_fd, 1) == 0
-                                     : connect(m_fd, name, sizeof address) == 0;
-        EXPECT_TRUE(ready) << "loopback socket on port " << port;
-    }
-    int m_fd;
-};
+int LoopbackSocket(int port, bool listening) {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    const auto* name = reinterpret_cast<const sockaddr*>(&address);
+    EXPECT_TRUE(listening ? bind(fd, name, sizeof address) == 0 && listen(fd, 1) == 0
+                          : connect(fd, name, sizeof address) == 0)
+        << "loopback socket on port " << port;
+    return fd;
+}
 
 TEST_F(NetworkPort, ServersThatCannotGiveThePortFailToOpen) {
     test::SimulatedSensor sensor;
     const test::Ser2netServer server({sensor.devicePath()});
     const int silentPort = test::FreeLoopbackPort();
-    const LoopbackSocket silent = LoopbackSocket::Listening(silentPort);
-    const LoopbackSocket holder = LoopbackSocket::Connected(server.tcpPort());
+    const int silent = LoopbackSocket(silentPort, true);
+    const int holder = LoopbackSocket(server.tcpPort(), false);
     struct Case {
         const char* what;
         std::string port;
@@ -160,6 +151,8 @@ TEST_F(NetworkPort, ServersThatCannotGiveThePortFailToOpen) {
         EXPECT_FALSE(std::filesystem::exists(m_files.file("read.torv"))) << c.what;
     }
     EXPECT_TRUE(sensor.frames().empty());
+    close(silent);
+    close(holder);
 }
 
 TEST_F(NetworkPort, MalformedNetworkNamesAreUsageErrors) {

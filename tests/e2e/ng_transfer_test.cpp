@@ -3,17 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
-#include <thread>
 
 #include "link/frames.h"
-#include "ngdata/ng_slot_reader.h"
 #include "ngdata/ng_text.h"
-#include "operations/device_operations.h"
 #include "tests/e2e/known_sensor.h"
-#include "tests/support/scripted_host.h"
-#include "tests/support/simulated_sensor.h"
+#include "tests/e2e/operation_test.h"
 
 namespace torv {
 namespace {
@@ -25,31 +20,7 @@ using test::WriteFileBytes;
 constexpr int kRingReads = 3;
 constexpr int kSetupFramesPerWord = 2;  // `R` to place the write position, `W` to write
 
-class NgTransfer : public ::testing::Test {
-  protected:
-    void setRing(const test::SimulatedSensor& sensor, int pointer, std::uint32_t mask) {
-        sensor.setWords(test::RingWords(pointer, mask));
-        m_setupFrames = 3 * kSetupFramesPerWord;
-    }
-    OperationReport run(int code, const test::SimulatedSensor& sensor, int ngNumber = 1) {
-        m_state.OperationCode = code;
-        m_state.ComPortNumber = sensor.port();
-        m_state.OperationFileName = path("ng");
-        m_state.NgDataNumber = ngNumber;
-        return RunOperationOfState(m_state, m_host);
-    }
-    // The frames the operation sent, without the setup.
-    std::vector<std::string> operationFrames(const test::SimulatedSensor& sensor) const {
-        const auto frames = sensor.frames();
-        return {frames.begin() + m_setupFrames, frames.end()};
-    }
-    std::string path(const std::string& name) const { return m_files.file(name); }
-
-    test::TempDir m_files;
-    OperationState m_state;
-    test::ScriptedHost m_host;
-    int m_setupFrames = 0;
-};
+using NgTransfer = test::OperationTest;
 
 // The frames of a whole operation 6 on `slot` with `characters` characters.
 std::vector<std::string> ReadFrames(int slot, int characters) {
@@ -74,9 +45,8 @@ TEST_F(NgTransfer, ReadTakesTheImageFromTheBottomLineUpThenRecordThenPatterns) {
         const auto [seed, slot] = test::KnownSensor::Find(wanted);
         const test::KnownSensor known(seed);
         test::SimulatedSensor sensor({"--seed", std::to_string(seed)});
-        setRing(sensor, (slot + 1) % kNgSlotCount, test::kAllSlots);
-        m_host.progress.clear();
-        const OperationReport report = run(kReadNgData, sensor);
+        setWords(sensor, test::RingWords((slot + 1) % kNgSlotCount, test::kAllSlots));
+        const OperationReport report = run(kReadNgData, sensor, "ng");
         EXPECT_EQ(report.text, "Reading the NG data with image from TORV is completed.");
         EXPECT_TRUE(report.offersEdit);
         EXPECT_EQ(operationFrames(sensor), ReadFrames(slot, known.characters(slot)));
@@ -88,53 +58,53 @@ TEST_F(NgTransfer, ReadTakesTheImageFromTheBottomLineUpThenRecordThenPatterns) {
         }
         progress.insert(progress.end(), {499, 503, 507, 512});
         EXPECT_EQ(m_host.progress, progress);
+        EXPECT_EQ(m_host.statuses, std::vector<std::string>{"Reading NG data"});
         m_host.answers = {true};  // the next run replaces these files
     }
-    EXPECT_EQ(m_host.statuses, (std::vector<std::string>{"Reading NG data", "Reading NG data"}));
 }
 
 // The NG data number counts back from the slot pointer, and the first V names the slot (a NAK there ends
-// the run at once). An empty slot or a pointer outside the ring ends the run after the ring words.
+// the run at once). An empty slot or a pointer outside the ring ends the run after the ring words, for
+// the CSV too, where bits 30 and 31 of the mask mean nothing; no file is made.
 TEST_F(NgTransfer, NgDataNumberCountsBackFromTheSlotPointer) {
     const std::string invalid = "Recieved an invalid communication response.";
     const std::string gone = "The NG data you have selected no longer exists.";
+    const std::string pointer30 = "The sensor reported slot pointer 30; its NG ring has the slots 0 to 29.";
+    const std::string empty = " of the sensor's NG ring, which the sensor marks as empty.";
     const struct {
-        int pointer;
+        int code, pointer;
         std::uint32_t mask;
         int number;
         int slot;  // -1: none is read
-        std::string text;
-        const char* detail;
+        std::string text, detail;
     } cases[] = {
-        {0, test::kAllSlots, 1, 29, invalid, ""},
-        {5, test::kAllSlots, 30, 5, invalid, ""},
-        {5, test::kAllSlots, 0, 5, invalid, ""},
-        {17, test::kAllSlots, 3, 14, invalid, ""},
-        {10, test::kAllSlots & ~(1U << 9), 1, -1, gone,
-         "NG data number 1 is slot 9 of the sensor's NG ring, which the sensor marks as empty."},
-        {0, 1U << 29, 2, -1, gone,
-         "NG data number 2 is slot 28 of the sensor's NG ring, which the sensor marks as empty."},
-        {30, test::kAllSlots, 30, -1, invalid,
-         "The sensor reported slot pointer 30; its NG ring has the slots 0 to 29."},
+        {kReadNgData, 0, test::kAllSlots, 1, 29, invalid, ""},
+        {kReadNgData, 5, test::kAllSlots, 30, 5, invalid, ""},
+        {kReadNgData, 5, test::kAllSlots, 0, 5, invalid, ""},
+        {kReadNgData, 17, test::kAllSlots, 3, 14, invalid, ""},
+        {kReadNgData, 10, test::kAllSlots & ~(1U << 9), 1, -1, gone, "NG data number 1 is slot 9" + empty},
+        {kReadNgData, 0, 1U << 29, 2, -1, gone, "NG data number 2 is slot 28" + empty},
+        {kReadNgData, 30, test::kAllSlots, 30, -1, invalid, pointer30},
+        {kConvertNgDataToCsv, 30, test::kAllSlots, 1, -1, invalid, pointer30},
+        {kConvertNgDataToCsv, 3, 0xC0000000, 1, -1, gone, ""},
     };
     for (const auto& c : cases) {
         test::SimulatedSensor sensor(
             {"--fault", std::to_string(3 * kSetupFramesPerWord + kRingReads + 1) + "=nak"});
-        setRing(sensor, c.pointer, c.mask);
-        const OperationReport report = run(kReadNgData, sensor, c.number);
+        setWords(sensor, test::RingWords(c.pointer, c.mask));
+        const OperationReport report = run(c.code, sensor, "ng", c.number);
         EXPECT_EQ(report.text, c.text) << c.pointer;
         const auto frames = operationFrames(sensor);
         if (c.slot >= 0) {
             EXPECT_EQ(frames.back(), FrameText('V', c.slot, 2 * kImageLineCount - 2)) << c.pointer;
         } else {
-            EXPECT_EQ(report.detail, c.detail) << c.pointer;
-            EXPECT_EQ(frames.size(), static_cast<std::size_t>(kRingReads));
+            EXPECT_EQ(frames.size(), static_cast<std::size_t>(kRingReads)) << c.pointer;
         }
+        if (!c.detail.empty()) {
+            EXPECT_EQ(report.detail, c.detail) << c.pointer;
+        }
+        EXPECT_TRUE(test::ListFolder(m_files.path()).empty()) << c.pointer;
     }
-    test::SimulatedSensor sensor;
-    setRing(sensor, 30, test::kAllSlots);
-    EXPECT_EQ(run(kConvertNgDataToCsv, sensor).text, "Recieved an invalid communication response.");
-    EXPECT_TRUE(test::ListFolder(m_files.path()).empty());
 }
 
 // A folder under a file's name fails before any block is read, saying which name and why.
@@ -143,7 +113,7 @@ TEST_F(NgTransfer, AFolderUnderAFilesNameFailsBeforeTheTransfer) {
         std::filesystem::create_directory(path(name));
         test::SimulatedSensor sensor;
         m_host.answers = {true};
-        const OperationReport report = run(code, sensor);
+        const OperationReport report = run(code, sensor, "ng");
         EXPECT_EQ(report.text, "Failed to create the file.");
         EXPECT_NE(report.detail.find(path(name)), std::string::npos) << report.detail;
         EXPECT_EQ(sensor.frames().size(), static_cast<std::size_t>(kRingReads));
@@ -171,9 +141,8 @@ TEST_F(NgTransfer, OneOverwriteQuestionCoversTheImageAndItsDataFile) {
             WriteFileBytes(path("ng.ng4"), "old data");
         }
         test::SimulatedSensor sensor;
-        m_host.questions.clear();
         m_host.answers = {false};
-        const OperationReport declined = run(kReadNgData, sensor);
+        const OperationReport declined = run(kReadNgData, sensor, "ng");
         EXPECT_EQ(m_host.questions, std::vector<std::string>(c.questions, question));
         if (c.questions == 0) {
             continue;
@@ -182,7 +151,7 @@ TEST_F(NgTransfer, OneOverwriteQuestionCoversTheImageAndItsDataFile) {
         EXPECT_EQ(sensor.frames().size(), static_cast<std::size_t>(kRingReads));
         EXPECT_EQ(std::filesystem::exists(path("ng.bmp")), c.image);
         m_host.answers = {true};
-        EXPECT_EQ(run(kReadNgData, sensor).outcome, OperationOutcome::kCompleted);
+        EXPECT_EQ(run(kReadNgData, sensor, "ng").outcome, OperationOutcome::kCompleted);
         EXPECT_EQ(std::filesystem::file_size(path("ng.bmp")), 187446U);
         EXPECT_NE(ReadFileBytes(path("ng.ng4")), "old data");
     }
@@ -200,9 +169,9 @@ TEST_F(NgTransfer, FailureInTheRecordLeavesTheFilesAsTheyWere) {
         }
         test::SimulatedSensor sensor(
             {"--seed", std::to_string(seed), "--fault", std::to_string(recordBlock2) + "=checksum"});
-        setRing(sensor, (slot + 1) % kNgSlotCount, test::kAllSlots);
+        setWords(sensor, test::RingWords((slot + 1) % kNgSlotCount, test::kAllSlots));
         m_host.answers = {true};
-        EXPECT_EQ(run(kReadNgData, sensor).text, "Error in checking sum of communication.");
+        EXPECT_EQ(run(kReadNgData, sensor, "ng").text, "Error in checking sum of communication.");
         EXPECT_EQ(operationFrames(sensor).back(), FrameText('V', slot, kFirstRecordBlock + 1));
         if (existing) {
             EXPECT_EQ(test::ListFolder(m_files.path()), (std::vector<std::string>{"ng.bmp", "ng.ng4"}));
@@ -220,8 +189,8 @@ TEST_F(NgTransfer, CsvTakesSixBlocksPerSlotNewestFirstAndCountsToTheHighestBit) 
     const test::KnownSensor known(1);
     test::SimulatedSensor sensor;
     // Only bit 29 is set, so all 30 slots are fetched; those not marked read as zeros.
-    setRing(sensor, 3, 1U << 29);
-    const OperationReport report = run(kConvertNgDataToCsv, sensor);
+    setWords(sensor, test::RingWords(3, 1U << 29));
+    const OperationReport report = run(kConvertNgDataToCsv, sensor, "ng");
     EXPECT_EQ(report.text, "Reading all NG data from TORV is completed.");
     EXPECT_FALSE(report.offersEdit);
     std::vector<std::string> frames = {"R 09 00", "R 0A 00", "R 0B 00"};
@@ -238,38 +207,6 @@ TEST_F(NgTransfer, CsvTakesSixBlocksPerSlotNewestFirstAndCountsToTheHighestBit) 
     ASSERT_EQ(m_host.progress.size(), 1U + 180 + 1);
     EXPECT_EQ(m_host.progress[1], 512 / 180);
     EXPECT_EQ(m_host.progress[180], 512);
-}
-
-// Bits 30 and 31 of the mask mean nothing: without an occupied slot the CSV fails with 175 (the fault
-// matrix keeps an old CSV through failures and Cancel).
-TEST_F(NgTransfer, CsvFailsWithoutAnOccupiedSlot) {
-    test::SimulatedSensor sensor;
-    setRing(sensor, 3, 0xC0000000);
-    EXPECT_EQ(run(kConvertNgDataToCsv, sensor).text, "The NG data you have selected no longer exists.");
-    EXPECT_EQ(operationFrames(sensor).size(), static_cast<std::size_t>(kRingReads));
-    EXPECT_FALSE(std::filesystem::exists(path("ng.csv")));
-}
-
-// With --ng-every the simulated line keeps storing NGs: the pointer moves on and the new slot is
-// occupied, so the newest NG is a different slot a moment later.
-TEST_F(NgTransfer, TheSimulatedLineStoresNewNgs) {
-    test::SimulatedSensor sensor({"--ng-every", "0.1"});
-    const auto readRing = [&](NgRingWords& ring) {
-        ASSERT_EQ(OpenLink(sensor.port(), kDefaultBaudIndex), kLinkOpened);
-        test::ScriptedHost host;
-        OperationRun run(m_state, host);
-        m_state.ComPortNumber = sensor.port();
-        ASSERT_TRUE(ReadRingWords(run, ring));
-        CloseLink(sensor.port());
-    };
-    NgRingWords before;
-    readRing(before);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    NgRingWords after;
-    readRing(after);
-    const int stored = (SlotPointer(after) - SlotPointer(before) + kNgSlotCount) % kNgSlotCount;
-    EXPECT_GE(stored, 1);
-    EXPECT_TRUE(SlotOccupied(after, SlotOfNgDataNumber(after, 1)));
 }
 
 }  // namespace

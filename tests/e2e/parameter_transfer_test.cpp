@@ -9,11 +9,9 @@
 #include <optional>
 
 #include "files/text_file.h"
-#include "operations/device_operations.h"
 #include "params/parameter_file.h"
 #include "resources/strings.h"
-#include "tests/support/scripted_host.h"
-#include "tests/support/simulated_sensor.h"
+#include "tests/e2e/operation_test.h"
 
 namespace torv {
 namespace {
@@ -36,64 +34,37 @@ std::string ExpectedFile(const test::SimState& sensor) {
     return text;
 }
 
-class ParameterTransfer : public ::testing::Test {
-  protected:
-    OperationReport run(int code, const std::string& name, const test::SimulatedSensor& sensor) {
-        m_state.OperationCode = code;
-        m_state.ComPortNumber = sensor.port();
-        m_state.OperationFileName = name;
-        return RunOperationOfState(m_state, m_host);
-    }
-    std::string path(const std::string& name) const { return m_files.file(name); }
+using ParameterTransfer = test::OperationTest;
 
-    test::TempDir m_files;
-    OperationState m_state;
-    test::ScriptedHost m_host;
-};
-
-TEST_F(ParameterTransfer, ReadWritesTheWholeMemoryAsA607LineFile) {
+// COMMUNIC 6 in the file moves the sensor, and then the tool, to 115200 after the store: the read back
+// runs at the new rate, gives the written words (the NG ring's are never sent) and the whole memory as a
+// 607-line file.
+TEST_F(ParameterTransfer, WriteThenReadBackGivesTheWrittenWordsAndTheWholeMemory) {
     test::SimulatedSensor sensor;
-    const OperationReport report = run(kReadParameters, path("bank"), sensor);
-    EXPECT_EQ(report.outcome, OperationOutcome::kCompleted);
-    EXPECT_EQ(report.text, "Reading from TORV is completed.");
-    EXPECT_TRUE(report.offersEdit);
-    const std::string file = ReadFileBytes(path("bank.torv"));
-    EXPECT_EQ(file, ExpectedFile(sensor.stopAndReadState()));
-    EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 607);
-    EXPECT_EQ(m_host.progress.back(), kProgressMax);
-    EXPECT_EQ(m_host.statuses,
-              (std::vector<std::string>{"Reading Common parameters", "Reading Bank parameters"}));
-}
-
-// COMMUNIC 6 in the file moves the sensor, and then the tool, to 115200 after the store: the read
-// back runs at the new rate.
-TEST_F(ParameterTransfer, WriteThenReadBackGivesTheSameWordsExceptTheNgRing) {
-    test::SimulatedSensor sensor;
-    ASSERT_EQ(run(kReadParameters, path("before"), sensor).outcome, OperationOutcome::kCompleted);
+    ASSERT_EQ(run(kReadParameters, sensor, "before").outcome, OperationOutcome::kCompleted);
     const ParameterSet before = LoadParameterFile(path("before.torv")).set;
     ParameterSet written = InitialParameterSet();
     written.common[4] = (written.common[4] & ~0x0700) | (6 << 8);
-    written.common[9] = 111;  // the NG ring state is never sent back
+    written.common[9] = 111;
     written.common[10] = 222;
     written.common[11] = 333;
     written.bank[15][35] = 4242;
     ASSERT_EQ(SaveParameterFile(path("new.torv"), written), SaveStatus::Saved);
 
     m_state.BaudIndex = 4;
-    const OperationReport report = run(kWriteParameters, path("new"), sensor);
+    const OperationReport report = run(kWriteParameters, sensor, "new");
     EXPECT_EQ(report.text, "Writing to TORV is completed.");
     EXPECT_FALSE(report.offersEdit);
     EXPECT_EQ(m_state.BaudIndex, 5);
-    ASSERT_EQ(run(kReadParameters, path("after"), sensor).outcome, OperationOutcome::kCompleted);
+    const OperationReport read = run(kReadParameters, sensor, "after");
+    EXPECT_EQ(read.text, "Reading from TORV is completed.");
+    EXPECT_TRUE(read.offersEdit);
+    EXPECT_EQ(m_host.statuses,
+              (std::vector<std::string>{"Reading Common parameters", "Reading Bank parameters"}));
+    EXPECT_EQ(m_host.progress.back(), kProgressMax);
     const ParameterSet after = LoadParameterFile(path("after.torv")).set;
-    for (int word = 0; word < 9; ++word) {
-        EXPECT_EQ(after.common[static_cast<std::size_t>(word)],
-                  written.common[static_cast<std::size_t>(word)])
-            << word;
-    }
-    for (int word = 9; word < kCommonWordCount; ++word) {
-        EXPECT_EQ(after.common[static_cast<std::size_t>(word)], before.common[static_cast<std::size_t>(word)])
-            << word;
+    for (std::size_t word = 0; word < written.common.size(); ++word) {
+        EXPECT_EQ(after.common[word], (word < 9 ? written : before).common[word]) << word;
     }
     EXPECT_EQ(after.bank, written.bank);
     const auto frames = sensor.frames();
@@ -101,7 +72,11 @@ TEST_F(ParameterTransfer, WriteThenReadBackGivesTheSameWordsExceptTheNgRing) {
         std::find_if(frames.begin(), frames.end(), [](const std::string& f) { return f[0] == 'U'; });
     ASSERT_NE(store, frames.end());
     EXPECT_EQ(*store, "U 92 10");  // the bytes of the last W's reply: 4242
-    EXPECT_EQ(sensor.stopAndReadState().rate, 115200);
+    const test::SimState state = sensor.stopAndReadState();
+    EXPECT_EQ(state.rate, 115200);
+    const std::string file = ReadFileBytes(path("after.torv"));
+    EXPECT_EQ(file, ExpectedFile(state));
+    EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 607);
 }
 
 // The whole file is checked before the first frame: a file broken anywhere sends nothing at all.
@@ -127,7 +102,7 @@ TEST_F(ParameterTransfer, BrokenMissingOrOddFilesFailBeforeAnythingIsSent) {
         if (content) {
             WriteFileBytes(path("broken.torv"), *content);
         }
-        EXPECT_EQ(run(kWriteParameters, path("broken"), sensor).text,
+        EXPECT_EQ(run(kWriteParameters, sensor, "broken").text,
                   content ? "The parameters file is invalid." : "The parameters file is not found.")
             << name;
         std::filesystem::remove(path("broken.torv"));
@@ -143,9 +118,9 @@ TEST_F(ParameterTransfer, FoldersAndFifosAreNoParameterFiles) {
     for (const char* name : {"folder", "fifo"}) {
         test::SimulatedSensor sensor;
         m_host.answers = {true, true};
-        EXPECT_EQ(run(kReadParameters, path(name), sensor).text, "Failed to create the file.") << name;
-        EXPECT_EQ(run(kWriteParameters, path(name), sensor).text, "The parameters file is not found.")
-            << name;
+        EXPECT_EQ(run(kReadParameters, sensor, name).text, "Failed to create the file.") << name;
+        EXPECT_TRUE(m_host.questions.empty()) << name;
+        EXPECT_EQ(run(kWriteParameters, sensor, name).text, "The parameters file is not found.") << name;
         EXPECT_TRUE(m_host.questions.empty()) << name;
         EXPECT_TRUE(sensor.frames().empty()) << name;
     }
@@ -163,7 +138,7 @@ TEST_F(ParameterTransfer, CancelAfterTheLastBankSendsNoStoreAndKeepsTheRate) {
     test::SimulatedSensor sensor;
     m_host.cancelAtPump(m_state, kBankCount);
     m_state.BaudIndex = 4;
-    EXPECT_EQ(run(kWriteParameters, path("fast"), sensor).text, "Aborted.");
+    EXPECT_EQ(run(kWriteParameters, sensor, "fast").text, "Aborted.");
     EXPECT_FALSE(m_state.AbortRequest);
     EXPECT_EQ(m_state.BaudIndex, 4);
     const auto frames = sensor.frames();
