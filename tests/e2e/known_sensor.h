@@ -43,48 +43,36 @@ class KnownSensor {
         return static_cast<int>(m_model.ngRing().inspection(slot).characters.size());
     }
 
+    // Blocks `first`.. of the slot as the type that holds them; zeros for a slot not marked occupied.
+    template <typename Bytes>
+    Bytes copied(int slot, int first, int count, bool occupied = true) const {
+        Bytes bytes{};
+        if (occupied) {
+            const auto read = blocks(slot, first, count);
+            std::copy(read.begin(), read.end(), bytes.begin());
+        }
+        return bytes;
+    }
     std::string bitmap(int slot) const {
-        NgImageLines lines{};
-        const auto image = blocks(slot, 0, 2 * kImageLineCount);
-        std::copy(image.begin(), image.end(), lines.begin());
-        const auto bytes = NgBitmapBytes(lines);
+        const auto bytes = NgBitmapBytes(copied<NgImageLines>(slot, 0, 2 * kImageLineCount));
         return {bytes.begin(), bytes.end()};
     }
     NgResultRecord record(int slot, bool occupied = true) const {
-        ResultRecordBytes record{};
-        if (occupied) {
-            const auto bytes = blocks(slot, kFirstRecordBlock, kRecordBlockCount);
-            std::copy(bytes.begin(), bytes.end(), record.begin());
-        }
-        return DecodeResultRecord(record);
+        return DecodeResultRecord(
+            copied<ResultRecordBytes>(slot, kFirstRecordBlock, kRecordBlockCount, occupied));
     }
     NgPatternBlocks patterns(int slot, bool occupied = true) const {
-        NgPatternBlocks patterns{};
-        if (occupied) {
-            const auto bytes = blocks(slot, kFirstPatternBlock, kPatternBlockCount);
-            std::copy(bytes.begin(), bytes.end(), patterns.begin());
-        }
-        return patterns;
+        return copied<NgPatternBlocks>(slot, kFirstPatternBlock, kPatternBlockCount, occupied);
     }
     std::string dataFile(int slot) const { return NgDataFileText(record(slot), patterns(slot)); }
 
-    // The blocks operation 9 appends for the slot's first `count` characters.
+    // The blocks operation 9 appends for the slot's first `count` characters, and operation 3 for the first
+    // `count` characters when the line reads `text`.
     std::string characterBlocks(int slot, std::size_t count = std::string::npos) const {
-        const auto& characters = m_model.ngRing().inspection(slot).characters;
-        std::string blocks;
-        for (std::size_t i = 0; i < std::min(count, characters.size()); ++i) {
-            blocks += CharacterBlockFromPattern(characters[i].pattern);
-        }
-        return blocks;
+        return BlocksOf(m_model.ngRing().inspection(slot).characters, count);
     }
-    // The blocks operation 3 appends for the first `count` characters when the line reads `text`.
     std::string recognizedBlocks(const std::string& text, std::size_t count = std::string::npos) const {
-        const sim::RecognizedReading reading = sim::FixedReading(m_seed, text);
-        std::string blocks;
-        for (std::size_t i = 0; i < std::min(count, reading.size()); ++i) {
-            blocks += CharacterBlockFromPattern(reading[i].pattern);
-        }
-        return blocks;
+        return BlocksOf(sim::FixedReading(m_seed, text), count);
     }
     // The slot of the newest NG: the one before the slot pointer.
     int newestSlot() const { return (m_model.state().words[9] + kNgSlotCount - 1) % kNgSlotCount; }
@@ -107,6 +95,15 @@ class KnownSensor {
     }
 
   private:
+    template <typename Characters>
+    static std::string BlocksOf(const Characters& characters, std::size_t count) {
+        std::string blocks;
+        for (std::size_t i = 0; i < std::min(count, characters.size()); ++i) {
+            blocks += CharacterBlockFromPattern(characters[i].pattern);
+        }
+        return blocks;
+    }
+
     std::uint64_t m_seed;
     sim::SensorModel m_model;
 };

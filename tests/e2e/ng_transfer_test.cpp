@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "link/frames.h"
 #include "ngdata/ng_text.h"
@@ -107,16 +108,19 @@ TEST_F(NgTransfer, NgDataNumberCountsBackFromTheSlotPointer) {
     }
 }
 
-// A folder under a file's name fails before any block is read, saying which name and why.
+// A folder under a file's name fails before any block is read: after the ring words, or after the count
+// of recognized characters for the dictionary read that appends to its file.
 TEST_F(NgTransfer, AFolderUnderAFilesNameFailsBeforeTheTransfer) {
-    for (const auto& [code, name] : {std::pair{kReadNgData, "ng.ng4"}, {kConvertNgDataToCsv, "ng.csv"}}) {
+    for (const auto& [code, name, frames] : {std::tuple{kReadNgData, "ng.ng4", kRingReads},
+                                             {kConvertNgDataToCsv, "ng.csv", kRingReads},
+                                             {kReadRecognizedCharacters, "ng.dic4", 1}}) {
         std::filesystem::create_directory(path(name));
-        test::SimulatedSensor sensor;
+        test::SimulatedSensor sensor({"--recognized", "A1"});
         m_host.answers = {true};
         const OperationReport report = run(code, sensor, "ng");
         EXPECT_EQ(report.text, "Failed to create the file.");
-        EXPECT_NE(report.detail.find(path(name)), std::string::npos) << report.detail;
-        EXPECT_EQ(sensor.frames().size(), static_cast<std::size_t>(kRingReads));
+        EXPECT_EQ(report.detail, path(name) + " is a folder, not a file.");
+        EXPECT_EQ(sensor.frames().size(), static_cast<std::size_t>(frames)) << name;
         EXPECT_EQ(test::ListFolder(m_files.path()), std::vector<std::string>{name});
         std::filesystem::remove(path(name));
     }

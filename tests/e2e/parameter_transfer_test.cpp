@@ -79,7 +79,6 @@ TEST_F(ParameterTransfer, WriteThenReadBackGivesTheWrittenWordsAndTheWholeMemory
     EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 607);
 }
 
-// The whole file is checked before the first frame: a file broken anywhere sends nothing at all.
 TEST_F(ParameterTransfer, BrokenMissingOrOddFilesFailBeforeAnythingIsSent) {
     ASSERT_EQ(SaveParameterFile(path("full.torv"), InitialParameterSet()), SaveStatus::Saved);
     const std::string full = ReadFileBytes(path("full.torv"));

@@ -82,7 +82,6 @@ TEST_F(TorvctlFleet, ReadFillsTheFolderAsSingleReadsWouldAndNamesTheSilentSensor
     EXPECT_NE(ReadFileBytes(m_folder + "/front-1.torv"), ReadFileBytes(m_folder + "/front-2.torv"));
 }
 
-// Every file is checked before any sensor is written; then the clock of every sensor is set.
 TEST_F(TorvctlFleet, WriteChecksEveryFileBeforeAnySensorIsWrittenAndClockSetsEveryCalendar) {
     test::SimulatedSensor a({}, 11);
     test::SimulatedSensor b({}, 12);

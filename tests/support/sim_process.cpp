@@ -9,17 +9,17 @@
 
 #include <array>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 #include <stdexcept>
-#include <thread>
 
 extern char** environ;
 
 namespace torv::test {
 namespace {
 
-constexpr int kStartTimeoutMs = 10000;
 constexpr int kPumpSliceMs = 50;
 
 std::vector<char*> ArgumentVector(const std::string& program, const std::vector<std::string>& arguments) {
@@ -44,27 +44,6 @@ std::vector<char*> EnvironmentVector(const std::vector<std::string>& extra) {
     return env;
 }
 
-// Reads the first line the simulator prints; empty when it died or stayed silent.
-std::string ReadFirstLine(int fd) {
-    std::string line;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStartTimeoutMs);
-    while (std::chrono::steady_clock::now() < deadline) {
-        pollfd entry{fd, POLLIN, 0};
-        if (poll(&entry, 1, 100) <= 0) {
-            continue;
-        }
-        char c;
-        if (read(fd, &c, 1) != 1) {
-            break;
-        }
-        if (c == '\n') {
-            return line;
-        }
-        line += c;
-    }
-    return {};
-}
-
 }  // namespace
 
 SimProcess::SimProcess(const std::vector<std::string>& arguments) {
@@ -85,8 +64,15 @@ SimProcess::SimProcess(const std::vector<std::string>& arguments) {
         close(pipeFds[0]);
         throw std::runtime_error("cannot start torvsim");
     }
-    m_devicePath = ReadFirstLine(pipeFds[0]);
-    close(pipeFds[0]);  // the simulator writes nothing more on stdout that we need
+    // The device path is the first line, and nothing more comes on stdout; none when the simulator died.
+    FILE* out = fdopen(pipeFds[0], "r");
+    char* line = nullptr;
+    std::size_t size = 0;
+    if (getline(&line, &size, out) > 0) {
+        m_devicePath.assign(line, std::strcspn(line, "\n"));
+    }
+    std::free(line);
+    std::fclose(out);
     if (m_devicePath.empty()) {
         stop();
         throw std::runtime_error("torvsim printed no device path");
