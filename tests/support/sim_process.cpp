@@ -21,6 +21,7 @@ namespace torv::test {
 namespace {
 
 constexpr int kPumpSliceMs = 50;
+constexpr int kStartTimeoutMs = 10000;  // a torvsim that hangs before printing its path fails the test
 
 std::vector<char*> ArgumentVector(const std::string& program, const std::vector<std::string>& arguments) {
     std::vector<char*> argv;
@@ -65,10 +66,11 @@ SimProcess::SimProcess(const std::vector<std::string>& arguments) {
         throw std::runtime_error("cannot start torvsim");
     }
     // The device path is the first line, and nothing more comes on stdout; none when the simulator died.
+    pollfd started{pipeFds[0], POLLIN, 0};
     FILE* out = fdopen(pipeFds[0], "r");
     char* line = nullptr;
     std::size_t size = 0;
-    if (getline(&line, &size, out) > 0) {
+    if (poll(&started, 1, kStartTimeoutMs) > 0 && getline(&line, &size, out) > 0) {
         m_devicePath.assign(line, std::strcspn(line, "\n"));
     }
     std::free(line);
