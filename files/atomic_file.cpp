@@ -2,10 +2,10 @@
 
 #include <cerrno>
 #include <filesystem>
-#include <random>
 #include <system_error>
 
 #include "files/file_status.h"
+#include "files/in_place_write.h"
 #include "files/text_file.h"
 
 namespace torv {
@@ -13,32 +13,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kTemporaryNameAttempts = 8;
-constexpr int kSuffixDigits = 12;
-
-std::string TemporaryNameFor(const std::string& target) {
-    thread_local std::mt19937_64 generator{std::random_device{}()};  // fleets write from many threads
-    constexpr std::string_view kDigits = "0123456789abcdef";
-    std::string suffix = ".part-";
-    std::uint64_t value = generator();
-    for (int i = 0; i < kSuffixDigits; ++i, value >>= 4) {
-        suffix += kDigits[value & 0xF];
-    }
-    return target + suffix;
+// Only a folder the user may not write is a reason to write in place. A full disk, no free inode or a
+// name the folder cannot take would fail the in-place write as well, and the old content with it.
+bool FolderRefusesNewFiles(int error) {
+    return error == EACCES || error == EPERM;
 }
 
-std::FILE* CreateTemporary(const std::string& target, std::string& temporary) {
-    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
-        temporary = TemporaryNameFor(target);
-        if (std::FILE* file = std::fopen(temporary.c_str(), "wbx"); file != nullptr) {
-            return file;
-        }
-        if (errno != EEXIST) {
-            break;
-        }
-    }
-    temporary.clear();
-    return nullptr;
+bool NameTooLong(const std::string& path) {
+    std::error_code error;
+    static_cast<void>(fs::symlink_status(path, error));
+    return error == std::errc::filename_too_long;
 }
 
 }  // namespace
@@ -48,28 +32,31 @@ AtomicFileWriter::AtomicFileWriter(const std::string& targetPath) : m_target(Res
         m_failure = NotWritableText(m_target);
         return;
     }
-    m_targetExisted = PathKindOf(m_target) == PathKind::kRegular;
-    m_file = CreateTemporary(m_target, m_temporary);
-    // The folder refuses new files but the file itself may be written: write it in place at commit.
-    m_inMemory = m_file == nullptr && m_targetExisted;
-    if (!isOpen()) {
-        m_failure = SystemErrorText(m_target, errno);
+    if (NameTooLong(m_target)) {
+        fail(ENAMETOOLONG);  // found now, not after every exchange of the operation
+        return;
     }
-}
-
-AtomicFileWriter::~AtomicFileWriter() {
-    if (m_file != nullptr) {
-        std::fclose(m_file);
-        std::error_code ignored;
-        fs::remove(m_temporary, ignored);
+    m_targetExisted = PathKindOf(m_target) == PathKind::kRegular;
+    m_open = m_temporary.create(m_target);
+    if (m_open) {
+        return;
+    }
+    const int error = errno;
+    m_inPlace = m_targetExisted && FolderRefusesNewFiles(error) && ReadWholeFile(m_target, m_previous);
+    m_open = m_inPlace;
+    if (!m_open) {
+        fail(error);
     }
 }
 
 void AtomicFileWriter::write(std::string_view bytes) {
-    if (m_inMemory) {
+    if (m_inPlace) {
         m_memory.append(bytes);
-    } else if (m_file != nullptr && !bytes.empty() &&
-               std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size()) {
+        return;
+    }
+    std::FILE* file = m_temporary.stream();
+    if (file != nullptr && !bytes.empty() && !m_writeFailed &&
+        std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) {
         m_writeFailed = true;
         m_writeError = errno;
     }
@@ -81,48 +68,77 @@ void AtomicFileWriter::writeLine(std::string_view text) {
 }
 
 bool AtomicFileWriter::commit() {
-    bool committed = false;
-    if (m_inMemory) {
-        m_inMemory = false;
-        committed = commitInPlace();
-    } else {
-        committed = m_file != nullptr && commitTemporary();
-    }
-    if (!committed && m_failure.empty()) {
-        m_failure = SystemErrorText(m_target, errno);
-    }
-    return committed;
+    return finishContent() && replaceTarget(false);
 }
 
-bool AtomicFileWriter::commitTemporary() {
-    const bool closed = std::fclose(m_file) == 0;
-    const int closeError = errno;
-    m_file = nullptr;
-    std::error_code error;
-    if (!closed || m_writeFailed) {
-        m_failure = SystemErrorText(m_target, m_writeFailed ? m_writeError : closeError);
-    } else {
-        if (m_targetExisted) {
-            fs::permissions(m_temporary, fs::status(m_target, error).permissions(), error);
-            error.clear();  // a file system without permission bits still takes the content
-        }
-        fs::rename(m_temporary, m_target, error);
-        if (!error) {
-            return true;
-        }
-        m_failure = SystemErrorText(m_target, error.value());
+bool AtomicFileWriter::finishContent() {
+    if (!m_open || m_inPlace) {
+        return m_open;  // a writer that never opened has its failure text already
     }
-    fs::remove(m_temporary, error);
+    if (m_writeFailed) {
+        return fail(m_writeError);
+    }
+    if (!m_temporary.finish()) {
+        return fail(errno);
+    }
+    if (m_targetExisted) {
+        std::error_code error;
+        const fs::perms perms = fs::status(m_target, error).permissions();
+        if (!error) {
+            fs::permissions(m_temporary.path(), perms, error);  // without permission bits: content only
+        }
+    }
+    return true;
+}
+
+bool AtomicFileWriter::replaceTarget(bool keepOld) {
+    if (m_inPlace) {
+        const int error = WriteInPlace(m_target, m_memory, m_previous);
+        m_replaced = error == 0;
+        return m_replaced || fail(error);
+    }
+    if (keepOld && m_targetExisted && !ReadWholeFile(m_target, m_previous)) {
+        return fail(errno);
+    }
+    std::error_code error;
+    fs::rename(m_temporary.path(), m_target, error);
+    if (error) {
+        return fail(error.value());
+    }
+    m_temporary.releaseName();
+    m_replaced = true;
+    return true;
+}
+
+void AtomicFileWriter::restoreTarget() {
+    if (!m_replaced) {
+        return;
+    }
+    m_replaced = false;
+    if (m_targetExisted) {
+        OverwriteInPlace(m_target, m_previous);
+    } else {
+        std::error_code ignored;
+        fs::remove(m_target, ignored);
+    }
+}
+
+bool AtomicFileWriter::fail(int error) {
+    if (m_failure.empty()) {
+        m_failure = SystemErrorText(m_target, error);
+    }
     return false;
 }
 
-bool AtomicFileWriter::commitInPlace() {
-    std::FILE* file = std::fopen(m_target.c_str(), "wb");
-    if (file == nullptr) {
+bool CommitTogether(AtomicFileWriter& first, AtomicFileWriter& second) {
+    if (!first.finishContent() || !second.finishContent() || !first.replaceTarget(true)) {
         return false;
     }
-    const bool written = std::fwrite(m_memory.data(), 1, m_memory.size(), file) == m_memory.size();
-    return (std::fclose(file) == 0) && written;
+    if (second.replaceTarget(false)) {
+        return true;
+    }
+    first.restoreTarget();
+    return false;
 }
 
 }  // namespace torv

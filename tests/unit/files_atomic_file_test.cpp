@@ -1,16 +1,21 @@
 // Writing a file whole or not at all: what stays on disk for the names that are links, read-only files,
-// folders or FIFOs, and in folders that take no new files (also for the settings file).
+// folders or FIFOs, in folders that take no new files (also for the settings file), on a full file
+// system, after a killed write, and for a pair of files that replace their targets together.
 
 #include "files/atomic_file.h"
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 
 #include "app/settings_file.h"
 #include "tests/support/ordinary_user.h"
+#include "tests/support/small_file_system.h"
 #include "tests/support/temp_dir.h"
 
 namespace torv {
@@ -20,6 +25,10 @@ namespace fs = std::filesystem;
 using test::ListFolder;
 using test::ReadFileBytes;
 using test::WriteFileBytes;
+
+constexpr std::size_t kSmallDiskBytes = 64 * 1024;
+constexpr int kSmallDiskInodes = 64;
+const std::string kNewContent(2 * 4096, 'x');  // more than the page a full disk might have left
 
 bool WriteWhole(const std::string& path, std::string_view text, bool commit) {
     AtomicFileWriter writer(path);
@@ -81,6 +90,76 @@ TEST(AtomicFile, ReadOnlyFilesAndLockedFolders) {
     }));
     fs::permissions(folder.file("locked"), fs::perms::all);
     EXPECT_EQ(ListFolder(folder.file("locked")), std::vector<std::string>{"bank.torv"});
+}
+
+// A full disk or no free inode fails the write with the system's reason, for a short name and one of
+// 250 characters (a temporary name made longer than its target's would pass the 255 a name may have):
+// the old file keeps its bytes, nothing new is left beside it. With room, both names are replaced.
+TEST(AtomicFile, AFullFileSystemKeepsTheOldFileAndLeavesNoTemporaryFile) {
+    enum class Disk { kRoom, kNoSpace, kNoInode };
+    for (const Disk disk : {Disk::kRoom, Disk::kNoSpace, Disk::kNoInode}) {
+        for (const std::size_t length : {9, 250}) {
+            test::SmallFileSystem small(kSmallDiskBytes, kSmallDiskInodes);
+            if (!small.mounted()) {
+                GTEST_SKIP() << "a small file system is mounted only by root";
+            }
+            const std::string target = small.file(std::string(length - 5, 'n') + ".torv");
+            WriteFileBytes(target, "old\r\n");
+            if (disk == Disk::kNoSpace) {
+                small.fill();
+            } else if (disk == Disk::kNoInode) {
+                small.useUpInodes();
+            }
+            const auto before = ListFolder(small.path());
+            AtomicFileWriter writer(target);
+            writer.write(kNewContent);
+            const bool room = disk == Disk::kRoom;
+            EXPECT_EQ(writer.commit(), room) << length;
+            EXPECT_EQ(writer.failureText(), room ? "" : target + ": No space left on device.");
+            EXPECT_EQ(ReadFileBytes(target), room ? kNewContent : "old\r\n") << length;
+            EXPECT_EQ(ListFolder(small.path()), before) << length;
+        }
+    }
+}
+
+// A write killed before its commit leaves the old file as it was and nothing beside it.
+TEST(AtomicFile, AKilledWriteLeavesNoTemporaryFile) {
+    test::TempDir folder;
+    const std::string target = folder.file("bank.torv");
+    WriteFileBytes(target, "old\r\n");
+    const pid_t child = fork();
+    if (child == 0) {
+        AtomicFileWriter writer(target);
+        writer.write(kNewContent);
+        raise(SIGKILL);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(ReadFileBytes(target), "old\r\n");
+    EXPECT_EQ(ListFolder(folder.path()), std::vector<std::string>{"bank.torv"});
+}
+
+// When the second of a pair cannot replace its target (a folder has taken its name), the first is
+// left as it was: its old content back, or no file where there was none.
+TEST(AtomicFile, APairReplacesBothTargetsOrNeither) {
+    for (const bool existed : {true, false}) {
+        test::TempDir folder;
+        if (existed) {
+            WriteFileBytes(folder.file("ng.bmp"), "old image");
+        }
+        {
+            AtomicFileWriter image(folder.file("ng.bmp"));
+            AtomicFileWriter data(folder.file("ng.ng4"));
+            image.write("new image");
+            data.write("new data");
+            fs::create_directories(folder.file("ng.ng4/taken"));
+            EXPECT_FALSE(CommitTogether(image, data));
+            EXPECT_EQ(data.failureText().rfind(folder.file("ng.ng4") + ": ", 0), 0U) << data.failureText();
+        }
+        EXPECT_EQ(ReadFileBytes(folder.file("ng.bmp")), existed ? "old image" : "");
+        EXPECT_EQ(ListFolder(folder.path()).size(), existed ? 2U : 1U);
+    }
 }
 
 // Where the desktop tool keeps its settings: beside the program when that folder takes files, so that a
