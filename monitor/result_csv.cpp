@@ -2,6 +2,9 @@
 
 #include <array>
 #include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "files/ctime_text.h"
 #include "files/file_kind.h"
@@ -34,8 +37,24 @@ void AppendItems(std::string& line, const Judgement& judgement, Item item) {
     }
 }
 
+// The character byte 0x0A is a newline to the file, written as every other newline of it.
+std::string Character(char c) {
+    return c == '\n' ? std::string(kLineEnd) : std::string(1, c);
+}
+
 std::string Difference(int value) {
     return std::to_string(value);
+}
+
+std::string ReasonText(int error) {
+    return std::strerror(error != 0 ? error : EIO);
+}
+
+// An earlier log that holds nothing loses nothing when it is emptied instead of moved aside.
+bool HoldsJudgements(const std::string& path) {
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    return error || size > 0;
 }
 
 std::string AsideName(const std::string& baseName, int number) {
@@ -69,11 +88,11 @@ std::string ResultCsvLines(const Judgement& judgement, std::string_view timeStam
     lines += ',' + std::to_string(judgement.characters.size()) + ',';
     lines += timeStamp;
     lines += kLineEnd;
-    AppendItems(lines, judgement, [](const JudgedCharacter& c) { return std::string(1, c.best()); });
+    AppendItems(lines, judgement, [](const JudgedCharacter& c) { return Character(c.best()); });
     lines += kItemSeparator;
-    AppendItems(lines, judgement, [](const JudgedCharacter& c) { return std::string(1, c.numerical); });
+    AppendItems(lines, judgement, [](const JudgedCharacter& c) { return Character(c.numerical); });
     lines += kItemSeparator;
-    AppendItems(lines, judgement, [](const JudgedCharacter& c) { return std::string(1, c.alphabetic); });
+    AppendItems(lines, judgement, [](const JudgedCharacter& c) { return Character(c.alphabetic); });
     lines += kLineEnd;
     AppendItems(lines, judgement, [](const JudgedCharacter& c) { return Difference(c.bestDifference()); });
     lines += kItemSeparator;
@@ -94,7 +113,9 @@ bool ResultCsvFile::create(const std::string& baseName) {
     m_baseName = baseName;
     m_path = MakeFilePath(baseName, kCsvFile);
     m_nextAsideNumber = 1;
-    return open();
+    // The earlier log is kept: a monitor started at the wrong rate would otherwise empty it and log
+    // nothing in its place.
+    return moveAside() && open();
 }
 
 bool ResultCsvFile::open() {
@@ -106,20 +127,28 @@ bool ResultCsvFile::open() {
     m_file = std::fopen(m_path.c_str(), "wb");
     if (m_file == nullptr) {
         m_failure = SystemErrorText(m_path, errno);
+        return false;
     }
-    return m_file != nullptr;
+    // Unbuffered: a judgement that cannot be written leaves none of its bytes waiting in the stream.
+    std::setvbuf(m_file, nullptr, _IONBF, 0);
+    m_size = 0;
+    return true;
 }
 
 bool ResultCsvFile::append(std::string_view lines) {
     if (m_file == nullptr) {
         return false;
     }
-    const bool written = std::fwrite(lines.data(), 1, lines.size(), m_file) == lines.size();
-    if (std::fflush(m_file) != 0 || !written) {
-        m_failure = SystemErrorText(m_path, errno);
-        return false;
+    errno = 0;
+    if (std::fwrite(lines.data(), 1, lines.size(), m_file) == lines.size() && std::fflush(m_file) == 0) {
+        m_size += lines.size();
+        return true;
     }
-    return true;
+    m_failure = m_path + " could not be written: " + ReasonText(errno) + ".";
+    // A judgement is in the log whole or not at all: the part of it that reached the file goes again.
+    std::error_code ignored;
+    std::filesystem::resize_file(m_path, m_size, ignored);
+    return false;
 }
 
 bool ResultCsvFile::startAgain() {
@@ -132,8 +161,8 @@ bool ResultCsvFile::startAgain() {
 
 bool ResultCsvFile::moveAside() {
     m_asideName.clear();
-    if (PathKindOf(m_path) == PathKind::kMissing) {
-        return true;  // removed while the monitor ran: nothing left to keep
+    if (PathKindOf(m_path) != PathKind::kRegular || !HoldsJudgements(m_path)) {
+        return true;  // nothing to keep (open() refuses a name that is no file)
     }
     for (; m_nextAsideNumber <= kLastAsideNumber; ++m_nextAsideNumber) {
         const std::string aside = AsideName(m_baseName, m_nextAsideNumber);
@@ -144,7 +173,7 @@ bool ResultCsvFile::moveAside() {
             return true;
         }
         if (moved == MoveResult::kFailed) {
-            m_failure = SystemErrorText(aside, errno);
+            m_failure = m_path + " could not be moved to " + aside + ": " + ReasonText(errno) + ".";
             return false;
         }
     }

@@ -3,6 +3,7 @@
 // judgement so that a log cut short by a failure or a power cut keeps every judgement before it.
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -28,20 +29,22 @@ class ResultCsvFile {
     ResultCsvFile(const ResultCsvFile&) = delete;
     ResultCsvFile& operator=(const ResultCsvFile&) = delete;
 
-    // Creates `baseName`.csv for writing, replacing a file of that name without asking. False when it
-    // cannot be created (a folder or FIFO of that name, a missing folder, no permission).
+    // Creates `baseName`.csv for writing, empty, without asking. An earlier log of that name is first
+    // moved aside as startAgain() does (an empty one is not kept). False when it cannot be created (a
+    // folder or FIFO of that name, a missing folder, no permission) or the earlier log not moved.
     bool create(const std::string& baseName);
     bool isOpen() const { return m_file != nullptr; }
     const std::string& path() const { return m_path; }
 
-    // Writes and flushes; false when the bytes did not reach the file.
+    // Writes and flushes; false when the bytes did not reach the file, which then ends with the last
+    // whole append.
     bool append(std::string_view lines);
 
     // The named file starts again, empty; the full one is first moved aside to the first free name of
     // baseName-0001.csv, baseName-0002.csv, ..., so that nothing logged is lost. False when it could
     // not be moved or created again (the file is then closed).
     bool startAgain();
-    // The name the last startAgain() moved the full file to.
+    // The name the last create() or startAgain() moved the earlier file to (empty when none).
     const std::string& lastAsideName() const { return m_asideName; }
     // Why the last create, append or startAgain failed, for the user (the path and the reason).
     const std::string& failureText() const { return m_failure; }
@@ -58,6 +61,7 @@ class ResultCsvFile {
     std::string m_failure;
     int m_nextAsideNumber = 1;
     std::FILE* m_file = nullptr;
+    std::uintmax_t m_size = 0;  // the bytes of the whole appends so far
 };
 
 }  // namespace torv

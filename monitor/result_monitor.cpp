@@ -51,6 +51,14 @@ bool ResultMonitor::fail(StringId message, std::string detail) {
     return false;
 }
 
+// The file and the reason are the message: "Failed to create the file." would be neither true nor
+// enough for a log that was created and then could not be written.
+bool ResultMonitor::failCsvWrite() {
+    m_state.LastErrorText = m_csv.failureText();
+    m_state.LastErrorDetail = "Every judgement before this one is in the file.";
+    return false;
+}
+
 // A reply or trailer failure: its text is in LastErrorText already.
 bool ResultMonitor::failReply() {
     m_state.LastErrorDetail = ReplyFailureDetail(m_port, m_state.BaudIndex, m_state.LastErrorText);
@@ -95,7 +103,7 @@ PollResult ResultMonitor::takeReply(std::array<std::uint8_t, kJudgementReplySize
     }
     if (m_csv.isOpen() && !m_csv.append(ResultCsvLines(judgement, ResultTimeStamp(m_clock())))) {
         // A log that silently stops growing loses judgements; the monitor stops and says so instead.
-        fail(StringId::kCreateFileFailed, m_csv.failureText());
+        failCsvWrite();
         return PollResult::kFailed;
     }
     return PollResult::kJudged;

@@ -54,8 +54,9 @@ class ResultMonitor {
     // An empty name names no file (the field's hint is no name): false with string 207. Checked before
     // the link opens.
     bool acceptCsvName(const std::string& baseName);
-    // Creates the result CSV `baseName`.csv, replacing any file of that name; false with string 136 in
-    // LastErrorText when it cannot be created (207 for an empty name).
+    // Creates the result CSV `baseName`.csv, empty, without asking; an earlier log of that name is moved
+    // aside to the first free baseName-0001.csv, ... as at the count's wrap. False with string 136 in
+    // LastErrorText when it cannot be created or the earlier log not moved (207 for an empty name).
     bool createCsv(const std::string& baseName);
     const ResultCsvFile& csv() const { return m_csv; }
 
@@ -77,6 +78,7 @@ class ResultMonitor {
   private:
     bool fail(StringId message, std::string detail);
     bool failReply();
+    bool failCsvWrite();
 
     OperationState& m_state;
     Clock m_clock;

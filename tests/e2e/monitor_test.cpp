@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "tests/support/judgement_log.h"
 #include "tests/support/simulated_sensor.h"
+#include "tests/support/small_file_system.h"
 
 namespace torv {
 namespace {
@@ -13,16 +16,25 @@ namespace {
 using test::RunTorvctl;
 using test::SentJudgements;
 
-// Start replaces an existing CSV without asking; stdout has one line per judgement (judgement, count,
-// best, numerical, alphabetic), agreeing with the CSV; "--" judgements among them.
-TEST(TorvctlMonitor, ReplacesTheCsvAndPrintsOneLinePerJudgement) {
+// Start makes the CSV anew without asking, and the earlier log goes to log-0001.csv byte for byte, also
+// when the sensor never answers (a wrong rate); the empty log that run left is not kept. stdout has one
+// line per judgement (judgement, count, best, numerical, alphabetic), agreeing with the CSV; "--"
+// judgements among them.
+TEST(TorvctlMonitor, KeepsTheEarlierCsvAndPrintsOneLinePerJudgement) {
     test::SimulatedSensor sensor({"--pace", "0", "--mix", "6,3,1"});
     const std::string name = sensor.folder().file("log");
-    test::WriteFileBytes(name + ".csv", "lines of an earlier run\r\n");
+    const std::string earlier = "OK,1,Dec 05 2026 22:11:46.123\r\nlines of an earlier run\r\n";
+    test::WriteFileBytes(name + ".csv", earlier);
+    const auto wrongRate = RunTorvctl(
+        {"--port", sensor.devicePath(), "--baud", "9600", "monitor", "--csv", name, "--count", "1"});
+    EXPECT_EQ(wrongRate.exitCode, 1) << wrongRate.err;
+    EXPECT_EQ(test::ReadFileBytes(name + "-0001.csv"), earlier);
+    EXPECT_EQ(test::ReadFileBytes(name + ".csv"), "");
     const auto result =
         RunTorvctl({"--port", sensor.devicePath(), "monitor", "--csv", name + ".csv", "--count", "12"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.err, "");
+    EXPECT_FALSE(std::filesystem::exists(name + "-0002.csv"));
     const auto sent = SentJudgements(sensor.logPath());
     EXPECT_EQ(test::CsvProblem(name + ".csv", sent), "");
     const auto printed = test::OutputLines(result.out);
@@ -61,6 +73,29 @@ TEST(TorvctlMonitor, SecondsAndCtrlCStopCleanly) {
         EXPECT_EQ(test::OutputLines(result.out).size(), sent.size()) << interrupt;
         EXPECT_EQ(test::CsvProblem(name + ".csv", sent), "");
     }
+}
+
+// A CSV the disk cannot take any more stops the monitor with the file and the reason; every judgement
+// before is in it whole.
+TEST(TorvctlMonitor, AFullDiskStopsTheMonitorNamingTheFile) {
+    constexpr std::size_t kOnePage = 4096;
+    constexpr int kFewInodes = 8;
+    test::SmallFileSystem disk(kOnePage, kFewInodes);
+    if (!disk.mounted()) {
+        GTEST_SKIP() << "a small file system is mounted only by root";
+    }
+    test::SimulatedSensor sensor({"--pace", "0"});
+    const auto result =
+        RunTorvctl({"--port", sensor.devicePath(), "monitor", "--csv", disk.file("log"), "--seconds", "30"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, disk.file("log.csv") +
+                              " could not be written: No space left on device.\n"
+                              "Every judgement before this one is in the file.\n");
+    sensor.stopAndReadState();  // its log is complete
+    auto sent = SentJudgements(sensor.logPath());
+    ASSERT_GT(sent.size(), 1U);
+    sent.pop_back();  // the one the disk could not take
+    EXPECT_EQ(test::CsvProblem(disk.file("log.csv"), sent), "");
 }
 
 // Every key's frame, in order (names in any case); the first key the sensor does not acknowledge ends the

@@ -127,7 +127,8 @@ class MonitorRemoteTest : public QObject {
         QCOMPARE(QApplication::focusWidget(), Get(window.get(), kIdStartMonitor));
         QVERIFY(prompts.record.isEmpty());
         QVERIFY(m_state.AbortRequest);
-        // The CSV was replaced and holds exactly the judgements counted; the last one is on show.
+        // The CSV was made anew (the earlier run moved aside) and holds exactly the judgements counted;
+        // the last one is on show.
         const QString csv = QString::fromLatin1(ReadFileBytes(m_folder.file("result.csv")));
         const QStringList lines = csv.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 3 * Count(window.get()));

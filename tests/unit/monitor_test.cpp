@@ -139,6 +139,8 @@ TEST(ResultMonitor, TrailerRulesAndTheCsvByteForByte) {
         {"no trailer", 3, kJudgedOk, {}, kFailed, silent, "", withTrailer("read 13")},
         {"bad sum", 1, kJudgedOk, {1, 2, '3', 'B', 0x00}, kFailed, badSum, "", withTrailer("read 5")},
         {"trailer cut short", 3, kJudgedOk, cut, kFailed, badSum, "", withTrailer("read 13")},
+        {"line feed character", 1, kJudgedOk, Trailer({{1, 2, '\n', 0x80 | '\n'}}), kJudged, "",
+         "OK,1" + stamp + "\r\n, ,\r\n, ,\r\n,\r\n1, ,1, ,2,\r\n", withTrailer("read 5")},
     };
     ScopedTimeZone zone("UTC0");
     for (const auto& c : cases) {
@@ -166,12 +168,15 @@ TEST(ResultMonitor, JudgementShowsItsCharactersUpToTheLargestTrailer) {
     EXPECT_EQ(run.judgement.bestCharacters(), std::string(255, 'Z'));
 }
 
-// The count shows 20999 after the 20999th judgement and 0 after the 21000th; the full CSV is moved
-// aside under the first free NAME-nnnn.csv (an earlier one stays as it was) and NAME.csv starts again
-// empty.
+// A new run moves an earlier log aside under the first free NAME-nnnn.csv. The count shows 20999 after
+// the 20999th judgement and 0 after the 21000th; the full CSV is moved aside the same way (the earlier
+// ones stay as they were) and NAME.csv starts again empty.
 TEST(ResultMonitor, CountWrapsAt21000AndTheFullCsvIsMovedAside) {
     MonitorOnFile run;
     WriteFileBytes(run.folder.file("result-0001.csv"), "an earlier log\r\n");
+    WriteFileBytes(run.folder.file("result.csv"), "the last run\r\n");
+    ASSERT_TRUE(run.monitor.createCsv(run.folder.file("result")));
+    EXPECT_EQ(ReadFileBytes(run.folder.file("result-0002.csv")), "the last run\r\n");
     const Bytes trailer = Trailer({{1, 2, '3', 'B'}});
     std::string expectedAside;
     for (int judged = 1; judged <= kJudgementCountWrap; ++judged) {
@@ -184,7 +189,7 @@ TEST(ResultMonitor, CountWrapsAt21000AndTheFullCsvIsMovedAside) {
     }
     EXPECT_EQ(run.monitor.count(), 0);
     EXPECT_EQ(run.csv(), "");
-    const std::string aside = ReadFileBytes(run.folder.file("result-0002.csv"));
+    const std::string aside = ReadFileBytes(run.folder.file("result-0003.csv"));
     EXPECT_EQ(aside.size(), expectedAside.size() / (kJudgementCountWrap - 1) * kJudgementCountWrap);
     EXPECT_EQ(aside.compare(0, expectedAside.size(), expectedAside), 0);
     EXPECT_EQ(ReadFileBytes(run.folder.file("result-0001.csv")), "an earlier log\r\n");
