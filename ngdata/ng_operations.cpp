@@ -101,8 +101,8 @@ bool WriteNgFiles(AtomicFileWriter& image, AtomicFileWriter& data, const NgSlotC
     const std::vector<std::uint8_t> bitmap = NgBitmapBytes(content.lines);
     image.write(std::string_view(reinterpret_cast<const char*>(bitmap.data()), bitmap.size()));
     data.write(NgDataFileText(DecodeResultRecord(content.record), content.patterns));
-    // The large file first: when it cannot be written (a full disk), neither file has changed.
-    return image.commit() && data.commit();
+    // A full disk that takes the image but not its data file leaves neither new file, or both old ones.
+    return CommitTogether(image, data);
 }
 
 // The last six blocks of each slot, newest first; each slot's lines once its record is in.

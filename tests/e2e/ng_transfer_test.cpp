@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <tuple>
 
 #include "link/frames.h"
 #include "ngdata/ng_text.h"
 #include "tests/e2e/known_sensor.h"
 #include "tests/e2e/operation_test.h"
+#include "tests/support/small_file_system.h"
 
 namespace torv {
 namespace {
@@ -161,30 +163,50 @@ TEST_F(NgTransfer, OneOverwriteQuestionCoversTheImageAndItsDataFile) {
     }
 }
 
-// A failure in the record (between the image and the pattern blocks, where the fault matrix has no
-// row) leaves an existing pair exactly as it was and makes no new file.
-TEST_F(NgTransfer, FailureInTheRecordLeavesTheFilesAsTheyWere) {
+// A failure after the image has arrived leaves an existing pair exactly as it was and makes no new
+// file: a bad record block (between the image and the pattern blocks, where the fault matrix has no
+// row), or a disk with room for the new image but not for its data file.
+TEST_F(NgTransfer, FailureAfterTheImageLeavesTheFilesAsTheyWere) {
+    constexpr std::size_t kSmallDiskBytes = 512 * 1024;
+    constexpr int kSmallDiskInodes = 16;
     const auto [seed, slot] = test::KnownSensor::Find([](int n) { return n > kPatternsPerBlock; });
     const int recordBlock2 = 3 * kSetupFramesPerWord + kRingReads + 2 * kImageLineCount + 2;
-    for (bool existing : {true, false}) {
-        if (existing) {
-            WriteFileBytes(path("ng.bmp"), "old image");
-            WriteFileBytes(path("ng.ng4"), "old data");
-        }
-        test::SimulatedSensor sensor(
-            {"--seed", std::to_string(seed), "--fault", std::to_string(recordBlock2) + "=checksum"});
-        setWords(sensor, test::RingWords((slot + 1) % kNgSlotCount, test::kAllSlots));
-        m_host.answers = {true};
-        EXPECT_EQ(run(kReadNgData, sensor, "ng").text, "Error in checking sum of communication.");
-        EXPECT_EQ(operationFrames(sensor).back(), FrameText('V', slot, kFirstRecordBlock + 1));
-        if (existing) {
-            EXPECT_EQ(test::ListFolder(m_files.path()), (std::vector<std::string>{"ng.bmp", "ng.ng4"}));
-            EXPECT_EQ(ReadFileBytes(path("ng.bmp")), "old image");
-            EXPECT_EQ(ReadFileBytes(path("ng.ng4")), "old data");
-            std::filesystem::remove(path("ng.bmp"));
-            std::filesystem::remove(path("ng.ng4"));
-        } else {
-            EXPECT_TRUE(test::ListFolder(m_files.path()).empty());
+    for (const bool fullDisk : {false, true}) {
+        for (const bool existing : {true, false}) {
+            std::optional<test::SmallFileSystem> disk;
+            if (fullDisk && !disk.emplace(kSmallDiskBytes, kSmallDiskInodes).mounted()) {
+                GTEST_SKIP() << "a small file system is mounted only by root";
+            }
+            const std::filesystem::path folder = fullDisk ? disk->path() : m_files.path();
+            const std::string image = (folder / "ng.bmp").string();
+            const std::string data = (folder / "ng.ng4").string();
+            if (existing) {
+                WriteFileBytes(image, "old image");
+                WriteFileBytes(data, "old data");
+            }
+            std::vector<std::string> options = {"--seed", std::to_string(seed)};
+            if (fullDisk) {
+                disk->fill(kBitmapFileSize);
+            } else {
+                options.insert(options.end(), {"--fault", std::to_string(recordBlock2) + "=checksum"});
+            }
+            const std::vector<std::string> before = test::ListFolder(folder);
+            test::SimulatedSensor sensor(options);
+            setWords(sensor, test::RingWords((slot + 1) % kNgSlotCount, test::kAllSlots));
+            m_host.answers = {true};
+            const OperationReport report = run(kReadNgData, sensor, (folder / "ng").string());
+            if (fullDisk) {
+                EXPECT_EQ(report.text, "Failed to create the file.");
+                EXPECT_EQ(report.detail, data + ": No space left on device.");
+            } else {
+                EXPECT_EQ(report.text, "Error in checking sum of communication.");
+                EXPECT_EQ(operationFrames(sensor).back(), FrameText('V', slot, kFirstRecordBlock + 1));
+            }
+            EXPECT_EQ(test::ListFolder(folder), before) << fullDisk;
+            EXPECT_TRUE(ReadFileBytes(image) == (existing ? "old image" : "")) << fullDisk;  // no bitmap dump
+            EXPECT_TRUE(ReadFileBytes(data) == (existing ? "old data" : "")) << fullDisk;
+            std::filesystem::remove(image);
+            std::filesystem::remove(data);
         }
     }
 }
