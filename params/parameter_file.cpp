@@ -1,7 +1,9 @@
 #include "params/parameter_file.h"
 
+#include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "files/atomic_file.h"
 #include "files/file_status.h"
@@ -16,8 +18,46 @@ constexpr char kVersionLetter = kVersionHeader.front();
 constexpr char kCommonLetter = kCommonHeader.front();
 constexpr char kBankLetter = kBankHeader.front();
 
+constexpr std::size_t kMaxWordDigits = 5;
+constexpr std::int32_t kMaxWord = 0xFFFF;
+constexpr unsigned char kFirstPrintable = 0x20;
+constexpr unsigned char kDelete = 0x7F;
+
 bool BeginsWith(const std::string& line, char letter) {
     return !line.empty() && line.front() == letter;
+}
+
+// A word as the tool writes it: one to five decimal digits, 0..65535, nothing else on the line. A
+// looser reading would send what nobody wrote ("12x7" as 12, "-1" as 65535, "" as 0).
+std::optional<std::int32_t> WordValue(std::string_view text) {
+    if (text.empty() || text.size() > kMaxWordDigits) {
+        return std::nullopt;
+    }
+    std::int32_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        value = value * 10 + (c - '0');
+    }
+    return value <= kMaxWord ? std::optional(value) : std::nullopt;
+}
+
+// A line as a message quotes it: control bytes as \xHH, so that none reaches a terminal.
+std::string Quoted(std::string_view line) {
+    constexpr std::string_view kHex = "0123456789ABCDEF";
+    std::string shown = "\"";
+    for (const char c : line) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < kFirstPrintable || byte == kDelete) {
+            shown += "\\x";
+            shown += kHex[byte >> 4];
+            shown += kHex[byte & 0xF];
+        } else {
+            shown += c;
+        }
+    }
+    return shown + '"';
 }
 
 void WriteWords(AtomicFileWriter& writer, std::span<const std::int32_t> words) {
@@ -42,10 +82,14 @@ bool ParameterFileReader::readHeaderStartingWith(char letter, std::string expect
 template <std::size_t N>
 bool ParameterFileReader::readValues(std::array<std::int32_t, N>& words) {
     for (std::int32_t& word : words) {
-        if (!readLine(kValueLineChars, "a number of up to 8 digits")) {
+        if (!readLine(kValueLineChars, "a number 0..65535")) {
             return false;
         }
-        word = ParseUnsignedDecimal(m_line);
+        const std::optional<std::int32_t> value = WordValue(m_line);
+        if (!value) {
+            return false;
+        }
+        word = *value;
     }
     return true;
 }
@@ -85,7 +129,7 @@ std::string ParameterFileReader::problem() const {
         case LineRead::kLine:
             break;
     }
-    return where + ", but it reads \"" + m_line.substr(0, kHeaderLineChars) + "\".";
+    return where + ", but it reads " + Quoted(std::string_view(m_line).substr(0, kHeaderLineChars)) + ".";
 }
 
 LoadedParameters LoadParameterFile(const std::string& path) {

@@ -12,8 +12,10 @@ namespace torv {
 
 // Reads a parameter file part by part, so that the write operation can stream it to the sensor one
 // block at a time and the loader can build a whole set, both with the same acceptance rules. Every
-// method returns false on a missing line, a wrong header letter or a line too long for its buffer;
-// after a false the file is to be given up.
+// method returns false on a missing line, a wrong header letter, a word line that is not a decimal
+// number 0..65535 (digits only, at most five) or a line too long for its buffer; after a false the
+// file is to be given up. The version line is taken as the sensor wrote it (its characters need not
+// be digits).
 class ParameterFileReader {
   public:
     // The tool's fixed line buffers, line end included.
@@ -33,7 +35,7 @@ class ParameterFileReader {
     bool readBank(BankWords& words);
 
     // After a false: where and why, for the user ("line 17: expected \"Bank parameter No.0\", but the
-    // file ends there").
+    // file ends there.", "line 23: expected a number 0..65535, but it reads \"12x7\".").
     std::string problem() const;
 
   private:

@@ -47,7 +47,9 @@ const ErrorCase kCases[] = {
     {{"--yes", "--port", "PORT", "params", "write", "DIR/missing"}, "The parameters file is not found.",
      {"missing.torv does not exist."}},
     {{"--yes", "--port", "PORT", "params", "write", "DIR/short"}, "The parameters file is invalid.",
-     {"short.torv, line 5: expected a number of up to 8 digits, but the file ends there."}},
+     {"short.torv, line 5: expected a number 0..65535, but the file ends there."}},
+    {{"--yes", "--port", "PORT", "params", "write", "DIR/bad"}, "The parameters file is invalid.",
+     {"bad.torv, line 23: expected a number 0..65535, but it reads \"12x7\"."}},
     {{"--port", "PORT", "params", "read", ""}, "Please specify file name.", {"Filename"}},
     {{"--port", "PORT", "monitor", "--csv", ""}, "Please specify file name.", {"--csv NAME"}},
     {{"--port", "PORT", "monitor", "--csv", "DIR/dir"}, "Failed to create the file.",
@@ -72,8 +74,14 @@ TEST(TorvctlErrors, MessageFirstThenTheFacts) {
         const auto cwd = fs::current_path();
         fs::current_path(files.path());  // where a file without a name would appear
         fs::permissions(files.path(), fs::perms::all);
-        test::WriteFileBytes(files.file("short.torv"),
-                             "Software version\r\n0105\r\nCommon parameter\r\n1\r\n");
+        const std::string header = "Software version\r\n0105\r\nCommon parameter\r\n";
+        test::WriteFileBytes(files.file("short.torv"), header + "1\r\n");
+        std::string words;  // twelve: the common block
+        for (int i = 0; i < 12; ++i) {
+            words += "1\r\n";
+        }
+        test::WriteFileBytes(files.file("bad.torv"), header + words + "Bank parameter No.0\r\n" +
+                                                         words.substr(0, 6 * 3) + "12x7\r\n");  // line 23
         fs::create_directory(files.file("dir.csv"));
         test::SimulatedSensor sensor(c.setup == Setup::kSilent
                                          ? std::vector<std::string>{"--fault", "1+=silence"}
@@ -109,7 +117,8 @@ TEST(TorvctlErrors, MessageFirstThenTheFacts) {
         EXPECT_EQ(result.out, "") << name;
         EXPECT_EQ(sensor.frames().size(), c.setup == Setup::kSilent ? 1U : 0U) << name;
         fs::current_path(cwd);
-        EXPECT_EQ(test::ListFolder(files.path()), (std::vector<std::string>{"dir.csv", "short.torv"}))
+        EXPECT_EQ(test::ListFolder(files.path()),
+                  (std::vector<std::string>{"bad.torv", "dir.csv", "short.torv"}))
             << name;
         CloseComPort(kHeldPort);
         SetComPortDevicePath(kHeldPort, {});

@@ -62,7 +62,19 @@ TEST(ParameterFile, AcceptsOrRejectsByTheFormatRules) {
          [](auto& l) { l.erase(l.begin(), l.begin() + 2)->assign("Parameters"); }, 100},
         {"bank header without B", [](auto& l) { l[kBank3Header] = "bank parameter No.3"; }, kInvalid},
         {"one word short", [](auto& l) { l.pop_back(); }, kInvalid},
-        {"value line of 8", [](auto& l) { l[3] = "12345678"; }, 105},
+        {"word lines 65535 and 00007",
+         [](auto& l) {
+             l[3] = "65535";
+             l[4] = "00007";
+         },
+         105},
+        {"word line 12x7", [](auto& l) { l[3] = "12x7"; }, kInvalid},
+        {"word line abc", [](auto& l) { l[3] = "abc"; }, kInvalid},
+        {"empty word line", [](auto& l) { l[3] = ""; }, kInvalid},
+        {"word line -1", [](auto& l) { l[3] = "-1"; }, kInvalid},
+        {"word line with a blank", [](auto& l) { l[3] = " 12"; }, kInvalid},
+        {"word line 65536", [](auto& l) { l[3] = "65536"; }, kInvalid},
+        {"word line of 8", [](auto& l) { l[kBank3Header + 1] = "99999999"; }, kInvalid},
         {"value line of 9", [](auto& l) { l[3] = "123456789"; }, kInvalid},
         {"version line of 9", [](auto& l) { l[1] = "000000105"; }, kInvalid},
         {"header line of 24", [](auto& l) { l[2] = "Common parameter (long)!"; }, kInvalid},
