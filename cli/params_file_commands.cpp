@@ -1,5 +1,5 @@
 // `params show`, `params diff` and `params set`: parameter files read and changed through the
-// catalogue, without a sensor.
+// catalogue, without a sensor (the diff itself is in params_diff.cpp).
 
 #include <algorithm>
 #include <cctype>
@@ -7,10 +7,10 @@
 #include <iostream>
 #include <memory>
 #include <optional>
-#include <sstream>
 #include <vector>
 
 #include "cli/params_commands.h"
+#include "cli/params_diff.h"
 #include "files/file_kind.h"
 #include "params/catalogue.h"
 #include "params/fields.h"
@@ -27,35 +27,8 @@ struct FileArguments {
     std::string otherName;
     int bank = kAllBanks;
     std::vector<std::string> assignments;
+    bool valuesOnly = false;  // diff: the parameters' values only, not the words no parameter names
 };
-
-// A value as the terminal shows it: a STRING keeps printable ASCII and escapes every other byte (and
-// the backslash), so no control byte from a file reaches the terminal; a list value outside its list
-// shows as its number in brackets.
-std::string DisplayText(const ParameterSet& set, int bank, const ParameterRow& row) {
-    if (row.kind == ParameterKind::kList) {
-        const auto index = std::get<std::int32_t>(DecodeField(set, bank, row));
-        if (index < 0 || static_cast<std::size_t>(index) >= row.list.size()) {
-            return "(" + std::to_string(index) + ")";
-        }
-    }
-    const std::string text = FieldValueText(set, bank, row);
-    std::string shown;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte == '\\') {
-            shown += "\\\\";
-        } else if (byte >= 0x20 && byte < 0x7F) {
-            shown += c;
-        } else {
-            constexpr std::string_view kHex = "0123456789abcdef";
-            shown += "\\x";
-            shown += kHex[byte >> 4];
-            shown += kHex[byte & 0xF];
-        }
-    }
-    return shown;
-}
 
 bool InScope(const ParameterRow& row, ParameterScope scope) {
     return row.field.scope == scope;
@@ -67,7 +40,7 @@ void PrintBlock(const ParameterSet& set, ParameterScope scope, int bank) {
               << '\n';
     for (const ParameterRow& row : kParameterCatalogue) {
         if (InScope(row, scope)) {
-            std::cout << row.key << " = " << DisplayText(set, bank, row) << '\n';
+            std::cout << row.key << " = " << ShownValue(set, bank, row) << '\n';
         }
     }
 }
@@ -87,43 +60,8 @@ int RunShow(const FileArguments& arguments) {
     return kExitOk;
 }
 
-// Prints the rows of one block whose texts differ; the number printed.
-int PrintDifferences(const ParameterSet& a, const ParameterSet& b, ParameterScope scope, int bank,
-                     std::ostream& out) {
-    int differences = 0;
-    for (const ParameterRow& row : kParameterCatalogue) {
-        if (!InScope(row, scope)) {
-            continue;
-        }
-        const std::string left = DisplayText(a, bank, row);
-        const std::string right = DisplayText(b, bank, row);
-        if (left != right) {
-            out << (scope == ParameterScope::kCommon ? std::string("Common") : "Bank " + std::to_string(bank))
-                << ": " << row.key << ": " << left << " | " << right << '\n';
-            ++differences;
-        }
-    }
-    return differences;
-}
-
-// Exits as diff does: 0 the same, 1 different, 2 trouble (a file missing or invalid).
 int RunDiff(const FileArguments& arguments) {
-    const auto a = LoadParametersOrSay(arguments.name);
-    const auto b = a ? LoadParametersOrSay(arguments.otherName) : std::nullopt;
-    if (!a || !b) {
-        return kExitUsage;
-    }
-    std::ostringstream lines;
-    int differences = PrintDifferences(*a, *b, ParameterScope::kCommon, 0, lines);
-    for (int bank = 0; bank < kBankCount; ++bank) {
-        differences += PrintDifferences(*a, *b, ParameterScope::kBank, bank, lines);
-    }
-    if (differences > 0) {
-        std::cout << "--- " << CommandFileName(arguments.name, kParameterFile) << '\n'
-                  << "+++ " << CommandFileName(arguments.otherName, kParameterFile) << '\n'
-                  << lines.str();
-    }
-    return differences == 0 ? kExitOk : kExitFailed;
+    return RunParamsDiff(arguments.name, arguments.otherName, arguments.valuesOnly);
 }
 
 std::optional<std::int64_t> ParseInteger(std::string_view text) {
@@ -274,6 +212,33 @@ void SetRunner(CLI::App* command, CliContext& context, const std::shared_ptr<Fil
 
 }  // namespace
 
+// A STRING keeps printable ASCII and escapes every other byte (and the backslash), so no control byte
+// from a file reaches the terminal.
+std::string ShownValue(const ParameterSet& set, int bank, const ParameterRow& row) {
+    if (row.kind == ParameterKind::kList) {
+        const auto index = std::get<std::int32_t>(DecodeField(set, bank, row));
+        if (index < 0 || static_cast<std::size_t>(index) >= row.list.size()) {
+            return "(" + std::to_string(index) + ")";
+        }
+    }
+    const std::string text = FieldValueText(set, bank, row);
+    std::string shown;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == '\\') {
+            shown += "\\\\";
+        } else if (byte >= 0x20 && byte < 0x7F) {
+            shown += c;
+        } else {
+            constexpr std::string_view kHex = "0123456789abcdef";
+            shown += "\\x";
+            shown += kHex[byte >> 4];
+            shown += kHex[byte & 0xF];
+        }
+    }
+    return shown;
+}
+
 std::optional<ParameterSet> LoadParametersOrSay(const std::string& name) {
     const LoadedParameters loaded = LoadParameterFile(CommandFileName(name, kParameterFile));
     if (loaded.status == LoadStatus::Loaded) {
@@ -296,9 +261,12 @@ void AddParamsFileCommands(CLI::App& params, CliContext& context) {
 
     CLI::App* diff = params.add_subcommand(
         "diff",
-        "The parameters whose values differ (exit 0 the same, 1 different, 2 a file missing or invalid)");
+        "What the files would set differently: the parameters' values, then the words no parameter "
+        "names (exit 0 the same, 1 different, 2 a file missing or invalid)");
     diff->add_option("NAME1", arguments->name, "Parameter file")->required();
     diff->add_option("NAME2", arguments->otherName, "Parameter file")->required();
+    diff->add_flag("--values", arguments->valuesOnly,
+                   "Compare the parameters' values only, not the words and bits no parameter names");
     SetRunner(diff, context, arguments, RunDiff);
 
     CLI::App* set =

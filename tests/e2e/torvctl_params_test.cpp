@@ -67,14 +67,17 @@ TEST_F(TorvctlParams, RefusedAssignmentsChangeNothing) {
 }
 
 // A file may hold anything: no control byte from it reaches the terminal, and a list value the list
-// does not have shows as its number.
+// does not have shows as its number. The diff also names every word that differs where no value shows
+// it; --values leaves those out.
 TEST_F(TorvctlParams, ShowAndDiffEscapeStringsAndShowUnlistedValuesAsNumbers) {
     ParameterSet set = InitialParameterSet();
     constexpr int kStringWord = 24;  // STRING, two characters a word, the first in the low byte
     set.bank[0][kStringWord] = 0x1B | ('[' << 8);
     set.bank[0][kStringWord + 1] = '\\' | (0xE9 << 8);
     set.bank[0][kStringWord + 2] = 0;
-    set.common[6] |= 7 << 13;  // SYNCPULS: five entries in a three-bit field
+    set.common[6] |= 7 << 13;            // SYNCPULS: five entries in a three-bit field
+    set.common[0] |= 1 << 5;             // a bit no parameter names
+    set.bank[1][kStringWord + 5] = 'x';  // after the end of bank 1's empty STRING
     ASSERT_EQ(SaveParameterFile(m_files.file("odd.torv"), set), SaveStatus::Saved);
     const auto show = RunTorvctl({"params", "show", m_files.file("odd"), "--bank", "0"});
     EXPECT_EQ(show.exitCode, 0);
@@ -82,8 +85,22 @@ TEST_F(TorvctlParams, ShowAndDiffEscapeStringsAndShowUnlistedValuesAsNumbers) {
     EXPECT_NE(show.out.find("SYNCPULS = (7)\n"), std::string::npos);
     const auto diff = RunTorvctl({"params", "diff", m_base, m_files.file("odd")});
     EXPECT_EQ(diff.exitCode, 1);
-    EXPECT_NE(diff.out.find("Common: SYNCPULS: OFF | (7)\n"), std::string::npos) << diff.out;
-    EXPECT_EQ(diff.out.find('\x1b'), std::string::npos);
+    const std::string header = "--- " + m_base + ".torv\n+++ " + m_files.file("odd.torv") + "\n";
+    const std::string syncPulse = "Common: SYNCPULS: OFF | (7)\n";
+    const std::string text = "Bank 0: STRING:  | \\x1b[\\\\\\xe9\n";
+    EXPECT_EQ(diff.out,
+              header + syncPulse + "Common: word 0: 2065 -> 2097\n" + text + "Bank 1: word 29: 0 -> 120\n");
+    EXPECT_EQ(RunTorvctl({"params", "diff", m_base, m_files.file("odd"), "--values"}).out,
+              header + syncPulse + text);
+
+    set = InitialParameterSet();
+    set.common[7] = 13;  // a word no parameter names, and nothing else
+    ASSERT_EQ(SaveParameterFile(m_files.file("word7.torv"), set), SaveStatus::Saved);
+    const auto word = RunTorvctl({"params", "diff", m_base, m_files.file("word7")});
+    EXPECT_EQ(word.exitCode, 1);
+    EXPECT_EQ(word.out,
+              "--- " + m_base + ".torv\n+++ " + m_files.file("word7.torv") + "\nCommon: word 7: 0 -> 13\n");
+    EXPECT_EQ(RunTorvctl({"params", "diff", m_base, m_files.file("word7"), "--values"}).exitCode, 0);
 }
 
 TEST_F(TorvctlParams, SheetIsWrittenUnderItsOwnName) {
