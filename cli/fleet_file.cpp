@@ -1,16 +1,25 @@
 #include "cli/fleet_file.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
+#include <filesystem>
 #include <sstream>
 
 #include "cli/cli_context.h"
 #include "files/text_file.h"
 #include "link/frames.h"
+#include "link/network_port_name.h"
+#include "link/port_names.h"
 
 namespace torv::cli {
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr int kDefaultFleetBaudRate = 57600;
+constexpr unsigned char kFirstPrintable = 0x20;
+constexpr unsigned char kDelete = 0x7F;
 
 std::vector<std::string> Words(const std::string& line) {
     std::istringstream stream(line.substr(0, line.find('#')));
@@ -24,6 +33,46 @@ std::vector<std::string> Words(const std::string& line) {
 // A name becomes a file name in the fleet's folder, so it must stay there.
 bool IsPlainFileName(const std::string& name) {
     return name != "." && name != ".." && name.find_first_of("/\\") == std::string::npos;
+}
+
+bool IsControl(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < kFirstPrintable || byte == kDelete;
+}
+
+// A name as a message shows it: control bytes as \xHH.
+std::string Shown(const std::string& name) {
+    constexpr std::string_view kHex = "0123456789ABCDEF";
+    std::string shown;
+    for (const char c : name) {
+        if (IsControl(c)) {
+            const auto byte = static_cast<unsigned char>(c);
+            shown += "\\x";
+            shown += kHex[byte >> 4];
+            shown += kHex[byte & 0xF];
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
+// The device a port opens, spelled one way, so that two spellings of it are seen to be one: a COM name
+// as the ports folder ties it, a path with its links followed, a network port as its server's address
+// (host names in any case).
+std::string DeviceOf(const std::string& port) {
+    const int number = ComPortNumberOf(port);
+    const std::string target = number > 0 ? ComPortDevicePath(number) : port;
+    if (const auto address = ParseNetworkPortName(target)) {
+        std::string host = address->host;
+        for (char& c : host) {
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+        return std::string(kNetworkPortScheme) + host + ':' + std::to_string(address->port);
+    }
+    std::error_code error;
+    const fs::path device = fs::weakly_canonical(target, error);
+    return error ? fs::absolute(target, error).lexically_normal().string() : device.string();
 }
 
 int ParseRate(const std::string& text) {
@@ -40,6 +89,13 @@ std::string CheckLine(const std::vector<std::string>& words, FleetSensor& sensor
     }
     sensor.name = words[0];
     sensor.port = words[1];
+    // The system cuts a name at a NUL: two names could become one file, a port another device.
+    if (std::any_of(sensor.name.begin(), sensor.name.end(), IsControl)) {
+        return "NAME " + Shown(sensor.name) + " holds a control character";
+    }
+    if (std::any_of(sensor.port.begin(), sensor.port.end(), IsControl)) {
+        return "PORT " + Shown(sensor.port) + " holds a control character";
+    }
     if (!IsPlainFileName(sensor.name)) {
         return "NAME " + sensor.name + " is not a plain file name";
     }
@@ -51,18 +107,24 @@ std::string CheckLine(const std::vector<std::string>& words, FleetSensor& sensor
         return "BAUD " + words[2] + ' ' + problem;
     }
     sensor.baudIndex = BaudIndexOfRate(rate);
+    sensor.device = DeviceOf(sensor.port);
     return {};
 }
 
-// Two lines may not name the same files or the same port.
+// Two lines may not name the same files or the same device, however each spells it: two runs on one
+// line would mix their frames.
 std::string CheckRepeats(const FleetSensor& sensor, const std::vector<FleetSensor>& earlier) {
     for (const FleetSensor& other : earlier) {
+        const std::string onLine = " line " + std::to_string(other.line);
         if (other.name == sensor.name) {
-            return "NAME " + sensor.name + " is already on line " + std::to_string(other.line);
+            return "NAME " + sensor.name + " is already on" + onLine;
         }
         const int number = ComPortNumberOf(sensor.port);
         if (other.port == sensor.port || (number > 0 && number == ComPortNumberOf(other.port))) {
-            return "PORT " + sensor.port + " is already on line " + std::to_string(other.line);
+            return "PORT " + sensor.port + " is already on" + onLine;
+        }
+        if (other.device == sensor.device) {
+            return "PORT " + sensor.port + " opens the same device as" + onLine + " (" + sensor.device + ")";
         }
     }
     return {};
@@ -85,7 +147,11 @@ FleetFile ReadFleetFile(const std::string& path) {
         }
         FleetSensor sensor;
         sensor.line = number;
-        std::string problem = CheckLine(words, sensor);
+        // Each run holds a port number of its own while the fleet runs.
+        std::string problem = fleet.sensors.size() < static_cast<std::size_t>(kMaxPortNumber)
+                                  ? CheckLine(words, sensor)
+                                  : "a fleet holds at most " + std::to_string(kMaxPortNumber) +
+                                        " sensors (one port number each); split the file";
         if (problem.empty()) {
             problem = CheckRepeats(sensor, fleet.sensors);
         }

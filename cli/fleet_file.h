@@ -1,7 +1,9 @@
 #pragma once
 // A fleet file: the sensors one command reaches at once, one a line as "NAME PORT [BAUD]". NAME names
 // the sensor's files (NAME.torv), PORT is COMn, a device path or rfc2217://HOST:PORT, BAUD the rate
-// the sensor talks at now (57600 when absent). A '#' starts a comment; blank lines are skipped.
+// the sensor talks at now (57600 when absent). A '#' starts a comment; blank lines are skipped. No word
+// holds a control character, no two lines name the same file or the same device (however each spells
+// it), and a fleet has at most one sensor per port number (256).
 
 #include <string>
 #include <vector>
@@ -10,7 +12,8 @@ namespace torv::cli {
 
 struct FleetSensor {
     std::string name;
-    std::string port;  // as written
+    std::string port;    // as written
+    std::string device;  // what the port opens, one spelling for every name of it
     int baudIndex = 0;
     int line = 0;  // in the fleet file
 };

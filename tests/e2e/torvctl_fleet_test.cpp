@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "link/com_device.h"
+#include "link/port_names.h"
 #include "params/parameter_file.h"
 #include "tests/support/ser2net_server.h"
 #include "tests/support/simulated_sensor.h"
@@ -127,10 +128,20 @@ TEST_F(TorvctlFleet, WriteChecksEveryFileBeforeAnySensorIsWrittenAndClockSetsEve
 }
 
 TEST_F(TorvctlFleet, MistakesInTheFleetFileAreUsageErrors) {
+    using namespace std::string_literals;
     struct Case {
-        std::string text;  // the fleet file; "" for no file at all
+        std::string text;  // the fleet file ("" for no file at all); DIR: the test's folder
         std::string problem;
     };
+    std::string crowd;  // one sensor more than there are port numbers
+    for (int i = 1; i <= kMaxPortNumber + 1; ++i) {
+        crowd += "s" + std::to_string(i) + " DIR/t" + std::to_string(i) + "\n";
+    }
+    // COM4 is DIR/tty by the ports folder's link.
+    std::filesystem::create_directories(m_files.file("torv/ports"));
+    WriteFileBytes(m_files.file("tty"), "");
+    std::filesystem::create_symlink(m_files.file("tty"), m_files.file("torv/ports/COM4"));
+    const std::string real = std::filesystem::canonical(m_files.path()).string();
     const std::vector<Case> cases = {
         {"", ": no such fleet file"},
         {"# nobody\n\n", ": names no sensor (one a line: NAME PORT [BAUD])"},
@@ -144,12 +155,22 @@ TEST_F(TorvctlFleet, MistakesInTheFleetFileAreUsageErrors) {
          "115200, 256000)"},
         {"a COM3\nb /dev/ttyUSB0\na COM4\n", ":3: NAME a is already on line 1"},
         {"a COM3\nb com3\n", ":2: PORT com3 is already on line 1"},
+        {"a COM4\nb DIR/tty\n", ":2: PORT DIR/tty opens the same device as line 1 (" + real + "/tty)"},
+        {"a\0b COM3\na\0c COM4\n"s, ":1: NAME a\\x00b holds a control character"},
+        {crowd, ":257: a fleet holds at most 256 sensors (one port number each); split the file"},
+    };
+    const auto placed = [this](std::string text) {
+        for (auto at = text.find("DIR"); at != std::string::npos; at = text.find("DIR", at)) {
+            text.replace(at, 3, m_files.path().string());
+        }
+        return text;
     };
     for (const Case& c : cases) {
-        const std::string path = c.text.empty() ? m_files.file("missing.txt") : writeFleet(c.text);
-        const auto result = RunTorvctl({"--yes", "fleet", "clock", path});
+        const std::string path = c.text.empty() ? m_files.file("missing.txt") : writeFleet(placed(c.text));
+        const auto result =
+            RunTorvctl({"--yes", "fleet", "clock", path}, {"XDG_CONFIG_HOME=" + m_files.path().string()});
         EXPECT_EQ(result.exitCode, 2) << c.text;
-        EXPECT_EQ(result.err, "torvctl: " + path + c.problem + "\n") << c.text;
+        EXPECT_EQ(result.err, "torvctl: " + path + placed(c.problem) + "\n") << c.text;
     }
 }
 
