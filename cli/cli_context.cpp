@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <filesystem>
 #include <iostream>
 
 #include "files/file_kind.h"
@@ -75,6 +76,22 @@ bool ResolveLinkTarget(const GlobalOptions& options, LinkTarget& target) {
         SetComPortDevicePath(kDevicePathPort, options.port);
     }
     return true;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (fs::equivalent(a, b, error)) {
+        return true;
+    }
+    std::error_code errorA;
+    std::error_code errorB;
+    const fs::path pathA = fs::weakly_canonical(a, errorA);
+    const fs::path pathB = fs::weakly_canonical(b, errorB);
+    if (errorA || errorB) {
+        return fs::absolute(a, errorA).lexically_normal() == fs::absolute(b, errorB).lexically_normal();
+    }
+    return pathA == pathB;
 }
 
 std::string CommandBaseName(const std::string& name, int fileKind) {

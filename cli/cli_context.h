@@ -37,6 +37,10 @@ int ComPortNumberOf(const std::string& name);
 // Why a rate is not one of the sensor's; empty when it is one.
 std::string BaudRateProblem(int rate);
 
+// Whether two names reach the same file (links followed); names of files still to come compare as
+// absolute paths.
+bool SameFile(const std::string& a, const std::string& b);
+
 // A name as given on the command line, without one trailing extension of the kind ("bank.torv" and
 // "bank" both name the parameter file bank.torv).
 std::string CommandBaseName(const std::string& name, int fileKind);

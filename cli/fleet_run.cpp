@@ -5,10 +5,12 @@
 #endif
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <iostream>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -117,10 +119,16 @@ void DrawProgress(const std::vector<std::atomic<int>>& progress, int done) {
     std::fflush(stderr);
 }
 
-const char* Padded(const std::string& text, std::size_t width, std::string& buffer) {
-    buffer = text;
-    buffer.resize(std::max(width, text.size()), ' ');
-    return buffer.c_str();
+std::string Padded(std::string text, std::size_t width) {
+    text.resize(std::max(width, text.size()), ' ');
+    return text;
+}
+
+// "  1.1 s", "123.4 s"
+std::string SecondsText(double seconds) {
+    std::array<char, 32> text{};
+    std::snprintf(text.data(), text.size(), "%5.1f s", seconds);
+    return text.data();
 }
 
 }  // namespace
@@ -182,24 +190,21 @@ int ReportFleet(const std::vector<FleetSensor>& sensors, const std::vector<Fleet
     }
     int succeeded = 0;
     int aborted = 0;
-    std::string name;
-    std::string port;
-    std::string message;
     for (std::size_t i = 0; i < sensors.size(); ++i) {
         const FleetOutcome& outcome = outcomes[i];
-        std::printf("%s  %s  %s  %5.1f s\n", Padded(sensors[i].name, nameWidth, name),
-                    Padded(sensors[i].port, portWidth, port), Padded(outcome.message, messageWidth, message),
-                    outcome.seconds);
+        std::cout << Padded(sensors[i].name, nameWidth) << "  " << Padded(sensors[i].port, portWidth) << "  "
+                  << Padded(outcome.message, messageWidth) << "  " << SecondsText(outcome.seconds) << '\n';
         succeeded += outcome.outcome == OperationOutcome::kCompleted ? 1 : 0;
         aborted += outcome.outcome == OperationOutcome::kAborted ? 1 : 0;
     }
     const int failed = static_cast<int>(sensors.size()) - succeeded - aborted;
-    std::printf("%zu sensors: %d ok, %d failed", sensors.size(), succeeded, failed);
+    std::cout << sensors.size() << " sensors: " << succeeded << " ok, " << failed << " failed";
     if (aborted > 0) {
-        std::printf(", %d aborted", aborted);
+        std::cout << ", " << aborted << " aborted";
     }
-    std::printf(", %.1f s\n", totalSeconds);
-    std::fflush(stdout);
+    std::array<char, 32> total{};
+    std::snprintf(total.data(), total.size(), ", %.1f s\n", totalSeconds);
+    std::cout << total.data() << std::flush;
     for (std::size_t i = 0; i < sensors.size(); ++i) {
         if (!outcomes[i].detail.empty()) {
             std::fprintf(stderr, "%s: %s\n", sensors[i].name.c_str(), outcomes[i].detail.c_str());

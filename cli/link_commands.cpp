@@ -1,13 +1,16 @@
 #include "cli/link_commands.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
+#include "cli/device_operation.h"
 #include "link/failure_details.h"
 #include "link/frames.h"
 #include "link/port_names.h"
@@ -16,7 +19,13 @@
 namespace torv::cli {
 namespace {
 
-constexpr int kLowLatencyMs = 1;  // what a lowered latency timer reads
+constexpr int kLowLatencyMs = 1;             // what a lowered latency timer reads
+constexpr std::size_t kPortNumberWidth = 3;  // "COM1   ", "COM12  ", "COM256 "
+// What `ports` says when an adapter's latency timer is above kLowLatencyMs.
+constexpr std::string_view kLatencyAdvice =
+    "A USB adapter holds received bytes for its latency timer before passing them on, which slows\n"
+    "every exchange. torvctl and torvloader ask for low latency when they open a port; a timer above\n"
+    "1 ms means the driver did not take that request. Lower it until the adapter is plugged in again:\n";
 
 struct ExchangeArguments {
     std::string letter;
@@ -46,11 +55,28 @@ int ParseByte(const std::string& text) {
     return value <= 0xFF ? value : -1;
 }
 
-void PrintHex(const std::uint8_t* bytes, int count) {
-    for (int i = 0; i < count; ++i) {
-        std::printf(i == 0 ? "%02X" : " %02X", bytes[i]);
+// What a command that changes the sensor asks first, as the desktop tool asks before the same change;
+// nothing for a command that only reads.
+std::optional<StringId> ExchangeQuestion(char letter) {
+    switch (static_cast<std::uint8_t>(letter)) {
+        case kWriteWordCommand:
+        case kStoreCommand:
+        case kKeyPressCommand:  // a key can change a setting on the sensor's panel
+            return StringId::kAgreeOverwriteSensor;
+        case kCalendarCommand:
+            return StringId::kSetClockQuestion;
+        default:
+            return std::nullopt;
     }
-    std::printf("\n");
+}
+
+void PrintHex(const std::uint8_t* bytes, int count) {
+    std::array<char, 4> hex{};
+    for (int i = 0; i < count; ++i) {
+        std::snprintf(hex.data(), hex.size(), i == 0 ? "%02X" : " %02X", bytes[i]);
+        std::cout << hex.data();
+    }
+    std::cout << '\n';
 }
 
 int RunExchange(const GlobalOptions& options, const ExchangeArguments& arguments) {
@@ -64,6 +90,11 @@ int RunExchange(const GlobalOptions& options, const ExchangeArguments& arguments
     LinkTarget target;
     if (!ResolveLinkTarget(options, target)) {
         return kExitUsage;
+    }
+    OperationState state;
+    if (const std::optional<StringId> question = ExchangeQuestion(arguments.letter[0]);
+        question && !Confirmed(options, state, Text(*question))) {
+        return kExitAborted;
     }
     const int opened = OpenLink(target.port, target.baudIndex);
     if (opened != kLinkOpened) {
@@ -100,34 +131,32 @@ void PrintLatencyAdvice(const std::vector<std::string>& slowDevices) {
     if (slowDevices.empty()) {
         return;
     }
-    std::printf(
-        "A USB adapter holds received bytes for its latency timer before passing them on, which slows\n"
-        "every exchange. torvctl and torvloader ask for low latency when they open a port; a timer above\n"
-        "1 ms means the driver did not take that request. Lower it until the adapter is plugged in again:\n");
+    std::cout << kLatencyAdvice;
     for (const std::string& device : slowDevices) {
         const std::string name = std::filesystem::path(device).filename().string();
-        std::printf("  echo 1 | sudo tee /sys/class/tty/%s/device/latency_timer\n", name.c_str());
+        std::cout << "  echo 1 | sudo tee /sys/class/tty/" << name << "/device/latency_timer\n";
     }
-    std::printf("or for good with the udev rule in the README (\"USB serial adapters\").\n");
+    std::cout << "or for good with the udev rule in the README (\"USB serial adapters\").\n";
 }
 
 int RunPorts() {
     const std::string folder = PortsFolder();
-    std::printf(folder.empty() ? "Ports:\n" : "Ports (folder %s):\n", folder.c_str());
+    std::cout << (folder.empty() ? "Ports:\n" : "Ports (folder " + folder + "):\n");
     for (const PortMapEntry& entry : ListPortMap()) {
-        std::printf("  COM%-3d %s%s: %s%s\n", entry.portNumber, entry.devicePath.c_str(),
-                    entry.fromPortsFolder ? " (link)" : "", DescribeSerialDevice(entry.devicePath).c_str(),
-                    entry.present ? LatencyText(entry.devicePath).c_str() : "");
+        std::string number = std::to_string(entry.portNumber);
+        number.resize(std::max(number.size(), kPortNumberWidth), ' ');
+        std::cout << "  COM" << number << ' ' << entry.devicePath << (entry.fromPortsFolder ? " (link)" : "")
+                  << ": " << DescribeSerialDevice(entry.devicePath)
+                  << (entry.present ? LatencyText(entry.devicePath) : std::string()) << '\n';
     }
-    std::printf("Serial devices present:\n");
+    std::cout << "Serial devices present:\n";
     const auto devices = ListSerialDevices();
     if (devices.empty()) {
-        std::printf("  (none)\n");
+        std::cout << "  (none)\n";
     }
     std::vector<std::string> slowDevices;
     for (const std::string& device : devices) {
-        std::printf("  %s: %s%s\n", device.c_str(), DescribeSerialDevice(device).c_str(),
-                    LatencyText(device).c_str());
+        std::cout << "  " << device << ": " << DescribeSerialDevice(device) << LatencyText(device) << '\n';
         if (UsbLatencyTimerMs(device).value_or(kLowLatencyMs) > kLowLatencyMs) {
             slowDevices.push_back(device);
         }

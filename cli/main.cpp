@@ -12,6 +12,7 @@
 #include "cli/monitor_command.h"
 #include "cli/ng_commands.h"
 #include "cli/params_commands.h"
+#include "cli/standard_streams.h"
 #include "cli/trace_printer.h"
 
 namespace {
@@ -35,9 +36,7 @@ void AddGlobalOptions(CLI::App& app, torv::cli::GlobalOptions& options) {
     app.add_flag("--trace", options.trace, "Print every frame sent and received on stderr");
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     torv::cli::CliContext context;
     CLI::App app{"torvctl: back up, restore and control a TORV sensor over its serial line", "torvctl"};
     app.require_subcommand(1);
@@ -70,4 +69,14 @@ int main(int argc, char** argv) {
     }
     torv::cli::InstallInterruptHandlers();
     return torv::cli::ExitCodeAfterInterrupt(context.run());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (!torv::cli::OpenStandardDescriptors()) {
+        return torv::cli::kExitFailed;  // no /dev/null: better nothing than the port on one of them
+    }
+    torv::cli::CheckStandardOutput();
+    return torv::cli::ExitCodeAfterOutput(Run(argc, argv));
 }

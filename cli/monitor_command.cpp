@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/interrupts.h"
+#include "cli/standard_streams.h"
 #include "files/file_kind.h"
 #include "link/failure_details.h"
 #include "link/frames.h"
@@ -49,7 +50,8 @@ class TerminalMonitorHost : public MonitorHost {
                   << Printable(m_judgement.alphabeticCharacters()) << '\n'
                   << std::flush;
         ++m_judged;
-        if (m_limits.count > 0 && m_judged >= m_limits.count) {
+        // Judgements nobody can read are not worth polling for; the end says why (exit 1).
+        if ((m_limits.count > 0 && m_judged >= m_limits.count) || !StandardOutputWorks()) {
             m_state.AbortRequest = true;
         }
     }

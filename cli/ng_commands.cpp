@@ -1,5 +1,6 @@
 #include "cli/ng_commands.h"
 
+#include <iostream>
 #include <memory>
 
 #include "cli/device_operation.h"
@@ -40,7 +41,13 @@ int RunNgCsv(const GlobalOptions& options, const NgArguments& arguments) {
 int RunNgPng(const GlobalOptions& options, const NgArguments& arguments) {
     const std::string base = NgBaseName(arguments.name);
     const std::string png = arguments.pngName.empty() ? base + ".png" : arguments.pngName;
-    return ConvertNgImageToPng(options, MakeFilePath(base, kNgImageFile), png);
+    const std::string bitmap = MakeFilePath(base, kNgImageFile);
+    if (SameFile(bitmap, png)) {  // the PNG would replace the only copy of the screen image
+        std::cerr << "torvctl: " << png << " is the screen image " << bitmap
+                  << " itself; give the PNG a name of its own (--out)\n";
+        return kExitUsage;
+    }
+    return ConvertNgImageToPng(options, bitmap, png);
 }
 #endif
 

@@ -1,6 +1,5 @@
 #include "cli/params_commands.h"
 
-#include <filesystem>
 #include <iostream>
 #include <memory>
 
@@ -28,24 +27,6 @@ struct ParamsArguments {
 // The operation that reads a written set back; it has no code of its own and no main-window button.
 constexpr OperationInfo kVerifyParameters{kReadParameters, VerifyParametersOperation,
                                           StringId::kReadCompleted, false};
-
-// Whether two names reach the same file (links followed); names of files still to come compare as
-// absolute paths.
-bool SameFile(const std::string& a, const std::string& b) {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    if (fs::equivalent(a, b, error)) {
-        return true;
-    }
-    std::error_code errorA;
-    std::error_code errorB;
-    const fs::path pathA = fs::weakly_canonical(a, errorA);
-    const fs::path pathB = fs::weakly_canonical(b, errorB);
-    if (errorA || errorB) {
-        return fs::absolute(a, errorA).lexically_normal() == fs::absolute(b, errorB).lexically_normal();
-    }
-    return pathA == pathB;
-}
 
 // After a write that stopped between its first `W` and the store command.
 void PrintUnstoredNotice(const std::string& name, const std::string& backupName) {

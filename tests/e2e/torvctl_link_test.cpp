@@ -20,7 +20,7 @@ std::string HexWord(int value) {
 }
 
 // The reply's data bytes in hex: a word, the sensor's version characters ("0105") with --trace showing
-// both directions on stderr, and a 256-byte block.
+// both directions on stderr, a 256-byte block, and a key press, which asks first (--yes agrees).
 TEST(TorvctlExchange, PrintsTheReplyDataInHex) {
     test::SimulatedSensor sensor;
     const auto word = RunTorvctl({"--port", sensor.devicePath(), "exchange", "R", "0x10", "0"});
@@ -34,7 +34,11 @@ TEST(TorvctlExchange, PrintsTheReplyDataInHex) {
         RunTorvctl({"--port", sensor.devicePath(), "exchange", "V", "0", "249", "--reply-bytes", "256"});
     EXPECT_EQ(block.exitCode, 0) << block.err;
     EXPECT_EQ(block.out.size(), 256u * 3);  // "XX" and a blank or the final newline each
-    EXPECT_EQ(word.out, HexWord(sensor.stopAndReadState().word(16)) + "\n");
+    const auto key = RunTorvctl({"--yes", "--port", sensor.devicePath(), "exchange", "P", "4", "0"});
+    EXPECT_EQ(key.out, "04 00\n") << key.err;  // a command that changes the sensor, agreed to
+    const test::SimState state = sensor.stopAndReadState();
+    EXPECT_EQ(word.out, HexWord(state.word(16)) + "\n");
+    EXPECT_EQ(state.keys, std::vector<int>{4});
 }
 
 TEST(TorvctlExchange, UsageErrorsExitTwo) {

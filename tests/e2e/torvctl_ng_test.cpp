@@ -58,9 +58,11 @@ TEST_F(TorvctlNg, PngOfAReadImageGivesTheSamePixelsUpright) {
             << "row " << row;
     }
 
-    // An existing PNG is replaced only after Yes.
+    // An existing PNG is replaced only after Yes; the screen image itself never.
     EXPECT_EQ(RunTorvctl({"ng", "png", path("slot")}).exitCode, 3);
     EXPECT_EQ(RunTorvctl({"--yes", "ng", "png", path("slot.bmp"), "--out", path("copy.png")}).exitCode, 0);
+    EXPECT_EQ(RunTorvctl({"--yes", "ng", "png", path("slot"), "--out", path("slot.bmp")}).exitCode, 2);
+    EXPECT_EQ(ReadFileBytes(path("slot.bmp")), bitmap);
 }
 
 TEST_F(TorvctlNg, PngRefusesWhatIsNoNgImage) {

@@ -42,6 +42,8 @@ std::vector<std::string> Snapshot(const test::TempDir& files) {
 }
 
 const std::string kOverwrite = "Found same filename. Do you overwrite?";
+const std::string kOverwriteSensor = "Agree to overwrite TORV setting?";
+const std::string kSetClock = "Set the current time to the TORV built-in calendar. Do you agree?";
 const std::string kAppend =
     "Found same filename of an expansion dictionary file. Do you agree to append data?";
 
@@ -54,9 +56,9 @@ TEST(TorvctlQuestions, NoOrNoTerminalSendsNothingMoreAndKeepsTheFiles) {
         std::string question;
         std::size_t frames;
     } cases[] = {
-        {{"params", "write", "NAME"}, {"f.torv"}, "Agree to overwrite TORV setting?", 0},
+        {{"params", "write", "NAME"}, {"f.torv"}, kOverwriteSensor, 0},
         {{"params", "read", "NAME"}, {"f.torv"}, kOverwrite, 0},
-        {{"clock", "set"}, {}, "Set the current time to the TORV built-in calendar. Do you agree?", 0},
+        {{"clock", "set"}, {}, kSetClock, 0},
         {{"dict", "write", "NAME"},
          {"f.dic4"},
          "Overwrite to the expansion dictionary of TORV. Do you agree?",
@@ -66,6 +68,8 @@ TEST(TorvctlQuestions, NoOrNoTerminalSendsNothingMoreAndKeepsTheFiles) {
         {{"dict", "from-ng", "NAME", "--ng", "1"}, {"f.dic4"}, kAppend, 6},
         {{"ng", "read", "NAME"}, {"f.bmp", "f.ng4"}, kOverwrite, 3},
         {{"ng", "csv", "NAME"}, {"f.csv"}, kOverwrite, 3},
+        {{"exchange", "W", "1", "0"}, {}, kOverwriteSensor, 0},
+        {{"exchange", "T", "0", "0"}, {}, kSetClock, 0},
     };
     for (const auto& c : cases) {
         for (const std::string answer : {"", "--no"}) {
@@ -96,6 +100,49 @@ TEST(TorvctlQuestions, NoOrNoTerminalSendsNothingMoreAndKeepsTheFiles) {
             EXPECT_EQ(sensor.frames().size(), c.frames) << c.command[1];
             EXPECT_EQ(Snapshot(files), before) << c.command[1];
         }
+    }
+}
+
+// torvctl started with descriptor 0, 1 or 2 closed does not hand it to the serial port: the sensor sees
+// frames only and no question waits for its answer on the line. A stdout that takes nothing ends the
+// command (the monitor included) with the reason.
+TEST(TorvctlStandardStreams, ClosedOrFullStreamsNeverReachTheLine) {
+    const std::string full = "torvctl: writing to stdout failed: No space left on device\n";
+    const struct {
+        std::string redirection;  // of the shell that starts torvctl
+        std::vector<std::string> command;
+        int exitCode;
+        std::string err;  // all of it
+        int frames;       // -1: at least one (the monitor polls until it stops)
+    } cases[] = {
+        {"0<&-",
+         {"params", "read", "NAME"},
+         3,
+         "torvctl: declined \"" + kOverwrite + "\" (no terminal to ask; give --yes to agree)\nAborted.\n",
+         0},
+        {"1>&-", {"monitor", "--count", "3"}, 0, "", -1},
+        {"2>&-", {"--yes", "--trace", "clock", "set"}, 0, "", 25},
+        {">/dev/full", {"monitor"}, 1, full, -1},
+        {">/dev/full", {"ports"}, 1, full, 0},
+    };
+    for (const auto& c : cases) {
+        test::TempDir files;
+        ASSERT_EQ(SaveParameterFile(files.file("f.torv"), InitialParameterSet()), SaveStatus::Saved);
+        test::SimulatedSensor sensor;
+        // A torvctl that waits on the line for an answer is stopped after 20 s (exit 124).
+        std::vector<std::string> arguments{"-c", "exec timeout 20 \"$0\" \"$@\" " + c.redirection,
+                                           TORVCTL_PATH, "--port", sensor.devicePath()};
+        for (const std::string& word : c.command) {
+            arguments.push_back(word == "NAME" ? files.file("f") : word);
+        }
+        const test::ProgramResult result = test::RunProgram("/bin/sh", arguments);
+        EXPECT_EQ(result.exitCode, c.exitCode) << c.redirection << result.err;
+        EXPECT_EQ(result.err, c.err) << c.redirection;
+        sensor.stopAndReadState();
+        const std::size_t frames = sensor.frames().size();
+        EXPECT_EQ(test::ReadLines(sensor.logPath()).size(), frames) << c.redirection << ": not a frame";
+        EXPECT_TRUE(c.frames < 0 ? frames > 0 : frames == static_cast<std::size_t>(c.frames))
+            << c.redirection << ": " << frames << " frames";
     }
 }
 
