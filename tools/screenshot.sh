@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
-# Takes the pictures of torvloader for the documentation. Builds nothing: pass the built program
-# (default: build/app/torvloader) and, optionally, where the picture goes.
+# Takes the pictures of torvloader for the documentation with torvscreenshot, a program of its own that
+# links torvloader's windows. Builds nothing: pass the built program (default:
+# build/tools/torvscreenshot) and, optionally, where the picture goes.
 #
-#   tools/screenshot.sh [path/to/torvloader] [docs/main-window.png]
-#   tools/screenshot.sh viewer [path/to/torvloader] [docs/ng-viewer.png]
-#   tools/screenshot.sh monitor [path/to/torvloader] [docs/monitor.png]
-#   tools/screenshot.sh remote [path/to/torvloader] [docs/remote-controller.png]
-#   tools/screenshot.sh trace [path/to/torvloader] [docs/trace-window.png]
-#   tools/screenshot.sh clock [path/to/torvloader] [docs/transfer-dialog.png]
-#   tools/screenshot.sh params [path/to/torvloader] [docs/parameter-editor-125.png]
-#   tools/screenshot.sh editor [path/to/torvloader] [docs/dictionary-editor.png]
+#   tools/screenshot.sh [path/to/torvscreenshot] [docs/main-window.png]
+#   tools/screenshot.sh viewer [path/to/torvscreenshot] [docs/ng-viewer.png]
+#   tools/screenshot.sh monitor [path/to/torvscreenshot] [docs/monitor.png]
+#   tools/screenshot.sh remote [path/to/torvscreenshot] [docs/remote-controller.png]
+#   tools/screenshot.sh trace [path/to/torvscreenshot] [docs/trace-window.png]
+#   tools/screenshot.sh clock [path/to/torvscreenshot] [docs/transfer-dialog.png]
+#   tools/screenshot.sh params [path/to/torvscreenshot] [docs/parameter-editor-125.png]
+#   tools/screenshot.sh editor [path/to/torvscreenshot] [docs/dictionary-editor.png]
 #
 # The first shows the main window. It restores its settings from the .ini file beside the program,
 # so a build folder without one shows a first start. The second reads a stored NG inspection from
@@ -21,7 +22,9 @@
 # transfer dialog at the end of "Set the time to TORV" against torvsim on COM1, the seventh the
 # parameter editor on a parameter file read from torvsim, at 125 % on a 1366 x 768 screen. The eighth
 # reads the simulated sensor's expansion dictionary, appends the characters it has just recognized,
-# and opens the dictionary editor on the first of them. Needs xvfb-run (packages xvfb and xauth).
+# and opens the dictionary editor on the first of them. Every scene that talks to a sensor has a ports
+# folder of its own whose COM1 is torvsim, since torvscreenshot answers every question Yes. Needs
+# xvfb-run (packages xvfb and xauth).
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -30,7 +33,7 @@ if [[ "${1:-}" =~ ^(viewer|monitor|remote|trace|clock|params|editor)$ ]]; then
     mode="$1"
     shift
 fi
-program="${1:-$root/build/app/torvloader}"
+program="${1:-$root/build/tools/torvscreenshot}"
 case "$mode" in
     viewer) output="${2:-$root/docs/ng-viewer.png}" ;;
     monitor) output="${2:-$root/docs/monitor.png}" ;;
@@ -43,7 +46,7 @@ case "$mode" in
 esac
 
 if [[ ! -x "$program" ]]; then
-    echo "screenshot.sh: no program at $program (build the torvloader target first)" >&2
+    echo "screenshot.sh: no program at $program (build the torvscreenshot target first)" >&2
     exit 1
 fi
 if ! command -v xvfb-run >/dev/null; then
@@ -53,7 +56,7 @@ fi
 mkdir -p "$(dirname "$output")"
 
 if [[ "$mode" == main ]]; then
-    xvfb-run -a -s "-screen 0 1280x1024x24" "$program" --screenshot "$output"
+    xvfb-run -a -s "-screen 0 1280x1024x24" "$program" main "$output"
     echo "saved $output"
     exit 0
 fi
@@ -73,7 +76,7 @@ if [[ "$mode" == trace ]]; then
     sim=$!
     trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null; rm -rf "$XDG_CONFIG_HOME"' EXIT
     for _ in $(seq 50); do [[ -s "$XDG_CONFIG_HOME/torvsim.out" ]] && break; sleep 0.1; done
-    xvfb-run -a -s "-screen 0 1280x1024x24" "$program" --trace-screenshot "$output"
+    xvfb-run -a -s "-screen 0 1280x1024x24" "$program" trace "$output"
     echo "saved $output"
     exit 0
 fi
@@ -108,14 +111,13 @@ for _ in $(seq 50); do
     sleep 0.1
 done
 if [[ "$mode" == monitor || "$mode" == remote || "$mode" == clock ]]; then
-    xvfb-run -a -s "-screen 0 1280x1024x24" "$program" --screenshot "$output" --scene "$mode"
+    xvfb-run -a -s "-screen 0 1280x1024x24" "$program" "$mode" "$output"
     echo "saved $output"
     exit 0
 fi
 if [[ "$mode" == params ]]; then
     "$build/cli/torvctl" --port COM1 params read "$work/bank" >/dev/null
-    QT_SCALE_FACTOR=1.25 xvfb-run -a -s "-screen 0 1366x768x24" "$program" --screenshot "$output" \
-        --scene params "$work/bank"
+    QT_SCALE_FACTOR=1.25 xvfb-run -a -s "-screen 0 1366x768x24" "$program" params "$work/bank" "$output"
     echo "saved $output"
     exit 0
 fi
@@ -128,12 +130,12 @@ if [[ "$mode" == editor ]]; then
     "$build/cli/torvctl" --port "$device" dict read user >/dev/null
     before="$(count)"
     "$build/cli/torvctl" --port "$device" --yes dict recognized user >/dev/null
-    xvfb-run -a -s "-screen 0 1280x1024x24" "$program" --screenshot-editor user "$(($(count) - before))" "$output"
+    xvfb-run -a -s "-screen 0 1280x1024x24" "$program" editor user "$(($(count) - before))" "$output"
     echo "saved $output"
     exit 0
 fi
 # NG 4 of the default seed failed on a badly printed character, which the screen frames in blue. The
 # sensor counts time in UTC+9: a PC in that zone writes the sensor's times as they were.
 TZ=Asia/Tokyo "$build/cli/torvctl" --port "$device" ng read "$work/ng" --ng 4 >/dev/null
-xvfb-run -a -s "-screen 0 1280x1024x24" "$program" --screenshot-viewer "$work/ng" "$output"
+xvfb-run -a -s "-screen 0 1280x1024x24" "$program" viewer "$work/ng" "$output"
 echo "saved $output"

@@ -1,4 +1,4 @@
-#include "app/trace_screenshot.h"
+#include "tools/screenshot/trace_screenshot.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -8,7 +8,7 @@
 #include "operations/device_operations.h"
 #include "ui/protocol_trace_window.h"
 
-namespace torv {
+namespace torv::screenshot {
 namespace {
 
 constexpr int kDemoPort = 1;
@@ -51,4 +51,4 @@ int RunTraceScreenshot(OperationState& state, const std::string& settingsPath, c
     return saved ? 0 : kExitFailure;
 }
 
-}  // namespace torv
+}  // namespace torv::screenshot
