@@ -7,6 +7,8 @@
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -79,6 +81,24 @@ void PrintHex(const std::uint8_t* bytes, int count) {
     std::cout << '\n';
 }
 
+// The frame and its reply, with nothing waiting before it and nothing more after it: a reply that came
+// late for an earlier command is never printed as this one's. Empty when the reply is valid; otherwise
+// the facts, with the message in `lastErrorText`.
+std::string ExchangeInStep(const LinkTarget& target, std::uint8_t letter,
+                           const std::array<std::uint8_t, 2>& data, std::span<std::uint8_t> reply,
+                           std::string& lastErrorText) {
+    int stray = ExpectNothingWaiting(target.port, lastErrorText);
+    if (stray == 0) {
+        SendCommand(target.port, letter, data.data(), 2);
+        if (ReceiveReply(target.port, reply.data(), static_cast<int>(reply.size()), kReplyTimeoutMs,
+                         lastErrorText) == 0) {
+            return ReplyFailureDetail(target.port, target.baudIndex, lastErrorText);
+        }
+        stray = ExpectNothingMore(target.port, target.baudIndex, lastErrorText);
+    }
+    return stray == 0 ? std::string() : LateReplyDetail(target.port, target.baudIndex, stray);
+}
+
 int RunExchange(const GlobalOptions& options, const ExchangeArguments& arguments) {
     const int byte1 = ParseByte(arguments.byte1);
     const int byte2 = ParseByte(arguments.byte2);
@@ -107,13 +127,11 @@ int RunExchange(const GlobalOptions& options, const ExchangeArguments& arguments
                                            static_cast<std::uint8_t>(byte2)};
     std::array<std::uint8_t, kMaxReplyData> reply{};
     std::string lastErrorText;
-    SendCommand(target.port, static_cast<std::uint8_t>(arguments.letter[0]), data.data(), 2);
-    const int valid =
-        ReceiveReply(target.port, reply.data(), arguments.replyBytes, kReplyTimeoutMs, lastErrorText);
+    const std::string failure = ExchangeInStep(target, static_cast<std::uint8_t>(arguments.letter[0]), data,
+                                               std::span(reply).first(arguments.replyBytes), lastErrorText);
     CloseLink(target.port);
-    if (valid == 0) {
-        std::cerr << lastErrorText << '\n'
-                  << ReplyFailureDetail(target.port, target.baudIndex, lastErrorText) << '\n';
+    if (!failure.empty()) {
+        std::cerr << lastErrorText << '\n' << failure << '\n';
         return kExitFailed;
     }
     PrintHex(reply.data(), arguments.replyBytes);

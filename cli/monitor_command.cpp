@@ -106,8 +106,10 @@ int RunMonitor(const GlobalOptions& options, const MonitorLimits& limits) {
     const MonitorEnd end = RunMonitorLoop(monitor, state, host);
     // A stop signal that cut the last exchange short is a stop, not a failure of the sensor.
     host.pumpMessages();
+    const bool failed =
+        end == MonitorEnd::kFailed ? !state.AbortRequest : !Interrupted() && !monitor.confirmInStep();
     monitor.close();
-    if (end == MonitorEnd::kFailed && !state.AbortRequest) {
+    if (failed) {
         return FailWith(state);
     }
     // Ctrl-C is the monitor's ordinary way to stop; SIGTERM and SIGHUP end it as they end any command.
@@ -161,7 +163,13 @@ int RunKey(const GlobalOptions& options, const std::vector<std::string>& names) 
             return FailWith(state);
         }
     }
+    // Bytes after the last acknowledgement: one of the keys took an earlier key's late reply for its own.
+    const int stray = ExpectNothingMore(target.port, target.baudIndex, state.LastErrorText);
     CloseLink(target.port);
+    if (stray > 0) {
+        state.LastErrorDetail = LateReplyDetail(target.port, target.baudIndex, stray);
+        return FailWith(state);
+    }
     return kExitOk;
 }
 

@@ -135,6 +135,10 @@ bool StartAppending(OperationRun& run, DictionaryAppender& file) {
 }
 
 bool AppendBlock(OperationRun& run, DictionaryAppender& file, const std::string& block) {
+    // What is appended stays, so the replies it came from must have been the sensor's own.
+    if (!run.confirmInStep()) {
+        return false;
+    }
     if (!file.append(block)) {
         run.fail(StringId::kCreateFileFailed, file.failureText());
         return false;
@@ -144,7 +148,9 @@ bool AppendBlock(OperationRun& run, DictionaryAppender& file, const std::string&
 
 void ReadRecognizedCharactersOperation(OperationRun& run) {
     OperationState& state = run.state();
-    if (state.AbortRequest || !run.exchange(kSensorInfoCommand, kCountSelector, kCountSubCode)) {
+    // The count decides what is read and said next, so it must be the sensor's own reply.
+    if (state.AbortRequest || !run.exchange(kSensorInfoCommand, kCountSelector, kCountSubCode) ||
+        !run.confirmInStep()) {
         return;
     }
     const int reported = state.CommandBuffer[0];
@@ -177,7 +183,7 @@ void ReadRecognizedCharactersOperation(OperationRun& run) {
 void ReadDictionaryOperation(OperationRun& run) {
     OperationState& state = run.state();
     std::uint16_t length = 0;
-    if (state.AbortRequest || !run.readWord(kDictionaryLengthWord, length)) {
+    if (state.AbortRequest || !run.readWord(kDictionaryLengthWord, length) || !run.confirmInStep()) {
         return;
     }
     // The length counts bytes; a remainder short of a whole record is dropped.
@@ -209,7 +215,7 @@ void ReadDictionaryOperation(OperationRun& run) {
             return true;
         },
         [count](int i) { return i * kProgressMax / count; });
-    if (!complete) {
+    if (!complete || !run.confirmInStep()) {
         return;
     }
     if (!file.commit()) {

@@ -12,12 +12,20 @@
 
 namespace torv {
 
+// A read interval of this with both read totals 0 makes a read return at once with the bytes that
+// have already arrived, none waiting for more (the Win32 convention).
+inline constexpr std::uint32_t kReadIntervalNoWait = 0xFFFFFFFF;
+
 struct ComTimeouts {
     std::uint32_t readInterval = 0;  // longest gap between two bytes of one read, ms (0: none)
     std::uint32_t readMultiplier = 0;
     std::uint32_t readConstant = 0;  // a read ends at the latest this long after it began, ms
     std::uint32_t writeMultiplier = 0;
     std::uint32_t writeConstant = 0;
+
+    bool readsWithoutWaiting() const {
+        return readInterval == kReadIntervalNoWait && readMultiplier == 0 && readConstant == 0;
+    }
 };
 
 class ComDevice {
@@ -34,6 +42,7 @@ class ComDevice {
     virtual bool getTimeouts(ComTimeouts& timeouts) = 0;
     virtual bool setTimeouts(const ComTimeouts& timeouts) = 0;
     // One read or write of the whole count within the time-outs; the number of bytes transferred.
+    // A read with readsWithoutWaiting() time-outs takes only what has already arrived.
     virtual int read(std::uint8_t* buffer, int count) = 0;
     virtual int write(const std::uint8_t* buffer, int count) = 0;
     virtual void purgeInput() = 0;

@@ -1,5 +1,6 @@
 #include "link/com_port.h"
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <mutex>
@@ -131,6 +132,27 @@ int ReadComPort(int port, std::uint8_t* buffer, int count) {
     }
     const int received = device->read(buffer, count);
     Trace(port, TraceDirection::kReceived, buffer, received);
+    return received;
+}
+
+int ReadComPortIfAny(int port, std::uint8_t* buffer, int count, int milliseconds) {
+    ComDevice* device = UsableDevice(port);
+    if (device == nullptr || count <= 0) {
+        return 0;
+    }
+    ComTimeouts before;
+    device->getTimeouts(before);
+    ComTimeouts timeouts = before;
+    const auto ms = static_cast<std::uint32_t>(std::max(milliseconds, 0));
+    timeouts.readInterval = ms == 0 ? kReadIntervalNoWait : ms;
+    timeouts.readMultiplier = 0;
+    timeouts.readConstant = ms;
+    device->setTimeouts(timeouts);
+    const int received = device->read(buffer, count);
+    device->setTimeouts(before);
+    if (received > 0) {
+        Trace(port, TraceDirection::kReceived, buffer, received);
+    }
     return received;
 }
 

@@ -28,6 +28,10 @@ int SetComWriteTimeout(int port, int milliseconds);
 // simply returns fewer bytes than asked.
 int ReadComPort(int port, std::uint8_t* buffer, int count);
 int WriteComPort(int port, const std::uint8_t* buffer, int count);
+// What arrives within `milliseconds` (0: what has already arrived, without waiting), up to `count`
+// bytes; the port's time-outs are as before afterwards. Unlike ReadComPort it traces only bytes: here
+// nothing arriving is what the caller hopes for, not a failure.
+int ReadComPortIfAny(int port, std::uint8_t* buffer, int count, int milliseconds);
 int PurgeComInput(int port);
 int CloseComPort(int port);
 

@@ -18,6 +18,24 @@ std::string RateText(int baudIndex) {
 
 }  // namespace
 
+std::string LineText(int port, int baudIndex) {
+    return DescribeComPort(port) + " at " + RateText(baudIndex);
+}
+
+std::string HexText(std::string_view bytes) {
+    constexpr std::string_view kDigits = "0123456789ABCDEF";
+    std::string text;
+    for (char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (!text.empty()) {
+            text += ' ';
+        }
+        text += kDigits[byte >> 4];
+        text += kDigits[byte & 0xF];
+    }
+    return text;
+}
+
 std::string OpenFailureDetail(int port, int baudIndex, int result) {
     if (result == kLinkBadBaudIndex) {
         return "The baud rate is not set: choose one of 4800 .. 115200 baud (index " +
@@ -34,7 +52,7 @@ std::string OpenFailureDetail(int port, int baudIndex, int result) {
 }
 
 std::string ReplyFailureDetail(int port, int baudIndex, const std::string& message) {
-    const std::string where = DescribeComPort(port) + " at " + RateText(baudIndex);
+    const std::string where = LineText(port, baudIndex);
     // Behind a device server the line runs through the network and the server too.
     const bool networked = IsNetworkPortName(ComPortDevicePath(port));
     const std::string line =
@@ -51,6 +69,14 @@ std::string ReplyFailureDetail(int port, int baudIndex, const std::string& messa
     }
     return "The reply on " + where + " arrived damaged or incomplete. Check the baud rate and " +
            (networked ? line : line + " and its shielding") + ".";
+}
+
+std::string LateReplyDetail(int port, int baudIndex, int strayBytes) {
+    return std::to_string(strayBytes) + (strayBytes == 1 ? " byte" : " bytes") + " arrived on " +
+           LineText(port, baudIndex) +
+           " that no command had asked for: a reply came late, so the replies were out of step with the "
+           "commands and none of them is used. The sensor may still be busy with an earlier command (one "
+           "that a run before this one gave up waiting for); wait a moment and try again.";
 }
 
 }  // namespace torv

@@ -4,13 +4,22 @@
 // lines on stderr.
 
 #include <string>
+#include <string_view>
 
 namespace torv {
+
+// "/dev/ttyUSB0 at 57600 baud": the line a reply came on.
+std::string LineText(int port, int baudIndex);
+// "00 0A 30 31": bytes as the trace shows them.
+std::string HexText(std::string_view bytes);
 
 // After OpenLink failed with `result` (kLinkOpenFailed or kLinkBadBaudIndex).
 std::string OpenFailureDetail(int port, int baudIndex, int result);
 
 // After a reply failed with the text `message` (132, 133 or 134).
 std::string ReplyFailureDetail(int port, int baudIndex, const std::string& message);
+
+// After `strayBytes` bytes arrived that no frame had asked for (ExpectNothingWaiting, ExpectNothingMore).
+std::string LateReplyDetail(int port, int baudIndex, int strayBytes);
 
 }  // namespace torv

@@ -1,6 +1,7 @@
 #include "link/frames.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include "link/com_port.h"
 #include "resources/strings.h"
@@ -12,9 +13,36 @@ namespace {
 constexpr std::array<std::uint32_t, kBaudIndexCount> kRateCodeOfIndex{6, 7, 9, 10, 12, 13, 15};
 constexpr std::uint32_t kNoParityCode = 0x100;
 
+constexpr int kBitsPerCharacter = 10;  // start bit, 8 data bits, stop bit
+constexpr int kMillisecondsPerSecond = 1000;
+
 int Fail(StringId message, std::string& lastErrorText) {
     lastErrorText = Text(message);
     return 0;
+}
+
+// Reads until nothing arrives for `quietMs`, for at most one reply time-out.
+void AwaitQuietLine(int port, int quietMs) {
+    std::array<std::uint8_t, kFrameBufferSize> dropped;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReplyTimeoutMs);
+    while (ReadComPortIfAny(port, dropped.data(), kFrameBufferSize, quietMs) > 0 &&
+           std::chrono::steady_clock::now() < deadline) {
+    }
+}
+
+// Bytes that arrive within `waitMs` (0: that are already waiting) are stray: counted and read, with
+// every byte then waiting behind them.
+int DropStrayBytes(int port, int waitMs, std::string& lastErrorText) {
+    std::array<std::uint8_t, kFrameBufferSize> stray;
+    int count = ReadComPortIfAny(port, stray.data(), kFrameBufferSize, waitMs);
+    if (count == 0) {
+        return 0;
+    }
+    for (int more = count; more > 0; count += more) {
+        more = ReadComPortIfAny(port, stray.data(), kFrameBufferSize, 0);
+    }
+    lastErrorText = Text(StringId::kInvalidResponse);
+    return count;
 }
 
 }  // namespace
@@ -32,6 +60,12 @@ std::uint8_t FrameChecksum(std::uint8_t first, std::span<const std::uint8_t> dat
     return static_cast<std::uint8_t>(0xFF - sum);
 }
 
+int QuietTimeMs(int baudIndex) {
+    const int rate = kBaudRates[static_cast<std::size_t>(std::clamp(baudIndex, 0, kBaudIndexCount - 1))];
+    const int lineMs = (kQuietCharacters * kBitsPerCharacter * kMillisecondsPerSecond + rate - 1) / rate;
+    return std::max(lineMs, kQuietMinimumMs);
+}
+
 int OpenLink(int port, int baudIndex) {
     if (OpenComPort(port, kLinkQueueSize, kLinkQueueSize) != kComOpened) {
         return kLinkOpenFailed;
@@ -40,7 +74,16 @@ int OpenLink(int port, int baudIndex) {
         return kLinkBadBaudIndex;
     }
     PurgeComInput(port);
+    AwaitQuietLine(port, QuietTimeMs(baudIndex));
     return kLinkOpened;
+}
+
+int ExpectNothingWaiting(int port, std::string& lastErrorText) {
+    return DropStrayBytes(port, 0, lastErrorText);
+}
+
+int ExpectNothingMore(int port, int baudIndex, std::string& lastErrorText) {
+    return DropStrayBytes(port, QuietTimeMs(baudIndex), lastErrorText);
 }
 
 int SetLinkBaud(int port, int baudIndex) {

@@ -42,11 +42,30 @@ int BaudIndexOfRate(int rate);
 // 0xFF minus the 8-bit sum of the first byte and the data bytes.
 std::uint8_t FrameChecksum(std::uint8_t first, std::span<const std::uint8_t> data);
 
+// Opens the port at the rate, drops what it holds and waits until the line has been quiet for the
+// quiet time (a reply an earlier run gave up on may still be on its way), at most kReplyTimeoutMs.
 int OpenLink(int port, int baudIndex);
 int SetLinkBaud(int port, int baudIndex);
 int CloseLink(int port);
 // Builds the frame and writes it in one go; the number of bytes written.
 int SendCommand(int port, std::uint8_t command, const std::uint8_t* data, int count);
+// The line is in step while every byte that arrives is the reply to the frame just sent. A reply that
+// comes late (the sensor was busy, or an earlier run gave up waiting for it) would otherwise be taken
+// for the next frame's reply, and every reply after it for the one before.
+//
+// The line counts as quiet when nothing has arrived for this long: a whole exchange (frame and reply)
+// at the rate, with room, and never less than kQuietMinimumMs for the sensor's turnaround.
+inline constexpr int kQuietCharacters = 12;
+inline constexpr int kQuietMinimumMs = 2;
+int QuietTimeMs(int baudIndex);
+
+// Before a command frame: 0 when no byte is waiting. Otherwise the number of bytes that were waiting,
+// with string 133 in `lastErrorText`; they have been read, so that a later try starts clean.
+int ExpectNothingWaiting(int port, std::string& lastErrorText);
+// After the last reply of a run (and before a file takes what the run read): as above, for bytes that
+// arrive within the quiet time.
+int ExpectNothingMore(int port, int baudIndex, std::string& lastErrorText);
+
 // 1 for a valid reply (its `count` data bytes copied to `destination`), 0 for a failure with the
 // text of string 132, 133 or 134 in `lastErrorText`. After a checksum failure the destination holds
 // the unverified bytes that arrived; after a non-ACK first byte the rest of the reply stays unread.

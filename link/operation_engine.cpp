@@ -45,6 +45,11 @@ OperationReport RunOperation(OperationState& state, OperationHost& host, const O
     host.setProgress(0);
     OperationRun run(state, host, localTime);
     operation.body(run);
+    // A run whose last reply was followed by more bytes had its replies out of step: a failure, even
+    // for a body that had nothing left to do with them.
+    if (!run.failed() && !state.AbortRequest) {
+        run.confirmInStep();
+    }
     CloseLink(state.ComPortNumber);
     // An abort wins over a failure: a cancelled operation reports "Aborted." even when an exchange
     // also failed.

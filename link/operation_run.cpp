@@ -20,7 +20,16 @@ OperationRun::OperationRun(OperationState& state, OperationHost& host, LocalTime
     : m_state(state), m_host(host), m_localTime(std::move(localTime)) {}
 
 void OperationRun::fail(StringId message, std::string detail) {
-    m_state.LastErrorText = Text(message);
+    fail(std::string(Text(message)), std::move(detail));
+}
+
+void OperationRun::fail(std::string message, std::string detail) {
+    // A conclusion drawn from the replies holds only if they were the sensor's own: when the line
+    // turns out to be out of step, that is the failure.
+    if (!confirmInStep()) {
+        return;
+    }
+    m_state.LastErrorText = std::move(message);
     m_state.LastErrorDetail = std::move(detail);
     m_failed = true;
 }
@@ -44,9 +53,38 @@ bool OperationRun::runBlocks(int count, const std::function<bool(int)>& block,
     return !stopRequested();
 }
 
+bool OperationRun::failOutOfStep(int strayBytes) {
+    m_state.LastErrorDetail = LateReplyDetail(port(), m_state.BaudIndex, strayBytes);
+    m_failed = true;
+    return false;
+}
+
+bool OperationRun::expectInStep() {
+    m_confirmedInStep = false;
+    const int stray = ExpectNothingWaiting(port(), m_state.LastErrorText);
+    return stray == 0 || failOutOfStep(stray);
+}
+
+bool OperationRun::confirmInStep() {
+    if (m_confirmedInStep) {
+        return true;
+    }
+    m_confirmedInStep = true;
+    const int stray = ExpectNothingMore(port(), m_state.BaudIndex, m_state.LastErrorText);
+    return stray == 0 || failOutOfStep(stray);
+}
+
 bool OperationRun::exchange(std::uint8_t command) {
+    return exchangeInto(command, m_state.CommandBuffer);
+}
+
+bool OperationRun::exchangeInto(std::uint8_t command, std::span<std::uint8_t> destination) {
+    if (m_failed || !expectInStep()) {
+        return false;
+    }
     SendCommand(port(), command, m_state.CommandBuffer.data(), 2);
-    if (ReceiveReply(port(), m_state.CommandBuffer.data(), 2, kReplyTimeoutMs, m_state.LastErrorText) == 0) {
+    if (ReceiveReply(port(), destination.data(), static_cast<int>(destination.size()), kReplyTimeoutMs,
+                     m_state.LastErrorText) == 0) {
         failWithLastError();
         return false;
     }

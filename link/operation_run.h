@@ -28,15 +28,24 @@ class OperationRun {
     std::tm localTime() const { return m_localTime(); }
 
     bool failed() const { return m_failed; }
-    // A failure with its message and the facts behind it; the first one ends the operation.
+    // A failure with its message and the facts behind it; the first one ends the operation. A line
+    // found out of step (confirmInStep) fails the run with that instead.
     void fail(StringId message, std::string detail = {});
+    // A failure whose message is made for the case (a verification's list of words).
+    void fail(std::string message, std::string detail);
     // Marks the failed reply whose text ReceiveReply left in LastErrorText, and adds the line's facts.
     void failWithLastError();
     // True once the operation must stop: it failed, or the user asked to stop.
     bool stopRequested() const { return m_failed || m_state.AbortRequest; }
 
+    // Before a frame: false, with the run failed, when bytes no frame asked for are waiting.
+    bool expectInStep();
+    // After the last exchange, and before a file takes what the run read: false, with the run failed,
+    // when bytes arrive within the line's quiet time. Checks once per exchange made.
+    bool confirmInStep();
+
     // One exchange: the command with the two bytes now in CommandBuffer; the 2-byte reply lands in
-    // CommandBuffer. False, with the failure flag set, when the reply failed.
+    // CommandBuffer. False, with the failure flag set, when the line was out of step or the reply failed.
     bool exchange(std::uint8_t command);
     bool exchange(std::uint8_t command, std::uint8_t byte1, std::uint8_t byte2);
     // `R`: reads one word (and places the sensor's write position there).
@@ -44,6 +53,9 @@ class OperationRun {
     bool readWord(int address);
     // `W`: writes one word at the write position (the value modulo 65536).
     bool writeWord(std::int32_t value);
+    // The command with the two bytes now in CommandBuffer, its reply's data into `destination` (the
+    // 256 bytes of a `V` block).
+    bool exchangeInto(std::uint8_t command, std::span<std::uint8_t> destination);
 
     // The loop every body runs over its blocks of exchanges: `block(i)` makes the exchanges of block i
     // and returns false when it failed or must end. After each block the loop ends when the run failed
@@ -58,10 +70,13 @@ class OperationRun {
     void pumpMessages() { m_host.pumpMessages(); }
 
   private:
+    bool failOutOfStep(int strayBytes);
+
     OperationState& m_state;
     OperationHost& m_host;
     LocalTimeSource m_localTime;
     bool m_failed = false;
+    bool m_confirmedInStep = true;  // false from each frame sent until confirmInStep()
 };
 
 }  // namespace torv

@@ -65,7 +65,22 @@ bool ResultMonitor::failReply() {
     return false;
 }
 
+bool ResultMonitor::failLateReply(int strayBytes) {
+    m_state.LastErrorDetail = LateReplyDetail(m_port, m_state.BaudIndex, strayBytes);
+    return false;
+}
+
+bool ResultMonitor::confirmInStep() {
+    const int stray = ExpectNothingMore(m_port, m_state.BaudIndex, m_state.LastErrorText);
+    return stray == 0 || failLateReply(stray);
+}
+
 PollResult ResultMonitor::poll(Judgement& judgement) {
+    judgement = Judgement{};
+    if (const int stray = ExpectNothingWaiting(m_port, m_state.LastErrorText); stray > 0) {
+        failLateReply(stray);
+        return PollResult::kFailed;
+    }
     m_state.CommandBuffer = {0, 0};
     SendCommand(m_port, kJudgementCommand, m_state.CommandBuffer.data(), kJudgementReplySize);
     if (ReceiveReply(m_port, m_state.CommandBuffer.data(), kJudgementReplySize, kReplyTimeoutMs,

@@ -71,6 +71,10 @@ class ResultMonitor {
     bool countJudgement();
     int count() const { return m_count; }
 
+    // After the last poll of a run that reached its limit: false, with string 133 and the facts, when
+    // bytes arrive that no poll asked for (the judgements were one poll out of step).
+    bool confirmInStep();
+
     // Closes the port and the CSV; the loop touches neither afterwards. Safe to call more than once.
     void close();
     bool linkOpen() const { return m_linkOpen; }
@@ -79,6 +83,7 @@ class ResultMonitor {
     bool fail(StringId message, std::string detail);
     bool failReply();
     bool failCsvWrite();
+    bool failLateReply(int strayBytes);
 
     OperationState& m_state;
     Clock m_clock;
@@ -95,7 +100,8 @@ enum class MonitorEnd {
 };
 
 // The poll loop: runs until AbortRequest is set or a poll fails, showing each judgement and its count
-// and letting pending input through between polls.
+// and letting pending input through between polls. A poll that finds bytes waiting before its frame
+// fails: a reply came late, and the judgements would be out of step with the polls.
 MonitorEnd RunMonitorLoop(ResultMonitor& monitor, OperationState& state, MonitorHost& host);
 
 }  // namespace torv

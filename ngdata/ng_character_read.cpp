@@ -60,7 +60,8 @@ void ReadNgCharactersOperation(OperationRun& run) {
     }
     const int slot = FindNgDataSlot(run, ring);
     ResultRecordBytes bytes{};
-    if (slot < 0 || !ReadRecordBlocks(run, slot, bytes)) {
+    // The record decides how many characters are read and appended.
+    if (slot < 0 || !ReadRecordBlocks(run, slot, bytes) || !run.confirmInStep()) {
         return;
     }
     const NgResultRecord record = DecodeResultRecord(bytes);

@@ -155,7 +155,7 @@ void ReadNgDataOperation(OperationRun& run) {
         return;
     }
     auto content = std::make_unique<NgSlotContent>();
-    if (!ReadNgSlot(run, slot, *content)) {
+    if (!ReadNgSlot(run, slot, *content) || !run.confirmInStep()) {
         return;
     }
     if (!WriteNgFiles(image, data, *content)) {
@@ -197,7 +197,7 @@ void ConvertNgDataToCsvOperation(OperationRun& run) {
         return;
     }
     const bool complete = ReadSlotsIntoCsv(run, newest, slots, csv);
-    if (!complete) {
+    if (!complete || !run.confirmInStep()) {
         return;
     }
     if (!csv.commit()) {

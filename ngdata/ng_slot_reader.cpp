@@ -46,15 +46,8 @@ int FindNgDataSlot(OperationRun& run, const NgRingWords& ring) {
 bool ReadSlotBlock(OperationRun& run, int slot, int block,
                    std::span<std::uint8_t, kSlotBlockSize> destination) {
     static_assert(kSlotBlockSize == kBlockReplySize);
-    OperationState& state = run.state();
-    state.CommandBuffer = {static_cast<std::uint8_t>(slot), static_cast<std::uint8_t>(block)};
-    SendCommand(run.port(), kReadBlockCommand, state.CommandBuffer.data(), 2);
-    if (ReceiveReply(run.port(), destination.data(), kSlotBlockSize, kReplyTimeoutMs, state.LastErrorText) ==
-        0) {
-        run.failWithLastError();
-        return false;
-    }
-    return true;
+    run.state().CommandBuffer = {static_cast<std::uint8_t>(slot), static_cast<std::uint8_t>(block)};
+    return run.exchangeInto(kReadBlockCommand, destination);
 }
 
 }  // namespace torv

@@ -1,5 +1,6 @@
 #include "params/parameter_operations.h"
 
+#include <algorithm>
 #include <span>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "files/file_kind.h"
 #include "files/file_status.h"
 #include "files/text_file.h"
+#include "link/failure_details.h"
 #include "link/frames.h"
 #include "params/catalogue.h"
 #include "params/parameter_file.h"
@@ -23,6 +25,8 @@ constexpr int kWrittenCommonWords = 9;  // words 9..11 are the sensor's NG ring 
 // COMMUNIC (common word 4, bits 8..10): 0 keeps the rate, k names baud index k - 1.
 constexpr int kCommunicShift = 8;
 constexpr int kCommunicMask = 0x7;
+constexpr unsigned char kFirstPrintable = 0x20;
+constexpr unsigned char kDelete = 0x7F;
 
 int BankProgress(int bank) {
     return (bank + 2) * kProgressPerBlock;
@@ -53,11 +57,29 @@ bool ReadWordsToFile(OperationRun& run, int firstAddress, int count, AtomicFileW
     return true;
 }
 
+// The version line takes the characters as the sensor sends them, but a line cannot hold a line end,
+// a NUL or another control character: such bytes are no version (a late reply, noise), and a file made
+// of them could never be written back.
+bool VersionFitsLine(OperationRun& run, const std::string& version) {
+    const bool fits = std::none_of(version.begin(), version.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte < kFirstPrintable || byte == kDelete;
+    });
+    if (!fits) {
+        run.fail(StringId::kInvalidResponse,
+                 "The sensor on " + LineText(run.port(), run.state().BaudIndex) +
+                     " sent its software version as bytes " + HexText(version) +
+                     ": control characters, which are no version and which the version line of a "
+                     "parameter file cannot hold. Nothing was written; try again.");
+    }
+    return fits;
+}
+
 // Reads everything into the file; false when the run failed or was stopped on the way.
 bool ReadAllParameters(OperationRun& run, AtomicFileWriter& file) {
     file.writeLine("Software version");
     std::string version;
-    if (!ReadVersion(run, &version)) {
+    if (!ReadVersion(run, &version) || !VersionFitsLine(run, version)) {
         return false;
     }
     file.writeLine(version);  // the characters as the sensor sent them
@@ -100,6 +122,9 @@ bool WriteAllBanks(OperationRun& run, const ParameterSet& set) {
 // reply is read.
 void StoreAndFollowRate(OperationRun& run, const CommonWords& common) {
     OperationState& state = run.state();
+    if (!run.expectInStep()) {
+        return;
+    }
     SendCommand(run.port(), kStoreCommand, state.CommandBuffer.data(), 2);
     state.UnstoredWords = false;
     const int communic = (common[4] >> kCommunicShift) & kCommunicMask;
@@ -203,7 +228,7 @@ void ReadParametersOperation(OperationRun& run) {
         run.fail(StringId::kCreateFileFailed, file.failureText());
         return;
     }
-    if (!ReadAllParameters(run, file)) {
+    if (!ReadAllParameters(run, file) || !run.confirmInStep()) {
         return;
     }
     if (!file.commit()) {
@@ -269,8 +294,10 @@ void VerifyParametersOperation(OperationRun& run) {
         return;
     }
     if (!differences.empty()) {
-        state.LastErrorText = DifferenceText(differences);
-        run.failWithLastError();
+        run.fail(DifferenceText(differences),
+                 "The sensor acknowledged every word and the store command, so it changed these itself "
+                 "when it stored the set: it keeps a value it does not accept within its own limits. "
+                 "Correct them in the file (or read the sensor back) so that file and sensor agree.");
         return;
     }
     run.setProgress(kProgressMax);

@@ -2,7 +2,6 @@
 
 #include <array>
 
-#include "link/com_port.h"
 #include "link/failure_details.h"
 #include "link/frames.h"
 
@@ -38,8 +37,12 @@ std::optional<KeyCode> KeyCodeOfName(std::string_view name) {
 
 bool SendKey(OperationState& state, int port, KeyCode code) {
     // The remote controller stays open after a key that failed: a reply that came too late for that
-    // key, or the rest of a garbled one, must not pass for this key's acknowledgement.
-    PurgeComInput(port);
+    // key, or the rest of a garbled one, must not pass for this key's acknowledgement. This key then
+    // fails unsent; the bytes are read, so the next press finds the line clean.
+    if (const int stray = ExpectNothingWaiting(port, state.LastErrorText); stray > 0) {
+        state.LastErrorDetail = LateReplyDetail(port, state.BaudIndex, stray);
+        return false;
+    }
     state.CommandBuffer = {code, 0};
     SendCommand(port, kKeyPressCommand, state.CommandBuffer.data(), kKeyReplySize);
     if (ReceiveReply(port, state.CommandBuffer.data(), kKeyReplySize, kReplyTimeoutMs, state.LastErrorText) ==

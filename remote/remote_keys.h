@@ -38,7 +38,7 @@ inline KeyCode UpDownKeyCode(int proposedChange) {
 
 // One key exchange on the open port; false with string 132, 133 or 134 in LastErrorText (and the facts
 // in LastErrorDetail) when the sensor did not acknowledge it. Nothing is retried. Bytes still waiting
-// from an earlier key are dropped before the frame goes out.
+// from an earlier key fail the key with 133 before its frame goes out.
 bool SendKey(OperationState& state, int port, KeyCode code);
 
 }  // namespace torv

@@ -268,10 +268,17 @@ bool PosixComDevice::fillPending() {
 }
 
 // Returns when all bytes have arrived, when the gap between two bytes exceeds the interval, or when
-// the total time-out has passed since the call began, whichever comes first.
+// the total time-out has passed since the call began, whichever comes first; at once without waiting
+// time-outs.
 int PosixComDevice::read(std::uint8_t* buffer, int count) {
     const std::int64_t totalMs = std::int64_t{m_timeouts.readMultiplier} * count + m_timeouts.readConstant;
     int received = takePending(buffer, count);
+    if (m_timeouts.readsWithoutWaiting()) {
+        if (received < count && fillPending()) {  // the descriptor never blocks
+            received += takePending(buffer + received, count - received);
+        }
+        return received;
+    }
     const std::int64_t totalDeadline = totalMs != 0 ? TickNowMs() + totalMs : kNever;
     std::int64_t gapDeadline = kNever;
     while (received < count) {

@@ -151,6 +151,7 @@ class Rfc2217ComDevice final : public ComDevice {
     bool requestLineSettings(const Rfc2217LineSettings& settings);
     void requestControlSettings(const Rfc2217ControlSettings& settings);
     int takeReceived(std::uint8_t* buffer, int count);
+    void serviceWithoutWaiting();
     std::string openFailureReason() const;
     std::string refusalReason() const;
     void release();
@@ -402,8 +403,13 @@ int Rfc2217ComDevice::takeReceived(std::uint8_t* buffer, int count) {
 }
 
 // Returns when all bytes have arrived, when the gap between two bytes exceeds the interval, or when
-// the total time-out has passed since the call began, whichever comes first.
+// the total time-out has passed since the call began, whichever comes first; at once without waiting
+// time-outs, with what the library has already received.
 int Rfc2217ComDevice::read(std::uint8_t* buffer, int count) {
+    if (m_timeouts.readsWithoutWaiting()) {
+        serviceWithoutWaiting();
+        return takeReceived(buffer, count);
+    }
     const milliseconds total{std::int64_t{m_timeouts.readMultiplier} * count + m_timeouts.readConstant};
     int received = takeReceived(buffer, count);
     const Clock::time_point totalDeadline =
@@ -457,15 +463,20 @@ void Rfc2217ComDevice::purgeInput() {
         return;
     }
     sergensio_flush(m_serial, SERGENSIO_FLUSH_RCV_BUFFER);
-    gensio_time noWait{0, 0};
-    while (gensio_os_funcs_service(m_os, &noWait) == 0) {
-        noWait = {0, 0};
-    }
+    serviceWithoutWaiting();
     m_received.clear();
     m_receivedStart = 0;
     if (m_receivingPaused) {
         m_receivingPaused = false;
         gensio_set_read_callback_enable(m_io, true);
+    }
+}
+
+// Lets the library hand over whatever it has ready, without waiting for more.
+void Rfc2217ComDevice::serviceWithoutWaiting() {
+    gensio_time noWait{0, 0};
+    while (gensio_os_funcs_service(m_os, &noWait) == 0) {
+        noWait = {0, 0};
     }
 }
 

@@ -276,9 +276,8 @@ void ExpectWithinAreas(const DeviceOperation& operation, const std::vector<Logge
 // The sensor holds what it held before, changed only by the first part of the operation's writes that
 // took effect (a `W` whose reply failed still wrote), the calendar registers and keys it acknowledged
 // or not. The NG ring's words move when the monitor's line stores an NG.
-void ExpectSensorMemory(const DeviceOperation& operation, const std::vector<LoggedExchange>& exchanges,
-                        const test::SimState& after) {
-    test::SimState expected = StateBefore();
+void ApplyEffects(const DeviceOperation& operation, const std::vector<LoggedExchange>& exchanges,
+                  test::SimState& expected) {
     const auto intended = IntendedWrites(operation);
     std::size_t written = 0;
     for (const LoggedExchange& e : exchanges) {
@@ -296,6 +295,15 @@ void ExpectSensorMemory(const DeviceOperation& operation, const std::vector<Logg
         } else if (e.letter == 'P') {
             expected.keys.push_back(e.b1);
         }
+    }
+}
+
+// `runs`: the exchanges of each run in turn, when several ran on the sensor.
+void ExpectSensorMemory(const DeviceOperation& operation,
+                        const std::vector<std::vector<LoggedExchange>>& runs, const test::SimState& after) {
+    test::SimState expected = StateBefore();
+    for (const auto& exchanges : runs) {
+        ApplyEffects(operation, exchanges, expected);
     }
     std::erase_if(expected.words, [](const auto& w) { return w.second == 0; });
     std::map<int, int> words = after.words;
@@ -332,8 +340,9 @@ class OperationFiles : public ::testing::Test {
         return source.substr(0, source.rfind('.'));
     }
 
-    test::ProgramResult runTorvctl(const DeviceOperation& operation, const std::string& port) const {
-        std::vector<std::string> arguments{"--port", port};
+    test::ProgramResult runTorvctl(const DeviceOperation& operation, const std::string& port,
+                                   std::vector<std::string> arguments = {}) const {
+        arguments.insert(arguments.end(), {"--port", port});
         for (const std::string& word : operation.command) {  // NAME, or NAME with an extension
             arguments.push_back(word.starts_with("NAME") ? fileName(operation) + word.substr(4) : word);
         }
@@ -437,7 +446,7 @@ TEST_P(FaultMatrix, EndsWithItsMessageAndLeavesFilesAndSensorAsTheyWere) {
     EXPECT_EQ(frames.size(), static_cast<std::size_t>(exchange));  // nothing after the failure
     const auto exchanges = test::LoggedExchanges(sensor.logPath());
     ExpectWithinAreas(operation(), exchanges);
-    ExpectSensorMemory(operation(), exchanges, sensor.stopAndReadState());
+    ExpectSensorMemory(operation(), {exchanges}, sensor.stopAndReadState());
 }
 
 // Without a fault every operation runs to its end: its completion text, every exchange, the store, its
@@ -471,7 +480,68 @@ TEST_P(CompleteRun, EndsWithItsTextFilesAndSensorMemory) {
     EXPECT_EQ(StoreSent(frames), operation().storesAtTheEnd);
     const auto exchanges = test::LoggedExchanges(sensor.logPath());
     ExpectWithinAreas(operation(), exchanges);
-    ExpectSensorMemory(operation(), exchanges, sensor.stopAndReadState());
+    ExpectSensorMemory(operation(), {exchanges}, sensor.stopAndReadState());
+}
+
+// A late reply, then an immediate retry: the first run gives up on the middle exchange's reply, which
+// the sensor sends 1500 ms late while it holds the frames after it, as a busy sensor does. The retry
+// starts at once, while that reply is still to come: it must never take it for one of its own. It fails
+// with the line out of step (or a reply it cannot check), leaving the files as the first run left them
+// and the sensor with no more than the two runs' writes; or, when the late reply came before it opened
+// the port, it is exactly a complete run.
+class LateReplyRetry : public CompleteRun {
+  protected:
+    // The files a complete run makes, from a sensor that was never late.
+    std::map<std::string, std::string> completeRunFiles() const {
+        test::TempDir folder;
+        test::SimulatedSensor sensor(operation().simArguments);
+        std::vector<std::string> arguments{"--port", sensor.devicePath()};
+        for (const std::string& word : operation().command) {
+            arguments.push_back(word.starts_with("NAME") ? folder.file("read") + word.substr(4) : word);
+        }
+        EXPECT_EQ(test::RunTorvctl(arguments).exitCode, 0);
+        std::map<std::string, std::string> files;
+        for (const std::string& name : operation().made) {
+            files[name] = ReadFileBytes(folder.file(name));
+        }
+        return files;
+    }
+};
+
+TEST_P(LateReplyRetry, RetryFailsOrIsExactlyACompleteRun) {
+    const int late = ExchangeAt(operation(), Position::kMiddle);
+    std::vector<std::string> simArguments = operation().simArguments;
+    simArguments.insert(simArguments.end(), {"--fault", std::to_string(late) + "=delay"});
+    test::SimulatedSensor sensor(simArguments);
+    const test::ProgramResult first = runTorvctl(operation(), sensor.devicePath());
+    ASSERT_EQ(first.exitCode, 1) << first.err;
+    const test::ProgramResult retry = runTorvctl(operation(), sensor.devicePath(), {"--yes"});
+    std::vector<LoggedExchange> firstRun = test::LoggedExchanges(sensor.logPath());
+    const auto retryStart = std::find_if(firstRun.begin(), firstRun.end(),
+                                         [late](const LoggedExchange& e) { return e.number > late; });
+    const std::vector<LoggedExchange> retryRun(retryStart, firstRun.end());
+    firstRun.erase(retryStart, firstRun.end());
+    if (retry.exitCode == 0) {
+        EXPECT_EQ(retry.out, operation().printed);
+        EXPECT_EQ(retryRun.size(), static_cast<std::size_t>(operation().exchanges));
+        if (operation().runs == Runs::kOperation && operation().appending.characters == 0) {
+            for (const auto& [name, bytes] : completeRunFiles()) {
+                EXPECT_EQ(ReadFileBytes(m_files.file(name)), bytes) << name;
+            }
+        }
+    } else {
+        EXPECT_EQ(retry.exitCode, 1);
+        const std::string message = retry.err.substr(0, retry.err.find('\n'));
+        EXPECT_TRUE(message == kInvalid || message == kBadSum) << retry.err;
+        if (message == kInvalid) {
+            EXPECT_NE(retry.err.find("a reply came late"), std::string::npos) << retry.err;
+        }
+        if (operation().runs == Runs::kOperation) {  // the monitor's log keeps what it polled
+            expectFilesAsTheyWere(operation(), KeptAfterFault(operation().appending, late), "", 0);
+        }
+    }
+    ExpectWithinAreas(operation(), retryRun);
+    ExpectSensorMemory(operation(), {firstRun, retryRun}, sensor.stopAndReadState());
 }
 
 // Stops the monitor's loop in the pumping after a poll, as the Stop button does.
@@ -518,7 +588,7 @@ TEST_P(CancelMatrix, StopsAfterTheBlockAndLeavesFilesAndSensorAsTheyWere) {
     test::SimulatedSensor sensor(operation().simArguments);
     if (operation().runs == Runs::kMonitor) {
         cancelMonitor(sensor, cancelledBlock);
-        ExpectSensorMemory(operation(), test::LoggedExchanges(sensor.logPath()), sensor.stopAndReadState());
+        ExpectSensorMemory(operation(), {test::LoggedExchanges(sensor.logPath())}, sensor.stopAndReadState());
         return;
     }
     OperationState state;
@@ -540,7 +610,7 @@ TEST_P(CancelMatrix, StopsAfterTheBlockAndLeavesFilesAndSensorAsTheyWere) {
     const auto frames = sensor.frames();
     const auto exchanges = test::LoggedExchanges(sensor.logPath());
     ExpectWithinAreas(operation(), exchanges);
-    ExpectSensorMemory(operation(), exchanges, sensor.stopAndReadState());
+    ExpectSensorMemory(operation(), {exchanges}, sensor.stopAndReadState());
     if (operation().blocks == 0) {  // nothing pumps: the run cannot be stopped and completes
         EXPECT_EQ(report.outcome, OperationOutcome::kCompleted);
         EXPECT_EQ(frames.size(), static_cast<std::size_t>(operation().exchanges));
@@ -595,6 +665,9 @@ std::vector<Row> CancelRows() {
 
 INSTANTIATE_TEST_SUITE_P(Operations, FaultMatrix, ::testing::ValuesIn(FaultRows()), RowName);
 INSTANTIATE_TEST_SUITE_P(Operations, CancelMatrix, ::testing::ValuesIn(CancelRows()), RowName);
+INSTANTIATE_TEST_SUITE_P(Operations, LateReplyRetry,
+                         ::testing::ValuesIn(std::begin(kEveryOperation), std::end(kEveryOperation)),
+                         [](const auto& info) { return std::string(info.param->name); });
 INSTANTIATE_TEST_SUITE_P(Operations, CompleteRun,
                          ::testing::ValuesIn(std::begin(kEveryOperation), std::end(kEveryOperation)),
                          [](const auto& info) { return std::string(info.param->name); });
@@ -692,7 +765,7 @@ TEST_P(HostileValues, MeetsTheValueWithinItsAreas) {
     }
     expectSourcesUnchanged();
     ExpectWithinAreas(operation, exchanges);
-    ExpectSensorMemory(operation, exchanges, sensor.stopAndReadState());
+    ExpectSensorMemory(operation, {exchanges}, sensor.stopAndReadState());
 }
 
 std::vector<ValueRow> ValueRows() {

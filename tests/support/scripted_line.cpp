@@ -49,7 +49,8 @@ class ScriptedDevice : public ComDevice {
         return true;
     }
     int read(std::uint8_t* buffer, int count) override {
-        m_line.calls.push_back("read " + std::to_string(count));
+        m_line.calls.push_back("read " + std::to_string(count) +
+                               (m_timeouts.readsWithoutWaiting() ? " at once" : ""));
         if (!m_line.readLimits.empty()) {
             count = std::min(count, std::max(m_line.readLimits.front(), 0));
             m_line.readLimits.pop_front();

@@ -23,7 +23,8 @@ class ScriptedLine {
     ScriptedLine(const ScriptedLine&) = delete;
     ScriptedLine& operator=(const ScriptedLine&) = delete;
 
-    // "open 3", "write 55 34 12 63", "drain", "state 115200", "read 1", "purge", "close".
+    // "open 3", "write 55 34 12 63", "drain", "state 115200", "read 1", "read 268 at once" (a read
+    // that takes only what is waiting), "purge", "close".
     std::vector<std::string> calls;
     Answer answer;
     std::deque<std::uint8_t> input;  // bytes waiting for the driver's next reads

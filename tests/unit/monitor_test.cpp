@@ -90,13 +90,14 @@ TEST(ResultTimeStamp, IsTheLocalCtimeTextsDateAndTimeWithMilliseconds) {
     }
 }
 
-// On the line: one `Y` frame, the reply read as ACK then the rest, and a trailer of 4n + 1 bytes read
+// On the line: a look for bytes already waiting, one `Y` frame, the reply read as ACK then the rest, and
+// a trailer of 4n + 1 bytes read
 // only for a new judgement with characters; the CSV byte for byte. j = 0 is nothing new whatever n says;
 // j = 3 is "--" and logged like OK and NG; n = 0 with j > 0 logs the judgement with empty lists.
 // Differences are signed bytes (0x80..0xFF negative) in the comparison and in the file; equal
 // differences choose the alphabetic character; bit 7 of a character byte is not part of it.
 TEST(ResultMonitor, TrailerRulesAndTheCsvByteForByte) {
-    const std::vector<std::string> noTrailer{"write 59 00 00 A6", "read 1", "read 3"};
+    const std::vector<std::string> noTrailer{"read 268 at once", "write 59 00 00 A6", "read 1", "read 3"};
     const auto withTrailer = [&noTrailer](const char* read) {
         std::vector<std::string> calls = noTrailer;
         calls.push_back(read);

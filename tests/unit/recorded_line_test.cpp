@@ -1,8 +1,9 @@
 // What the line sees that a pseudo-terminal cannot show, on a scripted line that records every call.
 // The rate switch after the parameter store: the store frame is written, the output drained, and only
-// then the new rate set, before the reply is read. The remote controller's keys: the dialog stays open
-// after a key the sensor did not acknowledge, so whatever arrives of that key's reply afterwards is
-// purged before the next key, not taken for its acknowledgement.
+// then the new rate set, before the reply is read; the line is then watched for its quiet time. The
+// remote controller's keys: the dialog stays open after a key the sensor did not acknowledge, so
+// whatever arrives of that key's reply afterwards fails the next key unsent, and is never taken for its
+// acknowledgement.
 
 #include <gtest/gtest.h>
 
@@ -40,14 +41,16 @@ TEST(RateSwitch, StoreFrameIsDrainedBeforeTheNewRateAndTheReplyIsReadAfter) {
                                     [](const std::string& call) { return call.starts_with("write 55 "); });
     ASSERT_NE(store, line.calls.end());
     EXPECT_EQ(std::vector<std::string>(store + 1, line.calls.end()),
-              (std::vector<std::string>{"drain", "state 115200", "read 1", "read 3", "close"}));
+              (std::vector<std::string>{"drain", "state 115200", "read 1", "read 3", "read 268", "close"}));
+    EXPECT_EQ(*(store - 1), "read 268 at once") << "nothing may be waiting before the store frame";
     // Opening: the default settings, then the chosen rate, each after a drain, then the stale input
-    // is dropped.
-    EXPECT_EQ(std::vector<std::string>(line.calls.begin(), line.calls.begin() + 6),
-              (std::vector<std::string>{"open 5", "drain", "state 9600", "drain", "state 57600", "purge"}));
+    // is dropped and the line watched until it has been quiet.
+    EXPECT_EQ(std::vector<std::string>(line.calls.begin(), line.calls.begin() + 7),
+              (std::vector<std::string>{"open 5", "drain", "state 9600", "drain", "state 57600", "purge",
+                                        "read 268"}));
 }
 
-TEST(RemoteKeys, LeftoversOfAFailedKeyAreDroppedBeforeTheNextKey) {
+TEST(RemoteKeys, LeftoversOfAFailedKeyFailTheNextKeyUnsent) {
     const struct {
         const char* name;
         std::vector<std::uint8_t> firstReply;  // what the line carries for the first key
@@ -78,12 +81,18 @@ TEST(RemoteKeys, LeftoversOfAFailedKeyAreDroppedBeforeTheNextKey) {
         EXPECT_EQ(state.LastErrorText, c.message) << c.name;
         line.input.insert(line.input.end(), c.late.begin(), c.late.end());
 
-        EXPECT_TRUE(SendKey(state, kPort, kKeyExit)) << c.name;
+        const std::size_t callsBefore = line.calls.size();
+        EXPECT_FALSE(SendKey(state, kPort, kKeyExit)) << c.name;
+        EXPECT_EQ(state.LastErrorText, "Recieved an invalid communication response.") << c.name;
+        EXPECT_NE(state.LastErrorDetail.find("a reply came late"), std::string::npos) << c.name;
+        EXPECT_TRUE(std::none_of(line.calls.begin() + static_cast<std::ptrdiff_t>(callsBefore),
+                                 line.calls.end(),
+                                 [](const std::string& call) { return call.starts_with("write"); }))
+            << c.name << ": the EXIT key is not sent";
+
+        EXPECT_TRUE(SendKey(state, kPort, kKeyExit)) << c.name << ": the next press finds the line clean";
         EXPECT_EQ(state.CommandBuffer[0], kKeyExit) << c.name << ": the reply read is the EXIT key's own";
         EXPECT_TRUE(line.input.empty()) << c.name;
-        const auto write = std::find(line.calls.rbegin(), line.calls.rend(), "write 50 08 00 A7");
-        ASSERT_NE(write, line.calls.rend()) << c.name;
-        EXPECT_EQ(*(write + 1), "purge") << c.name;
         CloseLink(kPort);
     }
 }
