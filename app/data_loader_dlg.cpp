@@ -15,6 +15,7 @@
 #include "app/monitor_controller.h"
 #include "app/port_descriptions.h"
 #include "app/ref_buttons.h"
+#include "app/unfinished_write_box.h"
 #include "dictionary/dic_dlg.h"
 #include "ngdata/ngdata_dlg.h"
 #include "operations/device_operations.h"
@@ -33,12 +34,6 @@ namespace torv {
 namespace {
 
 constexpr const char* kWindowCaption = "TORV Data Loader ver. 1.0";
-// After a parameter write that failed or was cancelled between its first word and the store command.
-constexpr const char* kUnstoredWriteNotice =
-    "The sensor now holds a partly written parameter set that it has not stored: the write stopped before "
-    "its end, so no store command was sent.\n\n"
-    "To restore the sensor, write a complete parameter file with \"Write parameters to TORV\": this file "
-    "again, or one read from the sensor before the write.";
 
 // The Filename fields in the order of the settings file's lines 4 to 7.
 constexpr std::array<int, kSettingsNameCount> kSettingsFields{kIdParameterName, kIdMonitorName,
@@ -173,6 +168,7 @@ void CDataLoaderDlg::takeLinkFromLists() {
     // An empty list selection gives port 0 and baud index -1; the link then refuses to open.
     m_state.ComPortNumber = list(kIdComPort)->currentIndex() + 1;
     m_state.BaudIndex = list(kIdBaudRate)->currentIndex();
+    WarnOfUnfinishedWrite(this, m_state.ComPortNumber);
 }
 
 bool CDataLoaderDlg::runOperation(int operationCode, int fieldId) {
@@ -199,8 +195,7 @@ void CDataLoaderDlg::onWriteParameters() {
     }
     runOperation(kWriteParameters, kIdParameterName);
     if (m_state.UnstoredWords) {
-        Prompts().show(this, Caption::kWarning, Icon::kExclamation,
-                       QString::fromLatin1(kUnstoredWriteNotice));
+        Prompts().show(this, Caption::kWarning, Icon::kExclamation, UnstoredWriteNotice(m_state));
     }
     // The write may have moved the sensor to another rate; the list follows it.
     QComboBox* baud = list(kIdBaudRate);
@@ -273,6 +268,9 @@ void CDataLoaderDlg::onWriteDictionary() {
     if (Prompts().ask(this, Caption::kWarningBang, Icon::kExclamation,
                       ToQString(Text(StringId::kOverwriteDictionaryQuestion)), Answer::kYes)) {
         runOperation(kWriteDictionary, kIdDictionaryName);
+        if (m_state.UnstoredWords) {
+            Prompts().show(this, Caption::kWarning, Icon::kExclamation, UnstoredWriteNotice(m_state));
+        }
     }
 }
 

@@ -10,6 +10,7 @@
 #include <array>
 
 #include "app/main_window_ids.h"
+#include "app/unfinished_write_box.h"
 #include "link/frames.h"
 #include "ui/control_ids.h"
 #include "ui/file_name_field.h"
@@ -55,6 +56,7 @@ void MonitorController::start() {
     }
     m_state.ComPortNumber = FindControl<QComboBox>(m_window, kIdComPort)->currentIndex() + 1;
     m_state.BaudIndex = FindControl<QComboBox>(m_window, kIdBaudRate)->currentIndex();
+    WarnOfUnfinishedWrite(m_window, m_state.ComPortNumber);
     if (m_monitor.openLink() != kLinkOpened) {
         showError();
         stop();

@@ -4,12 +4,15 @@
 #include <charconv>
 #include <filesystem>
 #include <iostream>
+#include <mutex>
+#include <optional>
 
 #include "files/file_kind.h"
 #include "link/com_device.h"
 #include "link/frames.h"
 #include "link/network_port_name.h"
 #include "link/port_names.h"
+#include "link/write_journal.h"
 
 namespace torv::cli {
 namespace {
@@ -57,6 +60,15 @@ std::string BaudRateProblem(int rate) {
     return "is not a rate of the sensor (4800, 9600, 19200, 38400, 57600, 115200, 256000)";
 }
 
+void WarnOfUnfinishedWrite(int port) {
+    static std::once_flag warned;  // a command that runs several operations says it once
+    std::call_once(warned, [port] {
+        if (const std::optional<UnfinishedWrite> write = FindUnfinishedWrite(port)) {
+            std::cerr << "Warning: " << UnfinishedWriteNotice(*write) << '\n';
+        }
+    });
+}
+
 bool ResolveLinkTarget(const GlobalOptions& options, LinkTarget& target) {
     target.baudIndex = BaudIndexOfRate(options.baudRate);
     if (target.baudIndex < 0) {
@@ -75,6 +87,7 @@ bool ResolveLinkTarget(const GlobalOptions& options, LinkTarget& target) {
         target.port = kDevicePathPort;
         SetComPortDevicePath(kDevicePathPort, options.port);
     }
+    WarnOfUnfinishedWrite(target.port);
     return true;
 }
 

@@ -23,12 +23,16 @@ struct CliContext {
 };
 
 // Port number and baud index from the global options; prints the problem and returns false when
-// they name no port or no rate. A device path is tied to a port number of its own.
+// they name no port or no rate. A device path is tied to a port number of its own. Says, once, when
+// the last write to the sensor there did not finish.
 struct LinkTarget {
     int port = 0;
     int baudIndex = 0;
 };
 bool ResolveLinkTarget(const GlobalOptions& options, LinkTarget& target);
+// Says on stderr, once per run of torvctl, that the last write to the sensor on `port` did not finish,
+// with the command that restores it.
+void WarnOfUnfinishedWrite(int port);
 
 // Why a port name (COMn, a device path, or rfc2217://HOST:PORT) names no port; empty when it names one.
 std::string PortNameProblem(const std::string& name);

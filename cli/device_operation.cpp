@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "cli/terminal_host.h"
+#include "link/write_journal.h"
 #include "operations/device_operations.h"
 #include "resources/strings.h"
 
@@ -45,6 +46,21 @@ int ReportOutcome(const OperationReport& report) {
         std::cerr << report.detail << '\n';
     }
     return kExitFailed;
+}
+
+void PrintUnstoredNotice(const OperationState& state, const std::string& restoreFile) {
+    UnfinishedWrite write = WriteOfRun(state);
+    if (!restoreFile.empty()) {
+        OperationState restoring = state;
+        restoring.OperationFilePath = restoreFile;
+        write.file = WriteOfRun(restoring).file;
+    }
+    const char* what = write.dictionary ? "expansion dictionary" : "parameter set";
+    std::cerr << "torvctl: the sensor now holds a partly written " << what
+              << " that it has not stored (no store command was sent).\n"
+              << "To restore it, write a complete " << (write.dictionary ? "dictionary" : "parameter")
+              << " file: " << RestoreCommand(write)
+              << (restoreFile.empty() ? " (or a file read from the sensor before)" : "") << '\n';
 }
 
 bool Confirmed(const GlobalOptions& options, OperationState& state, std::string_view question) {

@@ -21,6 +21,11 @@ OperationReport RunOperationOn(const LinkTarget& target, Confirm confirm, const 
 // Prints an operation's outcome as RunDeviceOperation does; the exit code.
 int ReportOutcome(const OperationReport& report);
 
+// After a parameter or dictionary write that stopped between its first `W` and the store command: what
+// the sensor holds, and the command that restores it (from `restoreFile`, a file read from the sensor
+// before, or else from the file that was being written).
+void PrintUnstoredNotice(const OperationState& state, const std::string& restoreFile = {});
+
 // Asks a confirmation question before an operation; false (after saying so) when it was declined.
 bool Confirmed(const GlobalOptions& options, OperationState& state, std::string_view question);
 

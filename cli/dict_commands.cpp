@@ -113,8 +113,12 @@ int RunDictWrite(const GlobalOptions& options, const DictArguments& arguments) {
     if (!Confirmed(options, state, Text(StringId::kOverwriteDictionaryQuestion))) {
         return kExitAborted;
     }
-    return RunDeviceOperation(options, kWriteDictionary, CommandBaseName(arguments.name, kDictionaryFile),
-                              state);
+    const int result = RunDeviceOperation(options, kWriteDictionary,
+                                          CommandBaseName(arguments.name, kDictionaryFile), state);
+    if (result != kExitOk && state.UnstoredWords) {
+        PrintUnstoredNotice(state);
+    }
+    return result;
 }
 
 using DictRunner = int (*)(const GlobalOptions&, const DictArguments&);

@@ -3,19 +3,15 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
-#include <filesystem>
 #include <sstream>
 
 #include "cli/cli_context.h"
 #include "files/text_file.h"
 #include "link/frames.h"
-#include "link/network_port_name.h"
 #include "link/port_names.h"
 
 namespace torv::cli {
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr int kDefaultFleetBaudRate = 57600;
 constexpr unsigned char kFirstPrintable = 0x20;
@@ -58,21 +54,10 @@ std::string Shown(const std::string& name) {
 }
 
 // The device a port opens, spelled one way, so that two spellings of it are seen to be one: a COM name
-// as the ports folder ties it, a path with its links followed, a network port as its server's address
-// (host names in any case).
+// as the ports folder ties it.
 std::string DeviceOf(const std::string& port) {
     const int number = ComPortNumberOf(port);
-    const std::string target = number > 0 ? ComPortDevicePath(number) : port;
-    if (const auto address = ParseNetworkPortName(target)) {
-        std::string host = address->host;
-        for (char& c : host) {
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        }
-        return std::string(kNetworkPortScheme) + host + ':' + std::to_string(address->port);
-    }
-    std::error_code error;
-    const fs::path device = fs::weakly_canonical(target, error);
-    return error ? fs::absolute(target, error).lexically_normal().string() : device.string();
+    return CanonicalDevicePath(number > 0 ? ComPortDevicePath(number) : port);
 }
 
 int ParseRate(const std::string& text) {

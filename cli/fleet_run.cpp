@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <thread>
 
@@ -22,6 +23,7 @@
 #include "cli/trace_printer.h"
 #include "link/console.h"
 #include "link/port_names.h"
+#include "link/write_journal.h"
 #include "operations/device_operations.h"
 
 namespace torv::cli {
@@ -102,6 +104,9 @@ FleetOutcome RunOne(const FleetSensor& sensor, int port, int code, const std::st
     outcome.detail = report.outcome == OperationOutcome::kCompleted ? std::string() : report.detail;
     outcome.seconds = std::chrono::duration<double>(Clock::now() - start).count();
     outcome.baudIndexAfter = state.BaudIndex;
+    if (state.UnstoredWords) {
+        outcome.restoreCommand = RestoreCommand(WriteOfRun(state));
+    }
     progress = kProgressMax;
     return outcome;
 }
@@ -137,6 +142,11 @@ std::vector<FleetOutcome> RunFleet(const std::vector<FleetSensor>& sensors, int 
                                    const std::function<std::string(const FleetSensor&)>& fileNameOf,
                                    bool trace) {
     const std::vector<int> ports = PortNumbers(sensors);
+    for (std::size_t i = 0; i < sensors.size(); ++i) {
+        if (const std::optional<UnfinishedWrite> write = FindUnfinishedWrite(ports[i])) {
+            std::cerr << sensors[i].name << ": Warning: " << UnfinishedWriteNotice(*write) << '\n';
+        }
+    }
     RaiseDescriptorLimit();
     if (trace) {  // each frame with the name of the sensor it went to or came from
         auto names = std::make_shared<std::map<int, std::string>>();
@@ -208,6 +218,12 @@ int ReportFleet(const std::vector<FleetSensor>& sensors, const std::vector<Fleet
     for (std::size_t i = 0; i < sensors.size(); ++i) {
         if (!outcomes[i].detail.empty()) {
             std::fprintf(stderr, "%s: %s\n", sensors[i].name.c_str(), outcomes[i].detail.c_str());
+        }
+        if (!outcomes[i].restoreCommand.empty()) {
+            std::fprintf(
+                stderr,
+                "%s: the sensor holds a partly written set that it has not stored; to restore it: %s\n",
+                sensors[i].name.c_str(), outcomes[i].restoreCommand.c_str());
         }
     }
     return aborted > 0 ? kExitAborted : failed > 0 ? kExitFailed : kExitOk;

@@ -17,17 +17,22 @@ struct FleetOutcome {
     std::string detail;   // a failure's facts: the port, the rate, what to check
     double seconds = 0;
     int baudIndexAfter = 0;  // where the line ended (a parameter write may move it)
+    // A write that stopped between its first word and the store: the command that restores the sensor.
+    std::string restoreCommand;
 };
 
 // Runs operation `code` on every sensor, `fileNameOf` naming each one's file (without extension).
 // Questions inside the operations are answered Yes: the fleet command asks its one question first.
+// A sensor whose last write did not finish is named on stderr, with its restore command, before any
+// run starts.
 // A stop signal stops every run at its next block. On a terminal, stderr shows how far the fleet is.
 std::vector<FleetOutcome> RunFleet(const std::vector<FleetSensor>& sensors, int code,
                                    const std::function<std::string(const FleetSensor&)>& fileNameOf,
                                    bool trace);
 
 // One line per sensor in fleet order (name, port, "ok" or the message, seconds) and a total, on
-// stdout, then each failure's facts on stderr; the exit code: 0 when every run succeeded, 3 when any was aborted, else 1 when any failed.
+// stdout, then each failure's facts on stderr (and the command that restores a sensor a write left
+// part-written); the exit code: 0 when every run succeeded, 3 when any was aborted, else 1 when any failed.
 int ReportFleet(const std::vector<FleetSensor>& sensors, const std::vector<FleetOutcome>& outcomes,
                 double totalSeconds);
 

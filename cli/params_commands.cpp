@@ -28,15 +28,6 @@ struct ParamsArguments {
 constexpr OperationInfo kVerifyParameters{kReadParameters, VerifyParametersOperation,
                                           StringId::kReadCompleted, false};
 
-// After a write that stopped between its first `W` and the store command.
-void PrintUnstoredNotice(const std::string& name, const std::string& backupName) {
-    std::cerr << "torvctl: the sensor now holds a partly written parameter set that it has not stored "
-                 "(no store command was sent).\n"
-              << "To restore it, write a complete parameter file: torvctl params write "
-              << (backupName.empty() ? name + " again (or a file read from the sensor before)" : backupName)
-              << '\n';
-}
-
 // Reads every written word back at the rate the write left the sensor at.
 int VerifyWrite(LinkTarget target, const GlobalOptions& options, const std::string& name,
                 OperationState& state) {
@@ -84,7 +75,7 @@ int RunParamsWrite(const GlobalOptions& options, const ParamsArguments& argument
     const int result = RunDeviceOperation(options, kWriteParameters, name, state);
     if (result != kExitOk) {
         if (state.UnstoredWords) {
-            PrintUnstoredNotice(name, backup);
+            PrintUnstoredNotice(state, backup.empty() ? std::string() : MakeFilePath(backup, kParameterFile));
         }
         return result;
     }

@@ -2,6 +2,7 @@
 
 #include "link/failure_details.h"
 #include "link/frames.h"
+#include "link/write_journal.h"
 
 namespace torv {
 namespace {
@@ -51,6 +52,10 @@ OperationReport RunOperation(OperationState& state, OperationHost& host, const O
         run.confirmInStep();
     }
     CloseLink(state.ComPortNumber);
+    // The store was acknowledged and the line stayed in step: the sensor holds the whole file.
+    if (run.writeNote() && !run.failed() && !state.AbortRequest && !state.UnstoredWords) {
+        ClearWriteNote(run.writeNote()->device);
+    }
     // An abort wins over a failure: a cancelled operation reports "Aborted." even when an exchange
     // also failed.
     if (state.AbortRequest) {

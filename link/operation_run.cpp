@@ -2,6 +2,7 @@
 
 #include "link/failure_details.h"
 #include "link/frames.h"
+#include "link/write_journal.h"
 
 namespace torv {
 
@@ -83,6 +84,9 @@ bool OperationRun::exchangeInto(std::uint8_t command, std::span<std::uint8_t> de
         return false;
     }
     SendCommand(port(), command, m_state.CommandBuffer.data(), 2);
+    if (command == kStoreCommand) {
+        m_state.UnstoredWords = false;
+    }
     if (ReceiveReply(port(), destination.data(), static_cast<int>(destination.size()), kReplyTimeoutMs,
                      m_state.LastErrorText) == 0) {
         failWithLastError();
@@ -112,6 +116,11 @@ bool OperationRun::readWord(int address) {
 
 bool OperationRun::writeWord(std::int32_t value) {
     const auto word = static_cast<std::uint32_t>(value);
+    if (!m_state.UnstoredWords) {
+        // Noted before the first word goes out, so that a run killed from here on leaves the note.
+        m_writeNote = WriteOfRun(m_state);
+        NoteWriteStarted(*m_writeNote);
+    }
     m_state.UnstoredWords = true;
     return exchange(kWriteWordCommand, static_cast<std::uint8_t>(word & 0xFF),
                     static_cast<std::uint8_t>((word >> 8) & 0xFF));

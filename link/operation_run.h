@@ -6,10 +6,12 @@
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <optional>
 #include <span>
 
 #include "link/operation_host.h"
 #include "link/operation_state.h"
+#include "link/write_journal.h"
 #include "resources/strings.h"
 
 namespace torv {
@@ -28,6 +30,8 @@ class OperationRun {
     std::tm localTime() const { return m_localTime(); }
 
     bool failed() const { return m_failed; }
+    // The write this run noted in the journal before its first word, if it wrote any.
+    const std::optional<UnfinishedWrite>& writeNote() const { return m_writeNote; }
     // A failure with its message and the facts behind it; the first one ends the operation. A line
     // found out of step (confirmInStep) fails the run with that instead.
     void fail(StringId message, std::string detail = {});
@@ -77,6 +81,7 @@ class OperationRun {
     LocalTimeSource m_localTime;
     bool m_failed = false;
     bool m_confirmedInStep = true;  // false from each frame sent until confirmInStep()
+    std::optional<UnfinishedWrite> m_writeNote;
 };
 
 }  // namespace torv

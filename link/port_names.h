@@ -21,8 +21,19 @@ std::string DescribeComPort(int portNumber);
 // Ties a port number to a device path for this process; an empty path removes the tie.
 void SetComPortDevicePath(int portNumber, const std::string& devicePath);
 
-// POSIX: $XDG_CONFIG_HOME/torv/ports, or ~/.config/torv/ports. Empty on Windows.
+// The tool's configuration folder: $XDG_CONFIG_HOME/torv, or ~/.config/torv; %APPDATA%\torv on
+// Windows (empty when it has none).
+std::string ConfigFolder();
+// POSIX: the folder "ports" in the configuration folder. Empty on Windows.
 std::string PortsFolder();
+
+// The port as a command names it: "COM3", or the device path it was tied to.
+std::string ComPortName(int portNumber);
+
+// The device a path or network port name reaches, spelled one way, so that two spellings of one device
+// are seen to be one: a path with its links followed, a network port as its server's address (host
+// names in any case).
+std::string CanonicalDevicePath(const std::string& devicePath);
 
 struct PortMapEntry {
     int portNumber;

@@ -77,11 +77,15 @@ bool IsNumberedName(std::string_view name, std::span<const std::string_view> pre
 
 }  // namespace
 
-std::string PortsFolder() {
+std::string ConfigFolder() {
     const char* config = std::getenv("XDG_CONFIG_HOME");
     const fs::path base =
         (config != nullptr && *config != '\0') ? fs::path(config) : fs::path(HomeFolder()) / ".config";
-    return (base / "torv" / "ports").string();
+    return (base / "torv").string();
+}
+
+std::string PortsFolder() {
+    return (fs::path(ConfigFolder()) / "ports").string();
 }
 
 std::string DefaultComPortDevicePath(int portNumber) {

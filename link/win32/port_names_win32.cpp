@@ -3,12 +3,19 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <cstdlib>
+
 #include "link/port_names.h"
 
 namespace torv {
 
 namespace {
 constexpr int kListedPorts = 9;
+}
+
+std::string ConfigFolder() {
+    const char* appData = std::getenv("APPDATA");
+    return appData != nullptr && *appData != '\0' ? std::string(appData) + "\\torv" : std::string();
 }
 
 std::string PortsFolder() {

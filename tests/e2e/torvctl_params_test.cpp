@@ -183,7 +183,7 @@ TEST_F(TorvctlParams, FailedBackupWritesNothingAndAStoppedWriteSaysHowToRestore)
 
     const std::string notice =
         "torvctl: the sensor now holds a partly written parameter set that it has not stored (no store "
-        "command was sent).\nTo restore it, write a complete parameter file: torvctl params write ";
+        "command was sent).\nTo restore it, write a complete parameter file: torvctl -p ";
     struct Case {
         const char* fault;  // counted from the write's first exchange (the backup read takes 590)
         bool unstored;
@@ -193,7 +193,9 @@ TEST_F(TorvctlParams, FailedBackupWritesNothingAndAStoppedWriteSaysHowToRestore)
         const auto result = RunTorvctl(
             {"--yes", "--port", sensor.devicePath(), "params", "write", m_base, "--backup", backup});
         EXPECT_EQ(result.exitCode, 1) << c.fault;
-        EXPECT_EQ(result.err.find(notice + backup + "\n") != std::string::npos, c.unstored)
+        EXPECT_EQ(result.err.find(notice + sensor.devicePath() + " params write " + backup + ".torv\n") !=
+                      std::string::npos,
+                  c.unstored)
             << c.fault << ": " << result.err;
     }
     EXPECT_EQ(RunTorvctl({"--yes", "params", "write", m_base, "--backup", m_base + ".torv"}).exitCode, 2);

@@ -194,5 +194,36 @@ TEST(TorvctlTerminal, StopSignalsDuringAReadLeaveNoFileAndExitWithTheirCode) {
     }
 }
 
+// A write killed part-way (as by a power cut, here while it waits for a reply that never comes) leaves
+// its note in the journal: every later run on that sensor says so first, with the command that
+// restores it, until a write completes there.
+TEST(TorvctlTerminal, AWriteKilledPartWayIsNamedByTheNextRunsUntilItIsRestored) {
+    constexpr int kUnansweredWord = 50;
+    test::TempDir files;
+    const std::string bank = files.file("bank.torv");
+    ASSERT_EQ(SaveParameterFile(bank, InitialParameterSet()), SaveStatus::Saved);
+    test::SimulatedSensor sensor({"--fault", std::to_string(kUnansweredWord) + "=silence"});
+    const std::string port = sensor.devicePath();
+    test::RunningProgram killed(TORVCTL_PATH, {"--yes", "-p", port, "params", "write", bank});
+    ASSERT_TRUE(WaitForFrames(sensor, kUnansweredWord));
+    killed.signal(SIGKILL);
+    killed.finish();
+
+    const auto read = test::RunTorvctl({"-p", port, "params", "read", files.file("now")});
+    EXPECT_EQ(read.exitCode, 0) << read.err;
+    EXPECT_EQ(read.err.rfind("Warning: The last write to the sensor on " + port + " did not finish: " + bank +
+                                 " was being written into its parameter set on ",
+                             0),
+              0u)
+        << read.err;
+    const std::string restore = "torvctl -p " + port + " params write " + bank;
+    EXPECT_NE(read.err.find(". To restore it, write that file again: " + restore + "\n"), std::string::npos)
+        << read.err;
+
+    const auto restored = test::RunTorvctl({"--yes", "-p", port, "params", "write", bank});
+    EXPECT_EQ(restored.exitCode, 0) << restored.err;
+    EXPECT_EQ(test::RunTorvctl({"-p", port, "params", "read", files.file("after")}).err, "");
+}
+
 }  // namespace
 }  // namespace torv

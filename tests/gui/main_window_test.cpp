@@ -255,6 +255,9 @@ class MainWindowTest : public QObject {
         QCOMPARE(prompts.record.last().startsWith(kUnstoredNotice), row.unstored);
         QCOMPARE(prompts.record.last().contains(QStringLiteral("\"Write parameters to TORV\"")),
                  row.unstored);
+        const std::string restore =
+            "torvctl -p " + sensor.devicePath() + " params write " + folder.file("whole.torv");
+        QCOMPARE(prompts.record.last().endsWith(QString::fromStdString(restore)), row.unstored);
         QCOMPARE(state.OperationCode, row.agree ? int(kWriteParameters) : int(kNoOperation));
         QCOMPARE(ok.presses, int(!row.status.isEmpty()));
         QCOMPARE(ok.lastStatus, row.status);

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
@@ -14,6 +15,10 @@
 #include <cstring>
 #include <sstream>
 #include <stdexcept>
+#include <string_view>
+
+#include "link/port_names.h"
+#include "link/write_journal.h"
 
 extern char** environ;
 
@@ -33,10 +38,19 @@ std::vector<char*> ArgumentVector(const std::string& program, const std::vector<
     return argv;
 }
 
+// The process's environment with `extra` ("NAME=value") in place of the variables it names.
 std::vector<char*> EnvironmentVector(const std::vector<std::string>& extra) {
+    const auto replaced = [&extra](std::string_view entry) {
+        return std::any_of(extra.begin(), extra.end(), [entry](const std::string& e) {
+            const std::size_t equals = e.find('=');
+            return entry.substr(0, equals + 1) == std::string_view(e).substr(0, equals + 1);
+        });
+    };
     std::vector<char*> env;
     for (char** entry = environ; *entry != nullptr; ++entry) {
-        env.push_back(*entry);
+        if (!replaced(*entry)) {
+            env.push_back(*entry);
+        }
     }
     for (const std::string& entry : extra) {
         env.push_back(const_cast<char*>(entry.c_str()));
@@ -79,6 +93,8 @@ SimProcess::SimProcess(const std::vector<std::string>& arguments) {
         stop();
         throw std::runtime_error("torvsim printed no device path");
     }
+    // A new sensor on a pseudo-terminal an earlier test used: no write to it is unfinished.
+    ClearWriteNote(CanonicalDevicePath(m_devicePath));
 }
 
 SimProcess::~SimProcess() {
