@@ -123,7 +123,9 @@ enum class Wait { kReady, kTimedOut, kHungUp };
 constexpr std::int64_t kNever = INT64_MAX;
 
 // Waits for `events` until the deadline (kNever: without one). A signal does not restart the time-out:
-// the wait goes on with the time that remains.
+// the wait goes on with the time that remains. A poll that timed out ends the wait: its own timer is
+// exact, while the tick clock may still read a little before the deadline (a short wait, such as a
+// few milliseconds for a quiet line, would otherwise be waited for again).
 Wait WaitUntil(int fd, short events, std::int64_t deadline) {
     for (;;) {
         const std::int64_t now = TickNowMs();
@@ -139,9 +141,7 @@ Wait WaitUntil(int fd, short events, std::int64_t deadline) {
         if (result < 0 || (entry.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
             return Wait::kHungUp;
         }
-        if (result > 0) {
-            return Wait::kReady;
-        }
+        return result > 0 ? Wait::kReady : Wait::kTimedOut;
     }
 }
 
