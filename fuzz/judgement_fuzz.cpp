@@ -1,7 +1,8 @@
 // The monitor's poll over a scripted line: whatever the sensor sends for a series of `Y` polls (the
-// two-byte reply, a trailer of any length, bytes left over from the poll before), in parts or whole.
-// Each poll's outcome, message and characters agree with a plain reading of the reply and trailer
-// rules, and the result CSV holds exactly the three lines of each new judgement, in order.
+// two-byte reply, a trailer of any length, bytes left over from the poll before, which fail the next
+// poll before its frame), in parts or whole. Each poll's outcome, message and characters agree with a plain
+// reading of the reply and trailer rules, and the result CSV holds exactly the three lines of each new
+// judgement, in order.
 
 #include <algorithm>
 #include <array>
@@ -140,11 +141,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::array<int, 3> limits{input.number(0, 1), input.number(0, 3),
                                         input.number(0, kMaxTrailerSize)};
         nextReply = input.bytes(static_cast<std::size_t>(input.number(0, kMaxPollBytes)));
-        waiting.insert(waiting.end(), nextReply.begin(), nextReply.end());
+        // Bytes an earlier poll left unread are a late reply: this poll fails before its frame.
+        const bool outOfStep = !waiting.empty();
+        waiting.clear();
+        if (!outOfStep) {
+            waiting.insert(waiting.end(), nextReply.begin(), nextReply.end());
+        }
         line.readLimits.assign(limits.begin(), limits.end());
         Judgement judgement;
         const PollResult result = monitor.poll(judgement);
-        const ExpectedPoll expected = reference.poll(limits);
+        const ExpectedPoll expected = outOfStep
+                                          ? ExpectedPoll{PollResult::kFailed, StringId::kInvalidResponse, {}}
+                                          : reference.poll(limits);
         Require(result == expected.result, "the poll's outcome follows the reply and trailer rules");
         Require(std::equal(line.input.begin(), line.input.end(), waiting.begin(), waiting.end()),
                 "the poll reads exactly the bytes the rules say");

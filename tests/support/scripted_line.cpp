@@ -51,7 +51,8 @@ class ScriptedDevice : public ComDevice {
     int read(std::uint8_t* buffer, int count) override {
         m_line.calls.push_back("read " + std::to_string(count) +
                                (m_timeouts.readsWithoutWaiting() ? " at once" : ""));
-        if (!m_line.readLimits.empty()) {
+        // A read that takes only what is waiting finds all of it: the limits are for reads that wait.
+        if (!m_line.readLimits.empty() && !m_timeouts.readsWithoutWaiting()) {
             count = std::min(count, std::max(m_line.readLimits.front(), 0));
             m_line.readLimits.pop_front();
         }
