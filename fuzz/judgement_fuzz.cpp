@@ -85,6 +85,9 @@ class ReferencePoll {
         return bytes;
     }
 
+    // The file writes the character byte 0x0A as one of its own line ends.
+    static std::string Character(char c) { return c == '\n' ? std::string("\r\n") : std::string(1, c); }
+
     static std::string csvLines(int j, int n, const std::vector<std::uint8_t>& trailer) {
         static constexpr const char* kTexts[] = {"--", "OK", "NG", "--"};
         std::string best, numerical, alphabetic, bestDiff, numericalDiff, alphabeticDiff;
@@ -93,9 +96,9 @@ class ReferencePoll {
             const int ad = static_cast<std::int8_t>(trailer[static_cast<std::size_t>(4 * i + 1)]);
             const char nc = static_cast<char>(trailer[static_cast<std::size_t>(4 * i + 2)] & 0x7F);
             const char ac = static_cast<char>(trailer[static_cast<std::size_t>(4 * i + 3)] & 0x7F);
-            best += std::string(1, nd < ad ? nc : ac) + ",";
-            numerical += std::string(1, nc) + ",";
-            alphabetic += std::string(1, ac) + ",";
+            best += Character(nd < ad ? nc : ac) + ",";
+            numerical += Character(nc) + ",";
+            alphabetic += Character(ac) + ",";
             bestDiff += std::to_string(nd < ad ? nd : ad) + ",";
             numericalDiff += std::to_string(nd) + ",";
             alphabeticDiff += std::to_string(ad) + ",";
