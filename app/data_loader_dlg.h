@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/settings_file.h"
-#include "link/operation_state.h"
+#include "engine/operation_state.h"
 #include "ngdata/ng_viewer_files.h"
 
 class QComboBox;

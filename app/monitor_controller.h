@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "link/operation_state.h"
+#include "engine/operation_state.h"
 #include "monitor/result_monitor.h"
 
 class QDialog;

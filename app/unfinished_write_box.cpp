@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "link/write_journal.h"
+#include "engine/write_journal.h"
 #include "ui/user_prompts.h"
 
 namespace torv {

@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include "link/operation_state.h"
+#include "engine/operation_state.h"
 
 class QWidget;
 

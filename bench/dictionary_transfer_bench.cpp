@@ -7,8 +7,8 @@
 
 #include "bench/timed_operation.h"
 #include "dictionary/dictionary_file.h"
+#include "engine/operation_state.h"
 #include "link/frames.h"
-#include "link/operation_state.h"
 #include "tests/support/simulated_sensor.h"
 
 namespace {

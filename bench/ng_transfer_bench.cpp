@@ -5,8 +5,8 @@
 #include <cstdio>
 
 #include "bench/timed_operation.h"
+#include "engine/operation_state.h"
 #include "link/frames.h"
-#include "link/operation_state.h"
 #include "tests/support/simulated_sensor.h"
 
 namespace {

@@ -7,12 +7,12 @@
 #include <mutex>
 #include <optional>
 
+#include "engine/write_journal.h"
 #include "files/file_kind.h"
 #include "link/com_device.h"
 #include "link/frames.h"
 #include "link/network_port_name.h"
 #include "link/port_names.h"
-#include "link/write_journal.h"
 
 namespace torv::cli {
 namespace {

@@ -3,7 +3,7 @@
 #include <iostream>
 
 #include "cli/terminal_host.h"
-#include "link/write_journal.h"
+#include "engine/write_journal.h"
 #include "operations/device_operations.h"
 #include "resources/strings.h"
 

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "cli/cli_context.h"
-#include "link/operation_engine.h"
-#include "link/operation_state.h"
+#include "engine/operation_engine.h"
+#include "engine/operation_state.h"
 
 namespace torv::cli {
 

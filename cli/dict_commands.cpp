@@ -9,9 +9,9 @@
 
 #include "cli/device_operation.h"
 #include "dictionary/dictionary_file.h"
+#include "engine/operation_state.h"
 #include "files/file_kind.h"
 #include "files/file_status.h"
-#include "link/operation_state.h"
 #include "ngdata/ng_slots.h"
 #include "resources/strings.h"
 

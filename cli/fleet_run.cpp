@@ -19,11 +19,11 @@
 #include <thread>
 
 #include "cli/cli_context.h"
+#include "cli/console/console.h"
 #include "cli/interrupts.h"
 #include "cli/trace_printer.h"
-#include "link/console.h"
+#include "engine/write_journal.h"
 #include "link/port_names.h"
-#include "link/write_journal.h"
 #include "operations/device_operations.h"
 
 namespace torv::cli {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cli/fleet_file.h"
-#include "link/operation_engine.h"
+#include "engine/operation_engine.h"
 
 namespace torv::cli {
 

@@ -7,8 +7,8 @@
 #ifndef TORV_WITHOUT_PNG
 #include "cli/ng_png.h"
 #endif
+#include "engine/operation_state.h"
 #include "files/file_kind.h"
-#include "link/operation_state.h"
 #include "ngdata/ng_slots.h"
 
 namespace torv::cli {

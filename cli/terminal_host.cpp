@@ -2,8 +2,8 @@
 
 #include <iostream>
 
+#include "cli/console/console.h"
 #include "cli/interrupts.h"
-#include "link/console.h"
 
 namespace torv::cli {
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "cli/cli_context.h"
-#include "link/operation_host.h"
-#include "link/operation_state.h"
+#include "engine/operation_host.h"
+#include "engine/operation_state.h"
 
 namespace torv::cli {
 

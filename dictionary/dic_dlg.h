@@ -7,7 +7,7 @@
 #include <QDialog>
 
 #include "dictionary/dictionary_slots.h"
-#include "link/operation_state.h"
+#include "engine/operation_state.h"
 #include "resources/strings.h"
 
 class QComboBox;

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "dictionary/dictionary_append.h"
-#include "link/operation_run.h"
+#include "engine/operation_run.h"
 
 namespace torv {
 

@@ -10,7 +10,7 @@
 #include <span>
 #include <string>
 
-#include "link/operation_state.h"
+#include "engine/operation_state.h"
 #include "monitor/judgement.h"
 #include "monitor/result_csv.h"
 #include "resources/strings.h"

@@ -2,7 +2,7 @@
 // Operation 9: the characters of one stored NG inspection, appended to a dictionary file with code
 // "?", as operation 3 appends the recognized ones.
 
-#include "link/operation_run.h"
+#include "engine/operation_run.h"
 
 namespace torv {
 

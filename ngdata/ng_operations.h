@@ -2,7 +2,7 @@
 // Operations 6 and 7: one stored NG slot to an image file and an NG data file, and the stored slots,
 // newest first, to one CSV file. Both write their files whole at the end, or not at all.
 
-#include "link/operation_run.h"
+#include "engine/operation_run.h"
 
 namespace torv {
 

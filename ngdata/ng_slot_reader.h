@@ -6,7 +6,7 @@
 #include <span>
 #include <string>
 
-#include "link/operation_run.h"
+#include "engine/operation_run.h"
 #include "ngdata/ng_slots.h"
 
 namespace torv {

@@ -7,7 +7,7 @@
 
 #include <optional>
 
-#include "link/operation_state.h"
+#include "engine/operation_state.h"
 #include "ngdata/ng_image_view.h"
 #include "ngdata/ng_viewer_files.h"
 

@@ -3,7 +3,7 @@
 #include <array>
 
 #include "dictionary/dictionary_operations.h"
-#include "link/clock_operation.h"
+#include "engine/clock_operation.h"
 #include "ngdata/ng_character_read.h"
 #include "ngdata/ng_operations.h"
 #include "params/parameter_operations.h"

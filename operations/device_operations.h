@@ -3,7 +3,7 @@
 // whether "EDIT" follows a successful run. The one place that knows every subsystem's operations; the
 // main window and torvctl look operations up here and hand them to the engine.
 
-#include "link/operation_engine.h"
+#include "engine/operation_engine.h"
 
 namespace torv {
 

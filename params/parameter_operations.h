@@ -1,7 +1,7 @@
 #pragma once
 // Operations 1 and 2: the sensor's whole parameter set to a parameter file and back.
 
-#include "link/operation_run.h"
+#include "engine/operation_run.h"
 
 namespace torv {
 

@@ -7,7 +7,7 @@
 #include <QDialog>
 #include <string>
 
-#include "link/operation_state.h"
+#include "engine/operation_state.h"
 #include "params/parameter_form.h"
 #include "params/parameter_set.h"
 #include "params/pedit_controls.h"

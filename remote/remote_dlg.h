@@ -5,7 +5,7 @@
 
 #include <QDialog>
 
-#include "link/operation_state.h"
+#include "engine/operation_state.h"
 #include "remote/remote_keys.h"
 
 namespace torv {

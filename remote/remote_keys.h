@@ -7,7 +7,7 @@
 #include <span>
 #include <string_view>
 
-#include "link/operation_state.h"
+#include "engine/operation_state.h"
 
 namespace torv {
 

@@ -4,9 +4,9 @@
 
 #include <QDialog>
 
-#include "link/operation_engine.h"
-#include "link/operation_host.h"
-#include "link/operation_state.h"
+#include "engine/operation_engine.h"
+#include "engine/operation_host.h"
+#include "engine/operation_state.h"
 
 class QLabel;
 class QProgressBar;

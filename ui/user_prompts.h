@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "link/operation_host.h"
+#include "engine/operation_host.h"
 
 class QWidget;
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "link/operation_host.h"
-#include "link/operation_state.h"
+#include "engine/operation_host.h"
+#include "engine/operation_state.h"
 
 namespace torv::test {
 

@@ -13,8 +13,8 @@
 #include <stdexcept>
 #include <thread>
 
+#include "engine/write_journal.h"
 #include "link/port_names.h"
-#include "link/write_journal.h"
 
 namespace torv::test {
 namespace {

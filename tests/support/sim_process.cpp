@@ -17,8 +17,8 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "engine/write_journal.h"
 #include "link/port_names.h"
-#include "link/write_journal.h"
 
 extern char** environ;
 

@@ -7,10 +7,10 @@
 #include <filesystem>
 
 #include "app/settings_file.h"
+#include "engine/clock_operation.h"
 #include "files/atomic_file.h"
 #include "files/file_kind.h"
 #include "files/text_file.h"
-#include "link/clock_operation.h"
 #include "tests/support/temp_dir.h"
 
 namespace torv {

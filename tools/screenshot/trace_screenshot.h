@@ -7,7 +7,7 @@
 #include <QString>
 #include <string>
 
-#include "link/operation_state.h"
+#include "engine/operation_state.h"
 
 namespace torv::screenshot {
 

@@ -7,7 +7,7 @@
 
 #include <cstdio>
 
-#include "link/console.h"
+#include "cli/console/console.h"
 
 namespace torv {
 

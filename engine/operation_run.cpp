@@ -1,8 +1,8 @@
-#include "link/operation_run.h"
+#include "engine/operation_run.h"
 
+#include "engine/write_journal.h"
 #include "link/failure_details.h"
 #include "link/frames.h"
-#include "link/write_journal.h"
 
 namespace torv {
 

@@ -1,8 +1,8 @@
-#include "link/operation_engine.h"
+#include "engine/operation_engine.h"
 
+#include "engine/write_journal.h"
 #include "link/failure_details.h"
 #include "link/frames.h"
-#include "link/write_journal.h"
 
 namespace torv {
 namespace {

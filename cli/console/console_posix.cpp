@@ -5,7 +5,7 @@
 
 #include <cerrno>
 
-#include "link/console.h"
+#include "cli/console/console.h"
 
 namespace torv {
 

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "link/operation_host.h"
-#include "link/operation_run.h"
-#include "link/operation_state.h"
+#include "engine/operation_host.h"
+#include "engine/operation_run.h"
+#include "engine/operation_state.h"
 #include "resources/strings.h"
 
 namespace torv {

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "link/operation_state.h"
+#include "engine/operation_state.h"
 
 namespace torv {
 

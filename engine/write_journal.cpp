@@ -1,4 +1,4 @@
-#include "link/write_journal.h"
+#include "engine/write_journal.h"
 
 #include <algorithm>
 #include <cctype>

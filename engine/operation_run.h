@@ -9,9 +9,9 @@
 #include <optional>
 #include <span>
 
-#include "link/operation_host.h"
-#include "link/operation_state.h"
-#include "link/write_journal.h"
+#include "engine/operation_host.h"
+#include "engine/operation_state.h"
+#include "engine/write_journal.h"
 #include "resources/strings.h"
 
 namespace torv {

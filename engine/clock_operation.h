@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <ctime>
 
-#include "link/operation_run.h"
+#include "engine/operation_run.h"
 
 namespace torv {
 

@@ -1,4 +1,4 @@
-#include "link/clock_operation.h"
+#include "engine/clock_operation.h"
 
 #include "link/frames.h"
 

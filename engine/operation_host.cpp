@@ -1,4 +1,4 @@
-#include "link/operation_host.h"
+#include "engine/operation_host.h"
 
 namespace torv {
 
