@@ -12,39 +12,29 @@
 
 namespace torv {
 
-// A read interval of this with both read totals 0 makes a read return at once with the bytes that
-// have already arrived, none waiting for more (the Win32 convention).
-inline constexpr std::uint32_t kReadIntervalNoWait = 0xFFFFFFFF;
+// A wait of a backend call without a limit.
+inline constexpr int kWaitForever = -1;
 
-struct ComTimeouts {
-    std::uint32_t readInterval = 0;  // longest gap between two bytes of one read, ms (0: none)
-    std::uint32_t readMultiplier = 0;
-    std::uint32_t readConstant = 0;  // a read ends at the latest this long after it began, ms
-    std::uint32_t writeMultiplier = 0;
-    std::uint32_t writeConstant = 0;
-
-    bool readsWithoutWaiting() const {
-        return readInterval == kReadIntervalNoWait && readMultiplier == 0 && readConstant == 0;
-    }
-};
-
+// The driver keeps each port's settings and time-outs and runs the time-out loop of every read and
+// write itself; a backend only applies settings, waits for the line, moves bytes and drains.
 class ComDevice {
   public:
     virtual ~ComDevice() = default;
 
     virtual void setupQueues(int inputQueueSize, int outputQueueSize) = 0;
+    // The settings the device has when it is opened; the driver changes them from there.
     virtual bool getState(DeviceControl& control) = 0;
     // False when the device refuses the settings or cannot do them (1.5 stop bits, 4 data bits, ...).
     virtual bool setState(const DeviceControl& control) = 0;
     // Waits until every byte written so far has left the port: a UART or USB adapter still sending a
     // frame would otherwise send its tail at the new settings.
     virtual bool drainOutput() = 0;
-    virtual bool getTimeouts(ComTimeouts& timeouts) = 0;
-    virtual bool setTimeouts(const ComTimeouts& timeouts) = 0;
-    // One read or write of the whole count within the time-outs; the number of bytes transferred.
-    // A read with readsWithoutWaiting() time-outs takes only what has already arrived.
-    virtual int read(std::uint8_t* buffer, int count) = 0;
-    virtual int write(const std::uint8_t* buffer, int count) = 0;
+    // Up to `count` of the bytes that have arrived. When none has, waits up to `waitMs` (0: not at
+    // all; kWaitForever) for the first. 0: nothing came within the wait, or the line is gone.
+    virtual int readSome(std::uint8_t* buffer, int count, int waitMs) = 0;
+    // Writes as many of the bytes as the device takes, waiting up to `waitMs` (kWaitForever) for room
+    // when it takes none; the number written (0: no room within the wait, or the line is gone).
+    virtual int writeSome(const std::uint8_t* buffer, int count, int waitMs) = 0;
     virtual void purgeInput() = 0;
     // False when the device could not be closed; it then stays usable and is not destroyed.
     virtual bool close() = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -14,9 +15,16 @@
 namespace torv {
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 struct ComPortEntry {
     std::unique_ptr<ComDevice> handle;  // meaningful only while open
     bool open = false;
+    DeviceControl control;  // what was last applied
+    // A read ends when all its bytes have come or this long after it began (0: it waits for them
+    // all); a write likewise.
+    int readTimeoutMs = 0;
+    int writeTimeoutMs = 0;
 };
 
 // One entry per port number 1..256, at index number - 1. Runs on different ports may go on at the
@@ -54,6 +62,53 @@ void Trace(int port, TraceDirection direction, const std::uint8_t* bytes, int co
     }
 }
 
+// The end of a transfer that may take `ms` (0: no end).
+class Deadline {
+  public:
+    explicit Deadline(int ms)
+        : m_end(ms > 0 ? Clock::now() + std::chrono::milliseconds(ms) : Clock::time_point::max()) {}
+
+    // What remains, in whole milliseconds rounded up: 0 once it has passed, kWaitForever without an end.
+    int remainingMs() const {
+        if (m_end == Clock::time_point::max()) {
+            return kWaitForever;
+        }
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(m_end - Clock::now()).count();
+        return static_cast<int>(std::max<decltype(left)>(left, 0));
+    }
+
+  private:
+    Clock::time_point m_end;
+};
+
+// Reads until `count` bytes have come or the deadline has passed. A backend read that brings nothing
+// has waited for all the time that remained (or the line is gone): the read ends there.
+int ReadUntil(ComDevice& device, std::uint8_t* buffer, int count, const Deadline& deadline) {
+    int received = 0;
+    while (received < count) {
+        const int waitMs = deadline.remainingMs();
+        const int taken = waitMs == 0 ? 0 : device.readSome(buffer + received, count - received, waitMs);
+        if (taken <= 0) {
+            break;
+        }
+        received += taken;
+    }
+    return received;
+}
+
+int WriteUntil(ComDevice& device, const std::uint8_t* buffer, int count, const Deadline& deadline) {
+    int written = 0;
+    while (written < count) {
+        const int waitMs = deadline.remainingMs();
+        const int sent = waitMs == 0 ? 0 : device.writeSome(buffer + written, count - written, waitMs);
+        if (sent <= 0) {
+            break;
+        }
+        written += sent;
+    }
+    return written;
+}
+
 // A port named by a network address goes to the network backend, every other to the platform's.
 std::unique_ptr<ComDevice> OpenPortDevice(int port) {
     const ComDeviceOpener& opener = CurrentComDeviceOpener();
@@ -80,6 +135,7 @@ int OpenComPort(int port, int inputQueueSize, int outputQueueSize) {
         return kComCreateFailed;
     }
     entry.handle->setupQueues(inputQueueSize, outputQueueSize);
+    entry.handle->getState(entry.control);
     entry.open = true;
     SetComConfig(port, kDefaultConfigWord);
     SetComReadTimeout(port, kComDefaultTimeoutMs);
@@ -94,35 +150,29 @@ int SetComConfig(int port, std::uint32_t configWord) {
     }
     // Bytes still on their way out (the store command before a rate switch) leave at the old settings.
     device->drainOutput();
-    DeviceControl control;
-    device->getState(control);
-    return device->setState(ApplyConfigWord(control, configWord)) ? kComOk : kComDeviceRefused;
+    ComPortEntry& entry = ComPortTable[static_cast<std::size_t>(port - 1)];
+    const DeviceControl control = ApplyConfigWord(entry.control, configWord);
+    if (!device->setState(control)) {
+        return kComDeviceRefused;
+    }
+    entry.control = control;
+    return kComOk;
 }
 
 int SetComReadTimeout(int port, int milliseconds) {
-    ComDevice* device = UsableDevice(port);
-    if (device == nullptr) {
+    if (UsableDevice(port) == nullptr) {
         return kComNotUsable;
     }
-    ComTimeouts timeouts;
-    device->getTimeouts(timeouts);
-    const auto ms = static_cast<std::uint32_t>(milliseconds);
-    timeouts.readInterval = ms;
-    timeouts.readMultiplier = 0;
-    timeouts.readConstant = ms;
-    return device->setTimeouts(timeouts) ? kComOk : kComDeviceRefused;
+    ComPortTable[static_cast<std::size_t>(port - 1)].readTimeoutMs = std::max(milliseconds, 0);
+    return kComOk;
 }
 
 int SetComWriteTimeout(int port, int milliseconds) {
-    ComDevice* device = UsableDevice(port);
-    if (device == nullptr) {
+    if (UsableDevice(port) == nullptr) {
         return kComNotUsable;
     }
-    ComTimeouts timeouts;
-    device->getTimeouts(timeouts);
-    timeouts.writeMultiplier = 0;
-    timeouts.writeConstant = static_cast<std::uint32_t>(milliseconds);
-    return device->setTimeouts(timeouts) ? kComOk : kComDeviceRefused;
+    ComPortTable[static_cast<std::size_t>(port - 1)].writeTimeoutMs = std::max(milliseconds, 0);
+    return kComOk;
 }
 
 int ReadComPort(int port, std::uint8_t* buffer, int count) {
@@ -130,7 +180,8 @@ int ReadComPort(int port, std::uint8_t* buffer, int count) {
     if (device == nullptr || count <= 0) {
         return 0;
     }
-    const int received = device->read(buffer, count);
+    const Deadline deadline(ComPortTable[static_cast<std::size_t>(port - 1)].readTimeoutMs);
+    const int received = ReadUntil(*device, buffer, count, deadline);
     Trace(port, TraceDirection::kReceived, buffer, received);
     return received;
 }
@@ -140,16 +191,8 @@ int ReadComPortIfAny(int port, std::uint8_t* buffer, int count, int milliseconds
     if (device == nullptr || count <= 0) {
         return 0;
     }
-    ComTimeouts before;
-    device->getTimeouts(before);
-    ComTimeouts timeouts = before;
-    const auto ms = static_cast<std::uint32_t>(std::max(milliseconds, 0));
-    timeouts.readInterval = ms == 0 ? kReadIntervalNoWait : ms;
-    timeouts.readMultiplier = 0;
-    timeouts.readConstant = ms;
-    device->setTimeouts(timeouts);
-    const int received = device->read(buffer, count);
-    device->setTimeouts(before);
+    const int received = milliseconds <= 0 ? std::max(device->readSome(buffer, count, 0), 0)
+                                           : ReadUntil(*device, buffer, count, Deadline(milliseconds));
     if (received > 0) {
         Trace(port, TraceDirection::kReceived, buffer, received);
     }
@@ -161,7 +204,8 @@ int WriteComPort(int port, const std::uint8_t* buffer, int count) {
     if (device == nullptr || count <= 0) {
         return 0;
     }
-    const int written = device->write(buffer, count);
+    const Deadline deadline(ComPortTable[static_cast<std::size_t>(port - 1)].writeTimeoutMs);
+    const int written = WriteUntil(*device, buffer, count, deadline);
     Trace(port, TraceDirection::kSent, buffer, written);
     return written;
 }

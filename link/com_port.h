@@ -22,6 +22,8 @@ enum ComResult : int { kComOk = 0, kComNotUsable = 1, kComDeviceRefused = 2 };
 
 int OpenComPort(int port, int inputQueueSize, int outputQueueSize);
 int SetComConfig(int port, std::uint32_t configWord);
+// A read ends when all its bytes have come or `milliseconds` after it began (0: it waits for them
+// all); a write likewise. The driver keeps them per port and runs the wait itself.
 int SetComReadTimeout(int port, int milliseconds);
 int SetComWriteTimeout(int port, int milliseconds);
 // The number of bytes actually transferred; 0 when the port is not usable. A read that times out
@@ -29,8 +31,8 @@ int SetComWriteTimeout(int port, int milliseconds);
 int ReadComPort(int port, std::uint8_t* buffer, int count);
 int WriteComPort(int port, const std::uint8_t* buffer, int count);
 // What arrives within `milliseconds` (0: what has already arrived, without waiting), up to `count`
-// bytes; the port's time-outs are as before afterwards. Unlike ReadComPort it traces only bytes: here
-// nothing arriving is what the caller hopes for, not a failure.
+// bytes. Unlike ReadComPort it traces only bytes: here nothing arriving is what the caller hopes
+// for, not a failure.
 int ReadComPortIfAny(int port, std::uint8_t* buffer, int count, int milliseconds);
 int PurgeComInput(int port);
 int CloseComPort(int port);

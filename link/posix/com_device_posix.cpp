@@ -181,16 +181,8 @@ class PosixComDevice : public ComDevice {
     }
     bool setState(const DeviceControl& control) override;
     bool drainOutput() override { return ioctl(m_fd, TCSBRK, 1) == 0; }  // tcdrain
-    bool getTimeouts(ComTimeouts& timeouts) override {
-        timeouts = m_timeouts;
-        return true;
-    }
-    bool setTimeouts(const ComTimeouts& timeouts) override {
-        m_timeouts = timeouts;
-        return true;
-    }
-    int read(std::uint8_t* buffer, int count) override;
-    int write(const std::uint8_t* buffer, int count) override;
+    int readSome(std::uint8_t* buffer, int count, int waitMs) override;
+    int writeSome(const std::uint8_t* buffer, int count, int waitMs) override;
     void purgeInput() override {
         m_pendingStart = m_pendingEnd = 0;
         ioctl(m_fd, TCFLSH, TCIFLUSH);
@@ -202,8 +194,7 @@ class PosixComDevice : public ComDevice {
     bool fillPending();
 
     int m_fd;
-    DeviceControl m_control;  // what was last applied; termios cannot hold every field
-    ComTimeouts m_timeouts;
+    DeviceControl m_control;  // what the terminal had when it was opened
     // Bytes taken from the terminal but not yet asked for: one read system call brings a whole reply,
     // which the frame layer then asks for in two parts (the ACK byte, then the rest).
     std::array<std::uint8_t, 512> m_pending{};
@@ -245,7 +236,6 @@ bool PosixComDevice::setState(const DeviceControl& control) {
     if (control.rtsControl != RtsControl::kHandshake) {
         SetModemLine(m_fd, TIOCM_RTS, control.rtsControl == RtsControl::kEnable);
     }
-    m_control = control;
     return true;
 }
 
@@ -267,49 +257,38 @@ bool PosixComDevice::fillPending() {
     return true;
 }
 
-// Returns when all bytes have arrived, when the gap between two bytes exceeds the interval, or when
-// the total time-out has passed since the call began, whichever comes first; at once without waiting
-// time-outs.
-int PosixComDevice::read(std::uint8_t* buffer, int count) {
-    const std::int64_t totalMs = std::int64_t{m_timeouts.readMultiplier} * count + m_timeouts.readConstant;
-    int received = takePending(buffer, count);
-    if (m_timeouts.readsWithoutWaiting()) {
-        if (received < count && fillPending()) {  // the descriptor never blocks
-            received += takePending(buffer + received, count - received);
-        }
-        return received;
-    }
-    const std::int64_t totalDeadline = totalMs != 0 ? TickNowMs() + totalMs : kNever;
-    std::int64_t gapDeadline = kNever;
-    while (received < count) {
-        if (WaitUntil(m_fd, POLLIN, std::min(totalDeadline, gapDeadline)) != Wait::kReady || !fillPending()) {
-            break;
-        }
-        const int taken = takePending(buffer + received, count - received);
-        if (taken > 0 && m_timeouts.readInterval != 0) {
-            gapDeadline = TickNowMs() + m_timeouts.readInterval;
-        }
-        received += taken;
-    }
-    return received;
+std::int64_t DeadlineAfter(int waitMs) {
+    return waitMs < 0 ? kNever : TickNowMs() + waitMs;
 }
 
-int PosixComDevice::write(const std::uint8_t* buffer, int count) {
-    const std::int64_t totalMs = std::int64_t{m_timeouts.writeMultiplier} * count + m_timeouts.writeConstant;
-    const std::int64_t deadline = totalMs != 0 ? TickNowMs() + totalMs : kNever;
-    int written = 0;
-    while (written < count) {
-        const ssize_t n = ::write(m_fd, buffer + written, static_cast<size_t>(count - written));
+int PosixComDevice::readSome(std::uint8_t* buffer, int count, int waitMs) {
+    int taken = takePending(buffer, count);
+    if (taken == 0 && waitMs != 0) {
+        // A terminal that says it is readable may still have nothing for us: then wait on.
+        const std::int64_t deadline = DeadlineAfter(waitMs);
+        while (taken == 0 && WaitUntil(m_fd, POLLIN, deadline) == Wait::kReady && fillPending()) {
+            taken = takePending(buffer, count);
+        }
+        return taken;
+    }
+    if (taken < count && fillPending()) {  // the descriptor never blocks
+        taken += takePending(buffer + taken, count - taken);
+    }
+    return taken;
+}
+
+int PosixComDevice::writeSome(const std::uint8_t* buffer, int count, int waitMs) {
+    const std::int64_t deadline = DeadlineAfter(waitMs);
+    for (;;) {
+        const ssize_t n = ::write(m_fd, buffer, static_cast<size_t>(count));
         if (n > 0) {
-            written += static_cast<int>(n);
-            continue;
+            return static_cast<int>(n);
         }
         if ((n < 0 && errno != EAGAIN && errno != EINTR) ||
             WaitUntil(m_fd, POLLOUT, deadline) != Wait::kReady) {
-            break;
+            return 0;
         }
     }
-    return written;
 }
 
 bool PosixComDevice::close() {

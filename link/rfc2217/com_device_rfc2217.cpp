@@ -114,16 +114,8 @@ class Rfc2217ComDevice final : public ComDevice {
     }
     bool setState(const DeviceControl& control) override;
     bool drainOutput() override;
-    bool getTimeouts(ComTimeouts& timeouts) override {
-        timeouts = m_timeouts;
-        return true;
-    }
-    bool setTimeouts(const ComTimeouts& timeouts) override {
-        m_timeouts = timeouts;
-        return true;
-    }
-    int read(std::uint8_t* buffer, int count) override;
-    int write(const std::uint8_t* buffer, int count) override;
+    int readSome(std::uint8_t* buffer, int count, int waitMs) override;
+    int writeSome(const std::uint8_t* buffer, int count, int waitMs) override;
     void purgeInput() override;
     bool close() override {
         release();
@@ -174,7 +166,6 @@ class Rfc2217ComDevice final : public ComDevice {
     Rfc2217ControlSettings m_serverControl = kServerControlAtOpen;
 
     DeviceControl m_control;
-    ComTimeouts m_timeouts;
     Clock::time_point m_outputLeavesAt{};  // when the last byte written has left the server's UART
 };
 
@@ -402,59 +393,47 @@ int Rfc2217ComDevice::takeReceived(std::uint8_t* buffer, int count) {
     return static_cast<int>(taken);
 }
 
-// Returns when all bytes have arrived, when the gap between two bytes exceeds the interval, or when
-// the total time-out has passed since the call began, whichever comes first; at once without waiting
-// time-outs, with what the library has already received.
-int Rfc2217ComDevice::read(std::uint8_t* buffer, int count) {
-    if (m_timeouts.readsWithoutWaiting()) {
+Clock::time_point DeadlineAfter(int waitMs) {
+    return waitMs < 0 ? Clock::time_point::max() : Clock::now() + milliseconds(waitMs);
+}
+
+// Without a wait, with what the library has already received.
+int Rfc2217ComDevice::readSome(std::uint8_t* buffer, int count, int waitMs) {
+    if (waitMs == 0) {
         serviceWithoutWaiting();
         return takeReceived(buffer, count);
     }
-    const milliseconds total{std::int64_t{m_timeouts.readMultiplier} * count + m_timeouts.readConstant};
-    int received = takeReceived(buffer, count);
-    const Clock::time_point totalDeadline =
-        total.count() != 0 ? Clock::now() + total : Clock::time_point::max();
-    Clock::time_point gapDeadline = Clock::time_point::max();
-    while (received < count && !m_connectionLost) {
-        if (!waitUntil(std::min(totalDeadline, gapDeadline))) {
-            break;
-        }
-        const int taken = takeReceived(buffer + received, count - received);
-        if (taken > 0 && m_timeouts.readInterval != 0) {
-            gapDeadline = Clock::now() + milliseconds(m_timeouts.readInterval);
-        }
-        received += taken;
+    const Clock::time_point deadline = DeadlineAfter(waitMs);
+    int taken = takeReceived(buffer, count);
+    while (taken == 0 && !m_connectionLost && waitUntil(deadline)) {
+        taken = takeReceived(buffer, count);
     }
-    return received;
+    return taken;
 }
 
-int Rfc2217ComDevice::write(const std::uint8_t* buffer, int count) {
-    const milliseconds total{std::int64_t{m_timeouts.writeMultiplier} * count + m_timeouts.writeConstant};
-    const Clock::time_point deadline = total.count() != 0 ? Clock::now() + total : Clock::time_point::max();
-    int written = 0;
-    while (written < count && !m_connectionLost) {
-        gensiods accepted = 0;
-        if (gensio_write(m_io, &accepted, buffer + written, static_cast<gensiods>(count - written),
-                         nullptr) != 0) {
+int Rfc2217ComDevice::writeSome(const std::uint8_t* buffer, int count, int waitMs) {
+    const Clock::time_point deadline = DeadlineAfter(waitMs);
+    gensiods accepted = 0;
+    while (accepted == 0 && !m_connectionLost) {
+        if (gensio_write(m_io, &accepted, buffer, static_cast<gensiods>(count), nullptr) != 0) {
             m_connectionLost = true;
-            break;
+            return 0;
         }
-        written += static_cast<int>(accepted);
-        if (written == count) {
+        if (accepted > 0) {
             break;
         }
         gensio_set_write_callback_enable(m_io, true);
         const bool ready = waitUntil(deadline);
         gensio_set_write_callback_enable(m_io, false);
         if (!ready) {
-            break;
+            return 0;
         }
     }
-    const auto lineTime = std::chrono::duration<double>(static_cast<double>(written) *
+    const auto lineTime = std::chrono::duration<double>(static_cast<double>(accepted) *
                                                         BitsPerCharacter(m_control) / m_control.baudRate);
     m_outputLeavesAt =
         std::max(m_outputLeavesAt, Clock::now()) + std::chrono::duration_cast<Clock::duration>(lineTime);
-    return written;
+    return static_cast<int>(accepted);
 }
 
 // Drops what the server holds from the sensor and what has already reached this PC.

@@ -3,6 +3,8 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -109,18 +111,8 @@ class Win32ComDevice : public ComDevice {
     bool getState(DeviceControl& control) override;
     bool setState(const DeviceControl& control) override;
     bool drainOutput() override { return FlushFileBuffers(m_handle) != FALSE; }
-    bool getTimeouts(ComTimeouts& timeouts) override;
-    bool setTimeouts(const ComTimeouts& timeouts) override;
-    int read(std::uint8_t* buffer, int count) override {
-        DWORD transferred = 0;
-        ReadFile(m_handle, buffer, static_cast<DWORD>(count), &transferred, nullptr);
-        return static_cast<int>(transferred);
-    }
-    int write(const std::uint8_t* buffer, int count) override {
-        DWORD transferred = 0;
-        WriteFile(m_handle, buffer, static_cast<DWORD>(count), &transferred, nullptr);
-        return static_cast<int>(transferred);
-    }
+    int readSome(std::uint8_t* buffer, int count, int waitMs) override;
+    int writeSome(const std::uint8_t* buffer, int count, int waitMs) override;
     void purgeInput() override { PurgeComm(m_handle, PURGE_RXCLEAR); }
     bool close() override {
         if (CloseHandle(m_handle) == FALSE) {
@@ -131,7 +123,11 @@ class Win32ComDevice : public ComDevice {
     }
 
   private:
+    bool useTimeouts(const COMMTIMEOUTS& timeouts);
+
     HANDLE m_handle;
+    COMMTIMEOUTS m_timeouts{};  // what the device was last given
+    bool m_timeoutsSet = false;
 };
 
 bool Win32ComDevice::getState(DeviceControl& control) {
@@ -176,19 +172,42 @@ bool Win32ComDevice::setState(const DeviceControl& control) {
     return SetCommState(m_handle, &dcb) != FALSE;
 }
 
-bool Win32ComDevice::getTimeouts(ComTimeouts& timeouts) {
-    COMMTIMEOUTS native{};
-    const bool ok = GetCommTimeouts(m_handle, &native) != FALSE;
-    timeouts = {native.ReadIntervalTimeout, native.ReadTotalTimeoutMultiplier,
-                native.ReadTotalTimeoutConstant, native.WriteTotalTimeoutMultiplier,
-                native.WriteTotalTimeoutConstant};
-    return ok;
+// Each read and write says how long it may wait; the device is told only when that changes.
+bool Win32ComDevice::useTimeouts(const COMMTIMEOUTS& timeouts) {
+    if (m_timeoutsSet && std::memcmp(&timeouts, &m_timeouts, sizeof timeouts) == 0) {
+        return true;
+    }
+    COMMTIMEOUTS native = timeouts;
+    m_timeoutsSet = SetCommTimeouts(m_handle, &native) != FALSE;
+    m_timeouts = timeouts;
+    return m_timeoutsSet;
 }
 
-bool Win32ComDevice::setTimeouts(const ComTimeouts& timeouts) {
-    COMMTIMEOUTS native{timeouts.readInterval, timeouts.readMultiplier, timeouts.readConstant,
-                        timeouts.writeMultiplier, timeouts.writeConstant};
-    return SetCommTimeouts(m_handle, &native) != FALSE;
+// A read interval of MAXDWORD with no totals returns at once with what has arrived; with a total
+// multiplier of MAXDWORD as well, it waits up to the total constant for the first byte and returns
+// as soon as one has come.
+int Win32ComDevice::readSome(std::uint8_t* buffer, int count, int waitMs) {
+    COMMTIMEOUTS timeouts = m_timeouts;
+    timeouts.ReadIntervalTimeout = MAXDWORD;
+    timeouts.ReadTotalTimeoutMultiplier = waitMs == 0 ? 0 : MAXDWORD;
+    timeouts.ReadTotalTimeoutConstant = waitMs < 0 ? MAXDWORD - 1 : static_cast<DWORD>(waitMs);
+    DWORD transferred = 0;
+    if (useTimeouts(timeouts)) {
+        ReadFile(m_handle, buffer, static_cast<DWORD>(count), &transferred, nullptr);
+    }
+    return static_cast<int>(transferred);
+}
+
+// A write total constant of 0 is no limit.
+int Win32ComDevice::writeSome(const std::uint8_t* buffer, int count, int waitMs) {
+    COMMTIMEOUTS timeouts = m_timeouts;
+    timeouts.WriteTotalTimeoutMultiplier = 0;
+    timeouts.WriteTotalTimeoutConstant = waitMs < 0 ? 0 : static_cast<DWORD>(std::max(waitMs, 1));
+    DWORD transferred = 0;
+    if (useTimeouts(timeouts)) {
+        WriteFile(m_handle, buffer, static_cast<DWORD>(count), &transferred, nullptr);
+    }
+    return static_cast<int>(transferred);
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ torv_portable_sources(portable_units ${unit_sources})
 
 add_library(torv_test_support STATIC ${portable_support})
 target_include_directories(torv_test_support PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/..)
-target_link_libraries(torv_test_support PUBLIC torvcore GTest::gtest PRIVATE torv_warnings)
+target_link_libraries(torv_test_support PUBLIC torvcore torv_app_settings GTest::gtest PRIVATE torv_warnings)
 
 add_executable(unit_tests ${portable_units})
 target_link_libraries(unit_tests PRIVATE torv_test_support GTest::gtest_main torv_warnings)
