@@ -1,6 +1,5 @@
 #include "ui/protocol_trace_window.h"
 
-#include <QDateTime>
 #include <QFile>
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -22,7 +21,6 @@ namespace torv {
 namespace {
 
 constexpr const char* kCaption = "Protocol trace";
-constexpr const char* kSecondsFormat = "HH:mm:ss.";
 constexpr const char* kSaveFilter = "Text files (*.txt)";
 constexpr const char* kPauseCaption = "Pause";
 constexpr const char* kResumeCaption = "Resume";
@@ -50,32 +48,6 @@ QTextCharFormat LineFormat(const TraceLine& line) {
     return format;
 }
 
-// "12:00:00.123". Turning a time into local time costs more than the rest of a line, so the lines of
-// one second share that work.
-QString TimeText(std::int64_t timeMs) {
-    constexpr std::int64_t kMsPerSecond = 1000;
-    static std::int64_t cachedSecond = -1;
-    static QString cachedText;
-    const std::int64_t second = timeMs / kMsPerSecond;
-    if (second != cachedSecond) {
-        cachedSecond = second;
-        cachedText = QDateTime::fromSecsSinceEpoch(second).toString(QString::fromLatin1(kSecondsFormat));
-    }
-    return cachedText + QStringLiteral("%1").arg(timeMs % kMsPerSecond, 3, 10, QLatin1Char('0'));
-}
-
-// A command frame starts with its command letter; shown before the bytes, it tells the frames apart
-// at a glance ("R", "W", "V").
-QString CommandLetter(const TraceLine& line) {
-    constexpr char kFirstLetter = 'A';
-    constexpr char kLastLetter = 'Z';
-    if (line.direction != TraceDirection::kSent || line.bytes.empty() || line.bytes[0] < kFirstLetter ||
-        line.bytes[0] > kLastLetter) {
-        return QStringLiteral(" ");
-    }
-    return QString(QLatin1Char(static_cast<char>(line.bytes[0])));
-}
-
 std::function<void()>& TraceOpener() {
     static std::function<void()> opener;
     return opener;
@@ -91,17 +63,6 @@ void OpenProtocolTrace() {
     if (TraceOpener()) {
         TraceOpener()();
     }
-}
-
-QString TraceLineText(const TraceLine& line) {
-    QString text = TimeText(line.timeMs);
-    text += line.direction == TraceDirection::kSent ? QStringLiteral("  ->  ") : QStringLiteral("  <-  ");
-    text += CommandLetter(line) + QStringLiteral("  ");
-    text += line.bytes.empty() ? QStringLiteral("(nothing)") : QString::fromLatin1(HexBytes(line.bytes));
-    if (line.mark != TraceMark::kNone) {
-        text += QStringLiteral("  !! ") + ToQString(TraceMarkText(line.mark));
-    }
-    return text;
 }
 
 std::int64_t ProtocolTraceWindow::SystemClockMs() {
@@ -217,7 +178,7 @@ void ProtocolTraceWindow::appendLines(const std::vector<TraceLine>& lines) {
         if (!m_view->document()->isEmpty()) {
             cursor.insertBlock();
         }
-        cursor.insertText(TraceLineText(line), LineFormat(line));
+        cursor.insertText(QString::fromStdString(TraceLineText(line)), LineFormat(line));
     }
     cursor.endEditBlock();
     if (atEnd) {
@@ -234,7 +195,7 @@ void ProtocolTraceWindow::appendNote(const QString& text) {
     if (!m_view->document()->isEmpty()) {
         cursor.insertBlock();
     }
-    cursor.insertText(TimeText(m_clock()) + QStringLiteral("  ") + text, format);
+    cursor.insertText(QString::fromStdString(TraceTimeText(m_clock())) + QStringLiteral("  ") + text, format);
 }
 
 void ProtocolTraceWindow::onPause(bool paused) {

@@ -13,7 +13,7 @@
 #include <span>
 #include <vector>
 
-#include "ui/trace_decoder.h"
+#include "link/trace_decoder.h"
 
 class QPlainTextEdit;
 class QPushButton;
@@ -77,9 +77,5 @@ class ProtocolTraceWindow : public QWidget {
 void SetProtocolTraceOpener(std::function<void()> opener);
 void OpenProtocolTrace();  // nothing happens while no opener is registered
 inline constexpr QKeyCombination kProtocolTraceKey(Qt::CTRL, Qt::Key_T);
-
-// One line of the trace as text: "12:00:00.123  ->  R  52 00 00 AD" (a sent frame's command letter
-// first), "12:00:00.130  <-     06 34 12 B3"; a failure with "  !! NAK" after it.
-QString TraceLineText(const TraceLine& line);
 
 }  // namespace torv

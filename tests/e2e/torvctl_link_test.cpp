@@ -28,8 +28,14 @@ TEST(TorvctlExchange, PrintsTheReplyDataInHex) {
     EXPECT_EQ(word.err, "");
     const auto traced = RunTorvctl({"--trace", "--port", sensor.devicePath(), "exchange", "S", "0", "7"});
     EXPECT_EQ(traced.out, "30 31\n");
-    EXPECT_NE(traced.err.find("-> 53 00 07 A5"), std::string::npos) << traced.err;
-    EXPECT_NE(traced.err.find("<- 06"), std::string::npos) << traced.err;
+    // The trace window's lines: the frame with its command letter, the reply joined into one line.
+    EXPECT_NE(traced.err.find("  ->  S  53 00 07 A5\n"), std::string::npos) << traced.err;
+    EXPECT_NE(traced.err.find("  <-     06 30 31 98\n"), std::string::npos) << traced.err;
+    test::SimulatedSensor refusing({"--fault", "1=nak"});
+    const auto refused =
+        RunTorvctl({"--trace", "--port", refusing.devicePath(), "exchange", "R", "0x10", "0"});
+    EXPECT_NE(refused.exitCode, 0);
+    EXPECT_NE(refused.err.find("  <-     15  !! NAK\n"), std::string::npos) << refused.err;
     const auto block =
         RunTorvctl({"--port", sensor.devicePath(), "exchange", "V", "0", "249", "--reply-bytes", "256"});
     EXPECT_EQ(block.exitCode, 0) << block.err;

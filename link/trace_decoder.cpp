@@ -1,5 +1,7 @@
-#include "ui/trace_decoder.h"
+#include "link/trace_decoder.h"
 
+#include <cstdio>
+#include <ctime>
 #include <numeric>
 
 #include "link/frames.h"
@@ -14,6 +16,14 @@ constexpr unsigned kByteMask = 0xFF;
 
 bool ChecksumHolds(const std::vector<std::uint8_t>& reply) {
     return (std::accumulate(reply.begin(), reply.end(), 0u) & kByteMask) == kReplySum;
+}
+
+// A command frame starts with its command letter; shown before the bytes, it tells the frames apart
+// at a glance ("R", "W", "V").
+char CommandLetter(const TraceLine& line) {
+    const bool lettered = line.direction == TraceDirection::kSent && !line.bytes.empty() &&
+                          line.bytes[0] >= 'A' && line.bytes[0] <= 'Z';
+    return lettered ? static_cast<char>(line.bytes[0]) : ' ';
 }
 
 TraceLine Line(std::int64_t timeMs, TraceDirection direction, std::span<const std::uint8_t> bytes,
@@ -104,6 +114,48 @@ std::string HexBytes(std::span<const std::uint8_t> bytes) {
         }
         text += kDigits[byte >> 4];
         text += kDigits[byte & 0x0F];
+    }
+    return text;
+}
+
+// Turning a time into local time costs more than the rest of a line, so the lines of one second
+// share that work.
+std::string TraceTimeText(std::int64_t timeMs) {
+    constexpr std::int64_t kMsPerSecond = 1000;
+    thread_local std::int64_t cachedSecond = -1;
+    thread_local std::string cachedText;
+    const std::int64_t second = timeMs / kMsPerSecond;
+    if (second != cachedSecond) {
+        const auto seconds = static_cast<std::time_t>(second);
+        std::tm local{};
+#ifdef _WIN32
+        localtime_s(&local, &seconds);
+#else
+        localtime_r(&seconds, &local);
+#endif
+        char text[16];
+        std::snprintf(text, sizeof text, "%02d:%02d:%02d.", local.tm_hour, local.tm_min, local.tm_sec);
+        cachedSecond = second;
+        cachedText = text;
+    }
+    const auto millis = static_cast<int>(timeMs % kMsPerSecond);
+    return cachedText + static_cast<char>('0' + millis / 100) + static_cast<char>('0' + millis / 10 % 10) +
+           static_cast<char>('0' + millis % 10);
+}
+
+std::string TraceLineText(const TraceLine& line, std::string_view label) {
+    std::string text = TraceTimeText(line.timeMs);
+    if (!label.empty()) {
+        text += "  ";
+        text += label;
+    }
+    text += line.direction == TraceDirection::kSent ? "  ->  " : "  <-  ";
+    text += CommandLetter(line);
+    text += "  ";
+    text += line.bytes.empty() ? std::string("(nothing)") : HexBytes(line.bytes);
+    if (line.mark != TraceMark::kNone) {
+        text += "  !! ";
+        text += TraceMarkText(line.mark);
     }
     return text;
 }

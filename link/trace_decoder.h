@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "link/com_port.h"
@@ -53,5 +54,13 @@ class TraceDecoder {
 
 // "52 00 00 AD"
 std::string HexBytes(std::span<const std::uint8_t> bytes);
+
+// "12:00:00.123", in the PC's local time.
+std::string TraceTimeText(std::int64_t timeMs);
+
+// "12:00:00.123  ->  R  52 00 00 AD  !! NAK": the time, the direction, the command letter of a frame
+// sent, the bytes ("(nothing)" for a read that brought none) and the mark of a failure. A label (the
+// sensor of a fleet's port) stands after the time. The trace window and torvctl --trace show these.
+std::string TraceLineText(const TraceLine& line, std::string_view label = {});
 
 }  // namespace torv
