@@ -25,14 +25,6 @@ constexpr int kDictionaryAreaBytes = kDictionaryMaxChars * kDictionaryRecordSize
 constexpr int kByteBits = 8;
 constexpr std::uint16_t kByteMask = 0xFF;
 
-void Abort(OperationRun& run) {
-    run.state().AbortRequest = true;
-}
-
-bool AskWarning(OperationRun& run, StringId text, Answer defaultAnswer = Answer::kYes) {
-    return run.host().ask(Caption::kWarning, Icon::kExclamation, Text(text), defaultAnswer);
-}
-
 // The eight pattern pairs of recognized character i.
 bool ReadRecognizedPattern(OperationRun& run, int character, CharacterPattern& pattern) {
     for (int pair = 0; pair < kPairsPerPattern; ++pair) {
@@ -123,8 +115,7 @@ bool LoadCharactersToSend(OperationRun& run, LoadedDictionary& loaded) {
 }  // namespace
 
 bool StartAppending(OperationRun& run, DictionaryAppender& file) {
-    if (FileExists(run.state().OperationFilePath) && !AskWarning(run, StringId::kDictionaryAppendQuestion)) {
-        Abort(run);
+    if (!run.agreeToReplace(run.state().OperationFilePath, StringId::kDictionaryAppendQuestion)) {
         return false;
     }
     if (!file.canAppend()) {
@@ -149,8 +140,7 @@ bool AppendBlock(OperationRun& run, DictionaryAppender& file, const std::string&
 void ReadRecognizedCharactersOperation(OperationRun& run) {
     OperationState& state = run.state();
     // The count decides what is read and said next, so it must be the sensor's own reply.
-    if (state.AbortRequest || !run.exchange(kSensorInfoCommand, kCountSelector, kCountSubCode) ||
-        !run.confirmInStep()) {
+    if (!run.exchange(kSensorInfoCommand, kCountSelector, kCountSubCode) || !run.confirmInStep()) {
         return;
     }
     const int reported = state.CommandBuffer[0];
@@ -183,24 +173,21 @@ void ReadRecognizedCharactersOperation(OperationRun& run) {
 void ReadDictionaryOperation(OperationRun& run) {
     OperationState& state = run.state();
     std::uint16_t length = 0;
-    if (state.AbortRequest || !run.readWord(kDictionaryLengthWord, length) || !run.confirmInStep()) {
+    if (!run.readWord(kDictionaryLengthWord, length) || !run.confirmInStep()) {
         return;
     }
     // The length counts bytes; a remainder short of a whole record is dropped.
     const int count = RecordsInArea(run, length / kDictionaryRecordSize);
-    if (count == 0 && !AskWarning(run, StringId::kNoDictionaryInSensor, Answer::kNo)) {
-        Abort(run);
+    if (count == 0 && !run.agreeTo(StringId::kNoDictionaryInSensor, Answer::kNo)) {
         return;
     }
     state.OperationFilePath = MakeFilePath(state.OperationFileName, kDictionaryFile);
-    if (FileExists(state.OperationFilePath) && !AskWarning(run, StringId::kSameFileOverwrite)) {
-        Abort(run);
+    if (!run.agreeToReplace(state.OperationFilePath)) {
         return;
     }
     // The file replaces the old one only when every record has arrived.
     AtomicFileWriter file(state.OperationFilePath);
-    if (!file.isOpen()) {
-        run.fail(StringId::kCreateFileFailed, file.failureText());
+    if (!run.fileOpened(file)) {
         return;
     }
     run.setStatus(StringId::kReadingDictionary);
@@ -215,21 +202,13 @@ void ReadDictionaryOperation(OperationRun& run) {
             return true;
         },
         [count](int i) { return i * kProgressMax / count; });
-    if (!complete || !run.confirmInStep()) {
-        return;
+    if (complete && run.confirmInStep() && run.fileCommitted(file)) {
+        run.setProgress(kProgressMax);
     }
-    if (!file.commit()) {
-        run.fail(StringId::kCreateFileFailed, file.failureText());
-        return;
-    }
-    run.setProgress(kProgressMax);
 }
 
 void WriteDictionaryOperation(OperationRun& run) {
     OperationState& state = run.state();
-    if (state.AbortRequest) {
-        return;
-    }
     state.OperationFilePath = MakeFilePath(state.OperationFileName, kDictionaryFile);
     LoadedDictionary loaded;
     if (!LoadCharactersToSend(run, loaded)) {
@@ -237,8 +216,7 @@ void WriteDictionaryOperation(OperationRun& run) {
     }
     // Asked before the first frame, so that No leaves the sensor untouched.
     if (HasUnassignedCode(loaded.characters) &&
-        !AskWarning(run, StringId::kUnassignedCodeQuestion, Answer::kNo)) {
-        Abort(run);
+        !run.agreeTo(StringId::kUnassignedCodeQuestion, Answer::kNo)) {
         return;
     }
     run.setStatus(StringId::kWritingDictionary);

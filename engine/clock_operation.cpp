@@ -31,10 +31,6 @@ std::array<std::uint8_t, kCalendarRegisterCount> CalendarRegisters(const std::tm
 }
 
 void SetClockOperation(OperationRun& run) {
-    run.setProgress(0);
-    if (run.state().AbortRequest) {
-        return;
-    }
     run.setStatus(StringId::kSettingClock);
     // Reading word 896 places the sensor's write position there; its value is not used.
     if (!run.readWord(kCalendarFirstWord)) {

@@ -33,12 +33,12 @@ OperationReport RunOperation(OperationState& state, OperationHost& host, const O
     state.LastErrorDetail.clear();
     state.UnstoredWords = false;
     if (operation.body == nullptr) {
-        return {OperationOutcome::kFailed, "This operation is not available in this version.", {}, false};
+        return {OperationOutcome::kFailed, std::string(Text(StringId::kOperationNotAvailable)), {}, false};
     }
     // The Filename field's hint is never a name: an empty field names no file at all.
     if (operation.usesFile && state.OperationFileName.empty()) {
         return {OperationOutcome::kFailed, std::string(Text(StringId::kSpecifyFileName)),
-                "Type a file name in the Filename field, or choose one with Ref.", false};
+                std::string(Text(StringId::kFileNameHowTo)), false};
     }
     if (const int opened = OpenLink(state.ComPortNumber, state.BaudIndex); opened != kLinkOpened) {
         return OpenFailure(state, opened);

@@ -17,9 +17,9 @@ using OperationBody = void (*)(OperationRun& run);
 // them lives above the subsystems, in operations/.
 struct OperationInfo {
     int code;
-    OperationBody body;   // nullptr until the operation exists in this build
-    StringId completion;  // shown when the body finished without failure or abort
-    bool offersEdit;      // a successful run offers "EDIT" into the matching editor
+    OperationBody body;       // nullptr until the operation exists in this build
+    StringId completion;      // shown when the body finished without failure or abort
+    bool offersEdit = false;  // a successful run offers "EDIT" into the matching editor
     // The completion text goes on with AppendedCharCount and " )" (the NG character read).
     bool completionCountsCharacters = false;
     // Reads or writes the file OperationFileName names; an empty name stops it before the link opens.

@@ -1,6 +1,7 @@
 #include "engine/operation_run.h"
 
 #include "engine/write_journal.h"
+#include "files/file_status.h"
 #include "link/failure_details.h"
 #include "link/frames.h"
 
@@ -33,6 +34,34 @@ void OperationRun::fail(std::string message, std::string detail) {
     m_state.LastErrorText = std::move(message);
     m_state.LastErrorDetail = std::move(detail);
     m_failed = true;
+}
+
+bool OperationRun::agreeToReplace(const std::string& path, StringId question) {
+    return !FileExists(path) || agreeTo(question, Answer::kYes);
+}
+
+bool OperationRun::agreeTo(StringId question, Answer defaultAnswer) {
+    if (m_host.ask(Caption::kWarning, Icon::kExclamation, Text(question), defaultAnswer)) {
+        return true;
+    }
+    m_state.AbortRequest = true;
+    return false;
+}
+
+bool OperationRun::fileOpened(const AtomicFileWriter& file) {
+    if (!file.isOpen()) {
+        fail(StringId::kCreateFileFailed, file.failureText());
+        return false;
+    }
+    return true;
+}
+
+bool OperationRun::fileCommitted(AtomicFileWriter& file) {
+    if (!file.commit()) {
+        fail(StringId::kCreateFileFailed, file.failureText());
+        return false;
+    }
+    return true;
 }
 
 void OperationRun::failWithLastError() {

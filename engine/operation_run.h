@@ -8,10 +8,12 @@
 #include <functional>
 #include <optional>
 #include <span>
+#include <string>
 
 #include "engine/operation_host.h"
 #include "engine/operation_state.h"
 #include "engine/write_journal.h"
+#include "files/atomic_file.h"
 #include "resources/strings.h"
 
 namespace torv {
@@ -39,6 +41,15 @@ class OperationRun {
     void fail(std::string message, std::string detail);
     // Marks the failed reply whose text ReceiveReply left in LastErrorText, and adds the line's facts.
     void failWithLastError();
+    // The question before an operation replaces (or adds to) a file that exists: true when `path` does
+    // not exist or the user agrees; a No ends the run as aborted.
+    bool agreeToReplace(const std::string& path, StringId question = StringId::kSameFileOverwrite);
+    // A warning question before the operation goes on; a No ends the run as aborted.
+    bool agreeTo(StringId question, Answer defaultAnswer);
+    // False, with the run failed with the file-creation message and the reason, when the file could
+    // not be opened, or could not take what the run read.
+    bool fileOpened(const AtomicFileWriter& file);
+    bool fileCommitted(AtomicFileWriter& file);
     // True once the operation must stop: it failed, or the user asked to stop.
     bool stopRequested() const { return m_failed || m_state.AbortRequest; }
 

@@ -51,9 +51,6 @@ bool AppendPatternBlock(OperationRun& run, DictionaryAppender& file, int slot, i
 
 void ReadNgCharactersOperation(OperationRun& run) {
     OperationState& state = run.state();
-    if (state.AbortRequest) {
-        return;
-    }
     NgRingWords ring;
     if (!ReadRingWords(run, ring)) {
         return;

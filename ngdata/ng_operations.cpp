@@ -40,19 +40,6 @@ struct NgSlotTail {
     }
 };
 
-// Question 135 when `path` exists; a No aborts the operation.
-bool AgreedToReplace(OperationRun& run, const std::string& path) {
-    if (!FileExists(path)) {
-        return true;
-    }
-    if (run.host().ask(Caption::kWarning, Icon::kExclamation, Text(StringId::kSameFileOverwrite),
-                       Answer::kYes)) {
-        return true;
-    }
-    run.state().AbortRequest = true;
-    return false;
-}
-
 // The image lines from the bottom line up, both halves of each; progress after each line.
 bool ReadImageLines(OperationRun& run, int slot, NgImageLines& lines) {
     return run.runBlocks(
@@ -129,9 +116,6 @@ bool ReadSlotsIntoCsv(OperationRun& run, int newest, int slots, AtomicFileWriter
 
 void ReadNgDataOperation(OperationRun& run) {
     OperationState& state = run.state();
-    if (state.AbortRequest) {
-        return;
-    }
     run.setStatus(StringId::kReadingNgData);
     NgRingWords ring;
     if (!ReadRingWords(run, ring)) {
@@ -145,13 +129,12 @@ void ReadNgDataOperation(OperationRun& run) {
     const std::string dataPath = MakeFilePath(state.OperationFileName, kNgDataFile);
     state.OperationFilePath = imagePath;
     // One question covers both files: Yes to replacing the image also replaces its data file.
-    if (!AgreedToReplace(run, FileExists(imagePath) ? imagePath : dataPath)) {
+    if (!run.agreeToReplace(FileExists(imagePath) ? imagePath : dataPath)) {
         return;
     }
     AtomicFileWriter image(imagePath);
     AtomicFileWriter data(dataPath);
-    if (!image.isOpen() || !data.isOpen()) {
-        run.fail(StringId::kCreateFileFailed, !image.isOpen() ? image.failureText() : data.failureText());
+    if (!run.fileOpened(image) || !run.fileOpened(data)) {
         return;
     }
     auto content = std::make_unique<NgSlotContent>();
@@ -168,9 +151,6 @@ void ReadNgDataOperation(OperationRun& run) {
 
 void ConvertNgDataToCsvOperation(OperationRun& run) {
     OperationState& state = run.state();
-    if (state.AbortRequest) {
-        return;
-    }
     run.setStatus(StringId::kReadingNgData);
     NgRingWords ring;
     if (!ReadRingWords(run, ring)) {
@@ -188,23 +168,16 @@ void ConvertNgDataToCsvOperation(OperationRun& run) {
         return;
     }
     state.OperationFilePath = MakeFilePath(state.OperationFileName, kCsvFile);
-    if (!AgreedToReplace(run, state.OperationFilePath)) {
+    if (!run.agreeToReplace(state.OperationFilePath)) {
         return;
     }
     AtomicFileWriter csv(state.OperationFilePath);
-    if (!csv.isOpen()) {
-        run.fail(StringId::kCreateFileFailed, csv.failureText());
+    if (!run.fileOpened(csv)) {
         return;
     }
-    const bool complete = ReadSlotsIntoCsv(run, newest, slots, csv);
-    if (!complete || !run.confirmInStep()) {
-        return;
+    if (ReadSlotsIntoCsv(run, newest, slots, csv) && run.confirmInStep() && run.fileCommitted(csv)) {
+        run.setProgress(kProgressMax);
     }
-    if (!csv.commit()) {
-        run.fail(StringId::kCreateFileFailed, csv.failureText());
-        return;
-    }
-    run.setProgress(kProgressMax);
 }
 
 }  // namespace torv

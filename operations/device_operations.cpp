@@ -12,16 +12,39 @@ namespace torv {
 namespace {
 
 constexpr std::array kOperations{
-    OperationInfo{kReadParameters, ReadParametersOperation, StringId::kReadCompleted, true},
-    OperationInfo{kWriteParameters, WriteParametersOperation, StringId::kWriteCompleted, false},
-    OperationInfo{kReadRecognizedCharacters, ReadRecognizedCharactersOperation,
-                  StringId::kRecognizedCharactersCompleted, true},
-    OperationInfo{kWriteDictionary, WriteDictionaryOperation, StringId::kDictionaryWriteCompleted, false},
-    OperationInfo{kReadNgData, ReadNgDataOperation, StringId::kNgDataReadCompleted, true},
-    OperationInfo{kConvertNgDataToCsv, ConvertNgDataToCsvOperation, StringId::kAllNgDataCompleted, false},
-    OperationInfo{kSetClock, SetClockOperation, StringId::kClockCompleted, false, false, false},
-    OperationInfo{kReadNgCharacters, ReadNgCharactersOperation, StringId::kNgCharactersCompleted, true, true},
-    OperationInfo{kReadDictionary, ReadDictionaryOperation, StringId::kDictionaryReadCompleted, true},
+    OperationInfo{.code = kReadParameters,
+                  .body = ReadParametersOperation,
+                  .completion = StringId::kReadCompleted,
+                  .offersEdit = true},
+    OperationInfo{
+        .code = kWriteParameters, .body = WriteParametersOperation, .completion = StringId::kWriteCompleted},
+    OperationInfo{.code = kReadRecognizedCharacters,
+                  .body = ReadRecognizedCharactersOperation,
+                  .completion = StringId::kRecognizedCharactersCompleted,
+                  .offersEdit = true},
+    OperationInfo{.code = kWriteDictionary,
+                  .body = WriteDictionaryOperation,
+                  .completion = StringId::kDictionaryWriteCompleted},
+    OperationInfo{.code = kReadNgData,
+                  .body = ReadNgDataOperation,
+                  .completion = StringId::kNgDataReadCompleted,
+                  .offersEdit = true},
+    OperationInfo{.code = kConvertNgDataToCsv,
+                  .body = ConvertNgDataToCsvOperation,
+                  .completion = StringId::kAllNgDataCompleted},
+    OperationInfo{.code = kSetClock,
+                  .body = SetClockOperation,
+                  .completion = StringId::kClockCompleted,
+                  .usesFile = false},
+    OperationInfo{.code = kReadNgCharacters,
+                  .body = ReadNgCharactersOperation,
+                  .completion = StringId::kNgCharactersCompleted,
+                  .offersEdit = true,
+                  .completionCountsCharacters = true},
+    OperationInfo{.code = kReadDictionary,
+                  .body = ReadDictionaryOperation,
+                  .completion = StringId::kDictionaryReadCompleted,
+                  .offersEdit = true},
 };
 
 }  // namespace
@@ -38,7 +61,8 @@ const OperationInfo* FindOperation(int code) {
 OperationReport RunOperationOfState(OperationState& state, OperationHost& host,
                                     const LocalTimeSource& localTime) {
     // A code without an operation runs as one without a body: the engine reports it unavailable.
-    static constexpr OperationInfo kNoSuchOperation{kNoOperation, nullptr, StringId::kAborted, false};
+    static constexpr OperationInfo kNoSuchOperation{
+        .code = kNoOperation, .body = nullptr, .completion = StringId::kAborted};
     const OperationInfo* operation = FindOperation(state.OperationCode);
     return RunOperation(state, host, operation != nullptr ? *operation : kNoSuchOperation, localTime);
 }

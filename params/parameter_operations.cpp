@@ -1,8 +1,11 @@
 #include "params/parameter_operations.h"
 
 #include <algorithm>
+#include <optional>
 #include <span>
 #include <string>
+#include <string_view>
+#include <variant>
 #include <vector>
 
 #include "files/atomic_file.h"
@@ -12,6 +15,7 @@
 #include "link/failure_details.h"
 #include "link/frames.h"
 #include "params/catalogue.h"
+#include "params/fields.h"
 #include "params/parameter_file.h"
 #include "params/parameter_set.h"
 
@@ -22,9 +26,8 @@ constexpr int kVersionSelectors = 2;  // `S` 0,7 and 1,7 each give two version c
 constexpr std::uint8_t kVersionSubCode = 7;
 constexpr int kProgressPerBlock = 30;   // common block, then each bank
 constexpr int kWrittenCommonWords = 9;  // words 9..11 are the sensor's NG ring state: never sent back
-// COMMUNIC (common word 4, bits 8..10): 0 keeps the rate, k names baud index k - 1.
-constexpr int kCommunicShift = 8;
-constexpr int kCommunicMask = 0x7;
+// The sensor's rate setting: 0 keeps the rate, k names baud index k - 1.
+constexpr std::string_view kRateSettingKey = "COMMUNIC";
 constexpr unsigned char kFirstPrintable = 0x20;
 constexpr unsigned char kDelete = 0x7F;
 
@@ -120,16 +123,16 @@ bool WriteAllBanks(OperationRun& run, const ParameterSet& set) {
 
 // The store command is answered at the rate the new settings name, so the line moves before the
 // reply is read.
-void StoreAndFollowRate(OperationRun& run, const CommonWords& common) {
+void StoreAndFollowRate(OperationRun& run, const ParameterSet& set) {
     OperationState& state = run.state();
     if (!run.expectInStep()) {
         return;
     }
     SendCommand(run.port(), kStoreCommand, state.CommandBuffer.data(), 2);
     state.UnstoredWords = false;
-    const int communic = (common[4] >> kCommunicShift) & kCommunicMask;
-    if (communic > 0) {
-        state.BaudIndex = communic - 1;
+    const std::optional<FieldValue> rate = DecodeField(set, 0, kRateSettingKey);
+    if (const auto* code = rate ? std::get_if<std::int32_t>(&*rate) : nullptr; code != nullptr && *code > 0) {
+        state.BaudIndex = *code - 1;
     }
     SetLinkBaud(run.port(), state.BaudIndex);
     if (ReceiveReply(run.port(), state.CommandBuffer.data(), 2, kReplyTimeoutMs, state.LastErrorText) == 0) {
@@ -210,40 +213,20 @@ bool LoadOperationFile(OperationRun& run, LoadedParameters& file) {
 
 void ReadParametersOperation(OperationRun& run) {
     OperationState& state = run.state();
-    run.setProgress(0);
-    if (state.AbortRequest) {
-        return;
-    }
     state.OperationFilePath = MakeFilePath(state.OperationFileName, kParameterFile);
-    if (FileExists(state.OperationFilePath) &&
-        !run.host().ask(Caption::kWarning, Icon::kExclamation, Text(StringId::kSameFileOverwrite),
-                        Answer::kYes)) {
-        state.AbortRequest = true;
+    if (!run.agreeToReplace(state.OperationFilePath)) {
         return;
     }
     // Nothing reaches the file unless the whole set arrives: a failed or cancelled read leaves an
     // existing file as it was and makes no new one.
     AtomicFileWriter file(state.OperationFilePath);
-    if (!file.isOpen()) {
-        run.fail(StringId::kCreateFileFailed, file.failureText());
-        return;
+    if (run.fileOpened(file) && ReadAllParameters(run, file) && run.confirmInStep() &&
+        run.fileCommitted(file)) {
+        run.setProgress(kProgressMax);
     }
-    if (!ReadAllParameters(run, file) || !run.confirmInStep()) {
-        return;
-    }
-    if (!file.commit()) {
-        run.fail(StringId::kCreateFileFailed, file.failureText());
-        return;
-    }
-    run.setProgress(kProgressMax);
 }
 
 void WriteParametersOperation(OperationRun& run) {
-    OperationState& state = run.state();
-    run.setProgress(0);
-    if (state.AbortRequest) {
-        return;
-    }
     // The whole file is read and checked before the first frame, so a file broken anywhere never
     // reaches the sensor half-way.
     LoadedParameters file;
@@ -261,16 +244,11 @@ void WriteParametersOperation(OperationRun& run) {
     run.setProgress(kProgressPerBlock);
     run.setStatus(StringId::kWritingBankParameters);
     if (WriteAllBanks(run, file.set)) {
-        StoreAndFollowRate(run, file.set.common);
+        StoreAndFollowRate(run, file.set);
     }
 }
 
 void VerifyParametersOperation(OperationRun& run) {
-    OperationState& state = run.state();
-    run.setProgress(0);
-    if (state.AbortRequest) {
-        return;
-    }
     LoadedParameters file;
     if (!LoadOperationFile(run, file)) {
         return;

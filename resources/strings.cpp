@@ -96,6 +96,8 @@ constexpr std::array kStringTable{
     Entry{222, "There is no expansion dictionary data in TORV."},
     Entry{223, "Reading expansion dictionary"},
     Entry{224, "Reading expansion dictionary data from TORV is completed."},
+    Entry{300, "This operation is not available in this version."},
+    Entry{301, "Type a file name in the Filename field, or choose one with Ref."},
 };
 
 static_assert(std::ranges::is_sorted(kStringTable, {}, &Entry::number));

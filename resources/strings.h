@@ -89,6 +89,9 @@ enum class StringId : int {
     kNoDictionaryInSensor = 222,
     kReadingDictionary = 223,
     kDictionaryReadCompleted = 224,
+    // This tool's own texts, numbered apart from the sensor tool's.
+    kOperationNotAvailable = 300,
+    kFileNameHowTo = 301,
 };
 
 // The text of a string; unknown numbers give an empty text.

@@ -30,13 +30,6 @@ QPushButton* MakeButton(int id, const char* caption) {
     return MakePushButton(id, QString::fromLatin1(caption));
 }
 
-// A button's text as the user reads it: a desktop style may have added an accelerator mark.
-QString VisibleText(const QPushButton* button) {
-    QString text = button->text();
-    text.remove(QLatin1Char('&'));
-    return text;
-}
-
 }  // namespace
 
 CComuDlg::CComuDlg(OperationState& state, const OperationInfo& operation, QWidget* parent)
@@ -55,7 +48,7 @@ CComuDlg::CComuDlg(OperationState& state, const OperationInfo& operation, QWidge
     // Escape presses Cancel, as in the platform's own dialogs, but only while Cancel stops the run:
     // never once the button has become "EDIT".
     (new DialogKeyRule(this))->setEscapeAction([this] {
-        if (m_cancel->isEnabled() && VisibleText(m_cancel) != ToQString(Text(StringId::kEdit))) {
+        if (m_cancel->isEnabled() && !m_cancelMeansEdit) {
             m_cancel->click();
         }
     });
@@ -113,6 +106,7 @@ void CComuDlg::finish(const OperationReport& report) {
     m_ok->setEnabled(true);
     if (report.offersEdit) {
         m_cancel->setText(ToQString(Text(StringId::kEdit)));
+        m_cancelMeansEdit = true;
     } else {
         m_cancel->setEnabled(false);
         m_ok->setFocus();
@@ -121,7 +115,7 @@ void CComuDlg::finish(const OperationReport& report) {
 }
 
 void CComuDlg::onCancel() {
-    if (VisibleText(m_cancel) == ToQString(Text(StringId::kEdit))) {
+    if (m_cancelMeansEdit) {
         m_state.EditRequest = true;
         accept();
         return;

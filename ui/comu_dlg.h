@@ -52,6 +52,7 @@ class CComuDlg : public QDialog, public OperationHost {
     QPushButton* m_cancel;
     QTimer* m_startTimer;
     bool m_started = false;
+    bool m_cancelMeansEdit = false;  // the run ended with an editor to offer: the button says "EDIT"
 };
 
 }  // namespace torv

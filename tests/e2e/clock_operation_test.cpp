@@ -44,7 +44,7 @@ TEST(ClockOperation, SendsTheTwentyFiveFramesOfTheLocalTime) {
     }
     EXPECT_EQ(sensor.frames(), expected);
     EXPECT_EQ(host.statuses, std::vector<std::string>{std::string(Text(StringId::kSettingClock))});
-    const std::vector<int> progress{0,   0,   21,  42,  64,  85,  106, 128, 149, 170, 192, 213, 234, 256,
+    const std::vector<int> progress{0,   21,  42,  64,  85,  106, 128, 149, 170, 192, 213, 234, 256,
                                     277, 298, 320, 341, 362, 384, 405, 426, 448, 469, 490, 512, 512};
     EXPECT_EQ(host.progress, progress);
     EXPECT_EQ(sensor.stopAndReadState().calendar[4], 0x14);  // the fault matrix checks the other words
