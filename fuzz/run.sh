@@ -19,7 +19,7 @@ jobs=${TORV_FUZZ_JOBS:-$(nproc)}
 
 tools/ensure-packages.sh clang libclang-rt-14-dev
 if [ ! -f build-fuzz/build.ninja ]; then
-    CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTORV_BUILD_FUZZ=ON \
+    CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTORV_BUILD_FUZZ=ON -DTORV_WERROR=ON \
         -DTORV_BUILD_GUI=OFF -DTORV_BUILD_TESTS=OFF -DTORV_BUILD_BENCH=OFF >/dev/null
 fi
 cmake --build build-fuzz --target fuzz_all -- -j"$(nproc)"

@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "sim/stored_ng.h"
 #include "sim/sim_random.h"
+#include "sim/stored_ng.h"
 
 namespace torv::sim {
 

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "sim/stored_ng.h"
 #include "sim/sensor_state.h"
 #include "sim/sim_random.h"
+#include "sim/stored_ng.h"
 
 namespace torv::sim {
 

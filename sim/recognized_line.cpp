@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string_view>
 
-#include "sim/stored_ng.h"
 #include "sim/sim_random.h"
+#include "sim/stored_ng.h"
 
 namespace torv::sim {
 namespace {

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 tools/ensure-packages.sh
 if [ ! -f build-asan/build.ninja ]; then
     # -O1: the sanitizers' reports stay exact and the instrumented build is quicker to make.
-    cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=None -DCMAKE_CXX_FLAGS="-O1 -g1" -DTORV_SANITIZE=ON \
+    cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=None -DCMAKE_CXX_FLAGS="-O1 -g1" -DTORV_SANITIZE=ON -DTORV_WERROR=ON \
         -DTORV_BUILD_BENCH=OFF >/dev/null
 fi
 cmake --build build-asan -- -j"$(nproc)"

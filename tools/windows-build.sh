@@ -16,7 +16,7 @@ host_build=""
 # -O2 as in the Linux build, without debug information: at -O3, GCC 12 reports a false array-bounds
 # warning in std::vector::insert.
 cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DTORV_BUILD_GUI=OFF -DTORV_BUILD_BENCH=OFF -DTORV_HOST_BUILD="$host_build" >/dev/null
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DTORV_BUILD_GUI=OFF -DTORV_BUILD_BENCH=OFF -DTORV_WERROR=ON -DTORV_HOST_BUILD="$host_build" >/dev/null
 cmake --build build-win -- -j"$(nproc)"
 
 # The tests need a wine that runs Windows programs at all; torvctl.exe --version is the probe.

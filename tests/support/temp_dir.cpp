@@ -18,7 +18,8 @@ TempDir::TempDir() {
     std::mt19937_64 random(seed());
     const std::filesystem::path base = std::filesystem::temp_directory_path();
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        const std::filesystem::path candidate = base / ("torv-test-" + std::to_string(random() % 1000000000u));
+        const std::filesystem::path candidate =
+            base / ("torv-test-" + std::to_string(random() % 1000000000u));
         std::error_code error;
         if (std::filesystem::create_directory(candidate, error)) {
             m_path = candidate;
