@@ -1,6 +1,6 @@
-// Operation 4 (56 records) and operation 10 (reading them back) against torvsim emulating wire time:
-// the time the bytes need on the line at that rate divided by the time the operation took. 1.0 means
-// the line is the only limit.
+// The dictionary write (`kWriteDictionary`, 56 records) and the dictionary read (`kReadDictionary`,
+// reading them back) against torvsim emulating wire time: the time the bytes need on the line at that
+// rate divided by the time the operation took. 1.0 means the line is the only limit.
 
 #include <cstdio>
 #include <vector>

@@ -1,6 +1,6 @@
-// Operation 6 (one NG slot with its image, about 250 block reads of 256 bytes) against torvsim
-// emulating wire time: the time the bytes need on the line at that rate divided by the time the
-// operation took. 1.0 means the line is the only limit.
+// The NG data read (`kReadNgData`: one NG slot with its image, about 250 block reads of 256 bytes)
+// against torvsim emulating wire time: the time the bytes need on the line at that rate divided by the
+// time the operation took. 1.0 means the line is the only limit.
 
 #include <cstdio>
 

@@ -1,5 +1,5 @@
-// The protocol trace window's cost: a whole NG read (operation 6: 256-byte blocks, the longest
-// transfer) against torvsim emulating wire time at 115200 baud, with the window closed and open in
+// The protocol trace window's cost: a whole NG data read (`kReadNgData`: 256-byte blocks, the
+// longest transfer) against torvsim emulating wire time at 115200 baud, with the window closed and open in
 // alternating rounds on one sensor. Prints the median of each and their ratio; the window should cost
 // under 5 %.
 
