@@ -331,7 +331,8 @@ void CDicDlg::enableEditing() {
     m_noSlotHint->setVisible(!selected);
 }
 
-// n = 0 (158), a declined overwrite (159) and a failed save (136) leave the editor open.
+// An empty dictionary (`kDictionaryEmptyOnSave`), a declined overwrite (`kOverwriteDictionaryFileQuestion`)
+// and a failed save (`kCreateFileFailed`) leave the editor open.
 bool CDicDlg::saveAndClose() {
     m_state.EditRequest = false;
     const std::span<const DictionaryCharacter> saved = m_slots.saved();

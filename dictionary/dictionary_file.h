@@ -26,15 +26,15 @@ std::string CharacterBlockFromRecord(const DictionaryRecord& record);
 
 // A whole file of these characters, in order.
 std::string DictionaryFileBytes(std::span<const DictionaryCharacter> characters);
-// Writes the file whole or not at all; false when it cannot be written (136), with the reason in
-// `failureText` when one is given.
+// Writes the file whole or not at all; false when it cannot be written (the caller then shows the
+// file-creation failure, `kCreateFileFailed`), with the reason in `failureText` when one is given.
 bool SaveDictionaryFile(const std::string& path, std::span<const DictionaryCharacter> characters,
                         std::string* failureText = nullptr);
 
 enum class BlockRead {
     kCharacter,  // a whole block was read
     kEnd,        // the file ended where a block could start: the dictionary is complete
-    kInvalid,    // the block breaks the reading rule (146)
+    kInvalid,    // the block breaks the reading rule (`kDictionaryFileInvalid`)
 };
 
 // Reads a dictionary file block by block by the reading rule. A line is read into a 16-byte buffer,
@@ -44,7 +44,7 @@ class DictionaryReader {
   public:
     explicit DictionaryReader(const std::string& path) : m_lines(path) {}
 
-    // False when the file is missing (165), or is a folder or some other non-file.
+    // False when the file is missing (`kDictionaryFileNotFound`), or is a folder or some other non-file.
     bool isOpen() const { return m_lines.isOpen(); }
     BlockRead next(DictionaryCharacter& character);
 

@@ -20,7 +20,7 @@ constexpr int kPairsPerPattern = kPatternSize / 2;
 constexpr int kSelectorValues = 256;
 constexpr int kAddressableCharacters = kSelectorValues / kPairsPerPattern;
 
-// Operation 4's progress counts bytes sent against the area's 448.
+// The dictionary write's progress counts bytes sent against the area's 448.
 constexpr int kDictionaryAreaBytes = kDictionaryMaxChars * kDictionaryRecordSize;
 constexpr int kByteBits = 8;
 constexpr std::uint16_t kByteMask = 0xFF;
@@ -94,7 +94,7 @@ bool HasUnassignedCode(const std::vector<DictionaryCharacter>& characters) {
                        [](const DictionaryCharacter& c) { return c.code == kUnassignedCode; });
 }
 
-// The characters operation 4 sends: the file's first 56, every one of them checked before anything
+// The characters the dictionary write sends: the file's first 56, every one of them checked before anything
 // reaches the sensor. False, with the run failed, when the file is missing or broken.
 bool LoadCharactersToSend(OperationRun& run, LoadedDictionary& loaded) {
     const std::string& path = run.state().OperationFilePath;
