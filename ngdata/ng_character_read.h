@@ -1,6 +1,6 @@
 #pragma once
-// Operation 9: the characters of one stored NG inspection, appended to a dictionary file with code
-// "?", as operation 3 appends the recognized ones.
+// The NG character read (`kReadNgCharacters`): the characters of one stored NG inspection, appended
+// to a dictionary file with code "?", as the recognized-character read appends the recognized ones.
 
 #include "engine/operation_run.h"
 

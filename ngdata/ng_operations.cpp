@@ -14,23 +14,23 @@
 namespace torv {
 namespace {
 
-// Operation 6 moves the bar in 126 steps: one per image line (0 after the first line read, 491 after
+// The NG data read moves the bar in 126 steps: one per image line (0 after the first line read, 491 after
 // the last), one per record block (499, 503, 507), and the end.
 constexpr int kNgReadProgressSteps = 126;
 constexpr int kRecordProgressFirstStep = 123;
 
-// Operation 7 reads six blocks per slot: the three pattern blocks, then the three record blocks.
+// The NG-to-CSV conversion reads six blocks per slot: the three pattern blocks, then the three record blocks.
 constexpr int kCsvBlocksPerSlot = kPatternBlockCount + kRecordBlockCount;
 static_assert(kFirstRecordBlock == kFirstPatternBlock + kPatternBlockCount);
 
-// Everything operation 6 reads from a slot, held until both files can be written whole.
+// Everything the NG data read takes from a slot, held until both files can be written whole.
 struct NgSlotContent {
     NgImageLines lines{};
     ResultRecordBytes record{};
     NgPatternBlocks patterns{};
 };
 
-// The slot's last six blocks, as operation 7 reads them.
+// The slot's last six blocks, as the NG-to-CSV conversion reads them.
 struct NgSlotTail {
     NgPatternBlocks patterns{};
     ResultRecordBytes record{};

@@ -1,6 +1,7 @@
 #pragma once
-// Operations 6 and 7: one stored NG slot to an image file and an NG data file, and the stored slots,
-// newest first, to one CSV file. Both write their files whole at the end, or not at all.
+// The NG data read (`kReadNgData`): one stored NG slot to an image file and an NG data file; and the
+// NG-to-CSV conversion (`kConvertNgDataToCsv`): the stored slots, newest first, to one CSV file.
+// Both write their files whole at the end, or not at all.
 
 #include "engine/operation_run.h"
 

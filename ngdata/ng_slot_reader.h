@@ -14,8 +14,9 @@ namespace torv {
 // `R` 9, 10 and 11. False, with the run failed, when a reply failed.
 bool ReadRingWords(OperationRun& run, NgRingWords& ring);
 
-// The slot of NgDataNumber when it holds an NG. Otherwise -1 with the run failed: 175 when the slot
-// is not occupied, 133 when the sensor named a slot pointer outside the ring.
+// The slot of NgDataNumber when it holds an NG. Otherwise -1 with the run failed: the vanished-NG text
+// (`kNgDataGone`) when the slot is not occupied, the invalid-response text (`kInvalidResponse`) when the
+// sensor named a slot pointer outside the ring.
 int FindNgDataSlot(OperationRun& run, const NgRingWords& ring);
 
 // Why words 9..11 name no slot: the pointer the sensor reported lies outside the ring.

@@ -20,12 +20,13 @@ struct NgViewerImage {
 };
 
 // Reads the 54 header bytes (not examined) and then up to 187392 pixel bytes. False when the file
-// cannot be opened (176); the buffer is then untouched.
+// cannot be opened (the viewer then shows `kNgDataFileNotFound`); the buffer is then untouched.
 bool LoadNgViewerImage(const std::string& path, NgViewerImage& image);
 
-// The NG data file as the viewer shows it, or nullopt when it cannot be opened (176). The file is
-// read as text (a CR before LF is dropped) in pieces of at most 255 characters, each cut at its
-// first line end and followed by CR LF; so a line longer than 255 characters shows as several.
+// The NG data file as the viewer shows it, or nullopt when it cannot be opened (the viewer then
+// shows `kNgDataFileNotFound`). The file is read as text (a CR before LF is dropped) in pieces of at
+// most 255 characters, each cut at its first line end and followed by CR LF; so a line longer than 255
+// characters shows as several.
 std::optional<std::string> NgViewerText(const std::string& path);
 
 }  // namespace torv

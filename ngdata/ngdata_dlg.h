@@ -36,8 +36,8 @@ class CNgdataDlg : public QDialog {
     static constexpr int kRedrawDelayMs = 300;
 
     // Loads OperationFileName + ".bmp" into `image` (the buffer outlives the viewer) and + ".ng4" as
-    // the text. When either cannot be opened, LastErrorText is 176 and exec() shows it and returns at
-    // once.
+    // the text. When either cannot be opened, LastErrorText is the missing-file text
+    // (`kNgDataFileNotFound`) and exec() shows it and returns at once.
     CNgdataDlg(OperationState& state, NgViewerImage& image, QWidget* parent = nullptr);
 
     bool loaded() const { return m_loaded; }
