@@ -1,5 +1,5 @@
 #pragma once
-// Operation 8: copies the PC's local date and time into the sensor's built-in calendar.
+// The clock setting (`kSetClock`): copies the PC's local date and time into the sensor's built-in calendar.
 
 #include <array>
 #include <cstdint>

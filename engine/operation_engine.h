@@ -27,7 +27,7 @@ struct OperationInfo {
 };
 
 enum class OperationOutcome {
-    kOpenFailed,  // the link did not open (142 or 143); nothing was exchanged
+    kOpenFailed,  // the link did not open (`kOpenPortFailed` or `kBaudRateInvalid`); nothing was exchanged
     kFailed,      // an exchange or a file step failed; the text says which
     kAborted,     // the user stopped it (or declined a question inside it)
     kCompleted,

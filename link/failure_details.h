@@ -16,7 +16,8 @@ std::string HexText(std::string_view bytes);
 // After OpenLink failed with `result` (kLinkOpenFailed or kLinkBadBaudIndex).
 std::string OpenFailureDetail(int port, int baudIndex, int result);
 
-// After a reply failed with the text `message` (132, 133 or 134).
+// After a reply failed with the text `message` (no response, an invalid response or a checksum
+// error).
 std::string ReplyFailureDetail(int port, int baudIndex, const std::string& message);
 
 // After `strayBytes` bytes arrived that no frame had asked for (ExpectNothingWaiting, ExpectNothingMore).

@@ -60,14 +60,16 @@ inline constexpr int kQuietMinimumMs = 2;
 int QuietTimeMs(int baudIndex);
 
 // Before a command frame: 0 when no byte is waiting. Otherwise the number of bytes that were waiting,
-// with string 133 in `lastErrorText`; they have been read, so that a later try starts clean.
+// with the invalid-response text (`kInvalidResponse`) in `lastErrorText`; they have been read, so that
+// a later try starts clean.
 int ExpectNothingWaiting(int port, std::string& lastErrorText);
 // After the last reply of a run (and before a file takes what the run read): as above, for bytes that
 // arrive within the quiet time.
 int ExpectNothingMore(int port, int baudIndex, std::string& lastErrorText);
 
 // 1 for a valid reply (its `count` data bytes copied to `destination`), 0 for a failure with the
-// text of string 132, 133 or 134 in `lastErrorText`. After a checksum failure the destination holds
+// no-response, invalid-response or checksum-error text (`kNoResponse`, `kInvalidResponse`,
+// `kChecksumError`) in `lastErrorText`. After a checksum failure the destination holds
 // the unverified bytes that arrived; after a non-ACK first byte the rest of the reply stays unread.
 int ReceiveReply(int port, std::uint8_t* destination, int count, int timeoutMs, std::string& lastErrorText);
 

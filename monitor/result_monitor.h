@@ -49,14 +49,16 @@ class ResultMonitor {
     // A new run: the count starts again at 0.
     void reset() { m_count = 0; }
     // Opens the link on ComPortNumber at BaudIndex: 0, or OpenLink's 1 (port) or 2 (baud index) with
-    // string 142 or 143 in LastErrorText. Every failure also leaves its facts in LastErrorDetail.
+    // the port-open failure (`kOpenPortFailed` or `kBaudRateInvalid`) in LastErrorText. Every failure
+    // also leaves its facts in LastErrorDetail.
     int openLink();
-    // An empty name names no file (the field's hint is no name): false with string 207. Checked before
-    // the link opens.
+    // An empty name names no file (the field's hint is no name): false with the file-name request
+    // (`kSpecifyFileName`). Checked before the link opens.
     bool acceptCsvName(const std::string& baseName);
     // Creates the result CSV `baseName`.csv, empty, without asking; an earlier log of that name is moved
-    // aside to the first free baseName-0001.csv, ... as at the count's wrap. False with string 136 in
-    // LastErrorText when it cannot be created or the earlier log not moved (207 for an empty name).
+    // aside to the first free baseName-0001.csv, ... as at the count's wrap. False with the file-creation
+    // failure (`kCreateFileFailed`) in LastErrorText when it cannot be created or the earlier log not
+    // moved (the file-name request, `kSpecifyFileName`, for an empty name).
     bool createCsv(const std::string& baseName);
     const ResultCsvFile& csv() const { return m_csv; }
 
@@ -66,13 +68,14 @@ class ResultMonitor {
     // none was due). Decodes, checks and logs it as poll() does.
     PollResult takeReply(std::array<std::uint8_t, kJudgementReplySize> reply,
                          std::span<const std::uint8_t> trailer, Judgement& judgement);
-    // Counts the judgement just polled. At the wrap the CSV starts again; false with string 136 when
-    // that failed.
+    // Counts the judgement just polled. At the wrap the CSV starts again; false with the file-creation
+    // failure (`kCreateFileFailed`) when that failed.
     bool countJudgement();
     int count() const { return m_count; }
 
-    // After the last poll of a run that reached its limit: false, with string 133 and the facts, when
-    // bytes arrive that no poll asked for (the judgements were one poll out of step).
+    // After the last poll of a run that reached its limit: false, with the invalid-response text
+    // (`kInvalidResponse`) and the facts, when bytes arrive that no poll asked for (the judgements were
+    // one poll out of step).
     bool confirmInStep();
 
     // Closes the port and the CSV; the loop touches neither afterwards. Safe to call more than once.
