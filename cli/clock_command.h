@@ -6,7 +6,8 @@
 
 namespace torv::cli {
 
-// `clock set`: the PC's local time into the sensor's calendar (question 184 unless --yes).
+// `clock set`: the PC's local time into the sensor's calendar (the set-clock question,
+// `kSetClockQuestion`, unless --yes).
 void AddClockCommand(CLI::App& app, CliContext& context);
 
 }  // namespace torv::cli

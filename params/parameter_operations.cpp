@@ -195,7 +195,8 @@ std::string DifferenceText(const std::vector<WordDifference>& differences) {
     return text;
 }
 
-// The operation's parameter file, whole; false after failing with 145 or 150 and what is wrong.
+// The operation's parameter file, whole; false after failing with `kParameterFileNotFound` or
+// `kParameterFileInvalid` and what is wrong.
 bool LoadOperationFile(OperationRun& run, LoadedParameters& file) {
     OperationState& state = run.state();
     state.OperationFilePath = MakeFilePath(state.OperationFileName, kParameterFile);

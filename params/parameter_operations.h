@@ -1,5 +1,6 @@
 #pragma once
-// Operations 1 and 2: the sensor's whole parameter set to a parameter file and back.
+// The parameter read and write (`kReadParameters`, `kWriteParameters`): the sensor's whole parameter
+// set to a parameter file and back.
 
 #include "engine/operation_run.h"
 

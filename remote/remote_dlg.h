@@ -28,8 +28,9 @@ class CRemoteDlg : public QDialog {
     explicit CRemoteDlg(OperationState& state, QWidget* parent = nullptr);
     ~CRemoteDlg() override;
 
-    // Opens the port, then runs the dialog until Quit. When the port cannot be opened, shows 142 or 143
-    // and returns at once without showing the dialog.
+    // Opens the port, then runs the dialog until Quit. When the port cannot be opened, shows the
+    // port-open failure (`kOpenPortFailed` or `kBaudRateInvalid`) and returns at once without showing
+    // the dialog.
     int exec() override;
 
     // Neither Escape nor the window system closes the dialog: only Quit does.

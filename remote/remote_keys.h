@@ -36,9 +36,10 @@ inline KeyCode UpDownKeyCode(int proposedChange) {
     return proposedChange <= 0 ? kKeyUp : kKeyDown;
 }
 
-// One key exchange on the open port; false with string 132, 133 or 134 in LastErrorText (and the facts
-// in LastErrorDetail) when the sensor did not acknowledge it. Nothing is retried. Bytes still waiting
-// from an earlier key fail the key with 133 before its frame goes out.
+// One key exchange on the open port; false with the no-response, invalid-response or checksum-error
+// text (`kNoResponse`, `kInvalidResponse`, `kChecksumError`) in LastErrorText (and the facts in
+// LastErrorDetail) when the sensor did not acknowledge it. Nothing is retried. Bytes still waiting from
+// an earlier key fail the key with the invalid-response text before its frame goes out.
 bool SendKey(OperationState& state, int port, KeyCode code);
 
 }  // namespace torv
