@@ -1,5 +1,6 @@
 #pragma once
-// Control ids of the main window. Other subsystems wire their buttons by these numbers.
+// Control ids of the main window. Only app/ builds and wires the window by these numbers; the tests
+// and the screenshot tool use them to find its controls.
 
 namespace torv {
 
