@@ -16,9 +16,9 @@ namespace torv {
 // The control id of the box for row r, column c (1..7, row 1 at the top): 1040 + 7(r - 1) + (c - 1),
 // except row 1, column 1, which is 1027.
 constexpr int DotBoxId(int row, int column) {
-    constexpr int kFirstBoxId = 1040;
-    constexpr int kTopLeftBoxId = 1027;
-    return row == 1 && column == 1 ? kTopLeftBoxId : kFirstBoxId + kGridSize * (row - 1) + (column - 1);
+    constexpr int kIdFirstBox = 1040;
+    constexpr int kIdTopLeftBox = 1027;
+    return row == 1 && column == 1 ? kIdTopLeftBox : kIdFirstBox + kGridSize * (row - 1) + (column - 1);
 }
 static_assert(DotBoxId(1, 2) == 1041 && DotBoxId(2, 1) == 1047 && DotBoxId(7, 7) == 1088);
 

@@ -40,10 +40,10 @@ std::vector<QWidget*> PeditControls::restingWhileSheetIsWritten() const {
 
 QWidget* BuildBankCopyPanel(QWidget* parent, PeditControls& controls) {
     auto* panel = new QWidget(parent);
-    controls.editBank = BankCombo(panel, kEditBankId);
-    controls.destinationBank = BankCombo(panel, kDestinationBankId);
+    controls.editBank = BankCombo(panel, kIdEditBank);
+    controls.destinationBank = BankCombo(panel, kIdDestinationBank);
     controls.destinationBank->setCurrentIndex(-1);
-    controls.copyBank = Button(panel, "COPY", kCopyBankId);
+    controls.copyBank = Button(panel, "COPY", kIdCopyBank);
 
     auto* grid = new QGridLayout(panel);
     grid->setContentsMargins(0, 0, 0, 0);
@@ -60,12 +60,12 @@ QWidget* BuildFilePanel(QWidget* parent, PeditControls& controls) {
     controls.writeFilename = new QLineEdit(panel);
     controls.writeFilename->setMinimumWidth(controls.writeFilename->fontMetrics().averageCharWidth() *
                                             kFileNameWidthChars);
-    SetControlId(controls.writeFilename, kWriteFilenameId);
+    SetControlId(controls.writeFilename, kIdWriteFilename);
     // In a button text a single '&' marks a shortcut; "&&" shows one ampersand.
-    controls.createCsv = Button(panel, "Create CSV file", kCreateCsvId);
-    controls.saveExit = Button(panel, "Save && Exit", kSaveExitId);
-    controls.saveWrite = Button(panel, "Save && Write to TORV", kSaveWriteId);
-    controls.exit = Button(panel, "Exit", kExitId);
+    controls.createCsv = Button(panel, "Create CSV file", kIdCreateCsv);
+    controls.saveExit = Button(panel, "Save && Exit", kIdSaveExit);
+    controls.saveWrite = Button(panel, "Save && Write to TORV", kIdSaveWrite);
+    controls.exit = Button(panel, "Exit", kIdPeditExit);
 
     auto* line = new QHBoxLayout(panel);
     line->setContentsMargins(0, 0, 0, 0);

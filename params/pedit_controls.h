@@ -13,14 +13,14 @@ class QWidget;
 namespace torv {
 
 enum PeditControlId : int {
-    kEditBankId = 1171,
-    kDestinationBankId = 1230,
-    kCopyBankId = 1184,
-    kCreateCsvId = 1235,
-    kSaveExitId = 1231,
-    kSaveWriteId = 1237,
-    kExitId = 1232,
-    kWriteFilenameId = 1233,
+    kIdEditBank = 1171,
+    kIdDestinationBank = 1230,
+    kIdCopyBank = 1184,
+    kIdCreateCsv = 1235,
+    kIdSaveExit = 1231,
+    kIdSaveWrite = 1237,
+    kIdPeditExit = 1232,  // "Exit" (the main window's own Exit is kIdExit)
+    kIdWriteFilename = 1233,
 };
 
 struct PeditControls {

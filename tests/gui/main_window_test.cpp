@@ -46,7 +46,7 @@ struct EditorKind {
     StringId completed;
     int code;
 };
-constexpr EditorKind kParameterEditor(kIdEditParameters, "torv::CPeditDlg", kSaveWriteId, kIdParameterName,
+constexpr EditorKind kParameterEditor(kIdEditParameters, "torv::CPeditDlg", kIdSaveWrite, kIdParameterName,
                                       "edited.torv", StringId::kSameFileOverwrite,
                                       StringId::kAgreeOverwriteSensor, StringId::kWriteCompleted,
                                       kWriteParameters);
@@ -130,7 +130,7 @@ class MainWindowTest : public QObject {
         SimulatedSensor sensor({}, kSimPort);
         ScriptedPrompts prompts;
         ModalPresser edit("torv::CComuDlg", CComuDlg::kIdCancel, CComuDlg::kIdOk);
-        ModalPresser editorExit("torv::CPeditDlg", kExitId);
+        ModalPresser editorExit("torv::CPeditDlg", kIdPeditExit);
         auto window =
             MainWindowOn(m_state, m_folder.file("x.ini"), kSimPort, kIdParameterName, m_folder.file("read"));
         Get<QPushButton>(window.get(), kIdReadParameters)->click();

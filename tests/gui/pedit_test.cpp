@@ -54,7 +54,7 @@ struct Editor {
     }
     QComboBox* list(int id) const { return Get<QComboBox>(dialog.get(), id); }
     void writeFilename(const std::string& name) const {
-        Get<QLineEdit>(dialog.get(), kWriteFilenameId)->setText(QString::fromStdString(name));
+        Get<QLineEdit>(dialog.get(), kIdWriteFilename)->setText(QString::fromStdString(name));
     }
     void click(int id) const { Get<QPushButton>(dialog.get(), id)->click(); }
 
@@ -96,7 +96,7 @@ class PeditTest : public QObject {
         Editor editor(file.toStdString());
         QCOMPARE(editor.prompts.record, prompts);
         QCOMPARE(
-            (QStringList{QString::number(editor.list(kEditBankId)->currentIndex()), editor.shown("SHUTTER")}),
+            (QStringList{QString::number(editor.list(kIdEditBank)->currentIndex()), editor.shown("SHUTTER")}),
             shown);
     }
 
@@ -126,23 +126,23 @@ class PeditTest : public QObject {
     // A value typed past its range is clamped when its bank is left.
     void copyCarriesTheEditedBankAndLeavesTheDestinationOnShow() {
         Editor editor;
-        editor.list(kEditBankId)->setCurrentIndex(3);
+        editor.list(kIdEditBank)->setCurrentIndex(3);
         editor.type("SHUTTER", QStringLiteral("9999"));
-        editor.list(kEditBankId)->setCurrentIndex(4);
-        editor.list(kEditBankId)->setCurrentIndex(3);
+        editor.list(kIdEditBank)->setCurrentIndex(4);
+        editor.list(kIdEditBank)->setCurrentIndex(3);
         QCOMPARE(editor.shown("SHUTTER"), QStringLiteral("132"));
         editor.type("SHUTTER", QStringLiteral("77"));
         editor.type("OFFDELAY", QStringLiteral("250"));
-        editor.list(kDestinationBankId)->setCurrentIndex(7);
+        editor.list(kIdDestinationBank)->setCurrentIndex(7);
         editor.prompts.answer(true);
-        editor.click(kCopyBankId);
-        QCOMPARE(editor.list(kEditBankId)->currentIndex(), 7);
+        editor.click(kIdCopyBank);
+        QCOMPARE(editor.list(kIdEditBank)->currentIndex(), 7);
         QCOMPARE(editor.shown("SHUTTER"), QStringLiteral("77"));
-        editor.click(kCopyBankId);  // the destination still names bank 7, now on show
+        editor.click(kIdCopyBank);  // the destination still names bank 7, now on show
         QCOMPARE(editor.prompts.record, (QStringList{WarningQuestion(StringId::kOverwriteBankQuestion),
                                                      ErrorBox(StringId::kSameBankCopy)}));
         editor.prompts.answer(true);
-        editor.click(kSaveExitId);
+        editor.click(kIdSaveExit);
         const ParameterSet saved = LoadParameterFile(editor.dir.file("param.torv")).set;
         QCOMPARE(saved.bank[3][kShutterWord] & kShutterMask, 77);
         QCOMPARE(saved.bank[7], saved.bank[3]);
@@ -159,7 +159,7 @@ class PeditTest : public QObject {
         QCOMPARE(editor.shown("STRING"), QStringLiteral("Caf\u00e9"));
         editor.type("STRING", QStringLiteral("\u00d1u"));
         editor.prompts.answer(true);  // overwrite
-        editor.click(kSaveExitId);
+        editor.click(kIdSaveExit);
         QCOMPARE(LoadParameterFile(editor.dir.file("param.torv")).set.bank[0][kStringWord], 0xD1 | 'u' << 8);
     }
 
@@ -172,7 +172,7 @@ class PeditTest : public QObject {
         editor.type("SHUTTER", QStringLiteral("99"));
         const std::string newName = editor.dir.file("new");
         editor.writeFilename(newName);
-        editor.click(kSaveExitId);
+        editor.click(kIdSaveExit);
         QVERIFY(editor.prompts.record.isEmpty());
         QVERIFY(!editor.dialog->isVisible());
         QCOMPARE(editor.state.OperationFileName, newName);
@@ -185,21 +185,21 @@ class PeditTest : public QObject {
 
     void declinedSaveAndWriteStaysOpenAndLaterExitsLeaveNoWriteRequest_data() {
         QTest::addColumn<int>("laterExit");
-        QTest::newRow("Exit") << int(kExitId);
-        QTest::newRow("Save & Exit") << int(kSaveExitId);
+        QTest::newRow("Exit") << int(kIdPeditExit);
+        QTest::newRow("Save & Exit") << int(kIdSaveExit);
     }
     void declinedSaveAndWriteStaysOpenAndLaterExitsLeaveNoWriteRequest() {
         QFETCH(int, laterExit);
         const std::string old = ParameterFileBytes(SetSelectingBank(3));
         Editor editor(old);
         editor.type("SHUTTER", QStringLiteral("99"));
-        editor.click(kSaveWriteId);  // overwrite answered No
+        editor.click(kIdSaveWrite);  // overwrite answered No
         QVERIFY(editor.dialog->isVisible());
         editor.prompts.answer(true);
         editor.click(laterExit);
         QVERIFY(!editor.dialog->isVisible());
         QVERIFY(!editor.state.EditRequest);
-        const bool discarded = laterExit == kExitId;
+        const bool discarded = laterExit == kIdPeditExit;
         QCOMPARE(editor.prompts.record,
                  (QStringList{WarningQuestion(StringId::kSameFileOverwrite),
                               WarningQuestion(discarded ? StringId::kDiscardParametersQuestion
@@ -212,7 +212,7 @@ class PeditTest : public QObject {
         Editor editor;
         const std::string unreachable = editor.dir.file("no-such-folder/new");
         editor.writeFilename(unreachable);
-        editor.click(kSaveWriteId);
+        editor.click(kIdSaveWrite);
         QCOMPARE(editor.prompts.record, QStringList{ErrorBox(StringId::kCreateFileFailed)});
         QVERIFY(editor.dialog->isVisible() && !editor.state.EditRequest);
         QCOMPARE(editor.state.OperationFileName, unreachable);
@@ -221,10 +221,10 @@ class PeditTest : public QObject {
     // The sheet holds the value typed in bank 6 before the button was pressed.
     void sheetIsWrittenUnderWriteFilenameWithTheEditsOnShow() {
         Editor editor;
-        editor.list(kEditBankId)->setCurrentIndex(6);
+        editor.list(kIdEditBank)->setCurrentIndex(6);
         editor.type("SHUTTER", QStringLiteral("88"));
         editor.writeFilename(editor.dir.file("sheet"));
-        editor.click(kCreateCsvId);
+        editor.click(kIdCreateCsv);
         QCOMPARE(editor.prompts.record, QStringList{Prompt(Box::kMessage, Caption::kTorv, Icon::kInformation,
                                                            StringId::kSheetCompleted)});
         const std::string sheet = ReadFileBytes(editor.dir.file("sheet.csv"));
@@ -239,8 +239,8 @@ class PeditTest : public QObject {
         WriteFileBytes(editor.dir.file("sheet.csv"), "old\r\n");
         QList<int> enabledWhileAsking;
         editor.prompts.whileAsking = [&] {
-            for (int id : {kEditBankId, kDestinationBankId, kCopyBankId, kWriteFilenameId, kCreateCsvId,
-                           kSaveExitId, kExitId, kSaveWriteId}) {
+            for (int id : {kIdEditBank, kIdDestinationBank, kIdCopyBank, kIdWriteFilename, kIdCreateCsv,
+                           kIdSaveExit, kIdPeditExit, kIdSaveWrite}) {
                 if (Get(editor.dialog.get(), id)->isEnabled()) {
                     enabledWhileAsking.append(id);
                 }
@@ -249,11 +249,11 @@ class PeditTest : public QObject {
                 enabledWhileAsking.append(0);
             }
         };
-        editor.click(kCreateCsvId);  // answered No
-        QCOMPARE(enabledWhileAsking, QList<int>{kSaveWriteId});
+        editor.click(kIdCreateCsv);  // answered No
+        QCOMPARE(enabledWhileAsking, QList<int>{kIdSaveWrite});
         QCOMPARE(editor.prompts.record, QStringList{WarningQuestion(StringId::kSameFileOverwrite)});
         QCOMPARE(ReadFileBytes(editor.dir.file("sheet.csv")), std::string("old\r\n"));
-        QVERIFY(Get(editor.dialog.get(), kCreateCsvId)->isEnabled() && editor.control("BANK")->isEnabled());
+        QVERIFY(Get(editor.dialog.get(), kIdCreateCsv)->isEnabled() && editor.control("BANK")->isEnabled());
     }
 
     // On a small screen the sections scroll and the buttons stay in view. Neither Escape nor the window
@@ -262,7 +262,7 @@ class PeditTest : public QObject {
         Editor editor;
         QVERIFY(QTest::qWaitForWindowActive(editor.dialog.get()));
         QVERIFY(FitsTheScreenWithButtonsInView(*editor.dialog,
-                                               {kSaveExitId, kSaveWriteId, kExitId, kCreateCsvId}));
+                                               {kIdSaveExit, kIdSaveWrite, kIdPeditExit, kIdCreateCsv}));
         QWidget* shutter = editor.control("SHUTTER");
         shutter->setFocus();
         QTest::keyClick(shutter, Qt::Key_Escape);
@@ -271,7 +271,7 @@ class PeditTest : public QObject {
         QCoreApplication::processEvents();
         QVERIFY(editor.dialog->isVisible() && editor.prompts.record.isEmpty());
 
-        auto* copy = Get<QPushButton>(editor.dialog.get(), kCopyBankId);  // no destination chosen
+        auto* copy = Get<QPushButton>(editor.dialog.get(), kIdCopyBank);  // no destination chosen
         copy->setFocus();
         QTest::keyClick(copy, Qt::Key_Return);
         QTRY_COMPARE(editor.prompts.record, QStringList{ErrorBox(StringId::kSelectDestinationBank)});

@@ -108,7 +108,7 @@ void StartParametersScene(CDataLoaderDlg& window, const QString& name, const QSt
     FindControl<QLineEdit>(&window, kIdParameterName)->setText(name);
     GrabWhenReady<CPeditDlg>(
         path, saved, [](CPeditDlg*) { return true; },
-        [](CPeditDlg* editor) { Button(editor, kExitId)->click(); });
+        [](CPeditDlg* editor) { Button(editor, kIdPeditExit)->click(); });
     QTimer::singleShot(kSettleMs, &window, [&window] { Button(&window, kIdEditParameters)->click(); });
 }
 
