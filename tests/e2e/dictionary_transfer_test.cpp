@@ -94,23 +94,19 @@ TEST_F(DictionaryTransfer, RecognizedCharactersAreAppendedWithTheirExactExchange
 }
 
 // Yes appends after the existing blocks (a file without its last line end gets one first: the appender's
-// unit test); No ends the run before any pattern is read and leaves the file as it was.
-TEST_F(DictionaryTransfer, AppendQuestionAnsweredBothWays) {
+// unit test; No, which reads no pattern and keeps the file, is in torvctl's table of questions).
+TEST_F(DictionaryTransfer, AppendQuestionAnsweredYesAppends) {
     const std::string existing = CharacterBlock(Characters("K")[0]);
-    for (const bool yes : {true, false}) {
-        WriteFileBytes(path("dict.dic4"), existing);
-        m_state.AppendedCharCount = 0;
-        test::SimulatedSensor sensor({"--recognized", "X7"});
-        m_host.answers = {yes};
-        const OperationReport report = run(kReadRecognizedCharacters, sensor);
-        EXPECT_EQ(m_host.questions, std::vector<std::string>{kAppendQuestion}) << yes;
-        EXPECT_EQ(report.text, yes ? "Reading recognized characters from TORV is completed." : "Aborted.")
-            << yes;
-        EXPECT_EQ(report.offersEdit, yes) << yes;
-        EXPECT_EQ(dictionaryBytes(), yes ? existing + test::KnownSensor(1).recognizedBlocks("X7") : existing);
-        EXPECT_EQ(sensor.frames().size(), yes ? 17U : 1U) << yes;
-        EXPECT_EQ(m_state.AppendedCharCount, yes ? 2 : 0) << yes;
-    }
+    WriteFileBytes(path("dict.dic4"), existing);
+    test::SimulatedSensor sensor({"--recognized", "X7"});
+    m_host.answers = {true};
+    const OperationReport report = run(kReadRecognizedCharacters, sensor);
+    EXPECT_EQ(m_host.questions, std::vector<std::string>{kAppendQuestion});
+    EXPECT_EQ(report.text, "Reading recognized characters from TORV is completed.");
+    EXPECT_TRUE(report.offersEdit);
+    EXPECT_EQ(dictionaryBytes(), existing + test::KnownSensor(1).recognizedBlocks("X7"));
+    EXPECT_EQ(sensor.frames(), RecognizedFrames(2));
+    EXPECT_EQ(m_state.AppendedCharCount, 2);
 }
 
 // Nothing recognized: the status shows 0, then 151; no file (a folder under the file's name is in the NG

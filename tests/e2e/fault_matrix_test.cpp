@@ -348,7 +348,7 @@ void ApplyEffects(const DeviceOperation& operation, const std::vector<LoggedExch
             EXPECT_EQ(e.word(), intended[written].second) << operation.name << ": word " << written;
             const auto [address, value] = intended[written++];
             expected.words[address] = value;
-        } else if (e.letter == 'T' && e.b1 < 16) {
+        } else if (e.letter == 'T' && e.b1 < kCalendarRegisters) {
             expected.calendar[static_cast<std::size_t>(e.b1)] = e.b2;
         } else if (e.letter == 'P') {
             expected.keys.push_back(e.b1);
@@ -366,7 +366,7 @@ void ExpectSensorMemory(const DeviceOperation& operation,
     std::erase_if(expected.words, [](const auto& w) { return w.second == 0; });
     std::map<int, int> words = after.words;
     if (operation.runs == Runs::kMonitor) {
-        for (int ringWord : {9, 10, 11}) {
+        for (int ringWord = kNgRingArea[0].first; ringWord <= kNgRingArea[0].last; ++ringWord) {
             words.erase(ringWord);
             expected.words.erase(ringWord);
         }
@@ -390,19 +390,22 @@ class OperationFiles : public ::testing::Test {
     }
 
     // A write's source without its extension, or the file a read makes.
-    std::string fileName(const DeviceOperation& operation) const {
+    std::string fileName(const DeviceOperation& operation, const test::TempDir* folder = nullptr) const {
         if (operation.readsIntoFile) {
-            return m_files.file("read");
+            return (folder != nullptr ? *folder : m_files).file("read");
         }
         const std::string source = m_files.file(operation.source);
         return source.substr(0, source.rfind('.'));
     }
 
+    // A read's file in `folder` when given, else in the test's.
     test::ProgramResult runTorvctl(const DeviceOperation& operation, const std::string& port,
-                                   std::vector<std::string> arguments = {}) const {
+                                   std::vector<std::string> arguments = {},
+                                   const test::TempDir* folder = nullptr) const {
         arguments.insert(arguments.end(), {"--port", port});
         for (const std::string& word : operation.command) {  // NAME, or NAME with an extension
-            arguments.push_back(word.starts_with("NAME") ? fileName(operation) + word.substr(4) : word);
+            arguments.push_back(word.starts_with("NAME") ? fileName(operation, folder) + word.substr(4)
+                                                         : word);
         }
         return test::RunTorvctl(arguments);
     }
@@ -553,11 +556,7 @@ class LateReplyRetry : public CompleteRun {
     std::map<std::string, std::string> completeRunFiles() const {
         test::TempDir folder;
         test::SimulatedSensor sensor(operation().simArguments);
-        std::vector<std::string> arguments{"--port", sensor.devicePath()};
-        for (const std::string& word : operation().command) {
-            arguments.push_back(word.starts_with("NAME") ? folder.file("read") + word.substr(4) : word);
-        }
-        EXPECT_EQ(test::RunTorvctl(arguments).exitCode, 0);
+        EXPECT_EQ(runTorvctl(operation(), sensor.devicePath(), {}, &folder).exitCode, 0);
         std::map<std::string, std::string> files;
         for (const std::string& name : operation().made) {
             files[name] = ReadFileBytes(folder.file(name));

@@ -79,22 +79,17 @@ TEST_F(ParameterTransfer, WriteThenReadBackGivesTheWrittenWordsAndTheWholeMemory
     EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 607);
 }
 
+// The loader's unit test reads every broken shape; here each kind of message ends the write before its
+// first frame.
 TEST_F(ParameterTransfer, BrokenMissingOrOddFilesFailBeforeAnythingIsSent) {
     ASSERT_EQ(SaveParameterFile(path("full.torv"), InitialParameterSet()), SaveStatus::Saved);
     const std::string full = ReadFileBytes(path("full.torv"));
-    const std::size_t bankThree = full.find("Bank parameter No.3");
-    const std::size_t lastLine = full.rfind('\n', full.size() - 2) + 1;
     const std::pair<const char*, std::optional<std::string>> cases[] = {
-        // nullopt: no file at all
-        {"missing", std::nullopt},
+        {"missing", std::nullopt},  // no file at all
         {"empty", ""},
         {"bad header", "Software version\r\n0105\r\nBank parameter No.0\r\n"},
         {"short common block", "Common parameter\r\n1\r\n2\r\n"},
-        {"over-long value line", "Common parameter\r\n1234567890\r\n"},
-        {"cut inside bank 3", full.substr(0, full.find('\n', bankThree + 200))},
-        {"last line missing", full.substr(0, lastLine)},
-        {"bank line without B", full.substr(0, bankThree) + "X" + full.substr(bankThree + 1)},
-        {"over-long line in bank 15", full.substr(0, lastLine) + "12345678901\r\n"},
+        {"last line missing", full.substr(0, full.rfind('\n', full.size() - 2) + 1)},
     };
     test::SimulatedSensor sensor;
     for (const auto& [name, content] : cases) {

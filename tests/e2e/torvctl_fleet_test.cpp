@@ -6,9 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
-
 #include "link/com_device.h"
 #include "link/port_names.h"
 #include "params/parameter_file.h"
@@ -192,11 +189,7 @@ TEST_F(TorvctlFleet, CtrlCStopsEveryRunAndLeavesNoFile) {
     test::SimulatedSensor b({"--baud", "4800", "--wire-time"}, 12);
     const std::string fleet = writeFleet("a " + a.devicePath() + " 4800\nb " + b.devicePath() + " 4800\n");
     test::RunningProgram torvctl(TORVCTL_PATH, {"fleet", "read", fleet, m_folder});
-    for (int i = 0;
-         i < 250 && (a.frames().size() < kFramesBeforeSignal || b.frames().size() < kFramesBeforeSignal);
-         ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    ASSERT_TRUE(a.waitForFrames(kFramesBeforeSignal) && b.waitForFrames(kFramesBeforeSignal));
     torvctl.signal(SIGINT);
     const test::ProgramResult result = torvctl.finish();
     EXPECT_EQ(result.exitCode, 3) << result.err;

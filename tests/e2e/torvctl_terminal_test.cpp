@@ -7,9 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
-
 #include "dictionary/dictionary_file.h"
 #include "params/parameter_file.h"
 #include "tests/support/pty_pair.h"
@@ -20,17 +17,6 @@ namespace {
 
 constexpr int kQuestionWaitMs = 10000;
 constexpr int kFramesBeforeSignal = 30;
-
-// Waits until the sensor has seen `count` frames (the transfer is under way).
-bool WaitForFrames(const test::SimulatedSensor& sensor, std::size_t count) {
-    for (int i = 0; i < 500; ++i) {
-        if (sensor.frames().size() >= count) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return false;
-}
 
 // Every file in the folder with its bytes.
 std::vector<std::string> Snapshot(const test::TempDir& files) {
@@ -184,7 +170,7 @@ TEST(TorvctlTerminal, StopSignalsDuringAReadLeaveNoFileAndExitWithTheirCode) {
         test::SimulatedSensor sensor({"--baud", "4800", "--wire-time"});
         test::RunningProgram torvctl(TORVCTL_PATH, {"--port", sensor.devicePath(), "--baud", "4800", "params",
                                                     "read", files.file("bank")});
-        ASSERT_TRUE(WaitForFrames(sensor, kFramesBeforeSignal)) << c.signal;
+        ASSERT_TRUE(sensor.waitForFrames(kFramesBeforeSignal)) << c.signal;
         torvctl.signal(c.signal);
         const test::ProgramResult result = torvctl.finish();
         EXPECT_EQ(result.exitCode, c.exitCode) << c.signal << result.err;
@@ -205,7 +191,7 @@ TEST(TorvctlTerminal, AWriteKilledPartWayIsNamedByTheNextRunsUntilItIsRestored) 
     test::SimulatedSensor sensor({"--fault", std::to_string(kUnansweredWord) + "=silence"});
     const std::string port = sensor.devicePath();
     test::RunningProgram killed(TORVCTL_PATH, {"--yes", "-p", port, "params", "write", bank});
-    ASSERT_TRUE(WaitForFrames(sensor, kUnansweredWord));
+    ASSERT_TRUE(sensor.waitForFrames(kUnansweredWord));
     killed.signal(SIGKILL);
     killed.finish();
 

@@ -126,8 +126,9 @@ class ComuDlgTest : public QObject {
     }
 
     // The dialog shows the message and closes; the facts under it say where and why: the port, rate and
-    // time-out of a silent sensor, the file (and for a broken one the line and what it should hold), the
-    // device of a port that cannot open. The port is closed again: the next operation opens it.
+    // time-out of a silent sensor, a broken file's line and what it should hold, the device of a port
+    // that cannot open (a missing file's facts are in torvctl's table of errors). The port is closed
+    // again: the next operation opens it.
     void failureShowsItsMessageWithTheFactsAndCloses_data() {
         QTest::addColumn<FailureCase>("row");
         const std::string badBankHeader =
@@ -135,9 +136,6 @@ class ComuDlgTest : public QObject {
         QTest::newRow("silent mid-operation")
             << FailureCase(kSetClock, "3=silence", kSimPort, kSimBaudIndex, "", StringId::kNoResponse,
                            " at 57600 baud within 1000 ms");
-        QTest::newRow("file missing")
-            << FailureCase(kWriteParameters, "", kSimPort, kSimBaudIndex, "",
-                           StringId::kParameterFileNotFound, "bank.torv does not exist.");
         QTest::newRow("bad bank header") << FailureCase(
             kWriteParameters, "", kSimPort, kSimBaudIndex, badBankHeader, StringId::kParameterFileInvalid,
             "bank.torv, line 14: expected \"Bank parameter No.0\"");

@@ -34,12 +34,6 @@ class FileFieldsTest : public QObject {
     OperationState m_state;
 
   private slots:
-    // Beyond the unit test's names: a hidden program, and one whose name has several dots.
-    void settingsPathReplacesOnlyTheLastExtension() {
-        QCOMPARE(SettingsPathFor("/home/op/.torvloader"), std::string("/home/op/.torvloader.ini"));
-        QCOMPARE(SettingsPathFor("/usr/bin/torv.loader.bin"), std::string("/usr/bin/torv.loader.ini"));
-    }
-
     // COM port, baud rate and NG data number as the lists show them, then the four Filename fields.
     void fileIsRestoredClampedAndCompleted_data() {
         QTest::addColumn<QByteArray>("file");  // "none": no settings file at all

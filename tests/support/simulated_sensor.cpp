@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
+#include <thread>
 
 #include "link/frames.h"
 #include "link/port_names.h"
@@ -32,6 +34,14 @@ void SimulatedSensor::setWords(const std::vector<std::pair<int, int>>& words) co
         }
     }
     CloseLink(m_port);
+}
+
+bool SimulatedSensor::waitForFrames(std::size_t count) const {
+    constexpr int kChecks = 500;
+    for (int i = 0; i < kChecks && frames().size() < count; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return frames().size() >= count;
 }
 
 SimState SimulatedSensor::stopAndReadState() {

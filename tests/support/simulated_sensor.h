@@ -29,6 +29,8 @@ class SimulatedSensor {
 
     // Frames received so far, as "R 00 00".
     std::vector<std::string> frames() const { return LoggedFrames(logPath()); }
+    // Waits up to 10 s until the sensor has seen `count` frames (a transfer is under way).
+    bool waitForFrames(std::size_t count) const;
     // Sets words (address, value) through the protocol, as any tool could: `R` places the write
     // position, `W` writes there. Two frames a word go into the log before the test's own.
     void setWords(const std::vector<std::pair<int, int>>& words) const;

@@ -72,7 +72,9 @@ TEST(TextFiles, NamesKeepTheirFoldersAndGainTheKindsExtension) {
     for (const Case& c :
          {Case{"C:\\Program Files\\TORV.v1\\torvloader.exe", "C:\\Program Files\\TORV.v1\\torvloader.ini"},
           Case{"D:\\tools.d\\torvloader", "D:\\tools.d\\torvloader.ini"},
-          Case{"/opt/torv.1/bin/torvloader", "/opt/torv.1/bin/torvloader.ini"}}) {
+          Case{"/opt/torv.1/bin/torvloader", "/opt/torv.1/bin/torvloader.ini"},
+          Case{"/home/op/.torvloader", "/home/op/.torvloader.ini"},  // a hidden program
+          Case{"/usr/bin/torv.loader.bin", "/usr/bin/torv.loader.ini"}}) {
         EXPECT_EQ(SettingsPathFor(c.program), c.settings);
     }
     EXPECT_EQ(MakeFilePath("C:\\line 3\\bank.v2", kParameterFile), "C:\\line 3\\bank.v2.torv");
