@@ -163,7 +163,7 @@ class DicDlgTest : public QObject {
         QCOMPARE(editor.slot(4).code, std::uint8_t('Y'));
         QTest::keyClick(editor.code(), Qt::Key_Backspace);
         QCOMPARE(editor.slot(4).code, kEmptyCode);
-        editor.prompts.answer(true);  // 159: the file is there
+        editor.prompts.answer(true);  // the file is there: overwrite it
         editor.click(CDicDlg::kIdSaveExit);
         QVERIFY(!editor.dialog->isVisible());
         QCOMPARE(ReadFileBytes(editor.path()), DictionaryFileBytes(Letters(4)));
@@ -215,7 +215,7 @@ class DicDlgTest : public QObject {
     }
 
     // On a small screen the drawing scrolls and the buttons stay in view. Escape and Enter close
-    // nothing; Cancel asks 161 and clears the request.
+    // nothing; Cancel asks whether to discard the edits and clears the request.
     void fitsTheScreenKeysCloseNothingAndCancelAsks() {
         Editor editor;
         QVERIFY(ShowActive(*editor.dialog));

@@ -56,14 +56,14 @@ constexpr EditorKind kDictionaryEditor(kIdEditDictionary, "torv::CDicDlg", CDicD
                                        StringId::kOverwriteDictionaryQuestion,
                                        StringId::kDictionaryWriteCompleted, kWriteDictionary);
 
-// One parameter write from the main window: the answer to 144, torvsim's fault, a Cancel after the
-// first bank, the rate code in the file, and what the window shows after it.
+// One parameter write from the main window: the answer to "Agree to overwrite TORV setting?", torvsim's
+// fault, a Cancel after the first bank, the rate code in the file, and what the window shows after it.
 struct WriteCase {
     bool agree = true;
     std::string fault{};
     bool cancel = false;
     int rateCode = -1;  // -1: as in the initial set
-    QString error{};    // the message after 144, if any
+    QString error{};    // the message after the question, if any
     bool unstored = false;
     QString status = TextOf(StringId::kWriteCompleted);  // at the press of OK; empty: no OK pressed
     int baudIndex = kSimBaudIndex;
@@ -143,7 +143,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(prompts.record, QStringList{WarningQuestion(StringId::kDiscardParametersQuestion)});
     }
 
-    // Six characters in the file, four appended (question 152 answered Yes): EDIT opens the editor
+    // Six characters in the file, four appended (the append question answered Yes): EDIT opens the editor
     // on slot 7, the first of the four.
     void readRecognizedThenEditOpensTheFirstAppendedCharacter() {
         SimulatedSensor sensor({"--recognized", "A12B"}, kSimPort);
@@ -212,9 +212,9 @@ class MainWindowTest : public QObject {
         }
     }
 
-    // Question 144 first (No: nothing runs). A write moves the sensor to the rate its file names and the
-    // baud list follows (index 6, 256000, is not in the list and selects nothing). A write that stops
-    // between its first word and the store command leaves an unstored set in the sensor: after the
+    // "Agree to overwrite TORV setting?" first (No: nothing runs). A write moves the sensor to the rate its
+    // file names and the baud list follows (index 6, 256000, is not in the list and selects nothing). A write
+    // that stops between its first word and the store command leaves an unstored set in the sensor: after the
     // transfer dialog the window says so and how to restore it; one that stops before its first word
     // adds nothing to its error.
     void writeParameters_data() {

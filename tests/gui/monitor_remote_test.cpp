@@ -1,8 +1,8 @@
 // The monitor in the main window against torvsim: Start and Stop disable and enable the controls in
 // their order and move the focus, the CSV is replaced at the start, Exit stops a running monitor
-// first, failures show their message once. The remote controller, from button 1022: every key source
-// sends its frame, a silent sensor gives one error per key and the dialog stays usable, a missing port
-// shows 142, and only Quit closes it.
+// first, failures show their message once. The remote controller, from its button in the main window:
+// every key source sends its frame, a silent sensor gives one error per key and the dialog stays usable,
+// a missing port shows "Faild to open COM port.", and only Quit closes it.
 
 #include <QCheckBox>
 #include <QKeyEvent>
@@ -84,7 +84,7 @@ class MonitorRemoteTest : public QObject {
         return start + stop;
     }
 
-    // Opens the remote controller with button 1022 of a window on `port` and runs `actions` once it is
+    // Opens the remote controller with the remote button of a window on `port` and runs `actions` once it is
     // shown. Whether `actions` left it open (it is then closed through Quit).
     bool runRemote(int port, const std::function<void(CRemoteDlg&)>& actions) {
         auto window = windowOn(port, false);
@@ -162,8 +162,8 @@ class MonitorRemoteTest : public QObject {
         QVERIFY(!Get(window.get(), kIdStopMonitor)->isEnabled());
     }
 
-    // A missing port shows 142; a sensor that falls silent shows 132 once and keeps the lines written;
-    // either way the window comes back as it was.
+    // A missing port shows "Faild to open COM port."; a sensor that falls silent shows "No communication
+    // response." once and keeps the lines written; either way the window comes back as it was.
     void failuresShowTheirMessageOnceAndStop_data() {
         QTest::addColumn<int>("port");
         QTest::addColumn<QString>("message");
@@ -264,7 +264,7 @@ class MonitorRemoteTest : public QObject {
         QVERIFY(prompts.details.first().startsWith(QStringLiteral("No reply from the sensor on")));
     }
 
-    void missingPortShows142AndReturns() {
+    void missingPortShowsTheOpenFailureAndReturns() {
         ScriptedPrompts prompts;
         bool shown = false;
         runRemote(kMissingPort, [&](CRemoteDlg&) { shown = true; });

@@ -1,5 +1,6 @@
 // The NG data viewer and the main window's NG buttons: what the viewer reads and shows, the pixel
-// under the pointer at every zoom, message 176, and the roads from buttons 1018, 1020 and 1023.
+// under the pointer at every zoom, the missing-file message, and the roads from the main window's NG buttons
+// (read, show, CSV).
 
 #include <QPlainTextEdit>
 #include <filesystem>
@@ -48,7 +49,7 @@ class NgdataDlgTest : public QObject {
     }
 
   private slots:
-    void missingFilesShow176AndCloseAtOnce() {
+    void missingFilesShowTheirMessageAndCloseAtOnce() {
         writeFiles("image-only", ProbeBitmap(), "");
         std::filesystem::remove(m_folder.file("image-only.ng4"));
         const std::pair<std::string, std::string> cases[] = {
@@ -132,7 +133,7 @@ class NgdataDlgTest : public QObject {
         }
     }
 
-    // 1018 reads the slot of the combo's NG data number; EDIT opens the viewer on the files.
+    // "Read NG data" reads the slot of the combo's NG data number; EDIT opens the viewer on the files.
     void readNgDataTakesTheComboNumberAndEditOpensTheViewer() {
         SimulatedSensor sensor({}, kSimPort);
         ScriptedPrompts prompts;
@@ -148,7 +149,7 @@ class NgdataDlgTest : public QObject {
         QCOMPARE(viewerOk.presses, 1);
         QVERIFY(prompts.record.isEmpty());
 
-        // 1020 shows the same files again; 1023 converts every slot.
+        // The show button shows the same files again; the CSV button converts every slot.
         Get<QPushButton>(window.get(), kIdDisplayNgData)->click();
         QCOMPARE(viewerOk.presses, 2);
         ModalPresser ok("torv::CComuDlg", CComuDlg::kIdOk);
