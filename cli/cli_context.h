@@ -4,9 +4,9 @@
 #include <functional>
 #include <string>
 
-namespace torv::cli {
+#include "cli/exit_codes.h"
 
-enum ExitCode : int { kExitOk = 0, kExitFailed = 1, kExitUsage = 2, kExitAborted = 3 };
+namespace torv::cli {
 
 enum class Confirm { kAsk, kYes, kNo };
 

@@ -45,7 +45,7 @@ int ReportOutcome(const OperationReport& report) {
     if (!report.detail.empty()) {
         std::cerr << report.detail << '\n';
     }
-    return kExitFailed;
+    return ExitCodeOfFailure(report.text);
 }
 
 void PrintUnstoredNotice(const OperationState& state, const std::string& restoreFile) {

@@ -40,6 +40,7 @@ int Run(int argc, char** argv) {
     torv::cli::CliContext context;
     CLI::App app{"torvctl: back up, restore and control a TORV sensor over its serial line", "torvctl"};
     app.require_subcommand(1);
+    app.footer(torv::cli::kExitCodesHelp);
     app.fallthrough();
     AddGlobalOptions(app, context.options);
     torv::cli::AddExchangeCommand(app, context);
