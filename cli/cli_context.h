@@ -15,6 +15,7 @@ struct GlobalOptions {
     int baudRate = 57600;
     Confirm confirm = Confirm::kAsk;
     bool trace = false;
+    bool quiet = false;  // no success texts
 };
 
 struct CliContext {

@@ -13,6 +13,7 @@
 #include "cli/ng_commands.h"
 #include "cli/params_commands.h"
 #include "cli/standard_streams.h"
+#include "cli/success_text.h"
 #include "cli/trace_printer.h"
 
 namespace {
@@ -34,6 +35,8 @@ void AddGlobalOptions(CLI::App& app, torv::cli::GlobalOptions& options) {
         "Answer No to every question (a bare Enter at a question also answers No)");
     yes->excludes(no);
     app.add_flag("--trace", options.trace, "Print every frame sent and received on stderr");
+    app.add_flag("-q,--quiet", options.quiet,
+                 "Print no success texts (\"Reading from TORV is completed.\"); failures still print");
 }
 
 int Run(int argc, char** argv) {
@@ -62,6 +65,7 @@ int Run(int argc, char** argv) {
         app.exit(e);
         return torv::cli::kExitUsage;
     }
+    torv::cli::SetQuiet(context.options.quiet);
     if (context.options.trace) {
         torv::cli::StartTrace();
     }

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "cli/device_operation.h"
+#include "cli/success_text.h"
 #include "cli/terminal_host.h"
 #include "files/file_kind.h"
 #include "files/file_status.h"
@@ -39,8 +40,8 @@ int VerifyWrite(LinkTarget target, const GlobalOptions& options, const std::stri
         return report.outcome == OperationOutcome::kFailed && NumberOfText(report.text) == 0 ? kExitDiffers
                                                                                              : code;
     }
-    std::cout << "Verified: the sensor holds every word of " << state.OperationFilePath
-              << " that a write sends.\n";
+    SaySuccess("Verified: the sensor holds every word of " + state.OperationFilePath +
+               " that a write sends.");
     return kExitOk;
 }
 
@@ -108,7 +109,7 @@ int RunParamsSheet(const GlobalOptions& options, const ParamsArguments& argument
         std::cerr << Text(StringId::kCreateFileFailed) << '\n';
         return kExitFile;
     }
-    std::cout << Text(StringId::kSheetCompleted) << '\n';
+    SaySuccess(Text(StringId::kSheetCompleted));
     return kExitOk;
 }
 
