@@ -4,9 +4,9 @@
 #include <functional>
 #include <string>
 
-namespace torv::cli {
+#include "cli/exit_codes.h"
 
-enum ExitCode : int { kExitOk = 0, kExitFailed = 1, kExitUsage = 2, kExitAborted = 3 };
+namespace torv::cli {
 
 enum class Confirm { kAsk, kYes, kNo };
 
@@ -15,6 +15,7 @@ struct GlobalOptions {
     int baudRate = 57600;
     Confirm confirm = Confirm::kAsk;
     bool trace = false;
+    bool quiet = false;  // no success texts
 };
 
 struct CliContext {

@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "cli/success_text.h"
 #include "cli/terminal_host.h"
 #include "engine/write_journal.h"
 #include "operations/device_operations.h"
@@ -32,7 +33,7 @@ OperationReport RunOperationOn(const LinkTarget& target, Confirm confirm, const 
 int ReportOutcome(const OperationReport& report) {
     switch (report.outcome) {
         case OperationOutcome::kCompleted:
-            std::cout << report.text << '\n';
+            SaySuccess(report.text);
             return kExitOk;
         case OperationOutcome::kAborted:
             std::cerr << report.text << '\n';
@@ -45,7 +46,7 @@ int ReportOutcome(const OperationReport& report) {
     if (!report.detail.empty()) {
         std::cerr << report.detail << '\n';
     }
-    return kExitFailed;
+    return ExitCodeOfFailure(report.text);
 }
 
 void PrintUnstoredNotice(const OperationState& state, const std::string& restoreFile) {

@@ -69,7 +69,7 @@ int RunDictShow(const std::string& name) {
     const LoadedDictionary loaded = LoadDictionaryFile(path);
     if (loaded.status == DictionaryStatus::kNotFound) {
         std::cerr << Text(StringId::kDictionaryFileNotFound) << '\n' << NotReadableText(path) << '\n';
-        return kExitFailed;
+        return kExitFile;
     }
     const std::span<const DictionaryCharacter> characters(loaded.characters);
     for (std::size_t first = 0; first < characters.size(); first += kCharactersPerBand) {
@@ -78,7 +78,7 @@ int RunDictShow(const std::string& name) {
     if (loaded.status == DictionaryStatus::kInvalid) {
         std::cerr << Text(StringId::kDictionaryFileInvalid) << '\n'
                   << InvalidBlockText(path, characters.size()) << '\n';
-        return kExitFailed;
+        return kExitFile;
     }
     std::cout << characters.size() << (characters.size() == 1 ? " character\n" : " characters\n");
     return kExitOk;

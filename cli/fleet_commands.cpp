@@ -83,7 +83,7 @@ int RunFleetRead(const GlobalOptions& options, const FleetArguments& arguments) 
         return kExitUsage;
     }
     if (!PrepareFolder(arguments.folder)) {
-        return kExitFailed;
+        return kExitFile;
     }
     // One question for all the files that a read would replace.
     std::vector<std::string> existing;
@@ -132,7 +132,7 @@ int RunFleetWrite(const GlobalOptions& options, const FleetArguments& arguments)
         return kExitUsage;
     }
     if (!AllFilesWritable(fleet, arguments.folder)) {
-        return kExitFailed;
+        return kExitFile;
     }
     OperationState state;
     if (!Confirmed(options, state, Text(StringId::kAgreeOverwriteSensor))) {

@@ -226,7 +226,10 @@ int ReportFleet(const std::vector<FleetSensor>& sensors, const std::vector<Fleet
                 sensors[i].name.c_str(), outcomes[i].restoreCommand.c_str());
         }
     }
-    return aborted > 0 ? kExitAborted : failed > 0 ? kExitFailed : kExitOk;
+    if (aborted > 0) {
+        return kExitAborted;
+    }
+    return failed == 0 ? kExitOk : succeeded > 0 ? kExitSomeFailed : kExitFailed;
 }
 
 }  // namespace torv::cli

@@ -121,7 +121,7 @@ int RunExchange(const GlobalOptions& options, const ExchangeArguments& arguments
         std::cerr << Text(opened == kLinkOpenFailed ? StringId::kOpenPortFailed : StringId::kBaudRateInvalid)
                   << '\n'
                   << OpenFailureDetail(target.port, target.baudIndex, opened) << '\n';
-        return kExitFailed;
+        return kExitPort;
     }
     const std::array<std::uint8_t, 2> data{static_cast<std::uint8_t>(byte1),
                                            static_cast<std::uint8_t>(byte2)};

@@ -13,6 +13,7 @@
 #include "cli/ng_commands.h"
 #include "cli/params_commands.h"
 #include "cli/standard_streams.h"
+#include "cli/success_text.h"
 #include "cli/trace_printer.h"
 
 namespace {
@@ -34,12 +35,15 @@ void AddGlobalOptions(CLI::App& app, torv::cli::GlobalOptions& options) {
         "Answer No to every question (a bare Enter at a question also answers No)");
     yes->excludes(no);
     app.add_flag("--trace", options.trace, "Print every frame sent and received on stderr");
+    app.add_flag("-q,--quiet", options.quiet,
+                 "Print no success texts (\"Reading from TORV is completed.\"); failures still print");
 }
 
 int Run(int argc, char** argv) {
     torv::cli::CliContext context;
     CLI::App app{"torvctl: back up, restore and control a TORV sensor over its serial line", "torvctl"};
     app.require_subcommand(1);
+    app.footer(torv::cli::kExitCodesHelp);
     app.fallthrough();
     AddGlobalOptions(app, context.options);
     torv::cli::AddExchangeCommand(app, context);
@@ -61,6 +65,7 @@ int Run(int argc, char** argv) {
         app.exit(e);
         return torv::cli::kExitUsage;
     }
+    torv::cli::SetQuiet(context.options.quiet);
     if (context.options.trace) {
         torv::cli::StartTrace();
     }

@@ -75,12 +75,16 @@ class TerminalMonitorHost : public MonitorHost {
 };
 
 // The tool's message, then the facts behind it on a line of their own.
-int FailWith(const OperationState& state) {
+int FailWith(const OperationState& state, ExitCode code) {
     std::cerr << state.LastErrorText << '\n';
     if (!state.LastErrorDetail.empty()) {
         std::cerr << state.LastErrorDetail << '\n';
     }
-    return kExitFailed;
+    return code;
+}
+
+int FailWith(const OperationState& state) {
+    return FailWith(state, ExitCodeOfFailure(state.LastErrorText));
 }
 
 int RunMonitor(const GlobalOptions& options, const MonitorLimits& limits) {
@@ -108,9 +112,12 @@ int RunMonitor(const GlobalOptions& options, const MonitorLimits& limits) {
     host.pumpMessages();
     const bool failed =
         end == MonitorEnd::kFailed ? !state.AbortRequest : !Interrupted() && !monitor.confirmInStep();
+    // A log that could not be written is a file's failure; its message is the file and the reason.
+    const ExitCode code =
+        monitor.csv().failureText().empty() ? ExitCodeOfFailure(state.LastErrorText) : kExitFile;
     monitor.close();
     if (failed) {
-        return FailWith(state);
+        return FailWith(state, code);
     }
     // Ctrl-C is the monitor's ordinary way to stop; SIGTERM and SIGHUP end it as they end any command.
     return Interrupted() && InterruptSignal() != SIGINT ? kExitAborted : kExitOk;

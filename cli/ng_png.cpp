@@ -57,12 +57,12 @@ int ConvertNgImageToPng(const GlobalOptions& options, const std::string& bitmapP
     const auto bitmap = ReadWholeFile(bitmapPath);
     if (!bitmap) {
         std::cerr << Text(StringId::kNgDataFileNotFound) << '\n' << NotReadableText(bitmapPath) << '\n';
-        return kExitFailed;
+        return kExitFile;
     }
     if (bitmap->size() != kBitmapFileSize || !IsNgBitmapHeader(*bitmap)) {
         std::cerr << "torvctl: " << bitmapPath << " is not an NG screen image (a 256 x 244 bitmap of "
                   << kBitmapFileSize << " bytes)\n";
-        return kExitFailed;
+        return kExitFile;
     }
     OperationState state;
     TerminalHost host(options.confirm, state);
@@ -77,12 +77,12 @@ int ConvertNgImageToPng(const GlobalOptions& options, const std::string& bitmapP
         std::cerr << Text(StringId::kCreateFileFailed) << '\n'
                   << (png.empty() ? "torvctl: libpng could not encode the image" : file.failureText())
                   << '\n';
-        return kExitFailed;
+        return kExitFile;
     }
     file.write(std::string_view(reinterpret_cast<const char*>(png.data()), png.size()));
     if (!file.commit()) {
         std::cerr << Text(StringId::kCreateFileFailed) << '\n' << file.failureText() << '\n';
-        return kExitFailed;
+        return kExitFile;
     }
     std::cout << pngPath << '\n';
     return kExitOk;

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "cli/device_operation.h"
+#include "cli/success_text.h"
 #include "cli/terminal_host.h"
 #include "files/file_kind.h"
 #include "files/file_status.h"
@@ -34,10 +35,13 @@ int VerifyWrite(LinkTarget target, const GlobalOptions& options, const std::stri
     target.baudIndex = state.BaudIndex;
     const OperationReport report = RunOperationOn(target, options.confirm, kVerifyParameters, name, state);
     if (report.outcome != OperationOutcome::kCompleted) {
-        return ReportOutcome(report);
+        const int code = ReportOutcome(report);
+        // The one failure without a message of its own is the list of words that differ.
+        return report.outcome == OperationOutcome::kFailed && NumberOfText(report.text) == 0 ? kExitDiffers
+                                                                                             : code;
     }
-    std::cout << "Verified: the sensor holds every word of " << state.OperationFilePath
-              << " that a write sends.\n";
+    SaySuccess("Verified: the sensor holds every word of " + state.OperationFilePath +
+               " that a write sends.");
     return kExitOk;
 }
 
@@ -90,7 +94,7 @@ int RunParamsWrite(const GlobalOptions& options, const ParamsArguments& argument
 int RunParamsSheet(const GlobalOptions& options, const ParamsArguments& arguments) {
     const std::optional<ParameterSet> set = LoadParametersOrSay(arguments.name);
     if (!set) {
-        return kExitFailed;
+        return kExitFile;
     }
     const std::string& sheetName = arguments.sheetName.empty() ? arguments.name : arguments.sheetName;
     const std::string target = CommandFileName(CommandBaseName(sheetName, kParameterFile), kCsvFile);
@@ -103,9 +107,9 @@ int RunParamsSheet(const GlobalOptions& options, const ParamsArguments& argument
     }
     if (WriteParameterSheet(target, *set) != SaveStatus::Saved) {
         std::cerr << Text(StringId::kCreateFileFailed) << '\n';
-        return kExitFailed;
+        return kExitFile;
     }
-    std::cout << Text(StringId::kSheetCompleted) << '\n';
+    SaySuccess(Text(StringId::kSheetCompleted));
     return kExitOk;
 }
 

@@ -99,7 +99,7 @@ int RunParamsDiff(const std::string& name, const std::string& otherName, bool va
     const auto a = LoadParametersOrSay(name);
     const auto b = a ? LoadParametersOrSay(otherName) : std::nullopt;
     if (!a || !b) {
-        return kExitUsage;
+        return kExitFile;
     }
     std::ostringstream lines;
     int differences = 0;
@@ -115,7 +115,7 @@ int RunParamsDiff(const std::string& name, const std::string& otherName, bool va
                   << "+++ " << CommandFileName(otherName, kParameterFile) << '\n'
                   << lines.str();
     }
-    return differences == 0 ? kExitOk : kExitFailed;
+    return differences == 0 ? kExitOk : kExitDiffers;
 }
 
 }  // namespace torv::cli

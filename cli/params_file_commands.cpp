@@ -48,7 +48,7 @@ void PrintBlock(const ParameterSet& set, ParameterScope scope, int bank) {
 int RunShow(const FileArguments& arguments) {
     const auto set = LoadParametersOrSay(arguments.name);
     if (!set) {
-        return kExitFailed;
+        return kExitFile;
     }
     std::cout << "Software version = " << set->version << '\n';
     PrintBlock(*set, ParameterScope::kCommon, 0);
@@ -186,7 +186,7 @@ bool TakeAssignment(const std::string& assignment, FieldInputs& inputs, int bank
 int RunSet(const FileArguments& arguments) {
     auto set = LoadParametersOrSay(arguments.name);
     if (!set) {
-        return kExitFailed;
+        return kExitFile;
     }
     const int bank = arguments.bank == kAllBanks ? 0 : arguments.bank;
     FieldInputs inputs = ReadFieldInputs(*set, bank);
@@ -199,7 +199,7 @@ int RunSet(const FileArguments& arguments) {
     set->version = kDefaultParameterVersion;  // as the editor saves it
     if (SaveParameterFile(CommandFileName(arguments.name, kParameterFile), *set) != SaveStatus::Saved) {
         std::cerr << Text(StringId::kCreateFileFailed) << '\n';
-        return kExitFailed;
+        return kExitFile;
     }
     return kExitOk;
 }

@@ -106,7 +106,7 @@ int ExitCodeAfterOutput(int exitCode) {
         return exitCode;
     }
     std::cerr << "torvctl: writing to stdout failed: " << std::strerror(g_output->failure()) << '\n';
-    return exitCode == kExitOk ? kExitFailed : exitCode;
+    return exitCode == kExitOk ? kExitFile : exitCode;
 }
 
 }  // namespace torv::cli

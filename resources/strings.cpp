@@ -112,6 +112,11 @@ std::string_view Text(int number) {
     return it->text;
 }
 
+int NumberOfText(std::string_view text) {
+    const auto* it = std::ranges::find(kStringTable, text, &Entry::text);
+    return it == kStringTable.end() ? 0 : it->number;
+}
+
 std::string_view Text(StringId id) {
     return Text(static_cast<int>(id));
 }

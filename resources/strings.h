@@ -97,5 +97,8 @@ enum class StringId : int {
 // The text of a string; unknown numbers give an empty text.
 std::string_view Text(StringId id);
 std::string_view Text(int number);
+// The number of the message whose text is exactly `text`; 0 when it is none of them (a text made for
+// the case, such as a verification's list of words).
+int NumberOfText(std::string_view text);
 
 }  // namespace torv

@@ -145,7 +145,7 @@ TEST_F(NetworkPort, ServersThatCannotGiveThePortFailToOpen) {
     };
     for (const Case& c : cases) {
         const auto result = RunTorvctl({"--port", c.port, "params", "read", m_files.file("read")});
-        EXPECT_EQ(result.exitCode, 1) << c.what;
+        EXPECT_EQ(result.exitCode, 4) << c.what;
         EXPECT_EQ(result.err.substr(0, result.err.find('\n')), "Faild to open COM port.") << c.what;
         EXPECT_NE(result.err.find(c.port + ": " + c.reason), std::string::npos) << result.err;
         EXPECT_FALSE(std::filesystem::exists(m_files.file("read.torv"))) << c.what;

@@ -25,6 +25,7 @@ enum class Setup { kNone, kSilent, kNoRights, kPortHeld };
 
 struct ErrorCase {
     std::vector<std::string> arguments;  // PORT: the sensor's device; DIR/: the test's folder
+    int exitCode;                        // the class: 1 the sensor, 4 the port, 5 a file
     std::string message;                 // the first line
     std::vector<std::string> details;    // each found in the lines after it
     Setup setup = Setup::kNone;
@@ -36,33 +37,33 @@ const std::string kOpenFailed = "Faild to open COM port.";
 
 // clang-format off
 const ErrorCase kCases[] = {
-    {{"--yes", "--port", "DIR/ttyGONE", "clock", "set"}, kOpenFailed, {kGone}, Setup::kNone, true},
-    {{"--port", "DIR/ttyGONE", "exchange", "R", "0", "0"}, kOpenFailed, {kGone}, Setup::kNone, true},
-    {{"--port", "DIR/ttyGONE", "key", "SET"}, kOpenFailed, {kGone}, Setup::kNone, true},
-    {{"--port", "DIR/ttyGONE", "monitor"}, kOpenFailed, {kGone}, Setup::kNone, true},
-    {{"--yes", "--port", "PORT", "clock", "set"}, kOpenFailed, {"Permission denied on /dev/pts/", "dialout"},
-     Setup::kNoRights},
-    {{"--yes", "--port", "PORT", "clock", "set"}, kOpenFailed,
+    {{"--yes", "--port", "DIR/ttyGONE", "clock", "set"}, 4, kOpenFailed, {kGone}, Setup::kNone, true},
+    {{"--port", "DIR/ttyGONE", "exchange", "R", "0", "0"}, 4, kOpenFailed, {kGone}, Setup::kNone, true},
+    {{"--port", "DIR/ttyGONE", "key", "SET"}, 4, kOpenFailed, {kGone}, Setup::kNone, true},
+    {{"--port", "DIR/ttyGONE", "monitor"}, 4, kOpenFailed, {kGone}, Setup::kNone, true},
+    {{"--yes", "--port", "PORT", "clock", "set"}, 4, kOpenFailed,
+     {"Permission denied on /dev/pts/", "dialout"}, Setup::kNoRights},
+    {{"--yes", "--port", "PORT", "clock", "set"}, 4, kOpenFailed,
      {"is in use by e2e_tests (pid " + std::to_string(getpid()) + ")"}, Setup::kPortHeld},
-    {{"--yes", "--port", "PORT", "params", "write", "DIR/missing"}, "The parameters file is not found.",
+    {{"--yes", "--port", "PORT", "params", "write", "DIR/missing"}, 5, "The parameters file is not found.",
      {"missing.torv does not exist."}},
-    {{"--yes", "--port", "PORT", "params", "write", "DIR/short"}, "The parameters file is invalid.",
+    {{"--yes", "--port", "PORT", "params", "write", "DIR/short"}, 5, "The parameters file is invalid.",
      {"short.torv, line 5: expected a number 0..65535, but the file ends there."}},
-    {{"--yes", "--port", "PORT", "params", "write", "DIR/bad"}, "The parameters file is invalid.",
+    {{"--yes", "--port", "PORT", "params", "write", "DIR/bad"}, 5, "The parameters file is invalid.",
      {"bad.torv, line 23: expected a number 0..65535, but it reads \"12x7\"."}},
-    {{"params", "sheet", "DIR/missing"}, "The parameters file is not found.",
+    {{"params", "sheet", "DIR/missing"}, 5, "The parameters file is not found.",
      {"DIR/missing.torv does not exist."}, Setup::kNone, true},
-    {{"ng", "png", "DIR/missing"}, "The NG data file is not found.", {"DIR/missing.bmp does not exist."},
+    {{"ng", "png", "DIR/missing"}, 5, "The NG data file is not found.", {"DIR/missing.bmp does not exist."},
      Setup::kNone, true},
-    {{"dict", "show", "DIR/none"}, "The expansion dictionary file is not found. Create a new data.",
+    {{"dict", "show", "DIR/none"}, 5, "The expansion dictionary file is not found. Create a new data.",
      {"DIR/none.dic4 does not exist."}, Setup::kNone, true},
-    {{"--port", "PORT", "params", "read", ""}, "Please specify file name.", {"Filename"}},
-    {{"--port", "PORT", "monitor", "--csv", ""}, "Please specify file name.", {"--csv NAME"}},
-    {{"--port", "PORT", "monitor", "--csv", "DIR/dir"}, "Failed to create the file.",
+    {{"--port", "PORT", "params", "read", ""}, 5, "Please specify file name.", {"Filename"}},
+    {{"--port", "PORT", "monitor", "--csv", ""}, 5, "Please specify file name.", {"--csv NAME"}},
+    {{"--port", "PORT", "monitor", "--csv", "DIR/dir"}, 5, "Failed to create the file.",
      {"DIR/dir.csv is a folder"}},
-    {{"--yes", "--port", "PORT", "clock", "set"}, "No communication response.",
+    {{"--yes", "--port", "PORT", "clock", "set"}, 1, "No communication response.",
      {" at 57600 baud within 1000 ms", "baud rate", "cable"}, Setup::kSilent},
-    {{"--port", "PORT", "exchange", "R", "0", "0"}, "No communication response.", {"PORT at 57600 baud"},
+    {{"--port", "PORT", "exchange", "R", "0", "0"}, 1, "No communication response.", {"PORT at 57600 baud"},
      Setup::kSilent},
 };
 // clang-format on
@@ -111,7 +112,7 @@ TEST(TorvctlErrors, MessageFirstThenTheFacts) {
         const test::ProgramResult result = test::RunProgram(program, arguments);
         const std::string name = ::testing::PrintToString(c.arguments);
         const auto end = result.err.find('\n');
-        EXPECT_EQ(result.exitCode, 1) << name << result.err;
+        EXPECT_EQ(result.exitCode, c.exitCode) << name << result.err;
         EXPECT_EQ(result.err.substr(0, end), c.message) << name;
         if (c.whole) {
             EXPECT_EQ(result.err.substr(end + 1), Placed(c.details[0], sensor, files) + "\n") << name;

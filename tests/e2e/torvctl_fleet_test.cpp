@@ -55,7 +55,7 @@ TEST_F(TorvctlFleet, ReadFillsTheFolderAsSingleReadsWouldAndNamesTheSilentSensor
                    "  57600  # through the server\r\n\r\nback-1 " + silent.devicePath() + " 57600\r\n");
 
     const auto result = RunTorvctl({"fleet", "read", fleet, m_folder});
-    EXPECT_EQ(result.exitCode, 1) << result.err;
+    EXPECT_EQ(result.exitCode, 7) << result.err;  // some failed
     const std::string front1 = SummaryLine(result.out, "front-1");
     const std::string front2 = SummaryLine(result.out, "front-2");
     const std::string back1 = SummaryLine(result.out, "back-1");
@@ -78,6 +78,10 @@ TEST_F(TorvctlFleet, ReadFillsTheFolderAsSingleReadsWouldAndNamesTheSilentSensor
     EXPECT_EQ(ReadFileBytes(m_folder + "/front-1.torv"), ReadFileBytes(m_files.file("single-1.torv")));
     EXPECT_EQ(ReadFileBytes(m_folder + "/front-2.torv"), ReadFileBytes(m_files.file("single-2.torv")));
     EXPECT_NE(ReadFileBytes(m_folder + "/front-1.torv"), ReadFileBytes(m_folder + "/front-2.torv"));
+    // When every sensor fails, the fleet failed as a single command does.
+    EXPECT_EQ(
+        RunTorvctl({"--yes", "fleet", "clock", writeFleet("back-1 " + silent.devicePath() + "\n")}).exitCode,
+        1);
 }
 
 TEST_F(TorvctlFleet, WriteChecksEveryFileBeforeAnySensorIsWrittenAndClockSetsEveryCalendar) {
@@ -96,7 +100,7 @@ TEST_F(TorvctlFleet, WriteChecksEveryFileBeforeAnySensorIsWrittenAndClockSetsEve
     WriteFileBytes(m_folder + "/c.torv", whole.substr(0, whole.find("Bank parameter No.9")));
 
     const auto refused = RunTorvctl({"--yes", "fleet", "write", fleet, m_folder});
-    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.exitCode, 5);
     EXPECT_EQ(refused.err.substr(0, refused.err.find('\n')), "c: The parameters file is invalid.");
     EXPECT_TRUE(Mentions(refused.err, "\n  " + m_folder + "/c.torv, line ")) << refused.err;
     EXPECT_TRUE(Mentions(refused.err, "\ntorvctl: nothing was written to any sensor\n")) << refused.err;
@@ -114,7 +118,7 @@ TEST_F(TorvctlFleet, WriteChecksEveryFileBeforeAnySensorIsWrittenAndClockSetsEve
 
     const auto written = RunTorvctl({"--yes", "fleet", "write", fleet, m_folder});
     const auto clock = RunTorvctl({"--yes", "fleet", "clock", fleet});
-    EXPECT_EQ(written.exitCode, 1) << written.err;
+    EXPECT_EQ(written.exitCode, 7) << written.err;
     EXPECT_EQ(clock.exitCode, 0) << clock.err;
     EXPECT_TRUE(Mentions(written.out, "3 sensors: 2 ok, 1 failed, ")) << written.out;
     const std::string restore = "torvctl -p " + c.devicePath() + " params write " + m_folder + "/c.torv";

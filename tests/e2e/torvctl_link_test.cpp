@@ -67,7 +67,7 @@ TEST(TorvctlExchange, UsageErrorsExitTwo) {
     }
 }
 
-// Short options, and the port and rate from the environment for scripts that talk to one sensor.
+// Short options, the port and rate from the environment for scripts that talk to one sensor, and -q.
 TEST(TorvctlExchange, ShortOptionsEnvironmentDefaultsAndVersion) {
     test::SimulatedSensor sensor({"--baud", "9600"});
     const auto shortOptions =
@@ -79,6 +79,16 @@ TEST(TorvctlExchange, ShortOptionsEnvironmentDefaultsAndVersion) {
     const auto optionWins = RunTorvctl({"-b", "57600", "exchange", "S", "0", "7"},
                                        {"TORV_PORT=" + sensor.devicePath(), "TORV_BAUD=9600"});
     EXPECT_EQ(optionWins.exitCode, 1);  // the sensor talks at 9600: nothing it can read
+    // -q keeps the success text off stdout, not the file or a failure's message.
+    test::TempDir files;
+    const auto quiet =
+        RunTorvctl({"-q", "-p", sensor.devicePath(), "-b", "9600", "params", "read", files.file("q")});
+    EXPECT_EQ(quiet.exitCode, 0) << quiet.err;
+    EXPECT_EQ(quiet.out, "");
+    EXPECT_EQ(test::ListFolder(files.path()), std::vector<std::string>{"q.torv"});
+    const auto quietFailure =
+        RunTorvctl({"--quiet", "-p", sensor.devicePath(), "params", "read", files.file("r")});
+    EXPECT_EQ(quietFailure.err.substr(0, quietFailure.err.find('\n')), "No communication response.");
     const auto version = RunTorvctl({"--version"});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.out, "torvctl 1.0\n");

@@ -69,7 +69,7 @@ TEST_F(TorvctlNg, PngOfAReadImageGivesTheSamePixelsUpright) {
 TEST_F(TorvctlNg, PngRefusesWhatIsNoNgImage) {
     WriteFileBytes(path("short.bmp"), std::string(1000, 'B'));
     const auto refused = RunTorvctl({"ng", "png", path("short")});
-    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.exitCode, 5);
     EXPECT_NE(refused.err.find("is not an NG screen image"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(path("short.png")));
 }
@@ -87,7 +87,7 @@ TEST(TorvctlDict, ShowPrintsEachCharactersNumberCodeAndDots) {
 
     WriteFileBytes(folder.file("bad.dic4"), "1\r\n" + rows + "2\r\n   *\r\n");
     const auto invalid = RunTorvctl({"dict", "show", folder.file("bad.dic4")});
-    EXPECT_EQ(invalid.exitCode, 1);
+    EXPECT_EQ(invalid.exitCode, 5);
     EXPECT_EQ(invalid.err.substr(0, invalid.err.find('\n')),
               "The expansion dictionary data file is invalid.");
     EXPECT_EQ(invalid.out.substr(0, 4), " 1 1");

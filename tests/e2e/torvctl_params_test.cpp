@@ -36,14 +36,14 @@ TEST_F(TorvctlParams, SetChangesOneParameterAsTheEditorWould) {
 
     ASSERT_EQ(SaveParameterFile(m_files.file("other.torv"), InitialParameterSet()), SaveStatus::Saved);
     const auto diff = RunTorvctl({"params", "diff", m_base, m_files.file("other")});
-    EXPECT_EQ(diff.exitCode, 1);
+    EXPECT_EQ(diff.exitCode, 6);
     EXPECT_EQ(diff.out,
               "--- " + m_base + ".torv\n+++ " + m_files.file("other.torv") +
                   "\nCommon: WIDE: FAST | OFF\nBank 3: ORIENTTN: REVS | NORM\nBank 3: SHUTTER: 90 | 70\n");
     const auto same = RunTorvctl({"params", "diff", m_base, m_base});
     EXPECT_EQ(same.exitCode, 0);
     EXPECT_EQ(same.out, "");
-    EXPECT_EQ(RunTorvctl({"params", "diff", m_base, m_files.file("missing")}).exitCode, 2);
+    EXPECT_EQ(RunTorvctl({"params", "diff", m_base, m_files.file("missing")}).exitCode, 5);
 }
 
 TEST_F(TorvctlParams, RefusedAssignmentsChangeNothing) {
@@ -84,7 +84,7 @@ TEST_F(TorvctlParams, ShowAndDiffEscapeStringsAndShowUnlistedValuesAsNumbers) {
     EXPECT_NE(show.out.find("STRING = \\x1b[\\\\\\xe9\n"), std::string::npos) << show.out;
     EXPECT_NE(show.out.find("SYNCPULS = (7)\n"), std::string::npos);
     const auto diff = RunTorvctl({"params", "diff", m_base, m_files.file("odd")});
-    EXPECT_EQ(diff.exitCode, 1);
+    EXPECT_EQ(diff.exitCode, 6);
     const std::string header = "--- " + m_base + ".torv\n+++ " + m_files.file("odd.torv") + "\n";
     const std::string syncPulse = "Common: SYNCPULS: OFF | (7)\n";
     const std::string text = "Bank 0: STRING:  | \\x1b[\\\\\\xe9\n";
@@ -97,7 +97,7 @@ TEST_F(TorvctlParams, ShowAndDiffEscapeStringsAndShowUnlistedValuesAsNumbers) {
     set.common[7] = 13;  // a word no parameter names, and nothing else
     ASSERT_EQ(SaveParameterFile(m_files.file("word7.torv"), set), SaveStatus::Saved);
     const auto word = RunTorvctl({"params", "diff", m_base, m_files.file("word7")});
-    EXPECT_EQ(word.exitCode, 1);
+    EXPECT_EQ(word.exitCode, 6);
     EXPECT_EQ(word.out,
               "--- " + m_base + ".torv\n+++ " + m_files.file("word7.torv") + "\nCommon: word 7: 0 -> 13\n");
     EXPECT_EQ(RunTorvctl({"params", "diff", m_base, m_files.file("word7"), "--values"}).exitCode, 0);
@@ -151,7 +151,7 @@ TEST_F(TorvctlParams, VerifyNamesTheWordsTheSensorHoldsOtherwise) {
         {"--after-store", std::to_string(address) + "=" + std::to_string(corrected)});
     const auto result =
         RunTorvctl({"--yes", "--port", sensor.devicePath(), "params", "write", m_base, "--verify"});
-    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.exitCode, 6);
     EXPECT_EQ(result.out, "Writing to TORV is completed.\n");
     EXPECT_EQ(result.err.rfind("The sensor holds 1 word other than the file:\nBank 3 word 6 (sensor word " +
                                    std::to_string(address),

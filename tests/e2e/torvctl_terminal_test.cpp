@@ -108,8 +108,8 @@ TEST(TorvctlStandardStreams, ClosedOrFullStreamsNeverReachTheLine) {
          0},
         {"1>&-", {"monitor", "--count", "3"}, 0, "", -1},
         {"2>&-", {"--yes", "--trace", "clock", "set"}, 0, "", 25},
-        {">/dev/full", {"monitor"}, 1, full, -1},
-        {">/dev/full", {"ports"}, 1, full, 0},
+        {">/dev/full", {"monitor"}, 5, full, -1},
+        {">/dev/full", {"ports"}, 5, full, 0},
     };
     for (const auto& c : cases) {
         test::TempDir files;

@@ -52,7 +52,7 @@ check "write, follow the rate and verify" \
     "$(windows --yes --port COM5 params write windows --verify)"
 check "read at the new rate" "Reading from TORV is completed." \
     "$(windows --port COM5 --baud 115200 params read again)"
-check "a missing port" "Faild to open COM port. (exit 1)" \
+check "a missing port" "Faild to open COM port. (exit 4)" \
     "$(windows --port COM9 params read none | cut -d'|' -f1 | tr -d '\n'; echo " (exit ${PIPESTATUS[0]})")"
 
 echo "$passed passed, $failed failed"
