@@ -40,26 +40,8 @@ std::array<std::string, 3> ExpectedCsvLines(const SentJudgement& j) {
             bestDiff + " ," + numericalDiff + " ," + alphabeticDiff};
 }
 
-// Empty when `lines` are the judgement's three lines with a well-formed time stamp; otherwise the first
-// line that differs and what it should be.
-std::string RecordProblem(const SentJudgement& judgement, const std::string* lines) {
-    static const std::regex stamp(R"([A-Z][a-z]{2} \d\d \d{4} \d\d:\d\d:\d\d\.\d{3})");
-    const auto expected = ExpectedCsvLines(judgement);
-    const std::string where = "(exchange " + std::to_string(judgement.exchange) + ") ";
-    const std::string& first = lines[0];
-    if (first.compare(0, expected[0].size(), expected[0]) != 0 ||
-        !std::regex_match(first.substr(std::min(first.size(), expected[0].size())), stamp)) {
-        return where + "\"" + first + "\" is not \"" + expected[0] + "<time stamp>\"";
-    }
-    for (std::size_t k = 1; k < 3; ++k) {
-        if (lines[k] != expected[k]) {
-            return where + "\"" + lines[k] + "\" is not \"" + expected[k] + "\"";
-        }
-    }
-    return {};
-}
+}  // namespace
 
-// One log line: true when it marks a new judgement ("3 Y 00 00 judged=OK trailer=0A3C...").
 bool ParseSentJudgement(const std::string& line, SentJudgement& judgement) {
     const auto judged = line.find(" judged=");
     if (judged == std::string::npos) {
@@ -73,8 +55,6 @@ bool ParseSentJudgement(const std::string& line, SentJudgement& judgement) {
     }
     return true;
 }
-
-}  // namespace
 
 std::vector<SentJudgement> SentJudgements(const std::string& logPath) {
     std::vector<SentJudgement> sent;
@@ -100,6 +80,23 @@ std::vector<std::string> CsvLines(const std::string& path) {
         start = end + 2;
     }
     return lines;
+}
+
+std::string RecordProblem(const SentJudgement& judgement, const std::string* lines) {
+    static const std::regex stamp(R"([A-Z][a-z]{2} \d\d \d{4} \d\d:\d\d:\d\d\.\d{3})");
+    const auto expected = ExpectedCsvLines(judgement);
+    const std::string where = "(exchange " + std::to_string(judgement.exchange) + ") ";
+    const std::string& first = lines[0];
+    if (first.compare(0, expected[0].size(), expected[0]) != 0 ||
+        !std::regex_match(first.substr(std::min(first.size(), expected[0].size())), stamp)) {
+        return where + "\"" + first + "\" is not \"" + expected[0] + "<time stamp>\"";
+    }
+    for (std::size_t k = 1; k < 3; ++k) {
+        if (lines[k] != expected[k]) {
+            return where + "\"" + lines[k] + "\" is not \"" + expected[k] + "\"";
+        }
+    }
+    return {};
 }
 
 std::string CsvProblem(const std::string& csvPath, const std::vector<SentJudgement>& sent) {

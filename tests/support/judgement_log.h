@@ -15,11 +15,17 @@ struct SentJudgement {
     std::vector<std::uint8_t> trailer;  // without its checksum
 };
 
+// One log line: true when it marks a new judgement ("3 Y 00 00 judged=OK trailer=0A3C...").
+bool ParseSentJudgement(const std::string& line, SentJudgement& judgement);
 // Every exchange the log marks "judged=", in order.
 std::vector<SentJudgement> SentJudgements(const std::string& logPath);
 
 // The CSV's lines without their CR LF; a last line without CR LF is returned as "<no CR LF>...".
 std::vector<std::string> CsvLines(const std::string& path);
+
+// Empty when `lines` are the judgement's three lines with a well-formed time stamp; otherwise the first
+// line that differs and what it should be.
+std::string RecordProblem(const SentJudgement& judgement, const std::string* lines);
 
 // Empty when the CSV holds exactly these judgements, in order, each line well formed with a time stamp
 // "Mmm dd yyyy hh:mm:ss.mmm"; otherwise what differs first.
