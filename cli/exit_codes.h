@@ -20,7 +20,7 @@ enum ExitCode : int {
 // The exit code of a failure that the tool reported with the message `text`.
 ExitCode ExitCodeOfFailure(std::string_view text);
 
-// The table above in words, for `--help` and the man page.
+// The table above in words, for `--help`.
 extern const char* const kExitCodesHelp;
 
 }  // namespace torv::cli
