@@ -1,5 +1,6 @@
 #include "tests/support/scripted_line.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -40,7 +41,7 @@ class ScriptedDevice : public ComDevice {
         return true;
     }
     // The driver asks again for the rest of a read that brought part of its bytes; the double's time
-    // has then passed (nothing more is waiting), so that second ask
+    // has then passed (a limit cut the reply short, or nothing more is waiting), so that second ask
     // brings nothing and is not a read of its own in the record.
     int readSome(std::uint8_t* buffer, int count, int waitMs) override {
         if (m_askedAgain) {
@@ -48,8 +49,14 @@ class ScriptedDevice : public ComDevice {
             return 0;
         }
         m_line.calls.push_back("read " + std::to_string(count) + (waitMs == 0 ? " at once" : ""));
+        // A read that takes only what is waiting finds all of it: the limits are for reads that wait.
+        int wanted = count;
+        if (!m_line.readLimits.empty() && waitMs != 0) {
+            wanted = std::min(count, std::max(m_line.readLimits.front(), 0));
+            m_line.readLimits.pop_front();
+        }
         int taken = 0;
-        for (; taken < count && !m_line.input.empty(); ++taken) {
+        for (; taken < wanted && !m_line.input.empty(); ++taken) {
             buffer[taken] = m_line.input.front();
             m_line.input.pop_front();
         }

@@ -28,6 +28,10 @@ class ScriptedLine {
     std::vector<std::string> calls;
     Answer answer;
     std::deque<std::uint8_t> input;  // bytes waiting for the driver's next reads
+    // How many bytes each next read that waits finds before its time-out passes (a reply that arrives
+    // in parts or stops part-way); a read takes every waiting byte it asks for once the list is used
+    // up, and a read that does not wait always does.
+    std::deque<int> readLimits;
 };
 
 // The reply a plain sensor gives: ACK, the data bytes, checksum.
