@@ -2,14 +2,19 @@
 
 #include <CLI/CLI.hpp>
 #include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "cli/cli_context.h"
 #include "cli/clock_command.h"
+#include "cli/command_help.h"
 #include "cli/dict_commands.h"
 #include "cli/fleet_commands.h"
 #include "cli/interrupts.h"
 #include "cli/link_commands.h"
 #include "cli/monitor_command.h"
+#include "cli/nearest_word.h"
 #include "cli/ng_commands.h"
 #include "cli/params_commands.h"
 #include "cli/standard_streams.h"
@@ -23,6 +28,12 @@ void AddGlobalOptions(CLI::App& app, torv::cli::GlobalOptions& options) {
     app.add_option("-p,--port", options.port,
                    "COMn (see `torvctl ports`), a device path or rfc2217://HOST:PORT")
         ->envname("TORV_PORT")
+        ->check(
+            [](const std::string& name) {
+                return name.empty() ? std::string("is empty: give COMn, a device path or rfc2217://HOST:PORT")
+                                    : std::string();
+            },
+            "PORT")
         ->capture_default_str();
     app.add_option("-b,--baud", options.baudRate, "4800, 9600, 19200, 38400, 57600, 115200 or 256000")
         ->envname("TORV_BAUD")
@@ -37,6 +48,34 @@ void AddGlobalOptions(CLI::App& app, torv::cli::GlobalOptions& options) {
     app.add_flag("--trace", options.trace, "Print every frame sent and received on stderr");
     app.add_flag("-q,--quiet", options.quiet,
                  "Print no success texts (\"Reading from TORV is completed.\"); failures still print");
+}
+
+// The command a parse stopped at, and the word it could not take as one of its subcommands: CLI11 says
+// only that a subcommand is required, which does not tell a user that "parms" was the mistake.
+std::optional<std::string> UnknownCommandText(CLI::App& app) {
+    CLI::App* deepest = &app;
+    while (!deepest->get_subcommands().empty()) {
+        deepest = deepest->get_subcommands().front();
+    }
+    std::vector<std::string> names;
+    for (const CLI::App* command : deepest->get_subcommands([](const CLI::App*) { return true; })) {
+        names.push_back(command->get_name());
+    }
+    if (names.empty()) {
+        return std::nullopt;
+    }
+    for (const std::string& word : app.remaining(true)) {
+        if (word.empty() || word.front() == '-') {
+            continue;
+        }
+        std::string text = "torvctl: unknown command '" + word + "'";
+        if (const auto nearest = torv::cli::NearestWord(word, names)) {
+            text += "; did you mean '" + *nearest + "'?";
+        }
+        const std::string path = deepest == &app ? "torvctl" : "torvctl " + deepest->get_name();
+        return text + " (see `" + path + " --help`)";
+    }
+    return std::nullopt;
 }
 
 int Run(int argc, char** argv) {
@@ -55,6 +94,8 @@ int Run(int argc, char** argv) {
     torv::cli::AddMonitorCommand(app, context);
     torv::cli::AddKeyCommand(app, context);
     torv::cli::AddFleetCommand(app, context);
+    torv::cli::AddHelpCommand(app, context);
+    torv::cli::AddExamples(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -62,6 +103,10 @@ int Run(int argc, char** argv) {
     } catch (const CLI::CallForVersion& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
+        if (const auto unknown = UnknownCommandText(app)) {
+            std::cerr << *unknown << '\n';
+            return torv::cli::kExitUsage;
+        }
         app.exit(e);
         return torv::cli::kExitUsage;
     }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/interrupts.h"
+#include "cli/iso_time.h"
 #include "cli/standard_streams.h"
 #include "files/file_kind.h"
 #include "link/failure_details.h"
@@ -35,7 +36,7 @@ std::string Printable(std::string text) {
     return text;
 }
 
-// One line per judgement on stdout: judgement, count, best, numerical and alphabetic characters,
+// One line per judgement on stdout: the PC time, judgement, count, best, numerical and alphabetic characters,
 // separated by tabs. The limits and a stop signal set AbortRequest, which ends the loop after the poll.
 class TerminalMonitorHost : public MonitorHost {
   public:
@@ -45,12 +46,13 @@ class TerminalMonitorHost : public MonitorHost {
     void showJudgement(const Judgement& judgement) override { m_judgement = judgement; }
 
     void showCount(int count) override {
-        std::cout << m_judgement.text() << '\t' << count << '\t' << Printable(m_judgement.bestCharacters())
-                  << '\t' << Printable(m_judgement.numericalCharacters()) << '\t'
+        std::cout << IsoLocalTimeText(std::chrono::system_clock::now()) << '\t' << m_judgement.text() << '\t'
+                  << count << '\t' << Printable(m_judgement.bestCharacters()) << '\t'
+                  << Printable(m_judgement.numericalCharacters()) << '\t'
                   << Printable(m_judgement.alphabeticCharacters()) << '\n'
                   << std::flush;
         ++m_judged;
-        // Judgements nobody can read are not worth polling for; the end says why (exit 1).
+        // Judgements nobody can read are not worth polling for; the end says why (exit 5).
         if ((m_limits.count > 0 && m_judged >= m_limits.count) || !StandardOutputWorks()) {
             m_state.AbortRequest = true;
         }
@@ -180,17 +182,32 @@ int RunKey(const GlobalOptions& options, const std::vector<std::string>& names) 
     return kExitOk;
 }
 
+// A limit of zero or less would stop before the first judgement; without the option there is none.
+CLI::Validator MoreThanZero(const std::string& what, const std::string& range) {
+    return CLI::Validator(
+        [what, range](std::string& text) {
+            double value = 0;
+            if (CLI::detail::lexical_cast(text, value) && value > 0) {
+                return std::string();
+            }
+            return text + " is not " + what + ": give " + range + " (leave the option out for no limit)";
+        },
+        "");
+}
+
 }  // namespace
 
 void AddMonitorCommand(CLI::App& app, CliContext& context) {
     auto limits = std::make_shared<MonitorLimits>();
     CLI::App* monitor = app.add_subcommand(
         "monitor",
-        "Watch the sensor's judgements: one line each (judgement, count, best, numerical and "
+        "Watch the sensor's judgements: one line each (PC time, judgement, count, best, numerical and "
         "alphabetic characters) until Ctrl-C or a limit");
     monitor->add_option("--csv", limits->csvName, "Log every judgement to NAME.csv (replaced at the start)");
-    monitor->add_option("--count", limits->count, "Stop after K judgements")->check(CLI::PositiveNumber);
-    monitor->add_option("--seconds", limits->seconds, "Stop after S seconds")->check(CLI::PositiveNumber);
+    monitor->add_option("--count", limits->count, "Stop after K judgements")
+        ->check(MoreThanZero("a number of judgements", "1 or more"));
+    monitor->add_option("--seconds", limits->seconds, "Stop after S seconds")
+        ->check(MoreThanZero("a time", "seconds above 0, e.g. 0.5 or 60"));
     monitor->callback([&context, limits] {
         context.run = [&context, limits] { return RunMonitor(context.options, *limits); };
     });

@@ -145,7 +145,7 @@ void AddParamsCommand(CLI::App& app, CliContext& context) {
                               "nothing is written unless that read succeeds");
     write.command->add_flag("--verify", write.arguments->verify,
                             "After the store, read every written word back and compare it with NAME.torv "
-                            "(exit 1, listing the words, when they differ)");
+                            "(exit 6, listing the words, when they differ)");
     const NamedCommand sheet = AddNamedCommand(
         *params, context, "sheet", "Export NAME.torv as a CSV sheet, one column per bank", RunParamsSheet);
     sheet.command->add_option("--out", sheet.arguments->sheetName,

@@ -1,4 +1,4 @@
-// `params show`, `params diff` and `params set`: parameter files read and changed through the
+// `params show`, `params get`, `params diff` and `params set`: parameter files read and changed through the
 // catalogue, without a sensor (the diff itself is in params_diff.cpp).
 
 #include <algorithm>
@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "cli/nearest_word.h"
 #include "cli/params_commands.h"
 #include "cli/params_diff.h"
 #include "files/file_kind.h"
@@ -25,6 +26,7 @@ constexpr int kAllBanks = -1;
 struct FileArguments {
     std::string name;
     std::string otherName;
+    std::string key;  // get: the parameter asked for
     int bank = kAllBanks;
     std::vector<std::string> assignments;
     bool valuesOnly = false;  // diff: the parameters' values only, not the words no parameter names
@@ -96,38 +98,35 @@ std::optional<std::size_t> FindKey(std::string_view key) {
     return std::nullopt;
 }
 
-// Edits (insert, delete, change a character) that turn one text into the other.
-std::size_t EditDistance(std::string_view a, std::string_view b) {
-    std::vector<std::size_t> row(b.size() + 1);
-    for (std::size_t j = 0; j <= b.size(); ++j) {
-        row[j] = j;
+// The key a mistyped one most likely meant, when one is close enough to suggest.
+std::optional<std::string> NearestKey(std::string_view key) {
+    std::vector<std::string> keys;
+    for (const ParameterRow& row : kParameterCatalogue) {
+        keys.emplace_back(row.key);
     }
-    for (std::size_t i = 1; i <= a.size(); ++i) {
-        std::size_t diagonal = row[0];
-        row[0] = i;
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            const std::size_t above = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-            diagonal = above;
-        }
-    }
-    return row[b.size()];
+    return NearestWord(key, keys);
 }
 
-// The key a mistyped one most likely meant, when one is close enough to suggest.
-std::optional<std::string_view> NearestKey(std::string_view key) {
-    constexpr std::size_t kMaxSuggestedEdits = 2;
-    const std::string upper = UpperCase(key);
-    std::optional<std::string_view> nearest;
-    std::size_t best = kMaxSuggestedEdits + 1;
-    for (const ParameterRow& row : kParameterCatalogue) {
-        const std::size_t distance = EditDistance(upper, UpperCase(row.key));
-        if (distance < best) {
-            best = distance;
-            nearest = row.key;
+void SayNotAParameter(std::string_view command, std::string_view key) {
+    std::cerr << "torvctl params " << command << ": \"" << key << "\" is not a parameter";
+    if (const auto nearest = NearestKey(key)) {
+        std::cerr << "; did you mean " << *nearest << "?";
+    }
+    std::cerr << " (see `torvctl params show`)\n";
+}
+
+// List values are matched like keys, without regard to case ("datefrmt=mdy" is MDY).
+std::optional<int> FindValue(const ParameterRow& row, std::string_view value) {
+    if (const auto exact = FindListEntry(row, value)) {
+        return exact;
+    }
+    const std::string upper = UpperCase(value);
+    for (std::size_t i = 0; i < row.list.size(); ++i) {
+        if (UpperCase(row.list[i]) == upper) {
+            return static_cast<int>(i);
         }
     }
-    return nearest;
+    return std::nullopt;
 }
 
 // Puts one KEY=VALUE into the inputs; prints why and returns false when it cannot be taken.
@@ -135,12 +134,13 @@ bool TakeAssignment(const std::string& assignment, FieldInputs& inputs, int bank
     const auto equals = assignment.find('=');
     const std::string key = assignment.substr(0, equals);
     const auto index = FindKey(key);
-    if (equals == std::string::npos || !index) {
-        std::cerr << "torvctl params set: \"" << key << "\" is not a parameter";
-        if (const auto nearest = NearestKey(key)) {
-            std::cerr << "; did you mean " << *nearest << "?";
-        }
-        std::cerr << " (see `torvctl params show`)\n";
+    if (equals == std::string::npos && index) {
+        std::cerr << "torvctl params set: " << kParameterCatalogue[*index].key << " needs a value: give "
+                  << kParameterCatalogue[*index].key << "=VALUE\n";
+        return false;
+    }
+    if (!index) {
+        SayNotAParameter("set", key);
         return false;
     }
     const ParameterRow& row = kParameterCatalogue[*index];
@@ -151,7 +151,7 @@ bool TakeAssignment(const std::string& assignment, FieldInputs& inputs, int bank
     }
     FieldInput& input = inputs[*index];
     if (row.kind == ParameterKind::kList) {
-        const auto entry = FindListEntry(row, value);
+        const auto entry = FindValue(row, value);
         if (!entry) {
             std::cerr << "torvctl params set: " << row.key << " has no value \"" << value << "\"; it takes:";
             for (std::string_view text : row.list) {
@@ -201,6 +201,27 @@ int RunSet(const FileArguments& arguments) {
         std::cerr << Text(StringId::kCreateFileFailed) << '\n';
         return kExitFile;
     }
+    return kExitOk;
+}
+
+// One value, alone on its line, for `$(torvctl params get NAME KEY)`.
+int RunGet(const FileArguments& arguments) {
+    const auto index = FindKey(arguments.key);
+    if (!index) {
+        SayNotAParameter("get", arguments.key);
+        return kExitUsage;
+    }
+    const ParameterRow& row = kParameterCatalogue[*index];
+    if (row.field.scope == ParameterScope::kBank && arguments.bank == kAllBanks) {
+        std::cerr << "torvctl params get: " << row.key << " is set per bank: give --bank 0..15\n";
+        return kExitUsage;
+    }
+    const auto set = LoadParametersOrSay(arguments.name);
+    if (!set) {
+        return kExitFile;
+    }
+    const int bank = arguments.bank == kAllBanks ? 0 : arguments.bank;
+    std::cout << ShownValue(*set, bank, row) << '\n';
     return kExitOk;
 }
 
@@ -259,10 +280,19 @@ void AddParamsFileCommands(CLI::App& params, CliContext& context) {
         ->check(CLI::Range(0, kBankCount - 1));
     SetRunner(show, context, arguments, RunShow);
 
+    CLI::App* get =
+        params.add_subcommand("get", "Print one parameter's value of NAME.torv, alone on its line");
+    get->add_option("NAME", arguments->name, "Parameter file")->required();
+    get->add_option("KEY", arguments->key, "The parameter, e.g. SHUTTER (see `torvctl params show`)")
+        ->required();
+    get->add_option("--bank", arguments->bank, "The bank of a per-bank parameter (0..15)")
+        ->check(CLI::Range(0, kBankCount - 1));
+    SetRunner(get, context, arguments, RunGet);
+
     CLI::App* diff = params.add_subcommand(
         "diff",
         "What the files would set differently: the parameters' values, then the words no parameter "
-        "names (exit 0 the same, 1 different, 2 a file missing or invalid)");
+        "names (exit 0 the same, 6 different, 5 a file missing or invalid)");
     diff->add_option("NAME1", arguments->name, "Parameter file")->required();
     diff->add_option("NAME2", arguments->otherName, "Parameter file")->required();
     diff->add_flag("--values", arguments->valuesOnly,

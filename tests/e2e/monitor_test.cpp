@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <regex>
 
 #include "tests/support/judgement_log.h"
 #include "tests/support/simulated_sensor.h"
@@ -42,12 +44,20 @@ TEST(TorvctlMonitor, KeepsTheEarlierCsvAndPrintsOneLinePerJudgement) {
     ASSERT_EQ(sent.size(), 12u);
     EXPECT_TRUE(std::any_of(sent.begin(), sent.end(), [](const auto& j) { return j.text == "--"; }));
     const auto csv = test::CsvLines(name + ".csv");
+    // Each line starts with the PC time (ISO 8601, milliseconds and zone), in the order of the lines.
+    const std::regex isoTime(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d\d:\d\d\t.*)");
+    std::string previousTime;
     for (std::size_t i = 0; i < printed.size(); ++i) {
+        ASSERT_TRUE(std::regex_match(printed[i], isoTime)) << printed[i];
+        const std::string time = printed[i].substr(0, printed[i].find('\t'));
+        EXPECT_LE(previousTime, time);
+        previousTime = time;
+        const std::string fields = printed[i].substr(time.size() + 1);
         std::string best = csv[3 * i + 1].substr(0, csv[3 * i + 1].find(" ,"));
         best.erase(std::remove(best.begin(), best.end(), ','), best.end());
-        EXPECT_EQ(printed[i].substr(0, printed[i].find('\t', 3) + 1),
+        EXPECT_EQ(fields.substr(0, fields.find('\t', 3) + 1),
                   sent[i].text + "\t" + std::to_string(i + 1) + "\t");
-        EXPECT_EQ(printed[i].substr(printed[i].find('\t', 3) + 1, best.size() + 1), best + "\t");
+        EXPECT_EQ(fields.substr(fields.find('\t', 3) + 1, best.size() + 1), best + "\t");
     }
 }
 

@@ -26,8 +26,21 @@ class TorvctlParams : public ::testing::Test {
 
 TEST_F(TorvctlParams, SetChangesOneParameterAsTheEditorWould) {
     const auto result =
-        RunTorvctl({"params", "set", m_base, "--bank", "3", "shutter=90", "ORIENTTN=REVS", "Wide=FAST"});
+        RunTorvctl({"params", "set", m_base, "--bank", "3", "shutter=90", "orienttn=revs", "Wide=FAST"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
+    // One value alone on its line, as `$(...)` takes it.
+    const std::pair<std::vector<std::string>, std::string> values[] = {
+        {{"SHUTTER", "--bank", "3"}, "90\n"},
+        {{"shutter", "--bank", "2"}, "70\n"},
+        {{"WIDE"}, "FAST\n"},
+    };
+    for (const auto& [words, printed] : values) {
+        std::vector<std::string> arguments{"params", "get", m_base};
+        arguments.insert(arguments.end(), words.begin(), words.end());
+        const auto get = RunTorvctl(arguments);
+        EXPECT_EQ(get.exitCode, 0) << get.err;
+        EXPECT_EQ(get.out, printed) << words[0];
+    }
     const auto show = RunTorvctl({"params", "show", m_base, "--bank", "3"});
     EXPECT_NE(show.out.find("SHUTTER = 90\n"), std::string::npos);
     EXPECT_NE(show.out.find("ORIENTTN = REVS\n"), std::string::npos);
@@ -54,6 +67,7 @@ TEST_F(TorvctlParams, RefusedAssignmentsChangeNothing) {
         {{"--bank", "1", "ORIENTTN=UPSIDE"}, "UPSIDE"},
         {{"--bank", "1", "SHUTTER=fast"}, "fast"},
         {{"SHUTTER=90"}, "--bank"},  // a bank parameter without --bank
+        {{"--bank", "1", "shutter"}, "SHUTTER needs a value: give SHUTTER=VALUE"},
         {{"--bank", "1", "SHUTTER=90", "SURFACE=GREY"}, "GREY"},
     };
     for (const auto& [assignments, said] : refused) {
