@@ -7,6 +7,8 @@
 #include <mutex>
 #include <optional>
 
+#include "cli/json_output.h"
+#include "cli/standard_input_file.h"
 #include "engine/write_journal.h"
 #include "files/file_kind.h"
 #include "link/com_device.h"
@@ -87,6 +89,7 @@ bool ResolveLinkTarget(const GlobalOptions& options, LinkTarget& target) {
         target.port = kDevicePathPort;
         SetComPortDevicePath(kDevicePathPort, options.port);
     }
+    NoteJsonPort(options.port);
     WarnOfUnfinishedWrite(target.port);
     return true;
 }
@@ -112,7 +115,18 @@ std::string CommandBaseName(const std::string& name, int fileKind) {
 }
 
 std::string CommandFileName(const std::string& name, int fileKind) {
-    return MakeFilePath(CommandBaseName(name, fileKind), fileKind);
+    std::error_code missing;
+    const bool stream =
+        name == kStandardStreamName || (NamesStreamAsItIs(name) && std::filesystem::exists(name, missing));
+    std::string file = stream                    ? StreamCopy(name, std::string(FileKindExtension(fileKind)))
+                       : NamesStreamAsItIs(name) ? name  // "/dev/ttyUSB9 does not exist", not ".torv"
+                                                 : MakeFilePath(CommandBaseName(name, fileKind), fileKind);
+    NoteJsonFile(stream ? name : file);
+    return file;
+}
+
+std::string CommandFileLabel(const std::string& name, int fileKind) {
+    return name == kStandardStreamName || NamesStreamAsItIs(name) ? name : CommandFileName(name, fileKind);
 }
 
 }  // namespace torv::cli

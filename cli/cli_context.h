@@ -16,6 +16,7 @@ struct GlobalOptions {
     Confirm confirm = Confirm::kAsk;
     bool trace = false;
     bool quiet = false;  // no success texts
+    bool json = false;   // facts and failures as JSON (cli/json_output.h)
 };
 
 struct CliContext {
@@ -49,7 +50,11 @@ bool SameFile(const std::string& a, const std::string& b);
 // A name as given on the command line, without one trailing extension of the kind ("bank.torv" and
 // "bank" both name the parameter file bank.torv).
 std::string CommandBaseName(const std::string& name, int fileKind);
-// The file a name given on the command line names: the base name plus the kind's extension.
+// The file a name given on the command line names: the base name plus the kind's extension. A name
+// that names a device or a pipe (/dev/stdin, <(...)) is taken as it stands, and `-` is standard
+// input. Empty when standard input could not be kept.
 std::string CommandFileName(const std::string& name, int fileKind);
+// The file's name as output shows it: `-` for standard input, else CommandFileName's.
+std::string CommandFileLabel(const std::string& name, int fileKind);
 
 }  // namespace torv::cli

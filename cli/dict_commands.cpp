@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <iostream>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <span>
 
 #include "cli/device_operation.h"
+#include "cli/json_output.h"
 #include "dictionary/dictionary_file.h"
 #include "engine/operation_state.h"
 #include "files/file_kind.h"
@@ -64,6 +66,16 @@ void PrintBand(std::span<const DictionaryCharacter> band, std::size_t firstIndex
     std::cout << '\n';
 }
 
+// Each character's code and its seven rows, the top row first, bit 6 (64) the left column.
+void PrintDictionaryJson(const std::string& file, std::span<const DictionaryCharacter> characters) {
+    Json list = Json::array();
+    for (const DictionaryCharacter& character : characters) {
+        list.push_back({{"code", character.code},
+                        {"rows", std::vector<int>(character.rows.begin(), character.rows.end())}});
+    }
+    PrintJson(Json{{"file", file}, {"characters", std::move(list)}});
+}
+
 int RunDictShow(const std::string& name) {
     const std::string path = CommandFileName(name, kDictionaryFile);
     const LoadedDictionary loaded = LoadDictionaryFile(path);
@@ -72,6 +84,10 @@ int RunDictShow(const std::string& name) {
         return kExitFile;
     }
     const std::span<const DictionaryCharacter> characters(loaded.characters);
+    if (JsonOutput() && loaded.status == DictionaryStatus::kLoaded) {
+        PrintDictionaryJson(CommandFileLabel(name, kDictionaryFile), characters);
+        return kExitOk;
+    }
     for (std::size_t first = 0; first < characters.size(); first += kCharactersPerBand) {
         PrintBand(characters.subspan(first, std::min(kCharactersPerBand, characters.size() - first)), first);
     }

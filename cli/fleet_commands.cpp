@@ -8,6 +8,7 @@
 #include "cli/device_operation.h"
 #include "cli/fleet_file.h"
 #include "cli/fleet_run.h"
+#include "cli/standard_input_file.h"
 #include "files/file_kind.h"
 #include "files/file_status.h"
 #include "link/frames.h"
@@ -30,8 +31,9 @@ std::string SensorFileName(const std::string& folder, const FleetSensor& sensor)
     return (fs::path(folder) / sensor.name).string();
 }
 
+// `-` reads the fleet from standard input.
 bool LoadFleet(const std::string& path, FleetFile& fleet) {
-    fleet = ReadFleetFile(path);
+    fleet = ReadFleetFile(path == kStandardStreamName ? StandardInputFile(".fleet") : path);
     if (!fleet.problem.empty()) {
         std::cerr << "torvctl: " << fleet.problem << '\n';
         return false;

@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <set>
 #include <thread>
@@ -21,6 +22,8 @@
 #include "cli/cli_context.h"
 #include "cli/console/console.h"
 #include "cli/interrupts.h"
+#include "cli/json_output.h"
+#include "cli/terminal_host.h"
 #include "cli/trace_printer.h"
 #include "engine/write_journal.h"
 #include "link/port_names.h"
@@ -112,16 +115,19 @@ FleetOutcome RunOne(const FleetSensor& sensor, int port, int code, const std::st
 }
 
 // "[#####     ] 42% 3 of 8 sensors done", redrawn in place on a terminal.
-void DrawProgress(const std::vector<std::atomic<int>>& progress, int done) {
+void DrawProgress(const std::vector<std::atomic<int>>& progress, int done, std::size_t& drawnWidth) {
     long sum = 0;
     for (const std::atomic<int>& position : progress) {
         sum += position;
     }
     const long whole = static_cast<long>(progress.size()) * kProgressMax;
     const int filled = static_cast<int>(sum * kBarWidth / whole);
-    std::fprintf(stderr, "\r[%s%s] %3ld%% %d of %zu sensors done\x1b[K", std::string(filled, '#').c_str(),
-                 std::string(kBarWidth - filled, ' ').c_str(), sum * 100 / whole, done, progress.size());
-    std::fflush(stderr);
+    std::array<char, 32> percent{};
+    std::snprintf(percent.data(), percent.size(), "%3ld%%", sum * 100 / whole);
+    DrawProgressLine("[" + std::string(filled, '#') + std::string(kBarWidth - filled, ' ') + "] " +
+                         percent.data() + " " + std::to_string(done) + " of " +
+                         std::to_string(progress.size()) + " sensors done",
+                     drawnWidth);
 }
 
 std::string Padded(std::string text, std::size_t width) {
@@ -169,13 +175,14 @@ std::vector<FleetOutcome> RunFleet(const std::vector<FleetSensor>& sensors, int 
             finished.notify_one();
         });
     }
-    const bool onTerminal = IsTerminal(ConsoleStream::kError);
+    const bool onTerminal = StandardErrorIsTerminal();
+    std::size_t drawnWidth = 0;
     {
         std::unique_lock lock(mutex);
         while (done < static_cast<int>(sensors.size())) {
             finished.wait_for(lock, kProgressRedraw);
             if (onTerminal) {
-                DrawProgress(progress, done);
+                DrawProgress(progress, done, drawnWidth);
             }
         }
     }
@@ -188,8 +195,60 @@ std::vector<FleetOutcome> RunFleet(const std::vector<FleetSensor>& sensors, int 
     return outcomes;
 }
 
-int ReportFleet(const std::vector<FleetSensor>& sensors, const std::vector<FleetOutcome>& outcomes,
-                double totalSeconds) {
+namespace {
+
+struct FleetCounts {
+    int succeeded = 0;
+    int failed = 0;
+    int aborted = 0;
+};
+
+FleetCounts CountOutcomes(const std::vector<FleetOutcome>& outcomes) {
+    FleetCounts counts;
+    for (const FleetOutcome& outcome : outcomes) {
+        counts.succeeded += outcome.outcome == OperationOutcome::kCompleted ? 1 : 0;
+        counts.aborted += outcome.outcome == OperationOutcome::kAborted ? 1 : 0;
+    }
+    counts.failed = static_cast<int>(outcomes.size()) - counts.succeeded - counts.aborted;
+    return counts;
+}
+
+std::string_view ResultWord(OperationOutcome outcome) {
+    switch (outcome) {
+        case OperationOutcome::kCompleted:
+            return "ok";
+        case OperationOutcome::kAborted:
+            return "aborted";
+        default:
+            return "failed";
+    }
+}
+
+void PrintFleetJson(const std::vector<FleetSensor>& sensors, const std::vector<FleetOutcome>& outcomes,
+                    const FleetCounts& counts, double totalSeconds) {
+    Json list = Json::array();
+    for (std::size_t i = 0; i < sensors.size(); ++i) {
+        Json sensor;
+        sensor["name"] = sensors[i].name;
+        sensor["port"] = sensors[i].port;
+        sensor["result"] = ResultWord(outcomes[i].outcome);
+        sensor["message"] = outcomes[i].message;
+        sensor["detail"] = outcomes[i].detail;
+        sensor["seconds"] = outcomes[i].seconds;
+        if (!outcomes[i].restoreCommand.empty()) {
+            sensor["restore"] = outcomes[i].restoreCommand;
+        }
+        list.push_back(std::move(sensor));
+    }
+    PrintJson(Json{{"sensors", std::move(list)},
+                   {"ok", counts.succeeded},
+                   {"failed", counts.failed},
+                   {"aborted", counts.aborted},
+                   {"seconds", totalSeconds}});
+}
+
+void PrintFleetTable(const std::vector<FleetSensor>& sensors, const std::vector<FleetOutcome>& outcomes,
+                     const FleetCounts& counts, double totalSeconds) {
     std::size_t nameWidth = 0;
     std::size_t portWidth = 0;
     std::size_t messageWidth = 0;
@@ -198,38 +257,44 @@ int ReportFleet(const std::vector<FleetSensor>& sensors, const std::vector<Fleet
         portWidth = std::max(portWidth, sensors[i].port.size());
         messageWidth = std::max(messageWidth, outcomes[i].message.size());
     }
-    int succeeded = 0;
-    int aborted = 0;
     for (std::size_t i = 0; i < sensors.size(); ++i) {
         const FleetOutcome& outcome = outcomes[i];
         std::cout << Padded(sensors[i].name, nameWidth) << "  " << Padded(sensors[i].port, portWidth) << "  "
                   << Padded(outcome.message, messageWidth) << "  " << SecondsText(outcome.seconds) << '\n';
-        succeeded += outcome.outcome == OperationOutcome::kCompleted ? 1 : 0;
-        aborted += outcome.outcome == OperationOutcome::kAborted ? 1 : 0;
     }
-    const int failed = static_cast<int>(sensors.size()) - succeeded - aborted;
-    std::cout << sensors.size() << " sensors: " << succeeded << " ok, " << failed << " failed";
-    if (aborted > 0) {
-        std::cout << ", " << aborted << " aborted";
+    std::cout << sensors.size() << " sensors: " << counts.succeeded << " ok, " << counts.failed << " failed";
+    if (counts.aborted > 0) {
+        std::cout << ", " << counts.aborted << " aborted";
     }
     std::array<char, 32> total{};
     std::snprintf(total.data(), total.size(), ", %.1f s\n", totalSeconds);
     std::cout << total.data() << std::flush;
     for (std::size_t i = 0; i < sensors.size(); ++i) {
         if (!outcomes[i].detail.empty()) {
-            std::fprintf(stderr, "%s: %s\n", sensors[i].name.c_str(), outcomes[i].detail.c_str());
+            std::cerr << sensors[i].name << ": " << outcomes[i].detail << '\n';
         }
         if (!outcomes[i].restoreCommand.empty()) {
-            std::fprintf(
-                stderr,
-                "%s: the sensor holds a partly written set that it has not stored; to restore it: %s\n",
-                sensors[i].name.c_str(), outcomes[i].restoreCommand.c_str());
+            std::cerr << sensors[i].name
+                      << ": the sensor holds a partly written set that it has not stored; to restore it: "
+                      << outcomes[i].restoreCommand << '\n';
         }
     }
-    if (aborted > 0) {
+}
+
+}  // namespace
+
+int ReportFleet(const std::vector<FleetSensor>& sensors, const std::vector<FleetOutcome>& outcomes,
+                double totalSeconds) {
+    const FleetCounts counts = CountOutcomes(outcomes);
+    if (JsonOutput()) {
+        PrintFleetJson(sensors, outcomes, counts, totalSeconds);
+    } else {
+        PrintFleetTable(sensors, outcomes, counts, totalSeconds);
+    }
+    if (counts.aborted > 0) {
         return kExitAborted;
     }
-    return failed == 0 ? kExitOk : succeeded > 0 ? kExitSomeFailed : kExitFailed;
+    return counts.failed == 0 ? kExitOk : counts.succeeded > 0 ? kExitSomeFailed : kExitFailed;
 }
 
 }  // namespace torv::cli

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <span>
 #include <string>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "cli/device_operation.h"
+#include "cli/json_output.h"
 #include "link/failure_details.h"
 #include "link/frames.h"
 #include "link/port_names.h"
@@ -134,7 +136,11 @@ int RunExchange(const GlobalOptions& options, const ExchangeArguments& arguments
         std::cerr << lastErrorText << '\n' << failure << '\n';
         return kExitFailed;
     }
-    PrintHex(reply.data(), arguments.replyBytes);
+    if (JsonOutput()) {
+        PrintJson(Json{{"reply", std::vector<int>(reply.begin(), reply.begin() + arguments.replyBytes)}});
+    } else {
+        PrintHex(reply.data(), arguments.replyBytes);
+    }
     return kExitOk;
 }
 
@@ -157,7 +163,38 @@ void PrintLatencyAdvice(const std::vector<std::string>& slowDevices) {
     std::cout << "or for good with the udev rule in the README (\"USB serial adapters\").\n";
 }
 
+Json LatencyJson(const std::string& device) {
+    const std::optional<int> timer = UsbLatencyTimerMs(device);
+    return timer ? Json(*timer) : Json(nullptr);
+}
+
+void PrintPortsJson() {
+    const std::string folder = PortsFolder();
+    Json ports = Json::array();
+    for (const PortMapEntry& entry : ListPortMap()) {
+        ports.push_back({{"name", "COM" + std::to_string(entry.portNumber)},
+                         {"device", entry.devicePath},
+                         {"link", entry.fromPortsFolder},
+                         {"present", entry.present},
+                         {"description", DescribeSerialDevice(entry.devicePath)},
+                         {"latency_ms", entry.present ? LatencyJson(entry.devicePath) : Json(nullptr)}});
+    }
+    Json devices = Json::array();
+    for (const std::string& device : ListSerialDevices()) {
+        devices.push_back({{"device", device},
+                           {"description", DescribeSerialDevice(device)},
+                           {"latency_ms", LatencyJson(device)}});
+    }
+    PrintJson(Json{{"folder", folder.empty() ? Json(nullptr) : Json(folder)},
+                   {"ports", std::move(ports)},
+                   {"devices", std::move(devices)}});
+}
+
 int RunPorts() {
+    if (JsonOutput()) {
+        PrintPortsJson();
+        return kExitOk;
+    }
     const std::string folder = PortsFolder();
     std::cout << (folder.empty() ? "Ports:\n" : "Ports (folder " + folder + "):\n");
     for (const PortMapEntry& entry : ListPortMap()) {

@@ -4,6 +4,7 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/cli_context.h"
@@ -12,6 +13,7 @@
 #include "cli/dict_commands.h"
 #include "cli/fleet_commands.h"
 #include "cli/interrupts.h"
+#include "cli/json_output.h"
 #include "cli/link_commands.h"
 #include "cli/monitor_command.h"
 #include "cli/nearest_word.h"
@@ -46,6 +48,8 @@ void AddGlobalOptions(CLI::App& app, torv::cli::GlobalOptions& options) {
         "Answer No to every question (a bare Enter at a question also answers No)");
     yes->excludes(no);
     app.add_flag("--trace", options.trace, "Print every frame sent and received on stderr");
+    app.add_flag("--json", options.json,
+                 "Print facts as JSON on stdout and a failure as JSON on stderr (see the manual page)");
     app.add_flag("-q,--quiet", options.quiet,
                  "Print no success texts (\"Reading from TORV is completed.\"); failures still print");
 }
@@ -76,6 +80,23 @@ std::optional<std::string> UnknownCommandText(CLI::App& app) {
         return text + " (see `" + path + " --help`)";
     }
     return std::nullopt;
+}
+
+// Whether the command line asks for JSON, before it is parsed: a usage error is then reported as
+// JSON too. Help and version texts stay text.
+bool AsksForJson(int argc, char** argv) {
+    bool json = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view word = argv[i];
+        if (word == "--") {
+            break;
+        }
+        if (word == "-h" || word == "--help" || word == "--version") {
+            return false;
+        }
+        json = json || word == "--json";
+    }
+    return json;
 }
 
 int Run(int argc, char** argv) {
@@ -128,5 +149,8 @@ int main(int argc, char** argv) {
         return torv::cli::kExitFailed;  // no /dev/null: better nothing than the port on one of them
     }
     torv::cli::CheckStandardOutput();
-    return torv::cli::ExitCodeAfterOutput(Run(argc, argv));
+    if (AsksForJson(argc, argv)) {
+        torv::cli::StartJsonRun();
+    }
+    return torv::cli::ExitCodeAfterOutput(torv::cli::FinishJsonRun(Run(argc, argv)));
 }

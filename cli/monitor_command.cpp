@@ -5,11 +5,13 @@
 #include <chrono>
 #include <csignal>
 #include <iostream>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <vector>
 
 #include "cli/interrupts.h"
 #include "cli/iso_time.h"
+#include "cli/json_output.h"
 #include "cli/standard_streams.h"
 #include "files/file_kind.h"
 #include "link/failure_details.h"
@@ -25,6 +27,7 @@ struct MonitorLimits {
     std::optional<std::string> csvName;  // absent: no CSV
     int count = 0;                       // stop after this many judgements; 0: no limit
     double seconds = 0;                  // stop after this long; 0: no limit
+    bool append = false;                 // add to the CSV's judgements instead of moving it aside
 };
 
 // The characters as a terminal can show them: a control byte from the line is shown as '?', so that it
@@ -36,8 +39,30 @@ std::string Printable(std::string text) {
     return text;
 }
 
-// One line per judgement on stdout: the PC time, judgement, count, best, numerical and alphabetic characters,
-// separated by tabs. The limits and a stop signal set AbortRequest, which ends the loop after the poll.
+// A judgement as one line of JSON; the characters as they came (JSON escapes control bytes).
+Json JudgementJson(const std::string& time, int count, const Judgement& judgement) {
+    std::vector<int> best;
+    std::vector<int> numerical;
+    std::vector<int> alphabetic;
+    for (const JudgedCharacter& character : judgement.characters) {
+        best.push_back(character.bestDifference());
+        numerical.push_back(character.numericalDifference);
+        alphabetic.push_back(character.alphabeticDifference);
+    }
+    return {{"time", time},
+            {"count", count},
+            {"judgement", judgement.text()},
+            {"characters", judgement.bestCharacters()},
+            {"differences", best},
+            {"numerical", judgement.numericalCharacters()},
+            {"numerical_differences", numerical},
+            {"alphabetic", judgement.alphabeticCharacters()},
+            {"alphabetic_differences", alphabetic}};
+}
+
+// One line per judgement on stdout (one JSON object with --json): the PC time, judgement, count, best,
+// numerical and alphabetic characters, separated by tabs. The limits and a stop signal set AbortRequest,
+// which ends the loop after the poll.
 class TerminalMonitorHost : public MonitorHost {
   public:
     TerminalMonitorHost(OperationState& state, const MonitorLimits& limits)
@@ -46,11 +71,16 @@ class TerminalMonitorHost : public MonitorHost {
     void showJudgement(const Judgement& judgement) override { m_judgement = judgement; }
 
     void showCount(int count) override {
-        std::cout << IsoLocalTimeText(std::chrono::system_clock::now()) << '\t' << m_judgement.text() << '\t'
-                  << count << '\t' << Printable(m_judgement.bestCharacters()) << '\t'
-                  << Printable(m_judgement.numericalCharacters()) << '\t'
-                  << Printable(m_judgement.alphabeticCharacters()) << '\n'
-                  << std::flush;
+        const std::string time = IsoLocalTimeText(std::chrono::system_clock::now());
+        if (JsonOutput()) {
+            PrintJson(JudgementJson(time, count, m_judgement));
+        } else {
+            std::cout << time << '\t' << m_judgement.text() << '\t' << count << '\t'
+                      << Printable(m_judgement.bestCharacters()) << '\t'
+                      << Printable(m_judgement.numericalCharacters()) << '\t'
+                      << Printable(m_judgement.alphabeticCharacters()) << '\n'
+                      << std::flush;
+        }
         ++m_judged;
         // Judgements nobody can read are not worth polling for; the end says why (exit 5).
         if ((m_limits.count > 0 && m_judged >= m_limits.count) || !StandardOutputWorks()) {
@@ -105,7 +135,9 @@ int RunMonitor(const GlobalOptions& options, const MonitorLimits& limits) {
     if (monitor.openLink() != kLinkOpened) {
         return FailWith(state);
     }
-    if (csv && !monitor.createCsv(CommandBaseName(*limits.csvName, kCsvFile))) {
+    if (csv && !monitor.createCsv(
+                   CommandBaseName(*limits.csvName, kCsvFile),
+                   limits.append ? ResultMonitor::CsvStart::kContinue : ResultMonitor::CsvStart::kNew)) {
         return FailWith(state);
     }
     TerminalMonitorHost host(state, limits);
@@ -203,7 +235,10 @@ void AddMonitorCommand(CLI::App& app, CliContext& context) {
         "monitor",
         "Watch the sensor's judgements: one line each (PC time, judgement, count, best, numerical and "
         "alphabetic characters) until Ctrl-C or a limit");
-    monitor->add_option("--csv", limits->csvName, "Log every judgement to NAME.csv (replaced at the start)");
+    auto* csv = monitor->add_option(
+        "--csv", limits->csvName,
+        "Log every judgement to NAME.csv (an earlier NAME.csv is first moved aside to NAME-0001.csv)");
+    monitor->add_flag("--append", limits->append, "Add to the judgements NAME.csv holds instead")->needs(csv);
     monitor->add_option("--count", limits->count, "Stop after K judgements")
         ->check(MoreThanZero("a number of judgements", "1 or more"));
     monitor->add_option("--seconds", limits->seconds, "Stop after S seconds")

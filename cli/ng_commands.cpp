@@ -5,7 +5,9 @@
 
 #include "cli/device_operation.h"
 #ifndef TORV_WITHOUT_PNG
+#include "cli/json_output.h"
 #include "cli/ng_png.h"
+#include "cli/standard_input_file.h"
 #endif
 #include "engine/operation_state.h"
 #include "files/file_kind.h"
@@ -42,7 +44,12 @@ int RunNgPng(const GlobalOptions& options, const NgArguments& arguments) {
     const std::string base = NgBaseName(arguments.name);
     const std::string png = arguments.pngName.empty() ? base + ".png" : arguments.pngName;
     const std::string bitmap = MakeFilePath(base, kNgImageFile);
-    if (SameFile(bitmap, png)) {  // the PNG would replace the only copy of the screen image
+    if (png == kStandardStreamName && JsonOutput()) {
+        std::cerr << "torvctl ng png: --out - and --json both want stdout: give one of them\n";
+        return kExitUsage;
+    }
+    if (png != kStandardStreamName &&
+        SameFile(bitmap, png)) {  // the PNG would replace the only copy of the screen image
         std::cerr << "torvctl: " << png << " is the screen image " << bitmap
                   << " itself; give the PNG a name of its own (--out)\n";
         return kExitUsage;
@@ -85,7 +92,8 @@ void AddNgCommand(CLI::App& app, CliContext& context) {
     const auto pngArguments =
         AddNgSubcommand(*ng, context, "png", "Convert the screen image NAME.bmp into NAME.png, for sharing",
                         "Base name of the NG files (\".bmp\" is read)", RunNgPng, &png);
-    png->add_option("--out", pngArguments->pngName, "The PNG file to write (default: NAME.png)");
+    png->add_option("--out", pngArguments->pngName,
+                    "The PNG file to write (default: NAME.png; - for stdout)");
 #endif
 }
 

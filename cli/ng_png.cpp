@@ -5,9 +5,13 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <vector>
 
+#include "cli/console/console.h"
+#include "cli/json_output.h"
+#include "cli/standard_input_file.h"
 #include "cli/terminal_host.h"
 #include "files/atomic_file.h"
 #include "files/file_status.h"
@@ -50,6 +54,18 @@ std::vector<std::uint8_t> PngOf(const std::uint8_t* pixels) {
     return png;
 }
 
+// `--out -`: the PNG's bytes are the whole output, for a pipe.
+int WritePngToStandardOutput(const std::vector<std::uint8_t>& png) {
+    if (png.empty()) {
+        std::cerr << Text(StringId::kCreateFileFailed) << "\ntorvctl: libpng could not encode the image\n";
+        return kExitFile;
+    }
+    SetStandardOutputBinary();
+    std::cout.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+    std::cout.flush();
+    return kExitOk;  // a failed write is reported with exit 5 when the run ends
+}
+
 }  // namespace
 
 int ConvertNgImageToPng(const GlobalOptions& options, const std::string& bitmapPath,
@@ -64,6 +80,10 @@ int ConvertNgImageToPng(const GlobalOptions& options, const std::string& bitmapP
                   << kBitmapFileSize << " bytes)\n";
         return kExitFile;
     }
+    const std::vector<std::uint8_t> png = PngOf(bitmap->data() + kBitmapHeaderSize);
+    if (pngPath == kStandardStreamName) {
+        return WritePngToStandardOutput(png);
+    }
     OperationState state;
     TerminalHost host(options.confirm, state);
     if (FileExists(pngPath) &&
@@ -71,7 +91,6 @@ int ConvertNgImageToPng(const GlobalOptions& options, const std::string& bitmapP
         std::cerr << Text(StringId::kAborted) << '\n';
         return kExitAborted;
     }
-    const std::vector<std::uint8_t> png = PngOf(bitmap->data() + kBitmapHeaderSize);
     AtomicFileWriter file(pngPath);
     if (png.empty() || !file.isOpen()) {
         std::cerr << Text(StringId::kCreateFileFailed) << '\n'
@@ -84,7 +103,11 @@ int ConvertNgImageToPng(const GlobalOptions& options, const std::string& bitmapP
         std::cerr << Text(StringId::kCreateFileFailed) << '\n' << file.failureText() << '\n';
         return kExitFile;
     }
-    std::cout << pngPath << '\n';
+    if (JsonOutput()) {
+        PrintJson(Json{{"file", pngPath}});
+    } else {
+        std::cout << pngPath << '\n';
+    }
     return kExitOk;
 }
 

@@ -7,11 +7,13 @@
 #include <array>
 #include <cstdint>
 #include <iostream>
+#include <nlohmann/json.hpp>
 #include <span>
 #include <sstream>
 #include <vector>
 
 #include "cli/cli_context.h"
+#include "cli/json_output.h"
 #include "cli/params_commands.h"
 #include "files/file_kind.h"
 #include "params/catalogue.h"
@@ -60,9 +62,13 @@ void MarkShown(const ParameterRow& row, ShownBits& shown) {
     shown[word] |= row.field.mask() << row.field.firstBit;
 }
 
-// Prints the parameters of one block whose values differ; the number printed.
+Json BankJson(const Block& block) {
+    return block.scope == ParameterScope::kCommon ? Json(nullptr) : Json(block.bank);
+}
+
+// Collects the parameters of one block whose values differ, as lines of text and as JSON.
 int PrintValueDifferences(const ParameterSet& a, const ParameterSet& b, const Block& block, ShownBits& shown,
-                          std::ostream& out) {
+                          std::ostream& out, Json& json) {
     int differences = 0;
     for (const ParameterRow& row : kParameterCatalogue) {
         if (row.field.scope != block.scope) {
@@ -72,6 +78,12 @@ int PrintValueDifferences(const ParameterSet& a, const ParameterSet& b, const Bl
         const std::string right = ShownValue(b, block.bank, row);
         if (left != right) {
             out << BlockName(block) << ": " << row.key << ": " << left << " | " << right << '\n';
+            json.push_back({{"block", BlockName(block)},
+                            {"bank", BankJson(block)},
+                            {"key", row.key},
+                            {"word", nullptr},
+                            {"old", left},
+                            {"new", right}});
             MarkShown(row, shown);
             ++differences;
         }
@@ -79,14 +91,20 @@ int PrintValueDifferences(const ParameterSet& a, const ParameterSet& b, const Bl
     return differences;
 }
 
-// Prints the words of one block that differ in bits no value line showed; the number printed.
-int PrintWordDifferences(const Block& block, const ShownBits& shown, std::ostream& out) {
+// Collects the words of one block that differ in bits no value line showed.
+int PrintWordDifferences(const Block& block, const ShownBits& shown, std::ostream& out, Json& json) {
     int differences = 0;
     for (std::size_t i = 0; i < block.first.size(); ++i) {
         const auto changed = static_cast<std::uint32_t>(block.first[i] ^ block.second[i]);
         if ((changed & ~shown[i]) != 0) {
             out << BlockName(block) << ": word " << i << ": " << block.first[i] << " -> " << block.second[i]
                 << '\n';
+            json.push_back({{"block", BlockName(block)},
+                            {"bank", BankJson(block)},
+                            {"key", nullptr},
+                            {"word", i},
+                            {"old", block.first[i]},
+                            {"new", block.second[i]}});
             ++differences;
         }
     }
@@ -102,18 +120,21 @@ int RunParamsDiff(const std::string& name, const std::string& otherName, bool va
         return kExitFile;
     }
     std::ostringstream lines;
+    Json json = Json::array();
     int differences = 0;
     for (const Block& block : BlocksOf(*a, *b)) {
         ShownBits shown{};
-        differences += PrintValueDifferences(*a, *b, block, shown, lines);
+        differences += PrintValueDifferences(*a, *b, block, shown, lines, json);
         if (!valuesOnly) {
-            differences += PrintWordDifferences(block, shown, lines);
+            differences += PrintWordDifferences(block, shown, lines, json);
         }
     }
-    if (differences > 0) {
-        std::cout << "--- " << CommandFileName(name, kParameterFile) << '\n'
-                  << "+++ " << CommandFileName(otherName, kParameterFile) << '\n'
-                  << lines.str();
+    const std::string first = CommandFileLabel(name, kParameterFile);
+    const std::string second = CommandFileLabel(otherName, kParameterFile);
+    if (JsonOutput()) {
+        PrintJson(Json{{"first", first}, {"second", second}, {"differences", std::move(json)}});
+    } else if (differences > 0) {
+        std::cout << "--- " << first << '\n' << "+++ " << second << '\n' << lines.str();
     }
     return differences == 0 ? kExitOk : kExitDiffers;
 }

@@ -6,12 +6,15 @@
 #include <charconv>
 #include <iostream>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <vector>
 
+#include "cli/json_output.h"
 #include "cli/nearest_word.h"
 #include "cli/params_commands.h"
 #include "cli/params_diff.h"
+#include "cli/standard_input_file.h"
 #include "files/file_kind.h"
 #include "params/catalogue.h"
 #include "params/fields.h"
@@ -47,10 +50,54 @@ void PrintBlock(const ParameterSet& set, ParameterScope scope, int bank) {
     }
 }
 
+// The field's bits as the file stores them; nothing for a STRING, whose bytes are no one number.
+Json RawValueJson(const ParameterSet& set, int bank, const ParameterRow& row) {
+    if (row.kind == ParameterKind::kText) {
+        return nullptr;
+    }
+    const std::int32_t word =
+        row.field.scope == ParameterScope::kCommon
+            ? set.common[static_cast<std::size_t>(row.field.word)]
+            : set.bank[static_cast<std::size_t>(bank)][static_cast<std::size_t>(row.field.word)];
+    return (static_cast<std::uint32_t>(word) >> row.field.firstBit) & row.field.mask();
+}
+
+Json ParameterJson(const ParameterSet& set, int bank, const ParameterRow& row) {
+    const bool common = row.field.scope == ParameterScope::kCommon;
+    return {{"key", row.key},
+            {"bank", common ? Json(nullptr) : Json(bank)},
+            {"word", row.field.word},
+            {"first_bit", row.field.firstBit},
+            {"bits", row.field.bitCount},
+            {"raw", RawValueJson(set, bank, row)},
+            {"value", ShownValue(set, bank, row)}};
+}
+
+void PrintShowJson(const ParameterSet& set, const std::string& name, int onlyBank) {
+    Json parameters = Json::array();
+    for (const ParameterRow& row : kParameterCatalogue) {
+        if (InScope(row, ParameterScope::kCommon)) {
+            parameters.push_back(ParameterJson(set, 0, row));
+        }
+    }
+    for (int bank = 0; bank < kBankCount; ++bank) {
+        for (const ParameterRow& row : kParameterCatalogue) {
+            if (InScope(row, ParameterScope::kBank) && (onlyBank == kAllBanks || onlyBank == bank)) {
+                parameters.push_back(ParameterJson(set, bank, row));
+            }
+        }
+    }
+    PrintJson(Json{{"file", name}, {"version", set.version}, {"parameters", std::move(parameters)}});
+}
+
 int RunShow(const FileArguments& arguments) {
     const auto set = LoadParametersOrSay(arguments.name);
     if (!set) {
         return kExitFile;
+    }
+    if (JsonOutput()) {
+        PrintShowJson(*set, CommandFileLabel(arguments.name, kParameterFile), arguments.bank);
+        return kExitOk;
     }
     std::cout << "Software version = " << set->version << '\n';
     PrintBlock(*set, ParameterScope::kCommon, 0);
@@ -184,6 +231,11 @@ bool TakeAssignment(const std::string& assignment, FieldInputs& inputs, int bank
 }
 
 int RunSet(const FileArguments& arguments) {
+    if (arguments.name == kStandardStreamName || NamesStreamAsItIs(arguments.name)) {
+        std::cerr << "torvctl params set: " << arguments.name
+                  << " is a stream, which cannot be changed in place: give a file\n";
+        return kExitUsage;
+    }
     auto set = LoadParametersOrSay(arguments.name);
     if (!set) {
         return kExitFile;
@@ -221,7 +273,14 @@ int RunGet(const FileArguments& arguments) {
         return kExitFile;
     }
     const int bank = arguments.bank == kAllBanks ? 0 : arguments.bank;
-    std::cout << ShownValue(*set, bank, row) << '\n';
+    if (JsonOutput()) {
+        const bool common = row.field.scope == ParameterScope::kCommon;
+        PrintJson(Json{{"key", row.key},
+                       {"bank", common ? Json(nullptr) : Json(bank)},
+                       {"value", ShownValue(*set, bank, row)}});
+    } else {
+        std::cout << ShownValue(*set, bank, row) << '\n';
+    }
     return kExitOk;
 }
 

@@ -1,6 +1,9 @@
 #include "cli/success_text.h"
 
 #include <iostream>
+#include <string>
+
+#include "cli/json_output.h"
 
 namespace torv::cli {
 namespace {
@@ -14,7 +17,9 @@ void SetQuiet(bool quiet) {
 }
 
 void SaySuccess(std::string_view text) {
-    if (!g_quiet) {
+    if (JsonOutput()) {
+        NoteJsonSuccess(std::string(text));
+    } else if (!g_quiet) {
         std::cout << text << '\n';
     }
 }

@@ -1,6 +1,9 @@
 #include "cli/terminal_host.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <iostream>
+#include <string>
 
 #include "cli/console/console.h"
 #include "cli/interrupts.h"
@@ -21,7 +24,7 @@ bool ReadAnswerLine(std::string& line) {
             return false;
         }
         char c = 0;
-        const ConsoleRead read = ReadConsoleByte(c, kAnswerPollMs);
+        const ConsoleRead read = ReadQuestionTerminalByte(c, kAnswerPollMs);
         if (read == ConsoleRead::kNothingYet) {
             continue;
         }
@@ -35,6 +38,13 @@ bool ReadAnswerLine(std::string& line) {
     }
 }
 
+// A terminal that TERM calls dumb knows no escape sequences: the bar is then redrawn after a carriage
+// return, padded with spaces instead of erased.
+bool TerminalTakesEscapes() {
+    const char* term = std::getenv("TERM");
+    return term == nullptr || std::string_view(term) != "dumb";
+}
+
 bool StartsWithYes(const std::string& line) {
     return !line.empty() && (line[0] == 'y' || line[0] == 'Y');
 }
@@ -42,7 +52,7 @@ bool StartsWithYes(const std::string& line) {
 }  // namespace
 
 TerminalHost::TerminalHost(Confirm confirm, OperationState& state)
-    : m_confirm(confirm), m_state(state), m_progressOnTerminal(IsTerminal(ConsoleStream::kError)) {}
+    : m_confirm(confirm), m_state(state), m_progressOnTerminal(StandardErrorIsTerminal()) {}
 
 TerminalHost::~TerminalHost() {
     finishProgress();
@@ -58,14 +68,15 @@ bool TerminalHost::ask(Caption, Icon, std::string_view text, Answer) {
         return m_confirm == Confirm::kYes;
     }
     finishProgress();
-    if (!IsTerminal(ConsoleStream::kInput)) {
+    if (!QuestionTerminalOpen()) {
         std::cerr << "torvctl: declined \"" << text << "\" (no terminal to ask; give --yes to agree)\n";
         return false;
     }
-    std::cerr << text << " [y/N] " << std::flush;
+    std::cerr << std::flush;
+    WriteToQuestionTerminal(std::string(text) + " [y/N] ");
     std::string line;
     if (!ReadAnswerLine(line)) {
-        std::cerr << '\n';
+        WriteToQuestionTerminal("\n");
         return false;
     }
     return StartsWithYes(line);
@@ -97,17 +108,33 @@ void TerminalHost::drawProgress() {
         return;
     }
     const int filled = m_position * kBarWidth / kProgressMax;
-    std::cerr << "\r[" << std::string(static_cast<std::size_t>(filled), '#')
-              << std::string(static_cast<std::size_t>(kBarWidth - filled), ' ') << "] "
-              << m_position * 100 / kProgressMax << "% " << m_status << "\x1b[K" << std::flush;
+    DrawProgressLine("[" + std::string(static_cast<std::size_t>(filled), '#') +
+                         std::string(static_cast<std::size_t>(kBarWidth - filled), ' ') + "] " +
+                         std::to_string(m_position * 100 / kProgressMax) + "% " + m_status,
+                     m_progressWidth);
     m_progressShown = true;
 }
 
 void TerminalHost::finishProgress() {
     if (m_progressShown) {
-        std::cerr << '\n';
+        std::fputc('\n', stderr);
         m_progressShown = false;
+        m_progressWidth = 0;
     }
+}
+
+// Through the C stream, beside std::cerr: a --json run holds back std::cerr's text, not the bar.
+void DrawProgressLine(const std::string& line, std::size_t& previousWidth) {
+    std::string drawn = "\r" + line;
+    if (TerminalTakesEscapes()) {
+        drawn += "\x1b[K";
+    } else if (line.size() < previousWidth) {
+        drawn += std::string(previousWidth - line.size(), ' ');
+    }
+    previousWidth = line.size();
+    std::cerr << std::flush;
+    std::fputs(drawn.c_str(), stderr);
+    std::fflush(stderr);
 }
 
 }  // namespace torv::cli

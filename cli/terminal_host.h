@@ -10,6 +10,9 @@
 
 namespace torv::cli {
 
+// Redraws the progress line on stderr over the last one (`previousWidth` characters, updated).
+void DrawProgressLine(const std::string& line, std::size_t& previousWidth);
+
 class TerminalHost : public OperationHost {
   public:
     TerminalHost(Confirm confirm, OperationState& state);
@@ -33,6 +36,7 @@ class TerminalHost : public OperationHost {
     OperationState& m_state;
     bool m_progressOnTerminal;
     bool m_progressShown = false;
+    std::size_t m_progressWidth = 0;
     std::string m_status;
     int m_position = 0;
 };

@@ -115,23 +115,34 @@ bool ResultCsvFile::create(const std::string& baseName) {
     m_nextAsideNumber = 1;
     // The earlier log is kept: a monitor started at the wrong rate would otherwise empty it and log
     // nothing in its place.
-    return moveAside() && open();
+    return moveAside() && open(OpenMode::kCreate);
 }
 
-bool ResultCsvFile::open() {
+bool ResultCsvFile::continueLog(const std::string& baseName) {
+    close();
+    m_baseName = baseName;
+    m_path = MakeFilePath(baseName, kCsvFile);
+    m_nextAsideNumber = 1;
+    m_asideName.clear();
+    return open(OpenMode::kAppend);
+}
+
+bool ResultCsvFile::open(OpenMode mode) {
     // A FIFO would block the open, a folder cannot be a log: refuse both before opening.
     if (PathKindOf(m_path) == PathKind::kOther) {
         m_failure = NotWritableText(m_path);
         return false;
     }
-    m_file = std::fopen(m_path.c_str(), "wb");
+    m_file = std::fopen(m_path.c_str(), mode == OpenMode::kAppend ? "ab" : "wb");
     if (m_file == nullptr) {
         m_failure = SystemErrorText(m_path, errno);
         return false;
     }
     // Unbuffered: a judgement that cannot be written leaves none of its bytes waiting in the stream.
     std::setvbuf(m_file, nullptr, _IONBF, 0);
-    m_size = 0;
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(m_path, error);
+    m_size = mode == OpenMode::kAppend && !error ? size : 0;
     return true;
 }
 
@@ -156,7 +167,7 @@ bool ResultCsvFile::startAgain() {
     if (!moveAside()) {
         return false;
     }
-    return open();
+    return open(OpenMode::kCreate);
 }
 
 bool ResultCsvFile::moveAside() {

@@ -33,6 +33,9 @@ class ResultCsvFile {
     // moved aside as startAgain() does (an empty one is not kept). False when it cannot be created (a
     // folder or FIFO of that name, a missing folder, no permission) or the earlier log not moved.
     bool create(const std::string& baseName);
+    // Opens `baseName`.csv to add to the judgements it holds (created when there is none); the wrap
+    // moves it aside as ever.
+    bool continueLog(const std::string& baseName);
     bool isOpen() const { return m_file != nullptr; }
     const std::string& path() const { return m_path; }
 
@@ -52,7 +55,8 @@ class ResultCsvFile {
     void close();
 
   private:
-    bool open();
+    enum class OpenMode { kCreate, kAppend };
+    bool open(OpenMode mode);
     bool moveAside();
 
     std::string m_baseName;

@@ -35,11 +35,11 @@ bool ResultMonitor::acceptCsvName(const std::string& baseName) {
     return true;
 }
 
-bool ResultMonitor::createCsv(const std::string& baseName) {
+bool ResultMonitor::createCsv(const std::string& baseName, CsvStart start) {
     if (!acceptCsvName(baseName)) {
         return false;
     }
-    if (!m_csv.create(baseName)) {
+    if (!(start == CsvStart::kContinue ? m_csv.continueLog(baseName) : m_csv.create(baseName))) {
         return fail(StringId::kCreateFileFailed, m_csv.failureText());
     }
     return true;

@@ -59,7 +59,9 @@ class ResultMonitor {
     // aside to the first free baseName-0001.csv, ... as at the count's wrap. False with the file-creation
     // failure (`kCreateFileFailed`) in LastErrorText when it cannot be created or the earlier log not
     // moved (the file-name request, `kSpecifyFileName`, for an empty name).
-    bool createCsv(const std::string& baseName);
+    // With kContinue the log is opened to add to what it holds instead.
+    enum class CsvStart { kNew, kContinue };
+    bool createCsv(const std::string& baseName, CsvStart start = CsvStart::kNew);
     const ResultCsvFile& csv() const { return m_csv; }
 
     // One `Y` exchange and its trailer; a new judgement is written to the CSV when one is open.

@@ -3,7 +3,9 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <fcntl.h>
 #include <io.h>
+#include <process.h>
 
 #include <cstdio>
 
@@ -11,13 +13,23 @@
 
 namespace torv {
 
-bool IsTerminal(ConsoleStream stream) {
-    return _isatty(_fileno(stream == ConsoleStream::kInput ? stdin : stderr)) != 0;
+bool StandardErrorIsTerminal() {
+    return _isatty(_fileno(stderr)) != 0;
+}
+
+// Questions are asked at the console of standard input; with input redirected there is none.
+bool QuestionTerminalOpen() {
+    return _isatty(_fileno(stdin)) != 0;
+}
+
+void WriteToQuestionTerminal(std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fflush(stderr);
 }
 
 // A console handle is signalled by any input event; the read then waits for a whole typed line, as a
 // console in line mode hands input over only after Enter.
-ConsoleRead ReadConsoleByte(char& c, int timeoutMs) {
+ConsoleRead ReadQuestionTerminalByte(char& c, int timeoutMs) {
     HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
     if (input == nullptr || input == INVALID_HANDLE_VALUE) {
         return ConsoleRead::kEnd;
@@ -30,6 +42,19 @@ ConsoleRead ReadConsoleByte(char& c, int timeoutMs) {
         return GetLastError() == ERROR_OPERATION_ABORTED ? ConsoleRead::kNothingYet : ConsoleRead::kEnd;
     }
     return read == 1 ? ConsoleRead::kByte : ConsoleRead::kEnd;
+}
+
+void SetStandardInputBinary() {
+    _setmode(_fileno(stdin), _O_BINARY);
+}
+
+void SetStandardOutputBinary() {
+    std::fflush(stdout);
+    _setmode(_fileno(stdout), _O_BINARY);
+}
+
+int ProcessId() {
+    return _getpid();
 }
 
 }  // namespace torv

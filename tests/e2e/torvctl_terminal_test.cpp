@@ -132,18 +132,34 @@ TEST(TorvctlStandardStreams, ClosedOrFullStreamsNeverReachTheLine) {
     }
 }
 
+// What the program has written to its terminal, once `text` is among it; empty after `timeoutMs`.
+std::string WaitForTerminalText(test::PtyPair& terminal, std::string_view text, int timeoutMs) {
+    constexpr int kSliceMs = 100;
+    std::string seen;
+    for (int waited = 0; waited < timeoutMs; waited += kSliceMs) {
+        const std::vector<std::uint8_t> bytes = terminal.receive(256, kSliceMs);
+        seen.append(bytes.begin(), bytes.end());
+        if (seen.find(text) != std::string::npos) {
+            return seen;
+        }
+    }
+    return {};
+}
+
 // Every question overwrites something, so only a typed "y" goes on. Ctrl-C at the question aborts at
-// once (empty: Ctrl-C), and an Enter typed after it must not carry on with the write.
+// once (empty: Ctrl-C), and an Enter typed after it must not carry on with the write. The question is
+// asked on the controlling terminal, so a redirected stderr hides none.
 TEST(TorvctlTerminal, OnlyAYesGoesOnABareEnterOrCtrlCAnswersNo) {
     test::TempDir files;
     ASSERT_EQ(SaveParameterFile(files.file("bank.torv"), InitialParameterSet()), SaveStatus::Saved);
+    const std::string question = "Agree to overwrite TORV setting? [y/N] ";
     for (const std::string answer : {"\n", "no\n", "", "y\n"}) {
         test::SimulatedSensor sensor;
         test::PtyPair terminal;
         test::RunningProgram torvctl(TORVCTL_PATH,
                                      {"--port", sensor.devicePath(), "params", "write", files.file("bank")},
                                      terminal.devicePath());
-        ASSERT_TRUE(torvctl.waitForError("Agree to overwrite TORV setting? [y/N] ", kQuestionWaitMs));
+        ASSERT_FALSE(WaitForTerminalText(terminal, question, kQuestionWaitMs).empty()) << answer;
         if (answer.empty()) {
             torvctl.signal(SIGINT);
             ASSERT_TRUE(torvctl.waitForError("Aborted.", kQuestionWaitMs));
@@ -154,6 +170,7 @@ TEST(TorvctlTerminal, OnlyAYesGoesOnABareEnterOrCtrlCAnswersNo) {
         const test::ProgramResult result = torvctl.finish();
         const bool yes = answer == "y\n";
         EXPECT_EQ(result.exitCode, yes ? 0 : 3) << answer << result.err;
+        EXPECT_EQ(result.err.find(question), std::string::npos) << result.err;
         EXPECT_EQ(sensor.frames().empty(), !yes) << answer;
     }
 }

@@ -119,9 +119,10 @@ RunningProgram::RunningProgram(const std::string& program, const std::vector<std
     }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    // A session of its own, whose controlling terminal is the given one (opened first in the new
+    // session) or none: questions on /dev/tty then reach the test, never the terminal it runs in.
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO,
-                                     terminalPath.empty() ? "/dev/null" : terminalPath.c_str(),
-                                     O_RDWR | O_NOCTTY, 0);
+                                     terminalPath.empty() ? "/dev/null" : terminalPath.c_str(), O_RDWR, 0);
     posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
     for (int fd : {outPipe[0], errPipe[0]}) {
@@ -129,7 +130,11 @@ RunningProgram::RunningProgram(const std::string& program, const std::vector<std
     }
     auto argv = ArgumentVector(program, arguments);
     auto env = EnvironmentVector(environment);
-    const int spawned = posix_spawn(&m_pid, program.c_str(), &actions, nullptr, argv.data(), env.data());
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+    const int spawned = posix_spawn(&m_pid, program.c_str(), &actions, &attributes, argv.data(), env.data());
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     close(outPipe[1]);
     close(errPipe[1]);
