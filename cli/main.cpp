@@ -54,29 +54,55 @@ void AddGlobalOptions(CLI::App& app, torv::cli::GlobalOptions& options) {
                  "Print no success texts (\"Reading from TORV is completed.\"); failures still print");
 }
 
-// The command a parse stopped at, and the word it could not take as one of its subcommands: CLI11 says
-// only that a subcommand is required, which does not tell a user that "parms" was the mistake.
-std::optional<std::string> UnknownCommandText(CLI::App& app) {
+// The command a parse stopped at: the deepest one chosen.
+CLI::App* DeepestCommand(CLI::App& app) {
     CLI::App* deepest = &app;
     while (!deepest->get_subcommands().empty()) {
         deepest = deepest->get_subcommands().front();
     }
+    return deepest;
+}
+
+// "--bnak" -> "--bank": the long options of the command and of the commands above it.
+std::optional<std::string> NearestOption(CLI::App* command, const std::string& word) {
+    std::vector<std::string> names;
+    for (const CLI::App* level = command; level != nullptr; level = level->get_parent()) {
+        for (const CLI::Option* option : level->get_options()) {
+            for (const std::string& name : option->get_lnames()) {
+                names.push_back("--" + name);
+            }
+        }
+    }
+    return torv::cli::NearestWord(word.substr(0, word.find('=')), names);
+}
+
+// The word the parse could not take, named, with the nearest command or option: CLI11 says only that
+// a subcommand is required, which does not tell a user that "parms" was the mistake.
+std::optional<std::string> UnknownWordText(CLI::App& app) {
+    CLI::App* deepest = DeepestCommand(app);
     std::vector<std::string> names;
     for (const CLI::App* command : deepest->get_subcommands([](const CLI::App*) { return true; })) {
         names.push_back(command->get_name());
     }
-    if (names.empty()) {
-        return std::nullopt;
+    std::string path;
+    for (const CLI::App* level = deepest; level != nullptr; level = level->get_parent()) {
+        path = level->get_name() + (path.empty() ? "" : " ") + path;
     }
     for (const std::string& word : app.remaining(true)) {
-        if (word.empty() || word.front() == '-') {
+        if (word.starts_with("--") && word.size() > 2) {
+            std::string text = "torvctl: unknown option '" + word + "'";
+            if (const auto nearest = NearestOption(deepest, word)) {
+                text += "; did you mean '" + *nearest + "'?";
+            }
+            return text + " (see `" + path + " --help`)";
+        }
+        if (word.empty() || word.front() == '-' || names.empty()) {
             continue;
         }
         std::string text = "torvctl: unknown command '" + word + "'";
         if (const auto nearest = torv::cli::NearestWord(word, names)) {
             text += "; did you mean '" + *nearest + "'?";
         }
-        const std::string path = deepest == &app ? "torvctl" : "torvctl " + deepest->get_name();
         return text + " (see `" + path + " --help`)";
     }
     return std::nullopt;
@@ -124,7 +150,7 @@ int Run(int argc, char** argv) {
     } catch (const CLI::CallForVersion& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        if (const auto unknown = UnknownCommandText(app)) {
+        if (const auto unknown = UnknownWordText(app)) {
             std::cerr << *unknown << '\n';
             return torv::cli::kExitUsage;
         }

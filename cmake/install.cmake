@@ -1,5 +1,6 @@
-# What `cmake --install` puts in place: the three programs, the desktop entry and its icons, and the
-# documentation. CPack packs the same tree into a .deb (cmake/package.cmake).
+# What `cmake --install` puts in place: the three programs, the desktop entry and its icons, the
+# documentation, the manual pages and torvctl's bash completion. CPack packs the same tree into a
+# .deb (cmake/package.cmake).
 include(GNUInstallDirs)
 
 set(TORV_PACKAGE_NAME torv-data-loader)
@@ -20,9 +21,11 @@ endif()
 
 # The README's pictures keep their place beside it, so its links work in the installed copy.
 install(FILES README.md DESTINATION ${TORV_DOC_DIR})
-install(DIRECTORY docs/ DESTINATION ${TORV_DOC_DIR}/docs FILES_MATCHING PATTERN "*.png")
+install(DIRECTORY docs/ DESTINATION ${TORV_DOC_DIR}/docs FILES_MATCHING PATTERN "*.png" PATTERN man EXCLUDE)
 install(FILES sim/README.md DESTINATION ${TORV_DOC_DIR}/sim)
 install(FILES packaging/copyright DESTINATION ${TORV_DOC_DIR})
+install(FILES resources/completion/torvctl.bash RENAME torvctl
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 
 # Debian wants the change log compressed at the highest level, without a time stamp in it.
 find_program(GZIP_PROGRAM gzip)
@@ -37,4 +40,26 @@ if(GZIP_PROGRAM)
         VERBATIM)
     add_custom_target(torv_changelog ALL DEPENDS ${compressed_changelog})
     install(FILES ${compressed_changelog} DESTINATION ${TORV_DOC_DIR})
+
+    # The manual pages, compressed the same way.
+    set(man_pages torvctl.1)
+    if(TARGET torvsim)
+        list(APPEND man_pages torvsim.1)
+    endif()
+    if(TORV_BUILD_GUI)
+        list(APPEND man_pages torvloader.1)
+    endif()
+    set(compressed_pages)
+    foreach(page ${man_pages})
+        set(copy ${CMAKE_CURRENT_BINARY_DIR}/man/${page})
+        add_custom_command(
+            OUTPUT ${copy}.gz
+            COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_CURRENT_SOURCE_DIR}/docs/man/${page} ${copy}
+            COMMAND ${GZIP_PROGRAM} -9nf ${copy}
+            DEPENDS docs/man/${page}
+            VERBATIM)
+        list(APPEND compressed_pages ${copy}.gz)
+    endforeach()
+    add_custom_target(torv_man_pages ALL DEPENDS ${compressed_pages})
+    install(FILES ${compressed_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()

@@ -1,5 +1,6 @@
 # Installs the build into a fresh temporary prefix and checks what landed there: the programs run from
-# it, and the desktop entry, icons and documentation are where the desktop and dpkg look for them.
+# it, and the desktop entry, icons, documentation, manual pages and bash completion are where the
+# desktop, dpkg, man and bash look for them.
 #   cmake -DBUILD_DIR=<build> -DPREFIX=<empty folder to use> [-DWITH_GUI=ON] -P check_install.cmake
 
 cmake_minimum_required(VERSION 3.25)
@@ -11,10 +12,12 @@ if(NOT result EQUAL 0)
 endif()
 
 set(doc share/doc/torv-data-loader)
+set(man share/man/man1)
 set(expected bin/torvctl bin/torvsim ${doc}/README.md ${doc}/sim/README.md ${doc}/copyright
-             ${doc}/changelog.gz ${doc}/docs/main-window.png)
+             ${doc}/changelog.gz ${doc}/docs/main-window.png ${man}/torvctl.1.gz ${man}/torvsim.1.gz
+             share/bash-completion/completions/torvctl)
 if(WITH_GUI)
-    list(APPEND expected bin/torvloader share/applications/torvloader.desktop)
+    list(APPEND expected bin/torvloader share/applications/torvloader.desktop ${man}/torvloader.1.gz)
     foreach(size 16 24 32 48 64 128 256)
         list(APPEND expected share/icons/hicolor/${size}x${size}/apps/torvloader.png)
     endforeach()
@@ -24,6 +27,19 @@ foreach(path ${expected})
         message(SEND_ERROR "missing after install: ${path}")
     endif()
 endforeach()
+
+# The manual pages are whole gzip files, and only pictures sit beside the README.
+foreach(path ${expected})
+    if(path MATCHES "\\.gz$" AND EXISTS ${PREFIX}/${path})
+        execute_process(COMMAND gzip -t ${PREFIX}/${path} RESULT_VARIABLE result ERROR_VARIABLE out)
+        if(NOT result EQUAL 0)
+            message(SEND_ERROR "${path} is not a whole gzip file: ${out}")
+        endif()
+    endif()
+endforeach()
+if(EXISTS ${PREFIX}/${doc}/docs/man)
+    message(SEND_ERROR "the manual pages' sources were installed with the README's pictures")
+endif()
 
 # The programs run from the prefix, away from the build folder.
 execute_process(COMMAND ${PREFIX}/bin/torvctl --version RESULT_VARIABLE result OUTPUT_VARIABLE out)
