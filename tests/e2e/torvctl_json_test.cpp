@@ -190,6 +190,26 @@ TEST(TorvctlJsonMonitor, PrintsEachJudgementAsTheSensorSentIt) {
     }
 }
 
+// The ports folder's links and the numbered ports, as `ports` lists them.
+TEST(TorvctlJsonPorts, NameEveryPortAndItsDevice) {
+    test::TempDir config;
+    std::filesystem::create_directories(config.path() / "torv/ports");
+    std::filesystem::create_symlink("/dev/ttyTORVgone", config.path() / "torv/ports/COM12");
+    const auto result = RunTorvctl({"--json", "ports"}, {"XDG_CONFIG_HOME=" + config.path().string()});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const json ports = ParsedLine(result.out);
+    EXPECT_EQ(ports["folder"], (config.path() / "torv/ports").string());
+    const auto& list = ports["ports"];
+    const auto link =
+        std::find_if(list.begin(), list.end(), [](const json& p) { return p["name"] == "COM12"; });
+    ASSERT_NE(link, list.end()) << result.out;
+    EXPECT_EQ((*link)["device"], "/dev/ttyTORVgone");
+    EXPECT_EQ((*link)["link"], true);
+    EXPECT_EQ((*link)["present"], false);
+    EXPECT_EQ(list[0]["name"], "COM1");
+    EXPECT_TRUE(ports["devices"].is_array());
+}
+
 // One object per sensor, in the fleet file's order (read from stdin); some failed is exit 7.
 TEST(TorvctlJsonFleet, GivesEverySensorsResult) {
     test::SimulatedSensor sensor;

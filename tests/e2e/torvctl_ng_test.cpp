@@ -64,6 +64,10 @@ TEST_F(TorvctlNg, PngOfAReadImageGivesTheSamePixelsUpright) {
     EXPECT_EQ(RunTorvctl({"--yes", "ng", "png", path("slot.bmp"), "--out", path("copy.png")}).exitCode, 0);
     EXPECT_EQ(RunTorvctl({"--yes", "ng", "png", path("slot"), "--out", path("slot.bmp")}).exitCode, 2);
     EXPECT_EQ(ReadFileBytes(path("slot.bmp")), bitmap);
+    // `--out -`: the same PNG, byte for byte, as the whole of stdout.
+    const auto piped = RunTorvctl({"ng", "png", path("slot"), "--out", "-"});
+    EXPECT_EQ(piped.exitCode, 0) << piped.err;
+    EXPECT_TRUE(piped.out == ReadFileBytes(path("slot.png")));
 }
 
 TEST_F(TorvctlNg, PngRefusesWhatIsNoNgImage) {
