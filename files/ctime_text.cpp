@@ -43,4 +43,15 @@ std::string LocalCtimeText(std::int64_t secondsSinceEpoch) {
     return converted ? CtimeText(local) : std::string(kUnknownTime);
 }
 
+std::string WallClockCtimeText(std::int64_t secondsSince1970) {
+    const auto instant = static_cast<std::time_t>(secondsSince1970);
+    std::tm clock{};
+#ifdef _WIN32
+    const bool converted = gmtime_s(&clock, &instant) == 0;
+#else
+    const bool converted = gmtime_r(&instant, &clock) != nullptr;
+#endif
+    return converted ? CtimeText(clock) : std::string(kUnknownTime);
+}
+
 }  // namespace torv

@@ -16,5 +16,8 @@ std::string CtimeText(const std::tm& time);
 
 // The text of an instant, in seconds after 1970-01-01 00:00:00 UTC, in the PC's local time.
 std::string LocalCtimeText(std::int64_t secondsSinceEpoch);
+// The text of a wall-clock reading counted in seconds from 1970-01-01 00:00:00, in no time zone:
+// the same on every PC.
+std::string WallClockCtimeText(std::int64_t secondsSince1970);
 
 }  // namespace torv

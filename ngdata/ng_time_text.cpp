@@ -5,9 +5,8 @@
 namespace torv {
 namespace {
 
-constexpr std::int64_t kDaysFrom1970ToDayZero = 10956;
+constexpr std::int64_t kDaysFrom1970ToDayZero = 10957;  // 1 Jan 2000
 constexpr std::int64_t kMinutesPerDay = 1440;
-constexpr std::int64_t kSensorZoneMinutes = 900;  // the sensor counts from 15:00 UTC
 constexpr std::int64_t kSecondsPerMinute = 60;
 
 // Pieces of the ctime text.
@@ -17,7 +16,7 @@ constexpr std::size_t kTimeStart = 11;       // "hh:mm"
 constexpr std::size_t kTimeLength = 5;
 
 std::string TextOfMinutes(std::int64_t minutes) {
-    return LocalCtimeText((minutes + kSensorZoneMinutes) * kSecondsPerMinute);
+    return WallClockCtimeText(minutes * kSecondsPerMinute);
 }
 
 }  // namespace

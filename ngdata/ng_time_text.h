@@ -1,7 +1,7 @@
 #pragma once
 // The sensor's day and minute numbers as the NG files show them. Day 0, minute 0 is midnight at the
-// start of 1 Jan 2000 in the sensor's time zone (UTC+9); the texts are the PC's local time, so on
-// another zone they move with its offset.
+// start of 1 Jan 2000 on the sensor's own calendar, which the tool sets to the PC's wall clock: the
+// texts are that wall clock, the same on a PC in any time zone (and what the product's print reads).
 
 #include <cstdint>
 #include <string>

@@ -98,16 +98,20 @@ TEST(NgRing, SlotArithmetic) {
     EXPECT_EQ(SlotBefore(2, 5), 27);
 }
 
-TEST_F(SensorTimeZone, DayAndMinuteNumbersAsCtimeTexts) {
-    EXPECT_EQ(NgDateTimeText(0, 0), "Sat Jan 01 00:00:00 2000\n");
-    EXPECT_EQ(NgDateTimeText(9497, 1439), "Thu Jan 01 23:59:00 2026\n");
-    EXPECT_EQ(NgDateTimeText(59, 61), "Tue Feb 29 01:01:00 2000\n");
-    EXPECT_EQ(NgDateText(366), "Mon Jan 01 2001\n");
-    EXPECT_EQ(NgTimeText(0), "00:00");
-    EXPECT_EQ(NgTimeText(1439), "23:59");
-    const test::ScopedTimeZone utc("UTC0");
-    EXPECT_EQ(NgDateTimeText(0, 0), "Fri Dec 31 15:00:00 1999\n");
-    EXPECT_EQ(NgTimeText(0), "15:00");
+// The sensor's own wall clock, whatever the PC's zone: west of Greenwich too, where a conversion from
+// the sensor's zone would move the date a day early.
+TEST(NgTimeTexts, AreTheSensorsWallClockInEveryZone) {
+    for (const char* zone : {"JST-9", "UTC0", "PST8PDT", "NZST-12NZDT", "HST10"}) {
+        const test::ScopedTimeZone pcZone(zone);
+        EXPECT_EQ(NgDateTimeText(0, 0), "Sat Jan 01 00:00:00 2000\n") << zone;
+        EXPECT_EQ(NgDateTimeText(9497, 1439), "Thu Jan 01 23:59:00 2026\n") << zone;
+        EXPECT_EQ(NgDateTimeText(59, 61), "Tue Feb 29 01:01:00 2000\n") << zone;
+        EXPECT_EQ(NgDateText(366), "Mon Jan 01 2001\n") << zone;
+        EXPECT_EQ(NgDateText(9834), "Fri Dec 04 2026\n") << zone;  // the print's 261204
+        EXPECT_EQ(NgTimeText(0), "00:00") << zone;
+        EXPECT_EQ(NgTimeText(279), "04:39") << zone;
+        EXPECT_EQ(NgTimeText(1439), "23:59") << zone;
+    }
 }
 
 TEST(NgImage, HeaderAndPixelsWhereTheFormatPutsThem) {
