@@ -19,7 +19,10 @@ int CDataLoaderApp::run() {
     const std::string settingsPath = SettingsPathFor(
         QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString(), UserConfigFolder());
     CDataLoaderDlg window(m_state, settingsPath);
-    window.exec();
+    // Shown, not run modal: a modal main window would block the protocol trace window.
+    QObject::connect(&window, &QDialog::finished, &m_application, &QCoreApplication::quit);
+    window.show();
+    QApplication::exec();
     return 0;
 }
 

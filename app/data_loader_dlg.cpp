@@ -29,6 +29,7 @@
 #include "ui/file_name_field.h"
 #include "ui/protocol_trace_window.h"
 #include "ui/user_prompts.h"
+#include "ui/window_modal.h"
 
 namespace torv {
 namespace {
@@ -144,9 +145,11 @@ void CDataLoaderDlg::changeEvent(QEvent* event) {
     }
 }
 
+// The close box is "Exit": its question, and the settings file written on Yes.
 void CDataLoaderDlg::closeEvent(QCloseEvent* event) {
     if (!m_exitConfirmed) {
         event->ignore();
+        onExit();
     }
 }
 
@@ -178,7 +181,7 @@ bool CDataLoaderDlg::runOperation(int operationCode, int fieldId) {
         m_state.OperationFileName = FieldBytes(field(fieldId));
     }
     CComuDlg dialog(m_state, *FindOperation(operationCode), this);
-    dialog.exec();
+    ExecWindowModal(dialog);
     return m_state.EditRequest;
 }
 
@@ -226,17 +229,19 @@ void CDataLoaderDlg::onConvertNgData() {
 void CDataLoaderDlg::displayNgData() {
     m_state.OperationFileName = FieldBytes(field(kIdNgDataName));
     CNgdataDlg viewer(m_state, m_ngImage, this);
-    viewer.exec();
+    ExecWindowModal(viewer);
 }
 
 void CDataLoaderDlg::onRemoteControl() {
     takeLinkFromLists();
     CRemoteDlg remote(m_state, this);
-    remote.exec();
+    ExecWindowModal(remote);
 }
 
 ProtocolTraceWindow& CDataLoaderDlg::showProtocolTrace() {
     if (!m_trace) {
+        // A window of its own, outside this window's family: the dialogs this window opens are
+        // window-modal and block only their family, so the trace stays usable while they are open.
         m_trace = std::make_unique<ProtocolTraceWindow>();
     }
     m_trace->show();
@@ -279,7 +284,7 @@ void CDataLoaderDlg::onWriteDictionary() {
 void CDataLoaderDlg::editDictionary() {
     m_state.OperationFileName = FieldBytes(field(kIdDictionaryName));
     CDicDlg editor(m_state, this);
-    editor.exec();
+    ExecWindowModal(editor);
     if (m_state.EditRequest) {
         onWriteDictionary();
     }
@@ -291,7 +296,7 @@ void CDataLoaderDlg::editParameters() {
     QLineEdit* name = field(kIdParameterName);
     m_state.OperationFileName = FieldBytes(name);
     CPeditDlg editor(m_state, this);
-    editor.exec();
+    ExecWindowModal(editor);
     ShowFileName(name, FileNameText(m_state.OperationFileName));
     if (m_state.EditRequest) {
         onWriteParameters();

@@ -39,7 +39,7 @@ class CDataLoaderDlg : public QDialog {
     // Opens the "Protocol trace" window (Ctrl+T), or brings it to the front.
     ProtocolTraceWindow& showProtocolTrace();
 
-    // Only "Exit" closes the window; Escape and the window system do not.
+    // "Exit" and the close box close the window (after their question); Escape does not.
     void reject() override {}
 
   protected:

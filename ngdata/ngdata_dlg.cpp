@@ -138,6 +138,7 @@ int CNgdataDlg::exec() {
                                ToQString(m_state.LastErrorDetail));
         return QDialog::Rejected;
     }
+    setWindowModality(Qt::WindowModal);  // the protocol trace window stays usable
     return QDialog::exec();
 }
 

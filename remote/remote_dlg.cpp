@@ -116,6 +116,7 @@ int CRemoteDlg::exec() {
         return QDialog::Rejected;
     }
     m_linkOpen = true;
+    setWindowModality(Qt::WindowModal);  // the protocol trace window stays usable
     return QDialog::exec();
 }
 

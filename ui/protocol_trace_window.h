@@ -30,8 +30,9 @@ class ProtocolTraceWindow : public QWidget {
     static constexpr int kFlushIntervalMs = 250;
     static constexpr int kMaxLines = 50000;  // the oldest lines go first
 
-    // A top-level window of its own (no parent), so that a running transfer dialog, modal to the main
-    // window, leaves it usable.
+    // A top-level window of its own (no parent): the tool's dialogs are window-modal
+    // (ui/window_modal.h) and block only their own window's family, so a running transfer dialog or
+    // a message box leaves it usable.
     explicit ProtocolTraceWindow(Clock clock = SystemClockMs);
     ~ProtocolTraceWindow() override;
 

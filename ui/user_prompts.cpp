@@ -3,6 +3,9 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "resources/strings.h"
+#include "ui/window_modal.h"
+
 namespace torv {
 namespace {
 
@@ -20,14 +23,28 @@ QMessageBox::Icon BoxIcon(Icon icon) {
     return QMessageBox::NoIcon;
 }
 
+// A question whose Yes replaces a file or overwrites the sensor's memory: Enter must not be that Yes.
+bool ReplacesSomething(const QString& text) {
+    switch (static_cast<StringId>(NumberOfText(text.toLatin1().toStdString()))) {
+        case StringId::kSameFileOverwrite:
+        case StringId::kAgreeOverwriteSensor:
+        case StringId::kDictionaryAppendQuestion:
+        case StringId::kOverwriteDictionaryQuestion:
+            return true;
+        default:
+            return false;
+    }
+}
+
 class PlatformPrompts : public UserPrompts {
   public:
     bool ask(QWidget* parent, Caption caption, Icon icon, const QString& text,
              Answer defaultAnswer) override {
         QMessageBox box(BoxIcon(icon), ToQString(CaptionText(caption)), text,
                         QMessageBox::Yes | QMessageBox::No, parent);
-        box.setDefaultButton(defaultAnswer == Answer::kYes ? QMessageBox::Yes : QMessageBox::No);
-        return box.exec() == QMessageBox::Yes;
+        box.setDefaultButton(defaultAnswer == Answer::kYes && !ReplacesSomething(text) ? QMessageBox::Yes
+                                                                                       : QMessageBox::No);
+        return ExecWindowModal(box) == QMessageBox::Yes;
     }
 
     void show(QWidget* parent, Caption caption, Icon icon, const QString& text) override {
@@ -38,7 +55,7 @@ class PlatformPrompts : public UserPrompts {
                       const QString& detail) override {
         QMessageBox box(BoxIcon(icon), ToQString(CaptionText(caption)), text, QMessageBox::Ok, parent);
         box.setInformativeText(detail);
-        box.exec();
+        ExecWindowModal(box);
     }
 
     // A name that does not exist yet is welcome: the file a read is about to make.
@@ -47,7 +64,7 @@ class PlatformPrompts : public UserPrompts {
         dialog.setNameFilters(filters);
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        if (ExecWindowModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
             return {};
         }
         return dialog.selectedFiles().constFirst();

@@ -2,10 +2,12 @@
 // closes nothing), and the operations and editors it starts: EDIT after a read, an editor's "Save &&
 // Write to TORV" leading into the write command, and what a stopped parameter write leaves said.
 
+#include <QMessageBox>
 #include "app/main_window_layout.h"
 #include "dictionary/dic_dlg.h"
 #include "dictionary/dictionary_file.h"
 #include "params/pedit_controls.h"
+
 #include "tests/gui/support/gui_harness.h"
 
 using namespace torv;
@@ -102,7 +104,29 @@ class MainWindowTest : public QObject {
         SetComPortDevicePath(3, {});
     }
 
-    // Enter in a Filename field and Escape anywhere do nothing; Enter on "Exit" presses it.
+    // Enter answers Yes only to a question that replaces nothing: at a question that would replace a
+    // file or overwrite the sensor it answers No.
+    void enterAnswersNoWhereYesReplacesSomething() {
+        const std::pair<StringId, bool> questions[] = {
+            {StringId::kSameFileOverwrite, false},
+            {StringId::kAgreeOverwriteSensor, false},
+            {StringId::kDictionaryAppendQuestion, false},
+            {StringId::kOverwriteDictionaryQuestion, false},
+            {StringId::kAgreeToExit, true},
+        };
+        QWidget owner;
+        QVERIFY(ShowActive(owner));
+        for (const auto& [id, enterAgrees] : questions) {
+            WhenReady pressEnter([] { return VisibleWindow<QMessageBox>() != nullptr; },
+                                 [] { QTest::keyClick(VisibleWindow<QMessageBox>(), Qt::Key_Return); });
+            const bool agreed = Prompts().ask(&owner, Caption::kWarning, Icon::kExclamation,
+                                              ToQString(Text(id)), Answer::kYes);
+            QCOMPARE(agreed, enterAgrees);
+        }
+    }
+
+    // Enter in a Filename field and Escape anywhere do nothing; Enter on "Exit" presses it. The close
+    // box asks as "Exit" does, and closes only on Yes.
     void keysPressOnlyTheFocusedButtonAndCloseNothing() {
         ScriptedPrompts prompts(false);
         CDataLoaderDlg window(m_state, m_folder.file("x.ini"));
@@ -115,14 +139,21 @@ class MainWindowTest : public QObject {
         for (int id : {kIdExit, kIdParameterName, kIdComPort}) {
             QTest::keyClick(Get(&window, id), Qt::Key_Escape);
         }
-        QVERIFY(!window.close());
         QTest::qWait(kSettleMs);
         QCOMPARE(returnPressed.count(), 0);
         QVERIFY(prompts.record.isEmpty() && window.isVisible());
+        const QString exitQuestion =
+            Prompt(Box::kQuestion, Caption::kTorv, Icon::kQuestion, StringId::kAgreeToExit);
+        QVERIFY(!window.close());  // answered No
+        QCOMPARE(prompts.record, QStringList{exitQuestion});
+        QVERIFY(window.isVisible());
         Get<QPushButton>(&window, kIdExit)->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        QTRY_COMPARE(prompts.record, QStringList{Prompt(Box::kQuestion, Caption::kTorv, Icon::kQuestion,
-                                                        StringId::kAgreeToExit)});
+        QTRY_COMPARE(prompts.record, (QStringList{exitQuestion, exitQuestion}));
+        prompts.answer(true);
+        window.close();
+        QVERIFY(!window.isVisible());
+        QCOMPARE(window.result(), int(QDialog::Accepted));  // as "Exit" leaves it
     }
 
     // EDIT after the read opens the editor on the file just read; leaving it with Exit writes nothing.

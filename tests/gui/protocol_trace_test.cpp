@@ -2,14 +2,21 @@
 // a time-out), colours, pause and close (nothing recorded), Clear and Save as text, and Ctrl+T in the
 // main window.
 
+// Mouse clicks go through the window system, as a user's do: a window that a modal dialog blocks drops
+// them there.
+#define QTEST_QPA_MOUSE_HANDLING
+
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <ctime>
+
+#include "app/main_window_ids.h"
 
 #include "link/frames.h"
 #include "operations/device_operations.h"
 #include "tests/gui/support/gui_harness.h"
 #include "tests/support/pty_pair.h"
+#include "tests/support/simulated_sensor.h"
 #include "ui/protocol_trace_window.h"
 
 using namespace torv;
@@ -18,6 +25,7 @@ using namespace torv::test;
 namespace {
 
 constexpr int kPort = 5;
+constexpr int kSimPort = 6;
 constexpr int kBaudIndex = 4;
 constexpr std::int64_t kNoonMs = 12 * 3600 * 1000;  // 1970-01-01 12:00:00.000 UTC
 constexpr std::int64_t kTickMs = 5;                 // the test clock moves on at every reading
@@ -157,6 +165,46 @@ class ProtocolTraceTest : public QObject {
         QTRY_COMPARE(QApplication::activeWindow(), &transfer);
         QTest::keyClick(&transfer, Qt::Key_T, Qt::ControlModifier);
         QVERIFY(trace->isVisible() && trace->isRecording());
+    }
+
+    // While a read runs in its transfer dialog (modal to the main window), the trace takes real mouse
+    // clicks (through the window system, which drops them on a window a modal dialog blocks): Pause,
+    // Clear and "Save as text...".
+    void takesInputWhileATransferRuns() {
+        TempDir folder;
+        OperationState state;
+        SimulatedSensor sensor({"--wire-time"}, kSimPort);
+        ScriptedPrompts prompts;
+        prompts.chosenFile = QString::fromStdString(folder.file("during.txt"));
+        auto window =
+            MainWindowOn(state, folder.file("x.ini"), kSimPort, kIdParameterName, folder.file("read"));
+        ProtocolTraceWindow& trace = window->showProtocolTrace();
+        const auto click = [&trace](const char* name) {
+            QTest::mouseClick(trace.findChild<QPushButton*>(QString::fromLatin1(name)), Qt::LeftButton);
+        };
+        bool transferShown = false;
+        bool pausedDuringTransfer = false;
+        bool clearedDuringTransfer = false;
+        WhenReady during(
+            [&trace] { return VisibleWindow<CComuDlg>() != nullptr && trace.lines().size() > 4; },
+            [&] {
+                transferShown = true;
+                click("save");
+                click("pause");
+                pausedDuringTransfer = !trace.isRecording();
+                click("clear");
+                clearedDuringTransfer = trace.lines().isEmpty();
+                click("pause");
+            });
+        ModalPresser closeTransfer("torv::CComuDlg", CComuDlg::kIdOk);
+        Get<QPushButton>(window.get(), kIdReadParameters)->click();
+        QVERIFY(transferShown);
+        QVERIFY(pausedDuringTransfer);
+        QVERIFY(clearedDuringTransfer);
+        QVERIFY(trace.isRecording());
+        QVERIFY(ReadFileBytes(folder.file("during.txt")).find("->") != std::string::npos);
+        QVERIFY(!trace.lines().isEmpty());  // recording again after the second click
+        QVERIFY(trace.isVisible());
     }
 };
 
