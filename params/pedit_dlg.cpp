@@ -87,16 +87,7 @@ void CPeditDlg::showEvent(QShowEvent* event) {
         return;
     }
     m_sized = true;
-    const QSize frame = frameGeometry().size() - geometry().size();
-    const QSize room = screen()->availableGeometry().size() - frame;
-    const QMargins margins = layout()->contentsMargins();
-    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    const QSize sections = m_sections->sizeHint();
-    const QSize files = m_filePanel->sizeHint();
-    const QSize wanted(
-        std::max(sections.width() + scrollBar, files.width()) + margins.left() + margins.right(),
-        sections.height() + layout()->spacing() + files.height() + margins.top() + margins.bottom());
-    resize(wanted.boundedTo(room));
+    FitDialogToScreen(this, m_sections, m_filePanel, style()->pixelMetric(QStyle::PM_ScrollBarExtent));
 }
 
 void CPeditDlg::connectHandlers() {

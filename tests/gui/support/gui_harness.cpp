@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "params/parameter_file.h"
+#include "ui/screen_fit.h"
 
 namespace torv::test {
 namespace {
@@ -87,9 +88,10 @@ std::unique_ptr<WhenReady> CancelAfterFirstBank(bool byEscape) {
 }
 
 bool FitsTheScreenWithButtonsInView(const QWidget& dialog, std::initializer_list<int> ids) {
+    // The offscreen platform draws no frame: the dialog must leave room for a window manager's.
     const QRect screen = dialog.screen()->availableGeometry();
-    bool fits = dialog.frameGeometry().height() <= screen.height() &&
-                dialog.frameGeometry().width() <= screen.width();
+    const QSize framed = dialog.frameGeometry().size().expandedTo(dialog.size() + kFitFrameMargin);
+    bool fits = framed.height() <= screen.height() && framed.width() <= screen.width();
     for (int id : ids) {
         auto* button = Get<QPushButton>(&dialog, id);
         fits = fits && button->isVisible() &&
