@@ -84,7 +84,8 @@ void MonitorController::stop() {
     m_running = false;
     restoreControls();
     m_monitor.close();
-    control(kIdStartMonitor)->setFocus();
+    // Not on Start: an Enter meant for Stop, a moment late, would start again and move the log aside.
+    control(kIdMonitorName)->setFocus();
 }
 
 void MonitorController::disableControls() {

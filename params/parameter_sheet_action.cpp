@@ -2,6 +2,7 @@
 // sheet under the name in "Write filename".
 
 #include <QLineEdit>
+#include <QPushButton>
 #include <QWidget>
 
 #include "files/file_kind.h"
@@ -9,20 +10,25 @@
 #include "files/text_file.h"
 #include "params/parameter_sheet.h"
 #include "params/pedit_dlg.h"
+#include "ui/file_name_field.h"
 #include "ui/user_prompts.h"
 
 namespace torv {
 
 // The sheet is built from the set rather than from the controls bank by bank: after StoreBank the set
-// holds exactly what the controls would show, so the sheet reads like the dialog.
+// holds exactly what the controls would show, so the sheet reads like the dialog. The sheet's name is
+// not the parameter file's: the main window keeps its own.
 void CPeditDlg::onCreateCsv() {
-    const std::string path = MakeFilePath(takeWriteFilename(), kCsvFile);
+    const std::string path = MakeFilePath(FileNameBytes(m_controls.writeFilename->text()), kCsvFile);
     takeControls();
     setSheetWriting(true);
     const SheetOutcome outcome = writeSheet(path);
     showBank(m_bank);
     reportSheet(outcome);
     setSheetWriting(false);
+    // While the sheet was written only "Save && Write to TORV" could hold the focus: an Enter now
+    // must not write the sensor.
+    m_controls.createCsv->setFocus();
 }
 
 CPeditDlg::SheetOutcome CPeditDlg::writeSheet(const std::string& path) {

@@ -124,7 +124,13 @@ class MonitorRemoteTest : public QObject {
         Get<QPushButton>(window.get(), kIdStartMonitor)->click();  // returns when stopped
         QCOMPARE(recorder.changes, ExpectedChanges());
         QVERIFY(stopHadFocus);
-        QCOMPARE(QApplication::focusWidget(), Get(window.get(), kIdStartMonitor));
+        // The focus is where a second Enter does nothing: the monitor does not start again.
+        QCOMPARE(QApplication::focusWidget(), Get(window.get(), kIdMonitorName));
+        const std::string logged = ReadFileBytes(m_folder.file("result.csv"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTest::qWait(kSettleMs);
+        QVERIFY(!stop->isEnabled());
+        QCOMPARE(ReadFileBytes(m_folder.file("result.csv")), logged);
         QVERIFY(prompts.record.isEmpty());
         QVERIFY(m_state.AbortRequest);
         // The CSV was made anew (the earlier run moved aside) and holds exactly the judgements counted;

@@ -218,9 +218,12 @@ class PeditTest : public QObject {
         QCOMPARE(editor.state.OperationFileName, unreachable);
     }
 
-    // The sheet holds the value typed in bank 6 before the button was pressed.
+    // The sheet holds the value typed in bank 6 before the button was pressed. The main window keeps its
+    // parameter file's name, and the focus is back on the button, away from "Save && Write to TORV".
     void sheetIsWrittenUnderWriteFilenameWithTheEditsOnShow() {
         Editor editor;
+        QVERIFY(QTest::qWaitForWindowActive(editor.dialog.get()));
+        const std::string parameterFile = editor.state.OperationFileName;
         editor.list(kIdEditBank)->setCurrentIndex(6);
         editor.type("SHUTTER", QStringLiteral("88"));
         editor.writeFilename(editor.dir.file("sheet"));
@@ -230,7 +233,8 @@ class PeditTest : public QObject {
         const std::string sheet = ReadFileBytes(editor.dir.file("sheet.csv"));
         QVERIFY(sheet.find("\r\nSHUTTER,,70,70,70,70,70,70,88,70,") != std::string::npos);
         QCOMPARE(editor.shown("SHUTTER"), QStringLiteral("88"));
-        QCOMPARE(editor.state.OperationFileName, editor.dir.file("sheet"));
+        QCOMPARE(editor.state.OperationFileName, parameterFile);
+        QCOMPARE(QApplication::focusWidget(), Get(editor.dialog.get(), kIdCreateCsv));
     }
 
     void declinedSheetOverwriteWritesAndShowsNothingAndOnlySaveAndWriteStayedEnabled() {
