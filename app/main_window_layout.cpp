@@ -178,7 +178,8 @@ QLayout* BottomRow() {
     // What the chosen COM port opens, under the lists (not a numbered control).
     auto* portLine = new QLabel;
     portLine->setObjectName(QString::fromLatin1(kPortDescriptionName));
-    portLine->setEnabled(false);  // drawn as a quiet note
+    // Plain text that can be copied (the device path for a bug report), not a disabled-looking note.
+    portLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
     grid->addWidget(portLine, 2, 0, 1, 3);
     return grid;
 }

@@ -244,7 +244,7 @@ void CDicDlg::onSlotChosen(int index) {
     showSlot();
 }
 
-// The list keeps its text until the next Show; the preview follows at once.
+// The list and the preview follow at once.
 void CDicDlg::onCodeChanged(const QString& text) {
     if (m_current == kNoSlot) {
         return;
@@ -252,6 +252,7 @@ void CDicDlg::onCodeChanged(const QString& text) {
     DictionaryCharacter& character = m_slots.slot(m_current);
     character.code = text.isEmpty() ? kEmptyCode : static_cast<std::uint8_t>(text.at(0).unicode());
     m_preview->showCharacter(&character);
+    showList();
 }
 
 void CDicDlg::onDotChanged(int row, int column, bool set) {
@@ -261,6 +262,7 @@ void CDicDlg::onDotChanged(int row, int column, bool set) {
     DictionaryCharacter& character = m_slots.slot(m_current);
     SetDot(character.rows, row, column, set);
     m_preview->showCharacter(&character);
+    showList();
 }
 
 void CDicDlg::onInsert() {
@@ -300,12 +302,17 @@ void CDicDlg::onCancel() {
     }
 }
 
-// Show: the list of every slot scrolled to the current one, its code and its dots.
-void CDicDlg::showSlot() {
+// The list of every slot, scrolled to the current one.
+void CDicDlg::showList() {
     QString list = ToQString(m_slots.listText());
     list.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     m_list->setPlainText(list);
     m_list->verticalScrollBar()->setValue(kListLinesPerSlot * std::max(m_current, 0));
+}
+
+// Show: the list, the current slot's code and its dots.
+void CDicDlg::showSlot() {
+    showList();
     showCode();
     const bool selected = m_current != kNoSlot;
     m_grid->setRows(selected ? m_slots.slot(m_current).rows : DotRows{});

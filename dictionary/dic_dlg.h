@@ -76,6 +76,7 @@ class CDicDlg : public QDialog {
 
     // Steps shared by the handlers.
     void showSlot();  // the list, the code, the dots of the current slot
+    void showList();
     void showCode();
     void enableEditing();
     bool saveAndClose();
