@@ -17,6 +17,7 @@
 #include "app/ref_buttons.h"
 #include "app/unfinished_write_box.h"
 #include "dictionary/dic_dlg.h"
+#include "link/frames.h"
 #include "ngdata/ngdata_dlg.h"
 #include "operations/device_operations.h"
 #include "params/pedit_dlg.h"
@@ -196,14 +197,23 @@ void CDataLoaderDlg::onWriteParameters() {
                        ToQString(Text(StringId::kAgreeOverwriteSensor)), Answer::kYes)) {
         return;
     }
+    const int rateBefore = list(kIdBaudRate)->currentIndex();
     runOperation(kWriteParameters, kIdParameterName);
     if (m_state.UnstoredWords) {
         Prompts().show(this, Caption::kWarning, Icon::kExclamation, UnstoredWriteNotice(m_state));
     }
-    // The write may have moved the sensor to another rate; the list follows it.
+    // The write may have moved the sensor to another rate; the list follows it, and says so.
     QComboBox* baud = list(kIdBaudRate);
-    baud->setCurrentIndex(m_state.BaudIndex >= 0 && m_state.BaudIndex < baud->count() ? m_state.BaudIndex
-                                                                                      : -1);
+    const bool listed = m_state.BaudIndex >= 0 && m_state.BaudIndex < baud->count();
+    baud->setCurrentIndex(listed ? m_state.BaudIndex : -1);
+    if (m_state.BaudIndex != rateBefore && m_state.BaudIndex >= 0 && m_state.BaudIndex < kBaudIndexCount) {
+        const int rate = kBaudRates[static_cast<std::size_t>(m_state.BaudIndex)];
+        Prompts().show(this, Caption::kTorv, Icon::kInformation,
+                       QStringLiteral("The sensor now talks at %1 baud; %2")
+                           .arg(rate)
+                           .arg(listed ? QStringLiteral("the baud rate list follows.")
+                                       : QStringLiteral("the baud rate list has no entry for it.")));
+    }
 }
 
 void CDataLoaderDlg::onSetClock() {

@@ -12,6 +12,7 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
+#include "link/frames.h"
 #include "ui/control_ids.h"
 #include "ui/user_prompts.h"
 
@@ -92,6 +93,27 @@ QLineEdit* TextField(QWidget* parent, const NumberRange& range) {
     return field;
 }
 
+// A list entry as the editor shows it: the rate setting's numbers with the rates they name ("5
+// (57600)"; 0 keeps the rate the sensor has), every other entry as it stands.
+QString ListEntryText(const ParameterRow& row, std::size_t index) {
+    const QString entry = ToQString(row.list[index]);
+    if (row.key != "COMMUNIC") {
+        return entry;
+    }
+    return index == 0                      ? entry + QStringLiteral(" (keep the rate)")
+           : index - 1 < kBaudRates.size() ? QStringLiteral("%1 (%2)").arg(entry).arg(kBaudRates[index - 1])
+                                           : entry;
+}
+
+// "Stored as: 0 NORM, 1 REVS"
+QString ListToolTip(const ParameterRow& row) {
+    QStringList entries;
+    for (std::size_t i = 0; i < row.list.size(); ++i) {
+        entries << QStringLiteral("%1 %2").arg(i).arg(ToQString(row.list[i]));
+    }
+    return QStringLiteral("Stored as: ") + entries.join(QStringLiteral(", "));
+}
+
 }  // namespace
 
 ParameterForm::ParameterForm(QWidget* parent) : m_parent(parent) {
@@ -116,9 +138,10 @@ QWidget* ParameterForm::createControl(std::size_t index) {
     QWidget* control = nullptr;
     if (row.kind == ParameterKind::kList) {
         auto* combo = new QComboBox(m_parent);
-        for (std::string_view entry : row.list) {
-            combo->addItem(ToQString(entry));
+        for (std::size_t i = 0; i < row.list.size(); ++i) {
+            combo->addItem(ListEntryText(row, i));
         }
+        combo->setToolTip(ListToolTip(row));
         control = combo;
     } else {
         control = row.kind == ParameterKind::kNumber ? NumberField(m_parent, row.range)

@@ -23,6 +23,8 @@ constexpr const char* kCaption = "Communication";
 constexpr const char* kInitialStatus = "Initializing";
 constexpr const char* kOkCaption = "OK";
 constexpr const char* kCancelCaption = "Cancel";
+// A transfer that has run this long shows the time it has left.
+constexpr double kTimeLeftAfterSeconds = 3.0;
 // A comfortable width for the progress bar; longer texts widen the dialog.
 constexpr int kMinimumWidthChars = 48;
 
@@ -57,7 +59,8 @@ CComuDlg::CComuDlg(OperationState& state, const OperationInfo& operation, QWidge
     SetControlId(m_progress, kIdProgress);
     m_progress->setRange(0, kProgressMax);
     m_progress->setValue(0);
-    m_progress->setTextVisible(false);
+    m_progress->setTextVisible(true);
+    m_progress->setFormat(QStringLiteral("%p%"));
     m_ok->setEnabled(false);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -142,7 +145,20 @@ void CComuDlg::setStatus(std::string_view text) {
     }
 }
 
+// The percentage, and on a long transfer (the NG reads) the time left as the pace so far gives it.
 void CComuDlg::setProgress(int position) {
+    using namespace std::chrono;
+    const auto now = steady_clock::now();
+    if (!m_firstProgress || position <= 0) {
+        m_firstProgress = now;
+    }
+    const double elapsed = duration<double>(now - *m_firstProgress).count();
+    QString format = QStringLiteral("%p%");
+    if (elapsed >= kTimeLeftAfterSeconds && position > 0 && position < kProgressMax) {
+        const double left = elapsed * (kProgressMax - position) / position;
+        format += QStringLiteral(", about %1 s left").arg(static_cast<int>(left + 0.5));
+    }
+    m_progress->setFormat(format);
     m_progress->setValue(position);
     QDialog::show();
 }

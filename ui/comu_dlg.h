@@ -3,6 +3,8 @@
 // it between blocks of exchanges, and offers "EDIT" after a read that has an editor.
 
 #include <QDialog>
+#include <chrono>
+#include <optional>
 
 #include "engine/operation_engine.h"
 #include "engine/operation_host.h"
@@ -51,6 +53,7 @@ class CComuDlg : public QDialog, public OperationHost {
     QPushButton* m_ok;
     QPushButton* m_cancel;
     QTimer* m_startTimer;
+    std::optional<std::chrono::steady_clock::time_point> m_firstProgress;
     bool m_started = false;
     bool m_cancelMeansEdit = false;  // the run ended with an editor to offer: the button says "EDIT"
 };

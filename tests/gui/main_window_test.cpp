@@ -6,6 +6,7 @@
 #include "app/main_window_layout.h"
 #include "dictionary/dic_dlg.h"
 #include "dictionary/dictionary_file.h"
+#include "link/frames.h"
 #include "params/pedit_controls.h"
 
 #include "tests/gui/support/gui_harness.h"
@@ -281,6 +282,13 @@ class MainWindowTest : public QObject {
         Get<QPushButton>(window.get(), kIdWriteParameters)->click();
         QStringList expected{kAgreeOverwrite, row.error};
         expected.removeAll(QString());
+        if (row.rateCode >= 0) {  // the window says where the sensor went
+            expected << QStringLiteral(
+                            "show TORV information: The sensor now talks at %1 baud; the baud rate list %2")
+                            .arg(kBaudRates[static_cast<std::size_t>(row.baudIndex)])
+                            .arg(row.listed.isEmpty() ? QStringLiteral("has no entry for it.")
+                                                      : QStringLiteral("follows."));
+        }
         QCOMPARE(prompts.record.mid(0, expected.size()), expected);
         QCOMPARE(prompts.record.size(), expected.size() + int(row.unstored));
         QCOMPARE(prompts.record.last().startsWith(kUnstoredNotice), row.unstored);

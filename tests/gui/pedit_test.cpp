@@ -260,6 +260,17 @@ class PeditTest : public QObject {
         QVERIFY(Get(editor.dialog.get(), kIdCreateCsv)->isEnabled() && editor.control("BANK")->isEnabled());
     }
 
+    // The rate setting names the rate each of its numbers sets (5 is 57600, as the write follows it).
+    void rateListNamesTheRates() {
+        Editor editor;
+        auto* rates = qobject_cast<QComboBox*>(editor.control("COMMUNIC"));
+        QVERIFY(rates != nullptr);
+        QCOMPARE(rates->itemText(0), QStringLiteral("0 (keep the rate)"));
+        QCOMPARE(rates->itemText(5), QStringLiteral("5 (57600)"));
+        QCOMPARE(rates->itemText(6), QStringLiteral("6 (115200)"));
+        QVERIFY(rates->toolTip().startsWith(QStringLiteral("Stored as: 0 0, 1 1")));
+    }
+
     // On a small screen the sections scroll and the buttons stay in view. Neither Escape nor the window
     // system closes the editor; Enter presses only a focused button.
     void fitsTheScreenAndKeysCloseNothing() {
