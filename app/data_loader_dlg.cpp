@@ -305,6 +305,7 @@ void CDataLoaderDlg::editDictionary() {
 void CDataLoaderDlg::editParameters() {
     QLineEdit* name = field(kIdParameterName);
     m_state.OperationFileName = FieldBytes(name);
+    takeLinkFromLists();  // "Compare with TORV..." reads the sensor on the port chosen here
     CPeditDlg editor(m_state, this);
     ExecWindowModal(editor);
     ShowFileName(name, FileNameText(m_state.OperationFileName));

@@ -1,114 +1,36 @@
-// `params diff`: what two parameter files would set differently in a sensor. The parameters' values
-// come first, as the editor shows them; then each word a write sends whose difference no value shown
-// accounts for (common words 1, 7 and 8, bits no parameter names, STRING bytes after the string's end).
+// `params diff`: what two parameter files would set differently in a sensor, printed as lines of text
+// or as JSON (params/parameter_diff.h finds the differences).
 
 #include "cli/params_diff.h"
 
-#include <array>
-#include <cstdint>
 #include <iostream>
 #include <nlohmann/json.hpp>
-#include <span>
-#include <sstream>
-#include <vector>
 
 #include "cli/cli_context.h"
 #include "cli/json_output.h"
 #include "cli/params_commands.h"
 #include "files/file_kind.h"
-#include "params/catalogue.h"
+#include "params/parameter_diff.h"
 
 namespace torv::cli {
 namespace {
 
-constexpr int kWrittenCommonWords = 9;  // words 9..11 hold the NG ring state: a write never sends them
-constexpr int kCharsPerWord = 2;        // STRING
-constexpr std::uint32_t kWholeWord = 0xFFFF;
-
-struct Block {
-    ParameterScope scope;
-    int bank;
-    std::span<const std::int32_t> first;  // the block's words in each file
-    std::span<const std::int32_t> second;
-};
-
-// The bits of each word of a block that a value line shows.
-using ShownBits = std::array<std::uint32_t, kBankWordCount>;
-
-std::vector<Block> BlocksOf(const ParameterSet& a, const ParameterSet& b) {
-    std::vector<Block> blocks{{ParameterScope::kCommon, 0, std::span(a.common).first(kWrittenCommonWords),
-                               std::span(b.common).first(kWrittenCommonWords)}};
-    for (int bank = 0; bank < kBankCount; ++bank) {
-        const auto index = static_cast<std::size_t>(bank);
-        blocks.push_back({ParameterScope::kBank, bank, a.bank[index], b.bank[index]});
-    }
-    return blocks;
+// "Bank 3: SHUTTER: 90 | 70", "Common: word 7: 12 -> 13"
+std::string DifferenceLine(const ParameterDifference& d) {
+    const std::string block = BlockName(d.scope, d.bank);
+    return d.row != nullptr ? block + ": " + std::string(d.row->key) + ": " + d.first + " | " + d.second
+                            : block + ": word " + std::to_string(d.word) + ": " +
+                                  std::to_string(d.firstWord) + " -> " + std::to_string(d.secondWord);
 }
 
-std::string BlockName(const Block& block) {
-    return block.scope == ParameterScope::kCommon ? std::string("Common")
-                                                  : "Bank " + std::to_string(block.bank);
-}
-
-// A STRING line covers all its words: where the texts differ, the bytes after their ends say nothing.
-void MarkShown(const ParameterRow& row, ShownBits& shown) {
-    const auto word = static_cast<std::size_t>(row.field.word);
-    if (row.kind == ParameterKind::kText) {
-        for (std::size_t i = 0; i < static_cast<std::size_t>(row.range.max / kCharsPerWord); ++i) {
-            shown[word + i] = kWholeWord;
-        }
-        return;
-    }
-    shown[word] |= row.field.mask() << row.field.firstBit;
-}
-
-Json BankJson(const Block& block) {
-    return block.scope == ParameterScope::kCommon ? Json(nullptr) : Json(block.bank);
-}
-
-// Collects the parameters of one block whose values differ, as lines of text and as JSON.
-int PrintValueDifferences(const ParameterSet& a, const ParameterSet& b, const Block& block, ShownBits& shown,
-                          std::ostream& out, Json& json) {
-    int differences = 0;
-    for (const ParameterRow& row : kParameterCatalogue) {
-        if (row.field.scope != block.scope) {
-            continue;
-        }
-        const std::string left = ShownValue(a, block.bank, row);
-        const std::string right = ShownValue(b, block.bank, row);
-        if (left != right) {
-            out << BlockName(block) << ": " << row.key << ": " << left << " | " << right << '\n';
-            json.push_back({{"block", BlockName(block)},
-                            {"bank", BankJson(block)},
-                            {"key", row.key},
-                            {"word", nullptr},
-                            {"old", left},
-                            {"new", right}});
-            MarkShown(row, shown);
-            ++differences;
-        }
-    }
-    return differences;
-}
-
-// Collects the words of one block that differ in bits no value line showed.
-int PrintWordDifferences(const Block& block, const ShownBits& shown, std::ostream& out, Json& json) {
-    int differences = 0;
-    for (std::size_t i = 0; i < block.first.size(); ++i) {
-        const auto changed = static_cast<std::uint32_t>(block.first[i] ^ block.second[i]);
-        if ((changed & ~shown[i]) != 0) {
-            out << BlockName(block) << ": word " << i << ": " << block.first[i] << " -> " << block.second[i]
-                << '\n';
-            json.push_back({{"block", BlockName(block)},
-                            {"bank", BankJson(block)},
-                            {"key", nullptr},
-                            {"word", i},
-                            {"old", block.first[i]},
-                            {"new", block.second[i]}});
-            ++differences;
-        }
-    }
-    return differences;
+Json DifferenceJson(const ParameterDifference& d) {
+    const bool value = d.row != nullptr;
+    return {{"block", BlockName(d.scope, d.bank)},
+            {"bank", d.scope == ParameterScope::kCommon ? Json(nullptr) : Json(d.bank)},
+            {"key", value ? Json(std::string(d.row->key)) : Json(nullptr)},
+            {"word", value ? Json(nullptr) : Json(d.word)},
+            {"old", value ? Json(d.first) : Json(d.firstWord)},
+            {"new", value ? Json(d.second) : Json(d.secondWord)}};
 }
 
 }  // namespace
@@ -119,24 +41,22 @@ int RunParamsDiff(const std::string& name, const std::string& otherName, bool va
     if (!a || !b) {
         return kExitFile;
     }
-    std::ostringstream lines;
-    Json json = Json::array();
-    int differences = 0;
-    for (const Block& block : BlocksOf(*a, *b)) {
-        ShownBits shown{};
-        differences += PrintValueDifferences(*a, *b, block, shown, lines, json);
-        if (!valuesOnly) {
-            differences += PrintWordDifferences(block, shown, lines, json);
-        }
-    }
+    const std::vector<ParameterDifference> differences = DiffParameterSets(*a, *b, ShownValue, valuesOnly);
     const std::string first = CommandFileLabel(name, kParameterFile);
     const std::string second = CommandFileLabel(otherName, kParameterFile);
     if (JsonOutput()) {
-        PrintJson(Json{{"first", first}, {"second", second}, {"differences", std::move(json)}});
-    } else if (differences > 0) {
-        std::cout << "--- " << first << '\n' << "+++ " << second << '\n' << lines.str();
+        Json list = Json::array();
+        for (const ParameterDifference& d : differences) {
+            list.push_back(DifferenceJson(d));
+        }
+        PrintJson(Json{{"first", first}, {"second", second}, {"differences", std::move(list)}});
+    } else if (!differences.empty()) {
+        std::cout << "--- " << first << '\n' << "+++ " << second << '\n';
+        for (const ParameterDifference& d : differences) {
+            std::cout << DifferenceLine(d) << '\n';
+        }
     }
-    return differences == 0 ? kExitOk : kExitDiffers;
+    return differences.empty() ? kExitOk : kExitDiffers;
 }
 
 }  // namespace torv::cli

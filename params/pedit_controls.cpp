@@ -35,7 +35,8 @@ QPushButton* Button(QWidget* parent, const char* text, int id) {
 }  // namespace
 
 std::vector<QWidget*> PeditControls::restingWhileSheetIsWritten() const {
-    return {editBank, destinationBank, copyBank, writeFilename, createCsv, saveExit, exit};
+    return {editBank, destinationBank, copyBank,       writeFilename, createCsv, saveExit,
+            exit,     compare,         showDifferences};
 }
 
 QWidget* BuildBankCopyPanel(QWidget* parent, PeditControls& controls) {
@@ -52,6 +53,14 @@ QWidget* BuildBankCopyPanel(QWidget* parent, PeditControls& controls) {
     grid->addWidget(new QLabel(QStringLiteral("Destination bank No."), panel), 1, 0);
     grid->addWidget(controls.destinationBank, 1, 1);
     grid->addWidget(controls.copyBank, 2, 1);
+    // The compare marks the banks of the list above it.
+    controls.compare = Button(panel, "Compare with TORV...", 0);
+    controls.compare->setObjectName(QStringLiteral("compare"));
+    controls.showDifferences = Button(panel, "Show differences", 0);
+    controls.showDifferences->setObjectName(QStringLiteral("showDifferences"));
+    controls.showDifferences->setEnabled(false);
+    grid->addWidget(controls.compare, 3, 0);
+    grid->addWidget(controls.showDifferences, 3, 1);
     return panel;
 }
 

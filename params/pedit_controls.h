@@ -32,6 +32,8 @@ struct PeditControls {
     QPushButton* saveExit = nullptr;
     QPushButton* saveWrite = nullptr;
     QPushButton* exit = nullptr;
+    QPushButton* compare = nullptr;          // "Compare with TORV..."
+    QPushButton* showDifferences = nullptr;  // enabled after a compare
 
     // The controls that rest while the sheet is written; "Save && Write to TORV" is not among them.
     std::vector<QWidget*> restingWhileSheetIsWritten() const;

@@ -97,6 +97,8 @@ void CPeditDlg::connectHandlers() {
     connect(m_controls.saveWrite, &QPushButton::clicked, this, &CPeditDlg::onSaveWrite);
     connect(m_controls.exit, &QPushButton::clicked, this, &CPeditDlg::onExit);
     connect(m_controls.createCsv, &QPushButton::clicked, this, &CPeditDlg::onCreateCsv);
+    connect(m_controls.compare, &QPushButton::clicked, this, &CPeditDlg::onCompareWithSensor);
+    connect(m_controls.showDifferences, &QPushButton::clicked, this, &CPeditDlg::onShowDifferences);
 }
 
 // A file that is missing or broken is reported and replaced by the initial set, so the operator can
@@ -122,6 +124,7 @@ void CPeditDlg::onEditBankChanged(int bank) {
     }
     takeControls();
     showBank(bank);
+    markDifferences();
 }
 
 void CPeditDlg::onCopyBank() {

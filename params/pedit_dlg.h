@@ -1,13 +1,16 @@
 #pragma once
 // The parameter editor: a modal dialog in which the operator edits a parameter file bank by bank,
-// copies one bank over another, saves the file, asks for it to be written to the sensor, and exports
-// the whole set as a CSV sheet. It never talks to the sensor: "Save && Write to TORV" only leaves the
-// write request for the main window.
+// copies one bank over another, saves the file, asks for it to be written to the sensor, exports the
+// whole set as a CSV sheet and compares it with the sensor's. It never writes to the sensor: "Save &&
+// Write to TORV" only leaves the write request for the main window; "Compare with TORV..." reads.
 
 #include <QDialog>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/operation_state.h"
+#include "params/parameter_diff.h"
 #include "params/parameter_form.h"
 #include "params/parameter_set.h"
 #include "params/pedit_controls.h"
@@ -24,6 +27,9 @@ class CPeditDlg : public QDialog {
     // editor has closed, state.OperationFileName holds the name now current and state.EditRequest
     // tells whether the file is to be written to the sensor.
     explicit CPeditDlg(OperationState& state, QWidget* parent = nullptr);
+
+    // Set on a parameter control whose value the sensor holds otherwise, after a compare.
+    static constexpr const char* kDiffersProperty = "differsFromSensor";
 
     // The window system cannot close the editor (it has no close box, and Escape does nothing);
     // only its buttons can.
@@ -59,6 +65,12 @@ class CPeditDlg : public QDialog {
     void reportSheet(SheetOutcome outcome);
     void setSheetWriting(bool writing);
 
+    // The compare with the sensor (sensor_compare_action.cpp).
+    void onCompareWithSensor();
+    void onShowDifferences();
+    std::vector<ParameterDifference> differencesFromSensor() const;
+    void markDifferences();  // on the bank on show and on the bank list
+
     // Message boxes.
     void showError(StringId text);
     bool askWarning(StringId text);
@@ -71,6 +83,7 @@ class CPeditDlg : public QDialog {
     QWidget* m_filePanel = nullptr;  // "Write filename" and the buttons, always in view
     bool m_sized = false;
     PeditControls m_controls;
+    std::optional<ParameterSet> m_sensorSet;  // as the last compare read it
 };
 
 }  // namespace torv

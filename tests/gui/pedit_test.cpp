@@ -1,7 +1,9 @@
 // The parameter editor: the set and bank it opens on, banks and COPY, the STRING's codes, the ways
 // out and the file they save, the CSV sheet, and the keys.
 
+#include "link/frames.h"
 #include "params/catalogue.h"
+#include "params/fields.h"
 #include "params/parameter_file.h"
 #include "params/parameter_sheet.h"
 #include "params/pedit_dlg.h"
@@ -19,6 +21,8 @@ constexpr int kShutterWord = 1;
 constexpr int kOffDelayWord = 2;
 constexpr int kStringWord = 24;
 constexpr int kTch = 16;
+constexpr int kSimPort = 7;
+constexpr int kUnnamedCommonWord = 7;  // a word a write sends that no parameter shows
 
 // The initial set with BANK set to `selection` and a SHUTTER of 10 + b in bank b, so that the value on
 // screen tells which bank is on show.
@@ -258,6 +262,49 @@ class PeditTest : public QObject {
         QCOMPARE(editor.prompts.record, QStringList{WarningQuestion(StringId::kSameFileOverwrite)});
         QCOMPARE(ReadFileBytes(editor.dir.file("sheet.csv")), std::string("old\r\n"));
         QVERIFY(Get(editor.dialog.get(), kIdCreateCsv)->isEnabled() && editor.control("BANK")->isEnabled());
+    }
+
+    // "Compare with TORV..." reads the sensor through the transfer dialog and marks what it holds
+    // otherwise: the field on its bank, the bank on the bank list, and, in "Show differences", a word
+    // no parameter names too. The editor's file name and request stay as they were.
+    void compareMarksWhatTheSensorHoldsOtherwise() {
+        SimulatedSensor sensor({}, kSimPort);
+        TempDir read;
+        QCOMPARE(RunTorvctl({"-p", sensor.devicePath(), "params", "read", read.file("sensor")}).exitCode, 0);
+        const ParameterSet sensorSet = LoadParameterFile(read.file("sensor.torv")).set;
+        const ParameterRow& shutter = *FindParameter("SHUTTER");
+        ParameterSet fileSet = sensorSet;
+        fileSet.bank[3][kShutterWord] ^= 1 << shutter.field.firstBit;
+        fileSet.common[kUnnamedCommonWord] ^= 0x10;
+        Editor editor(ParameterFileBytes(fileSet));
+        editor.state.ComPortNumber = kSimPort;
+        editor.state.BaudIndex = kDefaultBaudIndex;
+        ModalPresser ok("torv::CComuDlg", CComuDlg::kIdOk);
+        editor.dialog->findChild<QPushButton*>(QStringLiteral("compare"))->click();
+        QCOMPARE(ok.presses, 1);
+        QCOMPARE(editor.state.OperationFileName, editor.dir.file("param"));
+        QVERIFY(!editor.state.EditRequest);
+        for (int bank = 0; bank < kBankCount; ++bank) {
+            QCOMPARE(editor.list(kIdEditBank)->itemData(bank, Qt::ToolTipRole).toString(),
+                     bank == 3 ? QStringLiteral("differs from TORV") : QString());
+        }
+        const auto marked = [&editor](std::string_view key) {
+            return editor.control(key)->property(CPeditDlg::kDiffersProperty).toBool();
+        };
+        QVERIFY(!marked("SHUTTER"));  // bank 0 on show
+        editor.list(kIdEditBank)->setCurrentIndex(3);
+        QVERIFY(marked("SHUTTER") && !marked("LUSTER") && !marked("BANK"));
+        QCOMPARE(editor.control("SHUTTER")->toolTip(),
+                 QStringLiteral("TORV holds: ") + ToQString(FieldValueText(sensorSet, 3, shutter)));
+        editor.dialog->findChild<QPushButton*>(QStringLiteral("showDifferences"))->click();
+        QCOMPARE(editor.prompts.record.last(),
+                 QStringLiteral("show TORV information: 2 differences from TORV"));
+        QCOMPARE(editor.prompts.details.last(),
+                 QStringLiteral("Common: word 7: file %1, TORV %2\nBank 3: SHUTTER: file %3, TORV %4")
+                     .arg(fileSet.common[kUnnamedCommonWord])
+                     .arg(sensorSet.common[kUnnamedCommonWord])
+                     .arg(ToQString(FieldValueText(fileSet, 3, shutter)))
+                     .arg(ToQString(FieldValueText(sensorSet, 3, shutter))));
     }
 
     // The rate setting names the rate each of its numbers sets (5 is 57600, as the write follows it).
