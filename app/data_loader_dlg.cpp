@@ -1,19 +1,24 @@
 #include "app/data_loader_dlg.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
-#include <QShortcut>
+#include <QTime>
 
+#include <algorithm>
 #include <utility>
 
 #include "app/main_window_ids.h"
 #include "app/main_window_layout.h"
 #include "app/monitor_controller.h"
 #include "app/port_descriptions.h"
+#include "app/preferences_dialog.h"
 #include "app/ref_buttons.h"
 #include "app/unfinished_write_box.h"
 #include "dictionary/dic_dlg.h"
@@ -61,9 +66,27 @@ CDataLoaderDlg::CDataLoaderDlg(OperationState& state, std::string settingsPath, 
     restoreSettings();
     connect(list(kIdComPort), &QComboBox::currentIndexChanged, this, &CDataLoaderDlg::describePorts);
     describePorts();
-    // A key, not a control: the window keeps the controls and layout it has always had.
-    new QShortcut(QKeySequence(kProtocolTraceKey), this, [this] { showProtocolTrace(); });
+    // Menus and a status bar around the controls; Ctrl+T is the menu's "Protocol trace".
+    m_bars = BuildMainWindowBars(this, {.preferences = [this] { onPreferences(); },
+                                        .protocolTrace = [this] { showProtocolTrace(); },
+                                        .exit = [this] { onExit(); }});
+    connect(m_bars.recentFiles, &QMenu::aboutToShow, this, &CDataLoaderDlg::fillRecentFilesMenu);
     SetProtocolTraceOpener([this] { showProtocolTrace(); });
+    m_preferences = LoadPreferences();
+    FindControl<QCheckBox>(this, kIdGeneratesCsv)->setChecked(m_preferences.generatesCsv);
+    if (!m_preferences.windowGeometry.isEmpty()) {
+        restoreGeometry(m_preferences.windowGeometry);
+    }
+    for (int id : {kIdComPort, kIdBaudRate}) {
+        connect(list(id), &QComboBox::currentIndexChanged, this, &CDataLoaderDlg::showLinkOnStatusBar);
+    }
+    // Names without a folder are relative to the folder the tool runs in: say which.
+    const QString folder = QDir::toNativeSeparators(QDir::currentPath());
+    m_bars.folder->setText(QStringLiteral("Folder: %1").arg(folder));
+    for (int id : kSettingsFields) {
+        field(id)->setToolTip(QStringLiteral("A name without a folder is in %1").arg(folder));
+    }
+    showLinkOnStatusBar();
 }
 
 CDataLoaderDlg::~CDataLoaderDlg() {
@@ -161,6 +184,9 @@ void CDataLoaderDlg::onExit() {
                        Answer::kYes)) {
         return;
     }
+    m_preferences.generatesCsv = FindControl<QCheckBox>(this, kIdGeneratesCsv)->isChecked();
+    m_preferences.windowGeometry = saveGeometry();
+    SavePreferences(m_preferences);
     if (!WriteSettingsFile(m_settingsPath, currentSettings())) {
         Prompts().show(this, Caption::kError, Icon::kStop, ToQString(Text(StringId::kSetupFileWriteFailed)));
     }
@@ -183,7 +209,74 @@ bool CDataLoaderDlg::runOperation(int operationCode, int fieldId) {
     }
     CComuDlg dialog(m_state, *FindOperation(operationCode), this);
     ExecWindowModal(dialog);
+    showOutcomeOnStatusBar(dialog);
+    if (fieldId != 0) {
+        const auto kind = std::find(kSettingsFields.begin(), kSettingsFields.end(), fieldId);
+        NoteRecentFile(m_preferences, static_cast<RecentKind>(kind - kSettingsFields.begin()),
+                       field(fieldId)->text());
+    }
     return m_state.EditRequest;
+}
+
+OperationOutcome CDataLoaderDlg::runTransfer(const OperationInfo& operation, const std::string& fileName) {
+    const std::string keptName = m_state.OperationFileName;
+    const int keptCode = m_state.OperationCode;
+    takeLinkFromLists();
+    m_state.OperationCode = operation.code;
+    m_state.OperationFileName = fileName;
+    CComuDlg dialog(m_state, operation, this);
+    ExecWindowModal(dialog);
+    m_state.OperationFileName = keptName;
+    m_state.OperationCode = keptCode;
+    m_state.EditRequest = false;
+    showOutcomeOnStatusBar(dialog);
+    return dialog.outcome();
+}
+
+void CDataLoaderDlg::showLinkOnStatusBar() {
+    m_bars.link->setText(
+        QStringLiteral("%1, %2 baud").arg(list(kIdComPort)->currentText(), list(kIdBaudRate)->currentText()));
+}
+
+// "last reply 12:03:41, ok", "no answer at 12:03:41", and the sensor's version once it is known.
+void CDataLoaderDlg::showOutcomeOnStatusBar(const CComuDlg& transfer) {
+    const OperationOutcome outcome = transfer.outcome();
+    m_lastOutcome = outcome;
+    const QString time = QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
+    const bool silent = transfer.outcomeText() == Text(StringId::kNoResponse);
+    m_bars.lastExchange->setText(
+        outcome == OperationOutcome::kCompleted ? QStringLiteral("last reply %1, ok").arg(time)
+        : outcome == OperationOutcome::kAborted ? QStringLiteral("stopped at %1").arg(time)
+        : silent                                ? QStringLiteral("no answer at %1").arg(time)
+                 : QStringLiteral("%1: %2").arg(time, ToQString(transfer.outcomeText())));
+    if (!m_state.SensorVersion.empty()) {
+        m_bars.version->setText(QStringLiteral("TORV software %1").arg(ToQString(m_state.SensorVersion)));
+    }
+}
+
+void CDataLoaderDlg::fillRecentFilesMenu() {
+    constexpr std::array<const char*, kRecentKindCount> kKindNames{"Parameters", "Monitor CSV", "Dictionary",
+                                                                   "NG data"};
+    m_bars.recentFiles->clear();
+    for (std::size_t kind = 0; kind < kRecentKindCount; ++kind) {
+        QMenu* menu = m_bars.recentFiles->addMenu(QString::fromLatin1(kKindNames[kind]));
+        menu->setEnabled(!m_preferences.recent[kind].isEmpty());
+        for (const QString& name : m_preferences.recent[kind]) {
+            QLineEdit* target = field(kSettingsFields[kind]);
+            menu->addAction(name, this, [target, name] {
+                target->setText(name);
+                target->end(false);
+            });
+        }
+    }
+}
+
+void CDataLoaderDlg::onPreferences() {
+    PreferencesDialog dialog(m_preferences, this);
+    if (ExecWindowModal(dialog) == QDialog::Accepted) {
+        m_preferences = dialog.chosen();
+        SavePreferences(m_preferences);
+    }
 }
 
 void CDataLoaderDlg::onReadParameters() {
@@ -192,13 +285,27 @@ void CDataLoaderDlg::onReadParameters() {
     }
 }
 
+// As the preferences ask: the changes listed under the question (the sensor read first), a backup
+// read before the write and a verification after it (main_window_writes.cpp).
 void CDataLoaderDlg::onWriteParameters() {
-    if (!Prompts().ask(this, Caption::kWarningBang, Icon::kExclamation,
-                       ToQString(Text(StringId::kAgreeOverwriteSensor)), Answer::kYes)) {
+    QString changes;
+    if (m_preferences.differencesBeforeWrite) {
+        const std::optional<QString> listed = changesTheWriteMakes();
+        if (!listed) {
+            return;  // the sensor could not be read: its dialog has said why, and nothing is written
+        }
+        changes = *listed;
+    }
+    if (!Prompts().askDetailed(this, Caption::kWarningBang, Icon::kExclamation,
+                               ToQString(Text(StringId::kAgreeOverwriteSensor)), changes, Answer::kYes)) {
+        return;
+    }
+    if (m_preferences.backupBeforeWrite && !backUpSensorParameters()) {
         return;
     }
     const int rateBefore = list(kIdBaudRate)->currentIndex();
     runOperation(kWriteParameters, kIdParameterName);
+    const bool written = m_lastOutcome == OperationOutcome::kCompleted;
     if (m_state.UnstoredWords) {
         Prompts().show(this, Caption::kWarning, Icon::kExclamation, UnstoredWriteNotice(m_state));
     }
@@ -213,6 +320,9 @@ void CDataLoaderDlg::onWriteParameters() {
                            .arg(rate)
                            .arg(listed ? QStringLiteral("the baud rate list follows.")
                                        : QStringLiteral("the baud rate list has no entry for it.")));
+    }
+    if (written && m_preferences.verifyAfterWrite) {
+        verifyWrittenParameters();
     }
 }
 

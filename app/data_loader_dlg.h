@@ -1,13 +1,18 @@
 #pragma once
 // The main window: gathers what an operation needs (COM port, baud rate, file names, NG data
-// number), starts the operations and editors, and keeps its choices in the settings file.
+// number), starts the operations and editors, and keeps its choices in the settings file (and its
+// preferences beside it, app/preferences.h).
 
 #include <QDialog>
 
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "app/main_window_bars.h"
+#include "app/preferences.h"
 #include "app/settings_file.h"
+#include "engine/operation_engine.h"
 #include "engine/operation_state.h"
 #include "ngdata/ng_viewer_files.h"
 
@@ -17,6 +22,7 @@ class QPushButton;
 
 namespace torv {
 
+class CComuDlg;
 class MonitorController;
 class ProtocolTraceWindow;
 
@@ -71,6 +77,20 @@ class CDataLoaderDlg : public QDialog {
     // Fills the operation state from the lists and `fieldId` (0: the operation uses no file), runs the
     // transfer dialog, and tells whether the user asked for the follow-up editor.
     bool runOperation(int operationCode, int fieldId);
+    // Runs `operation` on `fileName` in the transfer dialog, the state's own operation and file kept;
+    // how it ended. Says on the status bar how the exchange went.
+    OperationOutcome runTransfer(const OperationInfo& operation, const std::string& fileName);
+
+    // Around a parameter write, as the preferences ask (main_window_writes.cpp).
+    std::optional<QString> changesTheWriteMakes();  // nothing when the sensor could not be read
+    bool backUpSensorParameters();
+    void verifyWrittenParameters();
+
+    // The bars (main_window_bars.h).
+    void showLinkOnStatusBar();
+    void showOutcomeOnStatusBar(const CComuDlg& transfer);
+    void fillRecentFilesMenu();
+    void onPreferences();
 
     QComboBox* list(int id) const;
     QLineEdit* field(int id) const;
@@ -82,6 +102,9 @@ class CDataLoaderDlg : public QDialog {
     bool m_exitConfirmed = false;
     NgViewerImage m_ngImage;                       // the viewer's picture, kept from one viewing to the next
     std::unique_ptr<ProtocolTraceWindow> m_trace;  // made on first use
+    Preferences m_preferences;
+    MainWindowBars m_bars;
+    OperationOutcome m_lastOutcome = OperationOutcome::kFailed;
 };
 
 }  // namespace torv

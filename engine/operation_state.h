@@ -40,6 +40,8 @@ struct OperationState {
     // Set when the run sends a `W`, cleared when it sends the store command `U`: while set, the
     // sensor holds words of this run that it has not stored (a write that stopped part-way).
     bool UnstoredWords = false;
+    // The software version the sensor gave the last parameter read or write ("0105"); empty before.
+    std::string SensorVersion;
 };
 
 }  // namespace torv

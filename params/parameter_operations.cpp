@@ -63,11 +63,15 @@ bool ReadWordsToFile(OperationRun& run, int firstAddress, int count, AtomicFileW
 // The version line takes the characters as the sensor sends them, but a line cannot hold a line end,
 // a NUL or another control character: such bytes are no version (a late reply, noise), and a file made
 // of them could never be written back.
-bool VersionFitsLine(OperationRun& run, const std::string& version) {
-    const bool fits = std::none_of(version.begin(), version.end(), [](char c) {
+bool IsPrintableVersion(const std::string& version) {
+    return std::none_of(version.begin(), version.end(), [](char c) {
         const auto byte = static_cast<unsigned char>(c);
         return byte < kFirstPrintable || byte == kDelete;
     });
+}
+
+bool VersionFitsLine(OperationRun& run, const std::string& version) {
+    const bool fits = IsPrintableVersion(version);
     if (!fits) {
         run.fail(StringId::kInvalidResponse,
                  "The sensor on " + LineText(run.port(), run.state().BaudIndex) +
@@ -86,6 +90,7 @@ bool ReadAllParameters(OperationRun& run, AtomicFileWriter& file) {
         return false;
     }
     file.writeLine(version);  // the characters as the sensor sent them
+    run.state().SensorVersion = version;
     run.setStatus(StringId::kReadingCommonParameters);
     file.writeLine("Common parameter");
     if (!ReadWordsToFile(run, 0, kCommonWordCount, file)) {
@@ -234,8 +239,12 @@ void WriteParametersOperation(OperationRun& run) {
     if (!LoadOperationFile(run, file)) {
         return;
     }
-    if (!ReadVersion(run, nullptr)) {
+    std::string version;
+    if (!ReadVersion(run, &version)) {
         return;
+    }
+    if (IsPrintableVersion(version)) {  // only for the window to show; the write does not need it
+        run.state().SensorVersion = version;
     }
     run.setStatus(StringId::kWritingCommonParameters);
     if (!run.readWord(0) || !WriteWords(run, std::span(file.set.common).first(kWrittenCommonWords)) ||

@@ -94,6 +94,8 @@ void CComuDlg::closeEvent(QCloseEvent* event) {
 
 void CComuDlg::onTimer() {
     const OperationReport report = RunOperation(m_state, *this, m_operation);
+    m_outcome = report.outcome;
+    m_outcomeText = report.text;
     finish(report);
 }
 

@@ -34,6 +34,11 @@ class CComuDlg : public QDialog, public OperationHost {
     void setProgress(int position) override;
     void pumpMessages() override;
 
+    // How the run ended, once the dialog has closed (kFailed until it has run).
+    OperationOutcome outcome() const { return m_outcome; }
+    // Its message: the error, "Aborted." or the completion text.
+    const std::string& outcomeText() const { return m_outcomeText; }
+
     // Neither Escape nor the window system closes the dialog: only OK, EDIT or a failure does.
     void reject() override {}
 
@@ -54,6 +59,8 @@ class CComuDlg : public QDialog, public OperationHost {
     QPushButton* m_cancel;
     QTimer* m_startTimer;
     std::optional<std::chrono::steady_clock::time_point> m_firstProgress;
+    OperationOutcome m_outcome = OperationOutcome::kFailed;
+    std::string m_outcomeText;
     bool m_started = false;
     bool m_cancelMeansEdit = false;  // the run ended with an editor to offer: the button says "EDIT"
 };

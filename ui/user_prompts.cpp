@@ -40,8 +40,14 @@ class PlatformPrompts : public UserPrompts {
   public:
     bool ask(QWidget* parent, Caption caption, Icon icon, const QString& text,
              Answer defaultAnswer) override {
+        return askDetailed(parent, caption, icon, text, {}, defaultAnswer);
+    }
+
+    bool askDetailed(QWidget* parent, Caption caption, Icon icon, const QString& text, const QString& detail,
+                     Answer defaultAnswer) override {
         QMessageBox box(BoxIcon(icon), ToQString(CaptionText(caption)), text,
                         QMessageBox::Yes | QMessageBox::No, parent);
+        box.setInformativeText(detail);
         box.setDefaultButton(defaultAnswer == Answer::kYes && !ReplacesSomething(text) ? QMessageBox::Yes
                                                                                        : QMessageBox::No);
         return ExecWindowModal(box) == QMessageBox::Yes;

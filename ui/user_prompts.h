@@ -17,6 +17,13 @@ class UserPrompts {
     // A Yes/No question; true means Yes.
     virtual bool ask(QWidget* parent, Caption caption, Icon icon, const QString& text,
                      Answer defaultAnswer) = 0;
+    // The same with what the answer concerns under the question (the changes a write makes). Without
+    // an override the facts are left out.
+    virtual bool askDetailed(QWidget* parent, Caption caption, Icon icon, const QString& text,
+                             const QString& detail, Answer defaultAnswer) {
+        (void)detail;
+        return ask(parent, caption, icon, text, defaultAnswer);
+    }
     virtual void show(QWidget* parent, Caption caption, Icon icon, const QString& text) = 0;
     // A message with the facts behind it (port, device, file, line, the system's reason) under the
     // text. Without an override the facts are left out.

@@ -3,10 +3,15 @@
 // Write to TORV" leading into the write command, and what a stopped parameter write leaves said.
 
 #include <QMessageBox>
+#include <QRegularExpression>
+#include <QSettings>
 #include "app/main_window_layout.h"
+#include "app/preferences.h"
 #include "dictionary/dic_dlg.h"
 #include "dictionary/dictionary_file.h"
 #include "link/frames.h"
+#include "params/fields.h"
+#include "params/parameter_file.h"
 #include "params/pedit_controls.h"
 
 #include "tests/gui/support/gui_harness.h"
@@ -82,9 +87,103 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
     TempDir m_folder;
+    TempDir m_preferencesFolder;
     OperationState m_state;
 
   private slots:
+    // This test's preferences are its own, whatever other tests keep.
+    void initTestCase() {
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                           QString::fromStdString(m_preferencesFolder.path().string()));
+    }
+    void cleanup() { SavePreferences(Preferences{}); }
+
+    // Every device command is a menu item; its shortcut runs it as its button would. The status bar
+    // then says the port and rate, the sensor's version and how the exchange went, and the file is
+    // among the recent ones.
+    void menuShortcutRunsTheCommandAndTheStatusBarTellsTheOutcome() {
+        SimulatedSensor sensor({"--version-chars", "0207"}, kSimPort);
+        ScriptedPrompts prompts;
+        ModalPresser ok("torv::CComuDlg", CComuDlg::kIdOk);
+        auto window =
+            MainWindowOn(m_state, m_folder.file("x.ini"), kSimPort, kIdParameterName, m_folder.file("menu"));
+        QVERIFY(ShowActive(*window));
+        const auto statusText = [&window](const char* name) {
+            return window->findChild<QLabel*>(QString::fromLatin1(name))->text();
+        };
+        QCOMPARE(statusText("statusLink"), QStringLiteral("COM%1, 57600 baud").arg(kSimPort));
+        QTest::keyClick(window.get(), Qt::Key_R, Qt::ControlModifier);
+        QTRY_COMPARE(ok.presses, 1);
+        QCOMPARE(ok.lastStatus, TextOf(StringId::kReadCompleted));
+        QVERIFY(QFileInfo::exists(QString::fromStdString(m_folder.file("menu.torv"))));
+        QVERIFY(QRegularExpression(QStringLiteral("^last reply \\d\\d:\\d\\d:\\d\\d, ok$"))
+                    .match(statusText("statusLastExchange"))
+                    .hasMatch());
+        QCOMPARE(statusText("statusVersion"), QStringLiteral("TORV software 0207"));
+        SetComPortDevicePath(kSimPort, m_folder.file("gone"));
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QTest::keyClick(window.get(), Qt::Key_R, Qt::ControlModifier);
+        QTRY_VERIFY2(statusText("statusLastExchange").contains(TextOf(StringId::kOpenPortFailed)),
+                     qPrintable(statusText("statusLastExchange") + prompts.record.join(QLatin1Char('|'))));
+        QCOMPARE(LoadPreferences().recent[0], QStringList());  // kept at Exit
+        prompts.answer(true);
+        Get<QPushButton>(window.get(), kIdExit)->click();
+        QCOMPARE(LoadPreferences().recent[0], QStringList{QString::fromStdString(m_folder.file("menu"))});
+    }
+
+    // With every write preference on: the question lists the changes (sensor's value -> file's), the
+    // sensor's set is backed up into a dated file first, and the write is verified after the store.
+    // A backup that cannot be read stops the write before its first word.
+    void writeBacksUpListsTheChangesAndVerifies() {
+        Preferences preferences;
+        preferences.backupBeforeWrite = true;
+        preferences.verifyAfterWrite = true;
+        preferences.differencesBeforeWrite = true;
+        SavePreferences(preferences);
+        SimulatedSensor sensor({}, kSimPort);
+        QCOMPARE(RunTorvctl({"-p", sensor.devicePath(), "params", "read", m_folder.file("before")}).exitCode,
+                 0);
+        const std::string before = ReadFileBytes(m_folder.file("before.torv"));
+        ParameterSet set = LoadParameterFile(m_folder.file("before.torv")).set;
+        const ParameterRow& shutter = *FindParameter("SHUTTER");
+        const std::string sensorValue = FieldValueText(set, 3, shutter);
+        set.bank[3][shutter.field.word] ^= 1 << shutter.field.firstBit;
+        const std::string fileValue = FieldValueText(set, 3, shutter);
+        WriteFileBytes(m_folder.file("new.torv"), ParameterFileBytes(set));
+        ScriptedPrompts prompts;
+        ModalPresser ok("torv::CComuDlg", CComuDlg::kIdOk);
+        auto window =
+            MainWindowOn(m_state, m_folder.file("x.ini"), kSimPort, kIdParameterName, m_folder.file("new"));
+        Get<QPushButton>(window.get(), kIdWriteParameters)->click();
+        QCOMPARE(ok.presses, 4);  // the compare, the backup, the write, the verification
+        QCOMPARE(prompts.record.first(), kAgreeOverwrite);
+        QCOMPARE(prompts.details.first(),
+                 QStringLiteral("1 changes:\nBank 3: SHUTTER: %1 -> %2")
+                     .arg(QString::fromStdString(sensorValue), QString::fromStdString(fileValue)));
+        QVERIFY(prompts.record.last().startsWith(
+            QStringLiteral("show TORV information: Verified: TORV holds every word of")));
+        const auto backups = QDir(QString::fromStdString(m_folder.path().string()))
+                                 .entryList({QStringLiteral("new-backup-*.torv")});
+        QCOMPARE(backups.size(), 1);
+        QCOMPARE(ReadFileBytes(m_folder.file(backups.first().toStdString())), before);
+
+        // The next write's backup meets a silent sensor: nothing is written.
+        SimulatedSensor silent({"--fault", "1=silence"}, kSimPort);
+        preferences.differencesBeforeWrite = false;
+        SavePreferences(preferences);
+        prompts.record.clear();
+        auto second =
+            MainWindowOn(m_state, m_folder.file("y.ini"), kSimPort, kIdParameterName, m_folder.file("new"));
+        Get<QPushButton>(second.get(), kIdWriteParameters)->click();
+        QCOMPARE(
+            prompts.record.last(),
+            QStringLiteral("show Warning exclamation: No backup was made, so nothing was written to TORV."));
+        for (const std::string& frame : silent.frames()) {
+            QVERIFY2(frame.front() != 'W', frame.c_str());
+        }
+    }
+
     // Each COM entry's tooltip names its device and what it is; the line under the list repeats the
     // chosen one and follows the choice.
     void comPortEntriesSayWhatTheyOpen() {

@@ -35,6 +35,11 @@ class ScriptedPrompts : public UserPrompts {
     std::function<void()> whileAsking;  // runs inside each question, before it is answered
 
     bool ask(QWidget*, Caption caption, Icon icon, const QString& text, Answer) override;
+    bool askDetailed(QWidget* parent, Caption caption, Icon icon, const QString& text, const QString& detail,
+                     Answer answer) override {
+        details << detail;
+        return ask(parent, caption, icon, text, answer);
+    }
     void show(QWidget*, Caption caption, Icon icon, const QString& text) override;
     void showDetailed(QWidget*, Caption caption, Icon icon, const QString& text,
                       const QString& detail) override;
