@@ -10,14 +10,51 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <QDir>
+#include <QFileInfo>
+#include <vector>
+
+#include "files/file_kind.h"
 #include "resources/strings.h"
 #include "ui/control_ids.h"
 #include "ui/dialog_key_rule.h"
+#include "ui/file_name_field.h"
 #include "ui/protocol_trace_window.h"
 #include "ui/user_prompts.h"
 
 namespace torv {
 namespace {
+
+// The files an operation reads or writes, by its code: the full paths, one a line.
+QString OperationFilesText(const OperationState& state) {
+    std::vector<int> kinds;
+    switch (state.OperationCode) {
+        case kReadParameters:
+        case kWriteParameters:
+            kinds = {kParameterFile};
+            break;
+        case kReadRecognizedCharacters:
+        case kWriteDictionary:
+        case kReadNgCharacters:
+        case kReadDictionary:
+            kinds = {kDictionaryFile};
+            break;
+        case kReadNgData:
+            kinds = {kNgImageFile, kNgDataFile};
+            break;
+        case kConvertNgDataToCsv:
+            kinds = {kCsvFile};
+            break;
+        default:
+            break;
+    }
+    QStringList paths;
+    for (int kind : kinds) {
+        const QString name = FileNameText(MakeFilePath(state.OperationFileName, kind));
+        paths << QDir::toNativeSeparators(QFileInfo(name).absoluteFilePath());
+    }
+    return paths.join(QLatin1Char('\n'));
+}
 
 constexpr const char* kCaption = "Communication";
 constexpr const char* kInitialStatus = "Initializing";
@@ -40,6 +77,7 @@ CComuDlg::CComuDlg(OperationState& state, const OperationInfo& operation, QWidge
       m_operation(operation),
       m_status(new QLabel(QString::fromLatin1(kInitialStatus))),
       m_progress(new QProgressBar),
+      m_files(new QLabel),
       m_ok(MakeButton(kIdOk, kOkCaption)),
       m_cancel(MakeButton(kIdCancel, kCancelCaption)),
       m_startTimer(new QTimer(this)) {
@@ -68,6 +106,10 @@ CComuDlg::CComuDlg(OperationState& state, const OperationInfo& operation, QWidge
     buttons->addWidget(m_cancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_status);
+    m_files->setObjectName(QStringLiteral("files"));
+    m_files->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_files->hide();
+    layout->addWidget(m_files);
     layout->addWidget(m_progress);
     layout->addLayout(buttons);
     setMinimumWidth(fontMetrics().averageCharWidth() * kMinimumWidthChars);
@@ -117,6 +159,12 @@ void CComuDlg::finish(const OperationReport& report) {
         m_ok->setFocus();
     }
     setStatus(report.text);
+    // Under the completion text, the files the operation made or sent.
+    if (report.outcome == OperationOutcome::kCompleted && m_operation.usesFile) {
+        m_files->setText(OperationFilesText(m_state));
+        m_files->setVisible(!m_files->text().isEmpty());
+        adjustSize();
+    }
 }
 
 void CComuDlg::onCancel() {
@@ -129,8 +177,11 @@ void CComuDlg::onCancel() {
     m_state.AbortRequest = true;
 }
 
+// A question about replacing a file names it under the question.
 bool CComuDlg::ask(Caption caption, Icon icon, std::string_view text, Answer defaultAnswer) {
-    return Prompts().ask(this, caption, icon, ToQString(text), defaultAnswer);
+    const bool aboutTheFile = text == Text(StringId::kSameFileOverwrite);
+    return Prompts().askDetailed(this, caption, icon, ToQString(text),
+                                 aboutTheFile ? OperationFilesText(m_state) : QString(), defaultAnswer);
 }
 
 void CComuDlg::show(Caption caption, Icon icon, std::string_view text) {

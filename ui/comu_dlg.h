@@ -55,6 +55,7 @@ class CComuDlg : public QDialog, public OperationHost {
     const OperationInfo& m_operation;
     QLabel* m_status;
     QProgressBar* m_progress;
+    QLabel* m_files;  // the operation's files, once it has completed
     QPushButton* m_ok;
     QPushButton* m_cancel;
     QTimer* m_startTimer;

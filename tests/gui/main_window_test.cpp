@@ -120,12 +120,20 @@ class MainWindowTest : public QObject {
                     .match(statusText("statusLastExchange"))
                     .hasMatch());
         QCOMPARE(statusText("statusVersion"), QStringLiteral("TORV software 0207"));
+        const auto pressReadKeys = [&window] {
+            window->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(window.get()));
+            QTest::keyClick(window.get(), Qt::Key_R, Qt::ControlModifier);
+        };
+        // Again: the question before replacing the file names it in full under it.
+        pressReadKeys();
+        QTRY_COMPARE(ok.presses, 2);
+        QCOMPARE(prompts.record, QStringList{WarningQuestion(StringId::kSameFileOverwrite)});
+        QCOMPARE(prompts.details, QStringList{QString::fromStdString(m_folder.file("menu.torv"))});
         SetComPortDevicePath(kSimPort, m_folder.file("gone"));
-        window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window.get()));
-        QTest::keyClick(window.get(), Qt::Key_R, Qt::ControlModifier);
+        pressReadKeys();
         QTRY_VERIFY2(statusText("statusLastExchange").contains(TextOf(StringId::kOpenPortFailed)),
-                     qPrintable(statusText("statusLastExchange") + prompts.record.join(QLatin1Char('|'))));
+                     qPrintable(statusText("statusLastExchange")));
         QCOMPARE(LoadPreferences().recent[0], QStringList());  // kept at Exit
         prompts.answer(true);
         Get<QPushButton>(window.get(), kIdExit)->click();
