@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -23,6 +24,7 @@
 #include "app/unfinished_write_box.h"
 #include "dictionary/dic_dlg.h"
 #include "link/frames.h"
+#include "ngdata/ng_browser_dlg.h"
 #include "ngdata/ngdata_dlg.h"
 #include "operations/device_operations.h"
 #include "params/pedit_dlg.h"
@@ -67,7 +69,8 @@ CDataLoaderDlg::CDataLoaderDlg(OperationState& state, std::string settingsPath, 
     connect(list(kIdComPort), &QComboBox::currentIndexChanged, this, &CDataLoaderDlg::describePorts);
     describePorts();
     // Menus and a status bar around the controls; Ctrl+T is the menu's "Protocol trace".
-    m_bars = BuildMainWindowBars(this, {.preferences = [this] { onPreferences(); },
+    m_bars = BuildMainWindowBars(this, {.browseNgData = [this] { browseNgData(); },
+                                        .preferences = [this] { onPreferences(); },
                                         .protocolTrace = [this] { showProtocolTrace(); },
                                         .exit = [this] { onExit(); }});
     connect(m_bars.recentFiles, &QMenu::aboutToShow, this, &CDataLoaderDlg::fillRecentFilesMenu);
@@ -269,6 +272,21 @@ void CDataLoaderDlg::fillRecentFilesMenu() {
             });
         }
     }
+}
+
+// The NG pairs in the folder of the NG data name (or the folder names without one are in); the one
+// chosen goes into the field and opens in the viewer.
+void CDataLoaderDlg::browseNgData() {
+    const QFileInfo named(field(kIdNgDataName)->text());
+    const QString folder = field(kIdNgDataName)->text().isEmpty() || !named.absoluteDir().exists()
+                               ? QDir::currentPath()
+                               : named.absolutePath();
+    NgBrowserDlg browser(folder, this);
+    if (ExecWindowModal(browser) != QDialog::Accepted || browser.chosenName().empty()) {
+        return;
+    }
+    field(kIdNgDataName)->setText(FileNameText(browser.chosenName()));
+    displayNgData();
 }
 
 void CDataLoaderDlg::onPreferences() {

@@ -91,6 +91,7 @@ class CDataLoaderDlg : public QDialog {
     void showOutcomeOnStatusBar(const CComuDlg& transfer);
     void fillRecentFilesMenu();
     void onPreferences();
+    void browseNgData();
 
     QComboBox* list(int id) const;
     QLineEdit* field(int id) const;

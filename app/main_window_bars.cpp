@@ -65,6 +65,9 @@ QString ReadmePath() {
 void AddFileMenu(QMenuBar* bar, MainWindowBars& bars, const MainWindowMenuCommands& commands) {
     QMenu* file = bar->addMenu(QStringLiteral("&File"));
     bars.recentFiles = file->addMenu(QStringLiteral("&Recent files"));
+    QAction* browse = file->addAction(QStringLiteral("&Browse NG data..."), commands.browseNgData);
+    browse->setShortcut(QKeySequence(QKeyCombination(Qt::CTRL, Qt::Key_B)));
+    browse->setObjectName(QStringLiteral("browseNgData"));
     file->addAction(QStringLiteral("&Preferences..."), commands.preferences);
     file->addSeparator();
     file->addAction(QStringLiteral("E&xit"), commands.exit);

@@ -23,6 +23,7 @@ struct MainWindowBars {
 };
 
 struct MainWindowMenuCommands {
+    std::function<void()> browseNgData;
     std::function<void()> preferences;
     std::function<void()> protocolTrace;
     std::function<void()> exit;

@@ -2,11 +2,14 @@
 // under the pointer at every zoom, the missing-file message, and the roads from the main window's NG buttons
 // (read, show, CSV).
 
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <filesystem>
 
+#include "ngdata/ng_browser_dlg.h"
 #include "ngdata/ng_image.h"
 #include "ngdata/ng_image_view.h"
+#include "ngdata/ng_summary.h"
 #include "ngdata/ngdata_dlg.h"
 #include "tests/gui/support/gui_harness.h"
 
@@ -156,6 +159,63 @@ class NgdataDlgTest : public QObject {
         Get<QPushButton>(window.get(), kIdConvertNgData)->click();
         QCOMPARE(ok.lastStatus, TextOf(StringId::kAllNgDataCompleted));
         QCOMPARE(m_state.OperationCode, int(kConvertNgDataToCsv));
+    }
+
+    // "Browse NG data..." lists the NG pairs of the NG name's folder (a lone .ng4 is no pair), each with
+    // its thumbnail, saved time, characters and worst one; "Open" shows the chosen one in the viewer.
+    void browserListsThePairsAndOpensTheChosenOne() {
+        SimulatedSensor sensor({}, kSimPort);
+        TempDir folder;
+        for (const char* number : {"1", "2"}) {
+            QCOMPARE(RunTorvctl({"-p", sensor.devicePath(), "ng", "read",
+                                 folder.file(std::string("ng") + number), "--ng", number})
+                         .exitCode,
+                     0);
+        }
+        WriteFileBytes(folder.file("lone.ng4"), ReadFileBytes(folder.file("ng1.ng4")));
+        ScriptedPrompts prompts;
+        ModalPresser viewerOk("torv::CNgdataDlg", CNgdataDlg::kIdOk);
+        auto window =
+            MainWindowOn(m_state, m_folder.file("x.ini"), kSimPort, kIdNgDataName, folder.file("ng1"));
+        int listed = 0;
+        QStringList texts;
+        bool thumbnails = true;
+        WhenReady open([] { return VisibleWindow<NgBrowserDlg>() != nullptr; },
+                       [&] {
+                           auto* browser = VisibleWindow<NgBrowserDlg>();
+                           auto* pairs = browser->findChild<QListWidget*>(QStringLiteral("pairs"));
+                           listed = browser->pairCount();
+                           for (int i = 0; i < pairs->count(); ++i) {
+                               texts << pairs->item(i)->text();
+                               thumbnails = thumbnails && !pairs->item(i)->icon().isNull();
+                           }
+                           browser->accept();  // the first, the current one
+                       });
+        window->findChild<QAction*>(QStringLiteral("browseNgData"))->trigger();
+        QCOMPARE(listed, 2);
+        QVERIFY(thumbnails);
+        for (const QString& shown : texts) {
+            const std::string base = shown.section(QLatin1Char('\n'), 0, 0).toStdString();
+            const auto summary = SummarizeNgText(ReadFileBytes(folder.file(base + ".ng4")));
+            QVERIFY2(summary.has_value(), base.c_str());
+            QString expected =
+                QStringLiteral("%1\n%2\n%3")
+                    .arg(QString::fromStdString(base), QString::fromStdString(summary->saved),
+                         summary->characters.empty() ? QStringLiteral("(no characters read)")
+                                                     : QString::fromStdString(summary->characters));
+            if (summary->worstPosition >= 0) {
+                expected += QStringLiteral("\nworst: %1 at %2 (difference %3)")
+                                .arg(QChar::fromLatin1(summary->characters.at(summary->worstPosition)))
+                                .arg(summary->worstPosition + 1)
+                                .arg(summary->worstDifference);
+            }
+            QCOMPARE(shown, expected);
+        }
+        const QString chosen = texts.first().section(QLatin1Char('\n'), 0, 0);
+        QCOMPARE(viewerOk.presses, 1);
+        QCOMPARE(Get<QLineEdit>(window.get(), kIdNgDataName)->text(),
+                 QString::fromStdString(folder.file(chosen.toStdString())));
+        QVERIFY(prompts.record.isEmpty());
     }
 };
 

@@ -8,6 +8,7 @@
 
 #include "ngdata/ng_image.h"
 #include "ngdata/ng_record.h"
+#include "ngdata/ng_summary.h"
 #include "ngdata/ng_text.h"
 #include "ngdata/ng_time_text.h"
 #include "ngdata/ng_viewer_files.h"
@@ -248,6 +249,42 @@ TEST(NgViewerFiles, TextKeepsEveryLine) {
     test::WriteFileBytes(folder.file("text.ng4"), "a\r\n\r\nb\n" + std::string(300, 'x') + "\r\nend");
     EXPECT_EQ(NgViewerText(folder.file("text.ng4")),
               "a\r\n\r\nb\r\n" + std::string(255, 'x') + "\r\n" + std::string(45, 'x') + "\r\nend\r\n");
+}
+
+}  // namespace
+}  // namespace torv
+
+namespace torv {
+namespace {
+
+// The browser's line from an NG data file: the better match of each position (a tie is the
+// alphabetic one), the largest of those differences as the worst; lines of another shape are no
+// characters.
+TEST(NgSummary, ReadsTheSavedTimeCharactersAndWorstFromTheFileText) {
+    const std::string head = "Character number = 3\r\nSaved date/time = Thu May 07 04:39:00 2026\r\n";
+    const struct {
+        std::string characters;
+        std::string best;
+        int worstPosition;
+        int worstDifference;
+    } cases[] = {
+        {"2 Z (Gap[N,A]=6,91), (Dictionary[N,A]=1,2)\r\n1 L (Gap[N,A]=72,23), (x)\r\n", "2L", 1, 23},
+        {"4 A (Gap[N,A]=9,9), (x)\r\n", "A", 0, 9},
+        {"4 A (Gap[N,A]=5,9), (x)\r\n4 A (Gap[N,A]=x,9), (x)\r\n  ***  \r\n", "4", 0, 5},
+    };
+    for (const auto& c : cases) {
+        const auto summary = SummarizeNgText(head + c.characters);
+        ASSERT_TRUE(summary.has_value()) << c.characters;
+        EXPECT_EQ(summary->saved, "Thu May 07 04:39:00 2026");
+        EXPECT_EQ(summary->characters, c.best) << c.characters;
+        EXPECT_EQ(summary->worstPosition, c.worstPosition) << c.characters;
+        EXPECT_EQ(summary->worstDifference, c.worstDifference) << c.characters;
+    }
+    const auto nothingRead = SummarizeNgText(head + "1 - Date nothing.\r\n");  // an NG without characters
+    ASSERT_TRUE(nothingRead.has_value());
+    EXPECT_EQ(nothingRead->characters, "");
+    EXPECT_EQ(nothingRead->worstPosition, -1);
+    EXPECT_FALSE(SummarizeNgText("Software version\r\n0105\r\n").has_value());
 }
 
 }  // namespace
