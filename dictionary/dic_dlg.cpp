@@ -21,6 +21,7 @@
 #include "dictionary/character_preview.h"
 #include "dictionary/dictionary_file.h"
 #include "dictionary/dot_grid.h"
+#include "dictionary/slot_thumbnails.h"
 #include "files/file_kind.h"
 #include "files/file_status.h"
 #include "ui/control_ids.h"
@@ -173,6 +174,8 @@ QWidget* CDicDlg::buildDrawingColumn() {
     layout->addWidget(m_noSlotHint);
     layout->addWidget(m_grid, 0, Qt::AlignLeft);
     layout->addLayout(edit);
+    m_thumbnails = new SlotThumbnails(column);
+    layout->addWidget(m_thumbnails);
     layout->addStretch();
     return column;
 }
@@ -206,6 +209,7 @@ void CDicDlg::showEvent(QShowEvent* event) {
 
 void CDicDlg::connectHandlers() {
     connect(m_number, &QComboBox::currentIndexChanged, this, &CDicDlg::onSlotChosen);
+    connect(m_thumbnails, &SlotThumbnails::slotChosen, m_number, &QComboBox::setCurrentIndex);
     connect(m_code, &QLineEdit::textChanged, this, &CDicDlg::onCodeChanged);
     connect(m_grid, &DotGrid::dotChanged, this, &CDicDlg::onDotChanged);
     connect(m_insert, &QPushButton::clicked, this, &CDicDlg::onInsert);
@@ -308,6 +312,7 @@ void CDicDlg::showList() {
     list.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     m_list->setPlainText(list);
     m_list->verticalScrollBar()->setValue(kListLinesPerSlot * std::max(m_current, 0));
+    m_thumbnails->show(m_slots, m_current);
 }
 
 // Show: the list, the current slot's code and its dots.

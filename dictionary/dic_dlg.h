@@ -20,6 +20,7 @@ class QScrollArea;
 namespace torv {
 
 class CharacterPreview;
+class SlotThumbnails;
 class DotGrid;
 
 class CDicDlg : public QDialog {
@@ -91,6 +92,7 @@ class CDicDlg : public QDialog {
     QComboBox* m_number = nullptr;
     QLineEdit* m_code = nullptr;
     QLabel* m_noSlotHint = nullptr;
+    SlotThumbnails* m_thumbnails = nullptr;
     DotGrid* m_grid = nullptr;
     CharacterPreview* m_preview = nullptr;
     QPushButton* m_insert = nullptr;

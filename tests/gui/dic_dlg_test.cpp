@@ -4,10 +4,12 @@
 #include <QCheckBox>
 #include <QPlainTextEdit>
 
+#include <QListWidget>
 #include "dictionary/character_preview.h"
 #include "dictionary/dic_dlg.h"
 #include "dictionary/dictionary_file.h"
 #include "dictionary/dot_grid.h"
+
 #include "tests/gui/support/gui_harness.h"
 
 using namespace torv;
@@ -117,6 +119,26 @@ class DicDlgTest : public QObject {
         if (!row.file) {
             QVERIFY(editor.list().startsWith(QStringLiteral("No.1\n       \n")));
         }
+    }
+
+    // The overview shows every slot with its code and how many are used; a click on one chooses it,
+    // and it follows an insert at once.
+    void slotOverviewChoosesAndCountsTheSlots() {
+        Editor editor;  // five letters
+        QVERIFY(QTest::qWaitForWindowActive(editor.dialog.get()));
+        auto* overview = editor.dialog->findChild<QListWidget*>(QStringLiteral("slotThumbnails"));
+        auto* used = editor.dialog->findChild<QLabel*>(QStringLiteral("slotsUsed"));
+        QCOMPARE(used->text(), QStringLiteral("5 of 56 used"));
+        QCOMPARE(overview->item(2)->text(), QStringLiteral("3 C"));
+        QCOMPARE(overview->item(5)->text(), QStringLiteral("6 "));
+        const QRect third = overview->visualItemRect(overview->item(2));
+        QTest::mouseClick(overview->viewport(), Qt::LeftButton, Qt::NoModifier, third.center());
+        QCOMPARE(editor.dialog->currentSlot(), 2);
+        QCOMPARE(editor.number()->currentIndex(), 2);
+        editor.click(CDicDlg::kIdInsert);
+        QCOMPARE(used->text(), QStringLiteral("6 of 56 used"));
+        QCOMPARE(overview->item(2)->text(), QStringLiteral("3 ?"));
+        QCOMPARE(overview->item(3)->text(), QStringLiteral("4 C"));
     }
 
     // A stroke paints a run of dots, a stroke that starts on a set dot clears them, the space bar sets
