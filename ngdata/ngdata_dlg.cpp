@@ -12,6 +12,7 @@
 
 #include "files/file_kind.h"
 #include "files/file_status.h"
+#include "ngdata/ng_summary.h"
 #include "resources/strings.h"
 #include "ui/control_ids.h"
 #include "ui/dialog_key_rule.h"
@@ -44,6 +45,26 @@ QString ViewerText(const std::string& text) {
     return shown;
 }
 
+// Why this inspection was NG, as far as its file tells: the character read with the largest
+// difference (the worst match), or that nothing was read.
+QString WhyText(const std::optional<NgSummary>& summary) {
+    if (!summary) {
+        return {};
+    }
+    if (summary->characters.empty()) {
+        return QStringLiteral("No character was read in this inspection.");
+    }
+    return QStringLiteral(
+               "Read \"%1\". The worst match is \"%2\", character %3 of %4, with a difference of %5 "
+               "(the largest of this reading, so the most likely cause of the NG).")
+        .arg(QString::fromLatin1(summary->characters.data(),
+                                 static_cast<qsizetype>(summary->characters.size())))
+        .arg(QChar::fromLatin1(summary->characters[static_cast<std::size_t>(summary->worstPosition)]))
+        .arg(summary->worstPosition + 1)
+        .arg(summary->characters.size())
+        .arg(summary->worstDifference);
+}
+
 }  // namespace
 
 QImage NgViewerQImage(const NgViewerImage& image) {
@@ -62,6 +83,7 @@ CNgdataDlg::CNgdataDlg(OperationState& state, NgViewerImage& image, QWidget* par
       m_scroll(new QScrollArea),
       m_text(new QPlainTextEdit),
       m_pixelStatus(new QLabel),
+      m_why(new QLabel),
       m_ok(MakePushButton(kIdOk, QStringLiteral("OK"))),
       m_zoomButtons(new QButtonGroup(this)),
       m_redrawTimer(new QTimer(this)) {
@@ -105,8 +127,11 @@ void CNgdataDlg::buildLayout() {
     auto* bottomRow = new QHBoxLayout;
     bottomRow->addWidget(m_ok);
     bottomRow->addWidget(m_pixelStatus, 1);
+    m_why->setObjectName(QStringLiteral("why"));
+    m_why->setWordWrap(true);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(zoomRow);
+    layout->addWidget(m_why);
     layout->addLayout(panes, 1);
     layout->addLayout(bottomRow);
 }
@@ -128,6 +153,7 @@ bool CNgdataDlg::load() {
     }
     m_view->setImage(NgViewerQImage(m_image));
     m_text->setPlainText(ViewerText(*text));
+    m_why->setText(WhyText(SummarizeNgText(*text)));
     m_redrawTimer->start();
     return true;
 }

@@ -57,6 +57,7 @@ class CNgdataDlg : public QDialog {
     QScrollArea* m_scroll;
     QPlainTextEdit* m_text;
     QLabel* m_pixelStatus;
+    QLabel* m_why;  // the worst character of the reading, in words
     QPushButton* m_ok;
     QButtonGroup* m_zoomButtons;
     QTimer* m_redrawTimer;

@@ -86,18 +86,27 @@ class NgdataDlgTest : public QObject {
     }
 
     void textShowsTheFileLineForLineAndAnEmptyFileNothing() {
+        // Above the text, why the inspection was NG in words: its worst match.
         const struct {
             std::string file;
             QString shown;
+            QString why;
         } cases[] = {
-            {"", QString()},
-            {"Character number = 0\r\n\r\n  *  \r\nlast", "Character number = 0\n\n  *  \nlast\n"},
+            {"", QString(), QString()},
+            {"Character number = 0\r\n\r\n  *  \r\nlast", "Character number = 0\n\n  *  \nlast\n",
+             QStringLiteral("No character was read in this inspection.")},
+            {"Character number = 2\r\n2 Z (Gap[N,A]=6,91), (x)\r\n1 L (Gap[N,A]=72,23), (x)\r\n",
+             "Character number = 2\n2 Z (Gap[N,A]=6,91), (x)\n1 L (Gap[N,A]=72,23), (x)\n",
+             QStringLiteral(
+                 "Read \"2L\". The worst match is \"L\", character 2 of 2, with a difference of 23 (the "
+                 "largest of this reading, so the most likely cause of the NG).")},
         };
         for (const auto& c : cases) {
             writeFiles("text", ProbeBitmap(), c.file);
             CNgdataDlg viewer(m_state, m_image);
             QVERIFY(viewer.loaded());
             QCOMPARE(Get<QPlainTextEdit>(&viewer, CNgdataDlg::kIdText)->toPlainText(), c.shown);
+            QCOMPARE(viewer.findChild<QLabel*>(QStringLiteral("why"))->text(), c.why);
             QVERIFY(!viewer.view()->image().isNull());
         }
     }
