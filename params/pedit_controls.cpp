@@ -59,8 +59,10 @@ QWidget* BuildBankCopyPanel(QWidget* parent, PeditControls& controls) {
     controls.showDifferences = Button(panel, "Show differences", 0);
     controls.showDifferences->setObjectName(QStringLiteral("showDifferences"));
     controls.showDifferences->setEnabled(false);
-    grid->addWidget(controls.compare, 3, 0);
-    grid->addWidget(controls.showDifferences, 3, 1);
+    auto* compareRow = new QHBoxLayout;
+    compareRow->addWidget(controls.compare);
+    compareRow->addWidget(controls.showDifferences);
+    grid->addLayout(compareRow, 3, 0, 1, 2);
     return panel;
 }
 

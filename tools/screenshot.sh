@@ -24,7 +24,8 @@
 # reads the simulated sensor's expansion dictionary, appends the characters it has just recognized,
 # and opens the dictionary editor on the first of them. Every scene that talks to a sensor has a ports
 # folder of its own whose COM1 is torvsim, since torvscreenshot answers every question Yes. Needs
-# xvfb-run (packages xvfb and xauth).
+# xvfb-run (packages xvfb and xauth); with openbox installed, every window is taken with the title bar
+# and frame the window manager gives it.
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -55,8 +56,24 @@ if ! command -v xvfb-run >/dev/null; then
 fi
 mkdir -p "$(dirname "$output")"
 
+# xvfb-run SERVER-ARGS PROGRAM...: the program on a virtual screen, under openbox when there is one.
+on_screen() {
+    local server="$1"
+    shift
+    xvfb-run -a -s "$server" bash -c '
+        if command -v openbox >/dev/null; then
+            openbox >/dev/null 2>&1 &
+            wm=$!
+            sleep 1
+        fi
+        "$@"
+        status=$?
+        [[ -n "${wm:-}" ]] && kill "$wm" 2>/dev/null
+        exit $status' _ "$@"
+}
+
 if [[ "$mode" == main ]]; then
-    xvfb-run -a -s "-screen 0 1280x1024x24" "$program" main "$output"
+    on_screen "-screen 0 1280x1024x24" "$program" main "$output"
     echo "saved $output"
     exit 0
 fi
@@ -76,7 +93,7 @@ if [[ "$mode" == trace ]]; then
     sim=$!
     trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null; rm -rf "$XDG_CONFIG_HOME"' EXIT
     for _ in $(seq 50); do [[ -s "$XDG_CONFIG_HOME/torvsim.out" ]] && break; sleep 0.1; done
-    xvfb-run -a -s "-screen 0 1280x1024x24" "$program" trace "$output"
+    on_screen "-screen 0 1280x1024x24" "$program" trace "$output"
     echo "saved $output"
     exit 0
 fi
@@ -111,13 +128,13 @@ for _ in $(seq 50); do
     sleep 0.1
 done
 if [[ "$mode" == monitor || "$mode" == remote || "$mode" == clock ]]; then
-    xvfb-run -a -s "-screen 0 1280x1024x24" "$program" "$mode" "$output"
+    on_screen "-screen 0 1280x1024x24" "$program" "$mode" "$output"
     echo "saved $output"
     exit 0
 fi
 if [[ "$mode" == params ]]; then
     "$build/cli/torvctl" --port COM1 params read "$work/bank" >/dev/null
-    QT_SCALE_FACTOR=1.25 xvfb-run -a -s "-screen 0 1366x768x24" "$program" params "$work/bank" "$output"
+    QT_SCALE_FACTOR=1.25 on_screen "-screen 0 1366x768x24" "$program" params "$work/bank" "$output"
     echo "saved $output"
     exit 0
 fi
@@ -130,12 +147,12 @@ if [[ "$mode" == editor ]]; then
     "$build/cli/torvctl" --port "$device" dict read user >/dev/null
     before="$(count)"
     "$build/cli/torvctl" --port "$device" --yes dict recognized user >/dev/null
-    xvfb-run -a -s "-screen 0 1280x1024x24" "$program" editor user "$(($(count) - before))" "$output"
+    on_screen "-screen 0 1280x1024x24" "$program" editor user "$(($(count) - before))" "$output"
     echo "saved $output"
     exit 0
 fi
 # NG 4 of the default seed failed on a badly printed character, which the screen frames in blue. The
 # sensor counts time in UTC+9: a PC in that zone writes the sensor's times as they were.
 TZ=Asia/Tokyo "$build/cli/torvctl" --port "$device" ng read "$work/ng" --ng 4 >/dev/null
-xvfb-run -a -s "-screen 0 1280x1024x24" "$program" viewer "$work/ng" "$output"
+on_screen "-screen 0 1280x1024x24" "$program" viewer "$work/ng" "$output"
 echo "saved $output"

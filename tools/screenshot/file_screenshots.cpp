@@ -8,6 +8,7 @@
 
 #include "dictionary/dic_dlg.h"
 #include "ngdata/ngdata_dlg.h"
+#include "tools/screenshot/framed_picture.h"
 #include "ui/file_name_field.h"
 
 namespace torv::screenshot {
@@ -36,7 +37,7 @@ int RunViewerScreenshot(OperationState& state, const QString& ngName, const QStr
         QMouseEvent move(QEvent::MouseMove, kViewerPointer, picture->mapToGlobal(kViewerPointer),
                          Qt::NoButton, Qt::NoButton, Qt::NoModifier);
         QCoreApplication::sendEvent(picture, &move);
-        saved = viewer.grab().save(path);
+        saved = SaveFramedPicture(viewer, path);
         QCoreApplication::exit();
     });
     QApplication::exec();
@@ -51,7 +52,7 @@ int RunEditorScreenshot(OperationState& state, const QString& dictionaryName, in
     editor.show();
     bool saved = false;
     QTimer::singleShot(kPaintDelayMs, &editor, [&] {
-        saved = editor.grab().save(path);
+        saved = SaveFramedPicture(editor, path);
         QCoreApplication::exit();
     });
     QApplication::exec();

@@ -14,6 +14,7 @@
 #include "params/pedit_controls.h"
 #include "params/pedit_dlg.h"
 #include "remote/remote_dlg.h"
+#include "tools/screenshot/framed_picture.h"
 #include "ui/comu_dlg.h"
 #include "ui/control_ids.h"
 #include "ui/user_prompts.h"
@@ -69,7 +70,7 @@ void GrabWhenReady(const QString& path, bool& saved, std::function<bool(Dialog*)
         }
         look->stop();
         QTimer::singleShot(kSettleMs, dialog, [=, &saved] {
-            saved = dialog->grab().save(path);
+            saved = SaveFramedPicture(*dialog, path);
             leave(dialog);
             QCoreApplication::exit();
         });
@@ -89,7 +90,7 @@ void StartRemoteScene(CDataLoaderDlg& window, const QString& path, bool& saved) 
 void StartMonitorScene(CDataLoaderDlg& window, const QString& path, bool& saved) {
     QTimer::singleShot(kSettleMs, &window, [&window, &path, &saved] {
         QTimer::singleShot(kMonitorRunMs, &window, [&window, &path, &saved] {
-            saved = window.grab().save(path);
+            saved = SaveFramedPicture(window, path);
             Button(&window, kIdStopMonitor)->click();
             QCoreApplication::exit();
         });
@@ -114,7 +115,7 @@ void StartParametersScene(CDataLoaderDlg& window, const QString& name, const QSt
 
 void StartMainScene(CDataLoaderDlg& window, const QString& path, bool& saved) {
     QTimer::singleShot(kSettleMs, &window, [&window, &path, &saved] {
-        saved = window.grab().save(path);
+        saved = SaveFramedPicture(window, path);
         QCoreApplication::exit();
     });
 }

@@ -6,6 +6,7 @@
 #include "app/data_loader_dlg.h"
 #include "link/frames.h"
 #include "operations/device_operations.h"
+#include "tools/screenshot/framed_picture.h"
 #include "ui/protocol_trace_window.h"
 
 namespace torv::screenshot {
@@ -44,7 +45,7 @@ int RunTraceScreenshot(OperationState& state, const std::string& settingsPath, c
     trace.flush();
     bool saved = false;
     QTimer::singleShot(kPaintDelayMs, &trace, [&] {
-        saved = trace.grab().save(path);
+        saved = SaveFramedPicture(trace, path);
         QCoreApplication::exit();
     });
     QApplication::exec();
