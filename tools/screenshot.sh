@@ -11,6 +11,8 @@
 #   tools/screenshot.sh clock [path/to/torvscreenshot] [docs/transfer-dialog.png]
 #   tools/screenshot.sh params [path/to/torvscreenshot] [docs/parameter-editor-125.png]
 #   tools/screenshot.sh editor [path/to/torvscreenshot] [docs/dictionary-editor.png]
+#   tools/screenshot.sh compare [path/to/torvscreenshot] [docs/parameter-compare.png]
+#   tools/screenshot.sh browser [path/to/torvscreenshot] [docs/ng-browser.png]
 #
 # The first shows the main window. It restores its settings from the .ini file beside the program,
 # so a build folder without one shows a first start. The second reads a stored NG inspection from
@@ -30,7 +32,7 @@ set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
 mode=main
-if [[ "${1:-}" =~ ^(viewer|monitor|remote|trace|clock|params|editor)$ ]]; then
+if [[ "${1:-}" =~ ^(viewer|monitor|remote|trace|clock|params|editor|compare|browser)$ ]]; then
     mode="$1"
     shift
 fi
@@ -43,6 +45,8 @@ case "$mode" in
     clock) output="${2:-$root/docs/transfer-dialog.png}" ;;
     params) output="${2:-$root/docs/parameter-editor-125.png}" ;;
     editor) output="${2:-$root/docs/dictionary-editor.png}" ;;
+    compare) output="${2:-$root/docs/parameter-compare.png}" ;;
+    browser) output="${2:-$root/docs/ng-browser.png}" ;;
     *) output="${2:-$root/docs/main-window.png}" ;;
 esac
 
@@ -114,7 +118,7 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-if [[ "$mode" == monitor || "$mode" == remote || "$mode" == clock || "$mode" == params ]]; then
+if [[ "$mode" == monitor || "$mode" == remote || "$mode" == clock || "$mode" == params || "$mode" == compare ]]; then
     # A first start (COM1, 57600 baud) whose COM1 is the simulated sensor.
     export XDG_CONFIG_HOME="$work"
     "$build/sim/torvsim" --link COM1 >"$work/sim.out" 2>/dev/null &
@@ -138,7 +142,24 @@ if [[ "$mode" == params ]]; then
     echo "saved $output"
     exit 0
 fi
+if [[ "$mode" == compare ]]; then
+    # The file differs from the sensor in bank 1 (the bank on show) and in bank 5.
+    "$build/cli/torvctl" --port COM1 params read "$work/bank" >/dev/null
+    "$build/cli/torvctl" params set "$work/bank" --bank 1 SHUTTER=60 LUSTER=20 >/dev/null
+    "$build/cli/torvctl" params set "$work/bank" --bank 5 THRESHLD=40 >/dev/null
+    on_screen "-screen 0 1600x1024x24" "$program" compare "$work/bank" "$output"
+    echo "saved $output"
+    exit 0
+fi
 device="$(head -n 1 "$work/sim.out")"
+if [[ "$mode" == browser ]]; then
+    for number in 1 2 3 4; do
+        "$build/cli/torvctl" --port "$device" ng read "$work/line2-ng$number" --ng "$number" >/dev/null
+    done
+    on_screen "-screen 0 1280x1024x24" "$program" browser "$work" "$output"
+    echo "saved $output"
+    exit 0
+fi
 if [[ "$mode" == editor ]]; then
     # In the work folder, so that the editor names the file as a user would see it: user.dic4.
     output="$(cd "$(dirname "$output")" && pwd)/$(basename "$output")"
@@ -151,8 +172,7 @@ if [[ "$mode" == editor ]]; then
     echo "saved $output"
     exit 0
 fi
-# NG 4 of the default seed failed on a badly printed character, which the screen frames in blue. The
-# sensor counts time in UTC+9: a PC in that zone writes the sensor's times as they were.
-TZ=Asia/Tokyo "$build/cli/torvctl" --port "$device" ng read "$work/ng" --ng 4 >/dev/null
+# NG 4 of the default seed failed on a badly printed character, which the screen frames in blue.
+"$build/cli/torvctl" --port "$device" ng read "$work/ng" --ng 4 >/dev/null
 on_screen "-screen 0 1280x1024x24" "$program" viewer "$work/ng" "$output"
 echo "saved $output"

@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "dictionary/dic_dlg.h"
+#include "ngdata/ng_browser_dlg.h"
 #include "ngdata/ngdata_dlg.h"
 #include "tools/screenshot/framed_picture.h"
 #include "ui/file_name_field.h"
@@ -53,6 +54,18 @@ int RunEditorScreenshot(OperationState& state, const QString& dictionaryName, in
     bool saved = false;
     QTimer::singleShot(kPaintDelayMs, &editor, [&] {
         saved = SaveFramedPicture(editor, path);
+        QCoreApplication::exit();
+    });
+    QApplication::exec();
+    return saved ? 0 : kExitFailure;
+}
+
+int RunBrowserScreenshot(const QString& folder, const QString& path) {
+    NgBrowserDlg browser(folder);
+    browser.show();
+    bool saved = false;
+    QTimer::singleShot(kPaintDelayMs, &browser, [&] {
+        saved = SaveFramedPicture(browser, path);
         QCoreApplication::exit();
     });
     QApplication::exec();

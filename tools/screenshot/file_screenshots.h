@@ -1,6 +1,6 @@
 #pragma once
-// Pictures of the windows that show a file, for the documentation: the NG data viewer and the
-// dictionary editor. Neither talks to a sensor.
+// Pictures of the windows that show a file, for the documentation: the NG data viewer, the NG
+// browser and the dictionary editor. Neither talks to a sensor.
 
 #include <QString>
 
@@ -16,5 +16,8 @@ int RunViewerScreenshot(OperationState& state, const QString& ngName, const QStr
 // `appended` characters, and saves a picture of it to `path`; the program's exit code.
 int RunEditorScreenshot(OperationState& state, const QString& dictionaryName, int appended,
                         const QString& path);
+
+// Opens the NG browser on `folder` and saves a picture of it to `path`.
+int RunBrowserScreenshot(const QString& folder, const QString& path);
 
 }  // namespace torv::screenshot

@@ -42,6 +42,9 @@ void AddScenes(CLI::App& app, Picture& picture) {
     AddScene(app, picture, "remote", "The remote controller on COM1");
     AddScene(app, picture, "clock", "The transfer dialog after \"Set the time to TORV\" on COM1");
     AddScene(app, picture, "params", "The parameter editor", "Parameter file, without extension");
+    AddScene(app, picture, "compare", "The parameter editor after a compare with COM1",
+             "Parameter file, without extension");
+    AddScene(app, picture, "browser", "The NG browser", "The folder of the NG files");
     AddScene(app, picture, "trace", "The protocol trace after three clock settings on COM1");
     AddScene(app, picture, "viewer", "The NG data viewer", "NG files, without extension");
     CLI::App* editor =
@@ -59,6 +62,9 @@ int TakePicture(const Picture& picture) {
     const QString name = QString::fromLocal8Bit(picture.name.c_str());
     if (picture.scene == "viewer") {
         return screenshot::RunViewerScreenshot(state, name, path);
+    }
+    if (picture.scene == "browser") {
+        return screenshot::RunBrowserScreenshot(name, path);
     }
     if (picture.scene == "editor") {
         return screenshot::RunEditorScreenshot(state, name, picture.appended, path);

@@ -113,6 +113,37 @@ void StartParametersScene(CDataLoaderDlg& window, const QString& name, const QSt
     QTimer::singleShot(kSettleMs, &window, [&window] { Button(&window, kIdEditParameters)->click(); });
 }
 
+// The editor after "Compare with TORV...": the transfer dialog's OK is pressed as soon as it can be,
+// and the picture taken once a field is marked.
+void StartCompareScene(CDataLoaderDlg& window, const QString& name, const QString& path, bool& saved) {
+    FindControl<QLineEdit>(&window, kIdParameterName)->setText(name);
+    auto* pressOk = new QTimer(qApp);
+    QObject::connect(pressOk, &QTimer::timeout, pressOk, [] {
+        if (CComuDlg* transfer = VisibleDialog<CComuDlg>(); transfer != nullptr) {
+            if (QPushButton* ok = Button(transfer, CComuDlg::kIdOk); ok->isEnabled()) {
+                ok->click();
+            }
+        }
+    });
+    pressOk->start(kLookEveryMs);
+    GrabWhenReady<CPeditDlg>(
+        path, saved,
+        [](CPeditDlg* editor) {
+            for (const QWidget* control : editor->findChildren<QWidget*>()) {
+                if (control->property(CPeditDlg::kDiffersProperty).toBool()) {
+                    return true;
+                }
+            }
+            auto* compare = editor->findChild<QPushButton*>(QStringLiteral("compare"));
+            if (compare != nullptr && compare->isEnabled() && VisibleDialog<CComuDlg>() == nullptr) {
+                QTimer::singleShot(0, compare, &QPushButton::click);
+            }
+            return false;
+        },
+        [](CPeditDlg* editor) { Button(editor, kIdPeditExit)->click(); });
+    QTimer::singleShot(kSettleMs, &window, [&window] { Button(&window, kIdEditParameters)->click(); });
+}
+
 void StartMainScene(CDataLoaderDlg& window, const QString& path, bool& saved) {
     QTimer::singleShot(kSettleMs, &window, [&window, &path, &saved] {
         saved = SaveFramedPicture(window, path);
@@ -137,6 +168,8 @@ int RunMainWindowScene(const QString& scene, const QString& name, OperationState
         StartClockScene(window, path, saved);
     } else if (scene == QLatin1String("params")) {
         StartParametersScene(window, name, path, saved);
+    } else if (scene == QLatin1String("compare")) {
+        StartCompareScene(window, name, path, saved);
     } else {
         StartMainScene(window, path, saved);
     }

@@ -5,7 +5,8 @@
 //   "monitor"  the main window with the monitor running against the sensor on COM1;
 //   "remote"   the remote controller opened on the sensor on COM1;
 //   "clock"    the transfer dialog at the end of "Set the time to TORV" against the sensor on COM1;
-//   "params"   the parameter editor on the file `name` (without extension).
+//   "params"   the parameter editor on the file `name` (without extension);
+//   "compare"  that editor after "Compare with TORV..." against the sensor on COM1.
 
 #include <QString>
 #include <string>
