@@ -26,14 +26,7 @@ constexpr OperationInfo kVerify{
 
 // "Bank 3: SHUTTER: 70 -> 90", "Common: word 7: 12 -> 13": the sensor's value, then the file's.
 QString ChangeLine(const ParameterDifference& d) {
-    const QString block = QString::fromStdString(BlockName(d.scope, d.bank));
-    return d.row != nullptr ? QStringLiteral("%1: %2: %3 -> %4")
-                                  .arg(block, ToQString(d.row->key), ToQString(d.first), ToQString(d.second))
-                            : QStringLiteral("%1: word %2: %3 -> %4")
-                                  .arg(block)
-                                  .arg(d.word)
-                                  .arg(d.firstWord)
-                                  .arg(d.secondWord);
+    return ToQString(DifferenceSubject(d) + ": " + FirstValueText(d) + " -> " + SecondValueText(d));
 }
 
 }  // namespace

@@ -99,4 +99,17 @@ std::string BlockName(ParameterScope scope, int bank) {
     return scope == ParameterScope::kCommon ? std::string("Common") : "Bank " + std::to_string(bank);
 }
 
+std::string DifferenceSubject(const ParameterDifference& d) {
+    return BlockName(d.scope, d.bank) + ": " +
+           (d.row != nullptr ? std::string(d.row->key) : "word " + std::to_string(d.word));
+}
+
+std::string FirstValueText(const ParameterDifference& d) {
+    return d.row != nullptr ? d.first : std::to_string(d.firstWord);
+}
+
+std::string SecondValueText(const ParameterDifference& d) {
+    return d.row != nullptr ? d.second : std::to_string(d.secondWord);
+}
+
 }  // namespace torv

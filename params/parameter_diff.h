@@ -34,5 +34,10 @@ std::vector<ParameterDifference> DiffParameterSets(const ParameterSet& first, co
 
 // "Common", "Bank 3"
 std::string BlockName(ParameterScope scope, int bank);
+// What differs: "Bank 3: SHUTTER", "Common: word 7".
+std::string DifferenceSubject(const ParameterDifference& difference);
+// The value in each set: the parameter's text, or the word's number.
+std::string FirstValueText(const ParameterDifference& difference);
+std::string SecondValueText(const ParameterDifference& difference);
 
 }  // namespace torv

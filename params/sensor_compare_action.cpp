@@ -30,14 +30,7 @@ std::size_t CatalogueIndex(const ParameterRow& row) {
 
 // "Bank 3: SHUTTER: file 90, TORV 70", "Common: word 7: file 12, TORV 13"
 QString DifferenceLine(const ParameterDifference& d) {
-    const QString block = QString::fromStdString(BlockName(d.scope, d.bank));
-    return d.row != nullptr ? QStringLiteral("%1: %2: file %3, TORV %4")
-                                  .arg(block, ToQString(d.row->key), ToQString(d.first), ToQString(d.second))
-                            : QStringLiteral("%1: word %2: file %3, TORV %4")
-                                  .arg(block)
-                                  .arg(d.word)
-                                  .arg(d.firstWord)
-                                  .arg(d.secondWord);
+    return ToQString(DifferenceSubject(d) + ": file " + FirstValueText(d) + ", TORV " + SecondValueText(d));
 }
 
 }  // namespace
