@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Takes the pictures of torvloader for the documentation with torvscreenshot, a program of its own that
 # links torvloader's windows. Builds nothing: pass the built program (default:
-# build/tools/torvscreenshot) and, optionally, where the picture goes.
+# build/app/torvscreenshot) and, optionally, where the picture goes.
 #
 #   tools/screenshot.sh [path/to/torvscreenshot] [docs/main-window.png]
 #   tools/screenshot.sh viewer [path/to/torvscreenshot] [docs/ng-viewer.png]
@@ -36,7 +36,7 @@ if [[ "${1:-}" =~ ^(viewer|monitor|remote|trace|clock|params|editor|compare|brow
     mode="$1"
     shift
 fi
-program="${1:-$root/build/tools/torvscreenshot}"
+program="${1:-$root/build/app/torvscreenshot}"
 case "$mode" in
     viewer) output="${2:-$root/docs/ng-viewer.png}" ;;
     monitor) output="${2:-$root/docs/monitor.png}" ;;

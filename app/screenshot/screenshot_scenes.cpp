@@ -1,4 +1,4 @@
-#include "tools/screenshot/screenshot_scenes.h"
+#include "app/screenshot/screenshot_scenes.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -11,10 +11,10 @@
 
 #include "app/data_loader_dlg.h"
 #include "app/main_window_ids.h"
+#include "app/screenshot/framed_picture.h"
 #include "params/pedit_controls.h"
 #include "params/pedit_dlg.h"
 #include "remote/remote_dlg.h"
-#include "tools/screenshot/framed_picture.h"
 #include "ui/comu_dlg.h"
 #include "ui/control_ids.h"
 #include "ui/user_prompts.h"

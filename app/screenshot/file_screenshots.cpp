@@ -1,4 +1,4 @@
-#include "tools/screenshot/file_screenshots.h"
+#include "app/screenshot/file_screenshots.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -6,10 +6,10 @@
 
 #include <iostream>
 
+#include "app/screenshot/framed_picture.h"
 #include "dictionary/dic_dlg.h"
 #include "ngdata/ng_browser_dlg.h"
 #include "ngdata/ngdata_dlg.h"
-#include "tools/screenshot/framed_picture.h"
 #include "ui/file_name_field.h"
 
 namespace torv::screenshot {

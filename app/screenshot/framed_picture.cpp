@@ -1,4 +1,4 @@
-#include "tools/screenshot/framed_picture.h"
+#include "app/screenshot/framed_picture.h"
 
 #include <QPixmap>
 #include <QScreen>

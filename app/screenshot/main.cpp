@@ -9,10 +9,10 @@
 #include <CLI/CLI.hpp>
 #include <string>
 
+#include "app/screenshot/file_screenshots.h"
+#include "app/screenshot/screenshot_scenes.h"
+#include "app/screenshot/trace_screenshot.h"
 #include "app/settings_file.h"
-#include "tools/screenshot/file_screenshots.h"
-#include "tools/screenshot/screenshot_scenes.h"
-#include "tools/screenshot/trace_screenshot.h"
 #include "ui/app_icon.h"
 #include "ui/focus_frame_style.h"
 

@@ -1,12 +1,12 @@
-#include "tools/screenshot/trace_screenshot.h"
+#include "app/screenshot/trace_screenshot.h"
 
 #include <QApplication>
 #include <QTimer>
 
 #include "app/data_loader_dlg.h"
+#include "app/screenshot/framed_picture.h"
 #include "link/frames.h"
 #include "operations/device_operations.h"
-#include "tools/screenshot/framed_picture.h"
 #include "ui/protocol_trace_window.h"
 
 namespace torv::screenshot {
