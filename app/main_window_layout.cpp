@@ -14,6 +14,7 @@
 #include <initializer_list>
 
 #include "app/main_window_ids.h"
+#include "app/monitor_dashboard.h"
 #include "app/settings_file.h"
 #include "link/frames.h"
 #include "resources/strings.h"
@@ -136,6 +137,8 @@ QGroupBox* NgDataGroup() {
     return FileGroup("NG Data", kIdNgDataRef, kIdNgDataName, {NgDataNumberAndButtons()});
 }
 
+constexpr int kReadingShownWhole = 17;  // characters of a reading each result box shows in one line
+
 QWidget* MonitorResultRow() {
     auto* row = new QWidget;
     auto* grid = new QGridLayout(row);
@@ -147,9 +150,16 @@ QWidget* MonitorResultRow() {
         SetControlId(label, id);
         grid->addWidget(label, 0, id == kIdJudgement ? 0 : 1);
     }
+    // Each box labelled, and wide enough for a 17-character reading in one line.
     int column = 0;
-    for (int id : {kIdBestCharacters, kIdNumericalCharacters, kIdAlphabeticCharacters}) {
-        grid->addWidget(MakeEdit(id, true), 1, column++);
+    for (const auto& [id, caption] :
+         {std::pair{kIdBestCharacters, "Best"}, std::pair{kIdNumericalCharacters, "Numerical"},
+          std::pair{kIdAlphabeticCharacters, "Alphabetic"}}) {
+        QLineEdit* edit = MakeEdit(id, true);
+        edit->setMinimumWidth(
+            edit->fontMetrics().horizontalAdvance(QString(kReadingShownWhole, QLatin1Char('W'))));
+        grid->addWidget(new QLabel(QString::fromLatin1(caption)), 1, column);
+        grid->addWidget(edit, 2, column++);
     }
     return row;
 }
@@ -162,7 +172,8 @@ QGroupBox* MonitorGroup() {
     row->addWidget(MakeButton(kIdStopMonitor, "Stop Monitor"));
     auto* csv = new QCheckBox(QStringLiteral("Generates CSV file"));
     SetControlId(csv, kIdGeneratesCsv);
-    return FileGroup("Monitor", kIdMonitorRef, kIdMonitorName, {buttons, MonitorResultRow()}, csv);
+    return FileGroup("Monitor", kIdMonitorRef, kIdMonitorName,
+                     {buttons, MonitorResultRow(), new MonitorDashboard}, csv);
 }
 
 QLayout* BottomRow() {

@@ -10,6 +10,7 @@
 #include <array>
 
 #include "app/main_window_ids.h"
+#include "app/monitor_dashboard.h"
 #include "app/unfinished_write_box.h"
 #include "link/frames.h"
 #include "ui/control_ids.h"
@@ -42,7 +43,20 @@ QWidget* MonitorController::control(int id) const {
     return FindControl(m_window, id);
 }
 
+// A clean display at every start: nothing of an earlier run stays, also when this one fails to start.
+void MonitorController::clearDisplay() {
+    for (int id : {kIdBestCharacters, kIdNumericalCharacters, kIdAlphabeticCharacters}) {
+        FindControl<QLineEdit>(m_window, id)->clear();
+    }
+    for (int id : {kIdJudgement, kIdJudgementCount}) {
+        FindControl<QLabel>(m_window, id)->clear();
+    }
+    ShowJudgementColour(FindControl<QLabel>(m_window, kIdJudgement), kNoNewJudgement);
+    m_window->findChild<MonitorDashboard*>()->reset();
+}
+
 void MonitorController::start() {
+    clearDisplay();
     m_monitor.reset();
     m_state.AbortRequest = false;
     m_running = true;
@@ -122,11 +136,15 @@ void MonitorController::showJudgement(const Judgement& judgement) {
         ->setText(ToQString(judgement.numericalCharacters()));
     FindControl<QLineEdit>(m_window, kIdAlphabeticCharacters)
         ->setText(ToQString(judgement.alphabeticCharacters()));
-    FindControl<QLabel>(m_window, kIdJudgement)->setText(ToQString(judgement.text()));
+    auto* box = FindControl<QLabel>(m_window, kIdJudgement);
+    box->setText(ToQString(judgement.text()));
+    ShowJudgementColour(box, judgement.code);
+    m_lastJudgement = judgement;
 }
 
 void MonitorController::showCount(int count) {
     FindControl<QLabel>(m_window, kIdJudgementCount)->setText(QString::number(count));
+    m_window->findChild<MonitorDashboard*>()->add(m_lastJudgement, count);
 }
 
 void MonitorController::pumpMessages() {

@@ -37,12 +37,14 @@ class MonitorController : public QObject, public MonitorHost {
     void restoreControls();
     // LastErrorText in the "Error" box, with the facts of LastErrorDetail under it.
     void showError();
+    void clearDisplay();
     QWidget* control(int id) const;
 
     QDialog* m_window;
     OperationState& m_state;
     ResultMonitor m_monitor;
     bool m_running = false;
+    Judgement m_lastJudgement;  // shown, until its count comes
     // The controls Start disabled, in order, each with whether it was enabled before.
     std::vector<std::pair<QWidget*, bool>> m_disabled;
 };

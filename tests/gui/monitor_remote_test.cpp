@@ -9,9 +9,12 @@
 #include <QToolButton>
 #include <functional>
 
+#include <QListWidget>
 #include "link/frames.h"
 #include "remote/remote_dlg.h"
 #include "remote/up_down_control.h"
+
+#include "app/monitor_dashboard.h"
 #include "tests/gui/support/gui_harness.h"
 
 using namespace torv;
@@ -141,6 +144,26 @@ class MonitorRemoteTest : public QObject {
         QVERIFY(
             lines.last(2).first().startsWith(Get<QLineEdit>(window.get(), kIdBestCharacters)->text().at(0)));
         QVERIFY(lines.at(lines.size() - 3).startsWith(Get<QLabel>(window.get(), kIdJudgement)->text() + ","));
+        // The dashboard counted what the CSV holds, judgement by judgement, newest first in its history.
+        const auto* dashboard = window->findChild<MonitorDashboard*>();
+        int ok = 0;
+        int ng = 0;
+        for (int record = 0; record < Count(window.get()); ++record) {
+            ok += lines.at(3 * record).startsWith(QStringLiteral("OK,")) ? 1 : 0;
+            ng += lines.at(3 * record).startsWith(QStringLiteral("NG,")) ? 1 : 0;
+        }
+        QCOMPARE(dashboard->tally().ok, ok);
+        QCOMPARE(dashboard->tally().ng, ng);
+        QCOMPARE(dashboard->tally().ok + dashboard->tally().ng + dashboard->tally().none,
+                 Count(window.get()));
+        auto* history = window->findChild<QListWidget*>(QStringLiteral("history"));
+        QCOMPARE(history->count(), std::min(Count(window.get()), int(MonitorDashboard::kHistoryKept)));
+        QVERIFY(history->item(0)->text().contains(
+            QStringLiteral("  %1  ").arg(Get<QLabel>(window.get(), kIdJudgement)->text())));
+        const QString box = Get<QLabel>(window.get(), kIdJudgement)->styleSheet();
+        QVERIFY(box.contains(Get<QLabel>(window.get(), kIdJudgement)->text() == QStringLiteral("NG")
+                                 ? QStringLiteral("#c62828")
+                                 : QStringLiteral("#")));
         // Port and file are closed: the port opens again.
         QCOMPARE(OpenLink(kSimPort, kDefaultBaudIndex), int(kLinkOpened));
         CloseLink(kSimPort);
@@ -191,8 +214,15 @@ class MonitorRemoteTest : public QObject {
         if (!named) {
             Get<QLineEdit>(window.get(), kIdMonitorName)->clear();
         }
+        // What an earlier run left on show goes at the start, whatever happens then.
+        Get<QLineEdit>(window.get(), kIdBestCharacters)->setText(QStringLiteral("EARLIER"));
+        Get<QLabel>(window.get(), kIdJudgement)->setText(QStringLiteral("NG"));
         Get<QPushButton>(window.get(), kIdStartMonitor)->click();
         QCOMPARE(prompts.record, QStringList{message});
+        if (records < 0) {
+            QVERIFY(Get<QLineEdit>(window.get(), kIdBestCharacters)->text().isEmpty());
+            QVERIFY(Get<QLabel>(window.get(), kIdJudgement)->text().isEmpty());
+        }
         QCOMPARE(prompts.details.size(), 1);  // the port, device or rate under the message
         QVERIFY(Get(window.get(), kIdStartMonitor)->isEnabled());
         QVERIFY(!Get(window.get(), kIdStopMonitor)->isEnabled());

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <filesystem>
 
+#include "monitor/judgement_tally.h"
 #include "monitor/result_monitor.h"
 #include "resources/strings.h"
 #include "tests/support/scripted_line.h"
@@ -222,6 +223,37 @@ TEST(ResultMonitor, WrapFailsWith136WhenTheCsvCannotBeMadeAgain) {
     EXPECT_FALSE(monitor.countJudgement());
     EXPECT_EQ(state.LastErrorText, Text(StringId::kCreateFileFailed));
     EXPECT_FALSE(monitor.csv().isOpen());
+}
+
+}  // namespace
+}  // namespace torv
+
+namespace torv {
+namespace {
+
+// The counts, the yield of the judged ones ("--" left out) and the NG rate of the run so far.
+TEST(JudgementTally, CountsYieldAndRate) {
+    const auto judged = [](int code, std::vector<int> differences = {}) {
+        Judgement judgement;
+        judgement.code = code;
+        for (int difference : differences) {
+            judgement.characters.push_back({'1', 'I', difference, difference + 50});
+        }
+        return judgement;
+    };
+    JudgementTally tally;
+    EXPECT_DOUBLE_EQ(tally.yieldPercent(), 100.0);
+    for (int code : {kJudgedOk, kJudgedOk, kJudgedNg, kJudgedOk, kJudgedOther}) {
+        tally.add(judged(code));
+    }
+    EXPECT_EQ(tally.ok, 3);
+    EXPECT_EQ(tally.ng, 1);
+    EXPECT_EQ(tally.none, 1);
+    EXPECT_DOUBLE_EQ(tally.yieldPercent(), 75.0);
+    EXPECT_DOUBLE_EQ(tally.ngPerHour(1800.0), 2.0);
+    EXPECT_DOUBLE_EQ(tally.ngPerHour(0.5), 0.0);
+    EXPECT_EQ(WorstDifference(judged(kJudgedNg, {4, 31, 7})), 31);
+    EXPECT_EQ(WorstDifference(judged(kJudgedNg)), 0);
 }
 
 }  // namespace
