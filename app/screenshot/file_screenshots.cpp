@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QMouseEvent>
-#include <QTimer>
 
 #include <iostream>
 
@@ -17,8 +16,6 @@ namespace {
 
 // A pixel on the first printed character of the simulated sensor's images, for the status line.
 constexpr QPointF kViewerPointer{30.5, 24.5};
-// Time for the window system to map and paint the window before it is grabbed.
-constexpr int kPaintDelayMs = 500;
 constexpr int kExitFailure = 1;
 
 }  // namespace
@@ -31,18 +28,12 @@ int RunViewerScreenshot(OperationState& state, const QString& ngName, const QStr
         std::cerr << "torvscreenshot: " << state.LastErrorText << '\n';
         return kExitFailure;
     }
-    viewer.show();
-    bool saved = false;
-    QTimer::singleShot(kPaintDelayMs, &viewer, [&] {
+    return ShowAndSavePicture(viewer, path, [&viewer] {
         QWidget* picture = viewer.view();
         QMouseEvent move(QEvent::MouseMove, kViewerPointer, picture->mapToGlobal(kViewerPointer),
                          Qt::NoButton, Qt::NoButton, Qt::NoModifier);
         QCoreApplication::sendEvent(picture, &move);
-        saved = SaveFramedPicture(viewer, path);
-        QCoreApplication::exit();
     });
-    QApplication::exec();
-    return saved ? 0 : kExitFailure;
 }
 
 int RunEditorScreenshot(OperationState& state, const QString& dictionaryName, int appended,
@@ -50,26 +41,12 @@ int RunEditorScreenshot(OperationState& state, const QString& dictionaryName, in
     state.OperationFileName = FileNameBytes(dictionaryName);
     state.AppendedCharCount = appended;
     CDicDlg editor(state);
-    editor.show();
-    bool saved = false;
-    QTimer::singleShot(kPaintDelayMs, &editor, [&] {
-        saved = SaveFramedPicture(editor, path);
-        QCoreApplication::exit();
-    });
-    QApplication::exec();
-    return saved ? 0 : kExitFailure;
+    return ShowAndSavePicture(editor, path);
 }
 
 int RunBrowserScreenshot(const QString& folder, const QString& path) {
     NgBrowserDlg browser(folder);
-    browser.show();
-    bool saved = false;
-    QTimer::singleShot(kPaintDelayMs, &browser, [&] {
-        saved = SaveFramedPicture(browser, path);
-        QCoreApplication::exit();
-    });
-    QApplication::exec();
-    return saved ? 0 : kExitFailure;
+    return ShowAndSavePicture(browser, path);
 }
 
 }  // namespace torv::screenshot

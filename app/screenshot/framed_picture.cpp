@@ -1,10 +1,18 @@
 #include "app/screenshot/framed_picture.h"
 
+#include <QApplication>
 #include <QPixmap>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 
 namespace torv::screenshot {
+namespace {
+
+constexpr int kPaintDelayMs = 500;
+constexpr int kExitFailure = 1;
+
+}  // namespace
 
 bool SaveFramedPicture(QWidget& window, const QString& path) {
     const QRect frame = window.frameGeometry();
@@ -18,6 +26,20 @@ bool SaveFramedPicture(QWidget& window, const QString& path) {
         picture = window.grab();
     }
     return picture.save(path);
+}
+
+int ShowAndSavePicture(QWidget& window, const QString& path, const std::function<void()>& beforePicture) {
+    window.show();
+    bool saved = false;
+    QTimer::singleShot(kPaintDelayMs, &window, [&] {
+        if (beforePicture) {
+            beforePicture();
+        }
+        saved = SaveFramedPicture(window, path);
+        QCoreApplication::exit();
+    });
+    QApplication::exec();
+    return saved ? 0 : kExitFailure;
 }
 
 }  // namespace torv::screenshot

@@ -1,7 +1,6 @@
 #include "app/screenshot/trace_screenshot.h"
 
 #include <QApplication>
-#include <QTimer>
 
 #include "app/data_loader_dlg.h"
 #include "app/screenshot/framed_picture.h"
@@ -15,9 +14,6 @@ namespace {
 constexpr int kDemoPort = 1;
 constexpr int kDemoBaudIndex = 4;  // 57600
 constexpr int kDemoRuns = 3;
-// Time for the window system to map and paint the windows before the picture is taken.
-constexpr int kPaintDelayMs = 500;
-constexpr int kExitFailure = 1;
 
 // An operation run without its dialog: every question answered Yes, nothing shown.
 class QuietHost : public OperationHost {
@@ -43,13 +39,7 @@ int RunTraceScreenshot(OperationState& state, const std::string& settingsPath, c
         RunOperationOfState(state, host);
     }
     trace.flush();
-    bool saved = false;
-    QTimer::singleShot(kPaintDelayMs, &trace, [&] {
-        saved = SaveFramedPicture(trace, path);
-        QCoreApplication::exit();
-    });
-    QApplication::exec();
-    return saved ? 0 : kExitFailure;
+    return ShowAndSavePicture(trace, path);
 }
 
 }  // namespace torv::screenshot
