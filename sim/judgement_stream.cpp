@@ -20,15 +20,26 @@ constexpr std::string_view kDigits = "0123456789";
 constexpr std::uint8_t kCharBits = 0x7F;
 constexpr int kLongestPaceMs = 60000;
 constexpr int kHeaviestWeight = 1000;
+constexpr int kFurthestFadePosition = 32;
+constexpr int kLongestRun = 1000000;  // inspections, for a fade's length and start and a smudge's spacing
+constexpr int kFullFadeRise = 50;     // a faded character's good match, this much worse than a fresh one
+constexpr int kFadeMarginLow = 5;     // how much poorer the look-alike stays than a fading match
+constexpr int kFadeMarginHigh = 20;
 
-// Four trailer bytes for one character; on an NG the spoiled character matches nothing well.
-void AppendCharacter(std::vector<std::uint8_t>& out, char printed, bool spoiled, SimRandom& random) {
+// Four trailer bytes for one character; on an NG the spoiled character matches nothing well. A fading
+// character matches its own shape worse by `fade`, while its look-alike stays the poorer match, so
+// what the sensor reads there does not change until the print is gone.
+void AppendCharacter(std::vector<std::uint8_t>& out, char printed, bool spoiled, SimRandom& random,
+                     std::optional<int> fade = std::nullopt) {
     const bool digit = kDigits.find(printed) != std::string_view::npos;
     int good = random.between(0, kGoodHigh);
     int poor = random.between(kPoorLow, kPoorHigh);
     if (spoiled) {
         good = random.between(kBadLow, kBadHigh);
         poor = random.between(kBadLow, kBadHigh);
+    } else if (fade) {
+        good += *fade;
+        poor = std::min(kBadHigh, std::max(poor, good + random.between(kFadeMarginLow, kFadeMarginHigh)));
     }
     out.push_back(static_cast<std::uint8_t>(digit ? good : poor));
     out.push_back(static_cast<std::uint8_t>(digit ? poor : good));
@@ -44,6 +55,17 @@ std::optional<int> Number(std::string_view text, int limit) {
         return std::nullopt;
     }
     return value;
+}
+
+// The comma-separated fields of a text; one empty field for an empty text.
+std::vector<std::string_view> Fields(std::string_view text) {
+    std::vector<std::string_view> fields;
+    for (std::size_t start = 0; start <= text.size();) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        fields.push_back(text.substr(start, comma - start));
+        start = comma + 1;
+    }
+    return fields;
 }
 
 }  // namespace
@@ -63,22 +85,50 @@ bool ParsePace(std::string_view text, JudgementSettings& settings) {
 
 bool ParseMix(std::string_view text, JudgementSettings& settings) {
     constexpr std::size_t kWeights = 3;
+    const std::vector<std::string_view> fields = Fields(text);
+    if (fields.size() != kWeights) {
+        return false;
+    }
     std::vector<int> weights;
-    for (std::size_t start = 0; start <= text.size() && weights.size() <= kWeights;) {
-        const std::size_t comma = std::min(text.find(',', start), text.size());
-        const auto weight = Number(text.substr(start, comma - start), kHeaviestWeight);
+    for (std::string_view field : fields) {
+        const auto weight = Number(field, kHeaviestWeight);
         if (!weight) {
             return false;
         }
         weights.push_back(*weight);
-        start = comma + 1;
     }
-    if (weights.size() != kWeights || weights[0] + weights[1] + weights[2] == 0) {
+    if (weights[0] + weights[1] + weights[2] == 0) {
         return false;
     }
     settings.okWeight = weights[0];
     settings.ngWeight = weights[1];
     settings.noneWeight = weights[2];
+    return true;
+}
+
+bool ParseFade(std::string_view text, JudgementSettings& settings) {
+    const std::vector<std::string_view> fields = Fields(text);
+    if (fields.size() < 2 || fields.size() > 3) {
+        return false;
+    }
+    const auto position = Number(fields[0], kFurthestFadePosition);
+    const auto length = Number(fields[1], kLongestRun);
+    const auto after = fields.size() == 3 ? Number(fields[2], kLongestRun) : kDefaultFadeAfter;
+    if (!position || *position == 0 || !length || *length == 0 || !after) {
+        return false;
+    }
+    settings.fadePosition = *position;
+    settings.fadeLength = *length;
+    settings.fadeAfter = *after;
+    return true;
+}
+
+bool ParseSmudgeEvery(std::string_view text, JudgementSettings& settings) {
+    const auto every = Number(text, kLongestRun);
+    if (!every || *every == 0) {
+        return false;
+    }
+    settings.smudgeEvery = *every;
     return true;
 }
 
@@ -125,15 +175,42 @@ std::uint8_t JudgementStream::drawJudgement() {
     return draw <= m_settings.okWeight + m_settings.ngWeight ? kJudgementNg : kJudgementNone;
 }
 
+std::optional<int> JudgementStream::fadeRise() const {
+    const std::int64_t into = m_inspections - m_settings.fadeAfter;
+    const std::int64_t length = m_settings.fadeLength;
+    if (m_settings.fadePosition == 0 || into <= 0 || into > length) {
+        return std::nullopt;
+    }
+    // In whole numbers, rounded half up, so every platform fades alike.
+    return static_cast<int>((into * 2 * kFullFadeRise + length) / (2 * length));
+}
+
+bool JudgementStream::printGone() const {
+    return m_settings.fadePosition != 0 &&
+           m_inspections > static_cast<std::int64_t>(m_settings.fadeAfter) + m_settings.fadeLength;
+}
+
 Judgement JudgementStream::inspect() {
-    const std::uint8_t code = drawJudgement();
+    ++m_inspections;
+    std::uint8_t code = drawJudgement();
     if (code == kJudgementNone || m_text.empty()) {
         return Judgement{0, kJudgementNone, {}, -1};  // nothing read
     }
-    const int spoiled = code == kJudgementNg ? m_random.between(0, static_cast<int>(m_text.size()) - 1) : -1;
+    const int count = static_cast<int>(m_text.size());
+    const int fading = m_settings.fadePosition <= count ? m_settings.fadePosition - 1 : -1;
+    const bool smudged = m_settings.smudgeEvery != 0 && m_inspections % m_settings.smudgeEvery == 0;
+    int spoiled = -1;
+    if (fading >= 0 && printGone()) {
+        code = kJudgementNg;  // nothing is left to match at the faded position
+        spoiled = fading;
+    } else if (code == kJudgementNg || smudged) {
+        code = kJudgementNg;
+        spoiled = m_random.between(0, count - 1);
+    }
+    const std::optional<int> rise = fading >= 0 ? fadeRise() : std::nullopt;
     Judgement j{static_cast<std::uint8_t>(m_text.size()), code, {}, spoiled};
-    for (int i = 0; i < static_cast<int>(m_text.size()); ++i) {
-        AppendCharacter(j.trailer, m_text[i], i == spoiled, m_random);
+    for (int i = 0; i < count; ++i) {
+        AppendCharacter(j.trailer, m_text[i], i == spoiled, m_random, i == fading ? rise : std::nullopt);
     }
     j.trailer.push_back(Checksum(j.trailer));
     return j;

@@ -26,6 +26,7 @@ enum JudgementCode : std::uint8_t {
 };
 
 inline constexpr std::uint8_t kJudgementMask = 0x03;
+inline constexpr int kDefaultFadeAfter = 500;
 
 struct JudgementSettings {
     // A new inspection comes this long after the previous one, drawn between the two; 0 and 0: at
@@ -36,12 +37,25 @@ struct JudgementSettings {
     int okWeight = 85;
     int ngWeight = 12;
     int noneWeight = 3;
+    // A print fading at one character position (1..32; 0: none): after `fadeAfter` inspections its
+    // good match worsens over `fadeLength` inspections, then that character is gone and every product
+    // read is NG.
+    int fadePosition = 0;
+    int fadeLength = 0;
+    int fadeAfter = kDefaultFadeAfter;
+    // Every this many inspections a product read is NG with one character smudged (0: never).
+    int smudgeEvery = 0;
 };
 
 // "--pace MS" or "MIN-MAX" (milliseconds, MIN <= MAX <= 60000); false when the text is not that.
 bool ParsePace(std::string_view text, JudgementSettings& settings);
 // "--mix OK,NG,NONE": three weights 0..1000, not all 0; false when the text is not that.
 bool ParseMix(std::string_view text, JudgementSettings& settings);
+// "--fade POSITION,JUDGEMENTS[,AFTER]": POSITION 1..32, JUDGEMENTS 1..1000000, AFTER 0..1000000
+// (default 500); false when the text is not that.
+bool ParseFade(std::string_view text, JudgementSettings& settings);
+// "--smudge-every N": N 1..1000000; false when the text is not that.
+bool ParseSmudgeEvery(std::string_view text, JudgementSettings& settings);
 
 struct Judgement {
     std::uint8_t count = 0;   // n, characters read
@@ -66,12 +80,17 @@ class JudgementStream {
   private:
     Judgement inspect();
     std::uint8_t drawJudgement();
+    // How much the fading character's good match has worsened at this inspection; nothing outside
+    // the fade.
+    std::optional<int> fadeRise() const;
+    bool printGone() const;
 
     SimRandom m_random;
     std::string m_text;
     JudgementSettings m_settings;
     bool m_started = false;
     SimTime m_next{};
+    std::int64_t m_inspections = 0;  // every new judgement so far, of any kind
 };
 
 }  // namespace torv::sim

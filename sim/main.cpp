@@ -26,6 +26,14 @@ int main(int argc, char** argv) {
     app.add_option("--pace", options.pace,
                    "Milliseconds between judgements, MS or MIN-MAX (default 100-300; 0: one at every poll)");
     app.add_option("--mix", options.mix, "Weights of OK, NG and -- judgements, OK,NG,NONE (default 85,12,3)");
+    std::string fade;
+    auto* fadeText =
+        app.add_option("--fade", fade,
+                       "POSITION,JUDGEMENTS[,AFTER]: the print at character POSITION fades over "
+                       "JUDGEMENTS judgements after AFTER (default 500), then every product is NG");
+    std::string smudgeEvery;
+    auto* smudgeText = app.add_option("--smudge-every", smudgeEvery,
+                                      "Every N-th judgement is NG with one character smudged");
     app.add_option("--after-store", options.afterStore,
                    "ADDRESS=VALUE: after every store (U) the word holds this value, whatever was written");
     std::string recognized;
@@ -43,6 +51,12 @@ int main(int argc, char** argv) {
     }
     if (versionChars->count() > 0) {
         options.version = version;
+    }
+    if (fadeText->count() > 0) {
+        options.fade = fade;
+    }
+    if (smudgeText->count() > 0) {
+        options.smudge = smudgeEvery;
     }
     if (recognizedText->count() > 0) {
         options.recognized = recognized;

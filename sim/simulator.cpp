@@ -148,6 +148,15 @@ int RunSimulator(const SimulatorOptions& options) {
         std::cerr << "torvsim: --mix takes three weights OK,NG,NONE (0 .. 1000, not all 0)\n";
         return kExitBadInput;
     }
+    if (options.fade && !ParseFade(*options.fade, judgements)) {
+        std::cerr << "torvsim: --fade takes POSITION,JUDGEMENTS[,AFTER] (position 1 .. 32, judgements "
+                     "1 .. 1000000, after 0 .. 1000000)\n";
+        return kExitBadInput;
+    }
+    if (options.smudge && !ParseSmudgeEvery(*options.smudge, judgements)) {
+        std::cerr << "torvsim: --smudge-every takes a number of judgements, 1 .. 1000000\n";
+        return kExitBadInput;
+    }
     if (options.readEverySeconds != 0 && options.readEverySeconds < kMinReadEverySeconds) {
         std::cerr << "torvsim: --read-every takes 0 or at least " << kMinReadEverySeconds << " seconds\n";
         return kExitBadInput;

@@ -24,6 +24,8 @@ struct SimulatorOptions {
     std::vector<std::string> afterStore;    // --after-store, each ADDRESS=VALUE
     std::string pace;                       // --pace MS or MIN-MAX; empty: 100-300
     std::string mix;                        // --mix OK,NG,NONE; empty: 85,12,3
+    std::optional<std::string> fade;        // --fade POSITION,JUDGEMENTS[,AFTER]
+    std::optional<std::string> smudge;      // --smudge-every N
     bool wireTime = false;                  // --wire-time
     double ngEverySeconds = 0;              // --ng-every; 0: the NG ring stays as seeded
     double readEverySeconds = 1;            // --read-every; 0: the recognized characters stay

@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <numeric>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "sim/fault_plan.h"
@@ -62,6 +64,113 @@ TEST(SimJudgements, EveryPollJudgesInTheMixAndAnNgStoresWhatItReports) {
             }
         }
     }
+}
+
+// A stream that judges at every poll, every product OK unless a fade or a smudge spoils it.
+JudgementStream EveryPollOk(const std::string& text, const char* fade, const char* smudge) {
+    JudgementSettings settings;
+    EXPECT_TRUE(ParsePace("0", settings) && ParseMix("100,0,0", settings));
+    EXPECT_TRUE(!*fade || ParseFade(fade, settings)) << fade;
+    EXPECT_TRUE(!*smudge || ParseSmudgeEvery(smudge, settings)) << smudge;
+    return JudgementStream(9, text, settings);
+}
+
+// Character i of a judgement's trailer: its best difference and the character read there (the smaller
+// difference; a tie goes to the alphabetic one).
+std::pair<int, char> Best(const Judgement& j, int i) {
+    const auto* c = &j.trailer.at(4 * static_cast<std::size_t>(i));
+    return c[0] < c[1] ? std::pair{int{c[0]}, static_cast<char>(c[2])}
+                       : std::pair{int{c[1]}, static_cast<char>(c[3])};
+}
+
+bool Spoiled(const Judgement& j, int i) {
+    const auto* c = &j.trailer.at(4 * static_cast<std::size_t>(i));
+    return c[0] >= 100 && c[0] <= 127 && c[1] >= 100 && c[1] <= 127;
+}
+
+// Until AFTER the fading character matches as well as any; near the fade's end its best difference
+// is some 50 worse, yet it still reads as itself; the inspection after the fade is the first NG, with
+// that character spoiled.
+TEST(SimJudgements, AFadeWorsensOneCharacterSteadilyThenEveryProductIsNg) {
+    struct Case {
+        const char* fade;
+        std::string text;
+        int position, length, after;
+    };
+    const Case cases[] = {
+        {"3,4000", "ABC123", 3, 4000, 500}, {"1,200,0", "7X", 1, 200, 0}, {"6,1,10", "ABC123", 6, 1, 10}};
+    for (const Case& c : cases) {
+        JudgementStream stream = EveryPollOk(c.text, c.fade, "");
+        const int at = c.position - 1;
+        const int window = std::max(1, c.length / 10);
+        std::vector<int> nearEnd;
+        for (int k = 1; k <= c.after + c.length + 3; ++k) {
+            const Judgement j = stream.poll(SimTime(k));
+            const bool gone = k > c.after + c.length;
+            ASSERT_EQ(j.status, gone ? kJudgementNg : kJudgementOk) << c.fade << " at " << k;
+            if (gone) {
+                EXPECT_TRUE(Spoiled(j, at)) << c.fade << " at " << k;
+                continue;
+            }
+            const auto [best, read] = Best(j, at);
+            EXPECT_EQ(read, c.text[static_cast<std::size_t>(at)]) << c.fade << " at " << k;
+            if (k <= c.after) {
+                EXPECT_LE(best, 20) << c.fade << " at " << k;
+            } else if (k > c.after + c.length - window) {
+                nearEnd.push_back(best);
+            }
+        }
+        const double mean = std::accumulate(nearEnd.begin(), nearEnd.end(), 0.0) / nearEnd.size();
+        EXPECT_GE(mean, 50) << c.fade;
+        EXPECT_LE(mean, 70) << c.fade;
+    }
+}
+
+// Exactly every N-th product is NG, with one character spoiled and the others matched well; the sensor
+// stores such an NG as any other.
+TEST(SimJudgements, SmudgeEveryNSpoilsOneCharacterOfEveryNthProduct) {
+    const std::pair<const char*, std::string> cases[] = {{"1", "AB12"}, {"3", "ABC123"}, {"7", "X"}};
+    for (const auto& [every, text] : cases) {
+        JudgementStream stream = EveryPollOk(text, "", every);
+        const int n = std::stoi(every);
+        for (int k = 1; k <= 10 * n; ++k) {
+            const Judgement j = stream.poll(SimTime(k));
+            const bool smudged = k % n == 0;
+            ASSERT_EQ(j.status, smudged ? kJudgementNg : kJudgementOk) << every << " at " << k;
+            int spoiled = 0;
+            for (int i = 0; i < static_cast<int>(text.size()); ++i) {
+                spoiled += Spoiled(j, i) ? 1 : 0;
+                EXPECT_TRUE(Spoiled(j, i) || Best(j, i).first <= 20) << every << " at " << k << ": " << i;
+            }
+            EXPECT_EQ(spoiled, smudged ? 1 : 0) << every << " at " << k;
+        }
+    }
+    JudgementSettings settings;
+    ASSERT_TRUE(ParsePace("0", settings) && ParseMix("1,0,0", settings) && ParseSmudgeEvery("2", settings));
+    SensorModel model(5, kDefaultRate, kDefaultVersion, settings);
+    const int pointer = model.ngRing().slotPointer();
+    EXPECT_EQ(model.pollJudgement(SimTime(1)).status, kJudgementOk);
+    EXPECT_EQ(model.pollJudgement(SimTime(2)).status, kJudgementNg);
+    EXPECT_EQ(model.ngRing().slotPointer(), (pointer + 1) % kNgSlotCount);
+}
+
+TEST(SimJudgements, FadeAndSmudgeTakeOnlyWholeNumbersInRange) {
+    for (const char* bad : {"0,100", "33,100", "3", "3,0", "3,100,x", "", "3,1000001", "3,100,1000001",
+                            "3,100,5,6", "-3,100", "3,,5", " 3,100", "3,100,"}) {
+        JudgementSettings settings;
+        EXPECT_FALSE(ParseFade(bad, settings)) << bad;
+    }
+    for (const char* bad : {"0", "", "x", "1000001", "-1", "5 ", "2,3"}) {
+        JudgementSettings settings;
+        EXPECT_FALSE(ParseSmudgeEvery(bad, settings)) << bad;
+    }
+    JudgementSettings settings;
+    ASSERT_TRUE(ParseFade("32,1000000,0", settings) && ParseSmudgeEvery("1000000", settings));
+    EXPECT_EQ(
+        std::vector({settings.fadePosition, settings.fadeLength, settings.fadeAfter, settings.smudgeEvery}),
+        std::vector({32, 1000000, 0, 1000000}));
+    ASSERT_TRUE(ParseFade("3,100", settings));
+    EXPECT_EQ(settings.fadeAfter, 500);
 }
 
 // The pointer's high byte is not the pointer's; a pointer outside the ring, as a `W` could leave it, is
