@@ -21,6 +21,7 @@
 #include "app/port_descriptions.h"
 #include "app/preferences_dialog.h"
 #include "app/ref_buttons.h"
+#include "app/trend_window.h"
 #include "app/unfinished_write_box.h"
 #include "dictionary/dic_dlg.h"
 #include "link/frames.h"
@@ -72,6 +73,7 @@ CDataLoaderDlg::CDataLoaderDlg(OperationState& state, std::string settingsPath, 
     m_bars = BuildMainWindowBars(this, {.browseNgData = [this] { browseNgData(); },
                                         .preferences = [this] { onPreferences(); },
                                         .protocolTrace = [this] { showProtocolTrace(); },
+                                        .trend = [this] { showTrend(); },
                                         .exit = [this] { onExit(); }});
     connect(m_bars.recentFiles, &QMenu::aboutToShow, this, &CDataLoaderDlg::fillRecentFilesMenu);
     SetProtocolTraceOpener([this] { showProtocolTrace(); });
@@ -148,6 +150,8 @@ void CDataLoaderDlg::connectButtons() {
     connect(button(kIdDisplayNgData), &QPushButton::clicked, this, &CDataLoaderDlg::displayNgData);
     connect(button(kIdStartMonitor), &QPushButton::clicked, m_monitor, &MonitorController::start);
     connect(button(kIdStopMonitor), &QPushButton::clicked, m_monitor, &MonitorController::stop);
+    connect(findChild<QPushButton*>(QString::fromLatin1(kTrendButtonName)), &QPushButton::clicked, this,
+            [this] { showTrend(); });
     connect(button(kIdRemoteControl), &QPushButton::clicked, this, &CDataLoaderDlg::onRemoteControl);
     connect(button(kIdReadRecognized), &QPushButton::clicked, this, &CDataLoaderDlg::onReadRecognized);
     connect(button(kIdReadNgCharacters), &QPushButton::clicked, this, &CDataLoaderDlg::onReadNgCharacters);
@@ -386,6 +390,17 @@ ProtocolTraceWindow& CDataLoaderDlg::showProtocolTrace() {
     m_trace->raise();
     m_trace->activateWindow();
     return *m_trace;
+}
+
+TrendWindow& CDataLoaderDlg::showTrend() {
+    if (!m_trend) {
+        // Parentless for the same reason as the trace: usable while the monitor or a dialog runs.
+        m_trend = std::make_unique<TrendWindow>([this] { return m_monitor->trend(); });
+    }
+    m_trend->show();
+    m_trend->raise();
+    m_trend->activateWindow();
+    return *m_trend;
 }
 
 void CDataLoaderDlg::onReadRecognized() {

@@ -25,6 +25,7 @@ namespace torv {
 class CComuDlg;
 class MonitorController;
 class ProtocolTraceWindow;
+class TrendWindow;
 
 class CDataLoaderDlg : public QDialog {
     Q_OBJECT
@@ -44,6 +45,8 @@ class CDataLoaderDlg : public QDialog {
 
     // Opens the "Protocol trace" window (Ctrl+T), or brings it to the front.
     ProtocolTraceWindow& showProtocolTrace();
+    // Opens the "Trend" window (F6) on the monitor, or brings it to the front.
+    TrendWindow& showTrend();
 
     // "Exit" and the close box close the window (after their question); Escape does not.
     void reject() override {}
@@ -103,6 +106,7 @@ class CDataLoaderDlg : public QDialog {
     bool m_exitConfirmed = false;
     NgViewerImage m_ngImage;                       // the viewer's picture, kept from one viewing to the next
     std::unique_ptr<ProtocolTraceWindow> m_trace;  // made on first use
+    std::unique_ptr<TrendWindow> m_trend;          // made on first use
     Preferences m_preferences;
     MainWindowBars m_bars;
     OperationOutcome m_lastOutcome = OperationOutcome::kFailed;

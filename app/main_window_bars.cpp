@@ -85,6 +85,9 @@ void AddSensorMenu(QDialog* window, QMenuBar* bar, const MainWindowMenuCommands&
     QAction* trace = sensor->addAction(QStringLiteral("&Protocol trace"), commands.protocolTrace);
     trace->setShortcut(QKeySequence(kProtocolTraceKey));
     trace->setObjectName(QStringLiteral("protocolTrace"));
+    QAction* trend = sensor->addAction(QStringLiteral("T&rend"), commands.trend);
+    trend->setShortcut(QKeySequence(Qt::Key_F6));
+    trend->setObjectName(QStringLiteral("trend"));
 }
 
 void AddHelpMenu(QDialog* window, QMenuBar* bar) {

@@ -26,6 +26,7 @@ struct MainWindowMenuCommands {
     std::function<void()> browseNgData;
     std::function<void()> preferences;
     std::function<void()> protocolTrace;
+    std::function<void()> trend;
     std::function<void()> exit;
 };
 

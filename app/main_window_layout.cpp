@@ -170,6 +170,11 @@ QGroupBox* MonitorGroup() {
     row->setContentsMargins(0, 0, 0, 0);
     row->addWidget(MakeButton(kIdStartMonitor, "Start Monitor"));
     row->addWidget(MakeButton(kIdStopMonitor, "Stop Monitor"));
+    // Not one of the window's numbered controls: it stays pressable while the monitor runs.
+    auto* trend = new QPushButton(QStringLiteral("Trend..."));
+    trend->setObjectName(QString::fromLatin1(kTrendButtonName));
+    trend->setToolTip(QStringLiteral("The recognition margin of every character position over time (F6)"));
+    row->addWidget(trend);
     auto* csv = new QCheckBox(QStringLiteral("Generates CSV file"));
     SetControlId(csv, kIdGeneratesCsv);
     return FileGroup("Monitor", kIdMonitorRef, kIdMonitorName,

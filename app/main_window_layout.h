@@ -8,6 +8,8 @@ namespace torv {
 
 // The object name of the line under the COM port list that says what the chosen port opens.
 inline constexpr const char* kPortDescriptionName = "portDescription";
+// The object name of the monitor group's "Trend..." button.
+inline constexpr const char* kTrendButtonName = "trendButton";
 
 // Creates every group and control of the main window inside `window` and lays them out.
 void BuildMainWindowLayout(QDialog* window);

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 
 #include <array>
+#include <chrono>
 
 #include "app/main_window_ids.h"
 #include "app/monitor_dashboard.h"
@@ -35,8 +36,14 @@ constexpr std::array kControlsDisabledWhileRunning{
 }  // namespace
 
 MonitorController::MonitorController(QDialog* window, OperationState& state)
-    : QObject(window), m_window(window), m_state(state), m_monitor(state) {
+    : QObject(window),
+      m_window(window),
+      m_state(state),
+      m_monitor(state),
+      m_trend(std::make_shared<MarginTrend>()) {
     control(kIdStopMonitor)->setEnabled(false);
+    connect(m_window->findChild<MonitorDashboard*>(), &MonitorDashboard::alarmAcknowledged, this,
+            &MonitorController::recolourJudgement);
 }
 
 QWidget* MonitorController::control(int id) const {
@@ -53,6 +60,13 @@ void MonitorController::clearDisplay() {
     }
     ShowJudgementColour(FindControl<QLabel>(m_window, kIdJudgement), kNoNewJudgement);
     m_window->findChild<MonitorDashboard*>()->reset();
+    m_lastJudgement = {};
+    m_trend = std::make_shared<MarginTrend>();
+}
+
+void MonitorController::recolourJudgement() {
+    ShowJudgementColour(FindControl<QLabel>(m_window, kIdJudgement), m_lastJudgement.code,
+                        m_window->findChild<MonitorDashboard*>()->alarmPending());
 }
 
 void MonitorController::start() {
@@ -138,13 +152,22 @@ void MonitorController::showJudgement(const Judgement& judgement) {
         ->setText(ToQString(judgement.alphabeticCharacters()));
     auto* box = FindControl<QLabel>(m_window, kIdJudgement);
     box->setText(ToQString(judgement.text()));
-    ShowJudgementColour(box, judgement.code);
     m_lastJudgement = judgement;
+    recolourJudgement();
 }
 
 void MonitorController::showCount(int count) {
     FindControl<QLabel>(m_window, kIdJudgementCount)->setText(QString::number(count));
-    m_window->findChild<MonitorDashboard*>()->add(m_lastJudgement, count);
+    auto* dashboard = m_window->findChild<MonitorDashboard*>();
+    dashboard->add(m_lastJudgement, count);
+    // The trend is told the time as the result CSV logs it, so that a trend read back from the CSV
+    // names the same moments.
+    const std::vector<TrendAlarm>& raised =
+        m_trend->add(m_lastJudgement, ResultTimeStamp(std::chrono::system_clock::now()));
+    if (!raised.empty()) {
+        dashboard->showAlarm(raised.back());
+        recolourJudgement();
+    }
 }
 
 void MonitorController::pumpMessages() {

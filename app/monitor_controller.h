@@ -5,10 +5,12 @@
 
 #include <QObject>
 
+#include <memory>
 #include <utility>
 #include <vector>
 
 #include "engine/operation_state.h"
+#include "monitor/margin_trend.h"
 #include "monitor/result_monitor.h"
 
 class QDialog;
@@ -23,6 +25,8 @@ class MonitorController : public QObject, public MonitorHost {
     MonitorController(QDialog* window, OperationState& state);
 
     bool running() const { return m_running; }
+    // The margin trend of the current run (a new one at every Start; null before the first).
+    std::shared_ptr<const MarginTrend> trend() const { return m_trend; }
     // Runs the monitor; returns when it has stopped.
     void start();
     // Stops a running monitor: the controls come back, the port and the result CSV are closed.
@@ -38,6 +42,7 @@ class MonitorController : public QObject, public MonitorHost {
     // LastErrorText in the "Error" box, with the facts of LastErrorDetail under it.
     void showError();
     void clearDisplay();
+    void recolourJudgement();
     QWidget* control(int id) const;
 
     QDialog* m_window;
@@ -45,6 +50,7 @@ class MonitorController : public QObject, public MonitorHost {
     ResultMonitor m_monitor;
     bool m_running = false;
     Judgement m_lastJudgement;  // shown, until its count comes
+    std::shared_ptr<MarginTrend> m_trend;
     // The controls Start disabled, in order, each with whether it was enabled before.
     std::vector<std::pair<QWidget*, bool>> m_disabled;
 };

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTime>
 #include <QVBoxLayout>
 
@@ -20,10 +21,18 @@ QString Characters(const Judgement& judgement) {
 
 MonitorDashboard::MonitorDashboard(QWidget* parent)
     : QWidget(parent),
+      m_alarm(new QPushButton(this)),
       m_lastNg(new QLabel(this)),
       m_counts(new QLabel(this)),
       m_history(new QListWidget(this)) {
     setObjectName(QStringLiteral("monitorDashboard"));
+    m_alarm->setObjectName(QStringLiteral("trendAlarm"));
+    m_alarm->setStyleSheet(
+        QStringLiteral("background-color: #f9a825; color: black; font-weight: bold; "
+                       "text-align: left; padding: 4px;"));
+    m_alarm->setToolTip(QStringLiteral("Press to acknowledge; the Trend window (F6) shows the charts"));
+    m_alarm->hide();
+    connect(m_alarm, &QPushButton::clicked, this, &MonitorDashboard::acknowledgeAlarm);
     m_lastNg->setObjectName(QStringLiteral("lastNg"));
     m_counts->setObjectName(QStringLiteral("counts"));
     m_history->setObjectName(QStringLiteral("history"));
@@ -35,6 +44,7 @@ MonitorDashboard::MonitorDashboard(QWidget* parent)
                        "the worst character's difference"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_alarm);
     layout->addWidget(m_lastNg);
     layout->addWidget(m_counts);
     layout->addWidget(m_history);
@@ -44,6 +54,7 @@ MonitorDashboard::MonitorDashboard(QWidget* parent)
 void MonitorDashboard::reset() {
     m_tally = {};
     m_run.start();
+    m_alarm->hide();
     m_lastNg->clear();
     m_history->clear();
     m_counts->setText(QStringLiteral("OK 0   NG 0   -- 0"));
@@ -71,11 +82,30 @@ void MonitorDashboard::add(const Judgement& judgement, int count) {
     }
 }
 
-void ShowJudgementColour(QLabel* box, int code) {
-    const char* colour = code == kJudgedOk ? "#1b8a2e" : code == kJudgedNg ? "#c62828" : "#9e9e9e";
-    box->setStyleSheet(
-        QStringLiteral("background-color: %1; color: white; font-weight: bold; font-size: 16pt;")
-            .arg(QLatin1String(colour)));
+void MonitorDashboard::showAlarm(const TrendAlarm& alarm) {
+    m_alarm->setText(
+        QStringLiteral("Trend alarm %1: %2 (press to acknowledge)")
+            .arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")), ToQString(AlarmText(alarm))));
+    m_alarm->show();
+}
+
+bool MonitorDashboard::alarmPending() const {
+    return !m_alarm->isHidden();
+}
+
+void MonitorDashboard::acknowledgeAlarm() {
+    m_alarm->hide();
+    emit alarmAcknowledged();
+}
+
+void ShowJudgementColour(QLabel* box, int code, bool alarmPending) {
+    const char* colour = code == kJudgedNg   ? "#c62828"
+                         : alarmPending      ? "#f9a825"
+                         : code == kJudgedOk ? "#1b8a2e"
+                                             : "#9e9e9e";
+    const char* text = code != kJudgedNg && alarmPending ? "black" : "white";
+    box->setStyleSheet(QStringLiteral("background-color: %1; color: %2; font-weight: bold; font-size: 16pt;")
+                           .arg(QLatin1String(colour), QLatin1String(text)));
 }
 
 }  // namespace torv

@@ -1,14 +1,17 @@
 #pragma once
 // The monitor read from across the line, under its result boxes: the last NG held with its time and
-// characters, the counts with the yield and the NG rate, and the last judgements, newest first.
+// characters, the counts with the yield and the NG rate, and the last judgements, newest first. A trend
+// alarm shows above them in amber, and the judgement box turns amber with it, until it is acknowledged.
 
 #include <QElapsedTimer>
 #include <QWidget>
 
 #include "monitor/judgement_tally.h"
+#include "monitor/margin_trend.h"
 
 class QLabel;
 class QListWidget;
+class QPushButton;
 
 namespace torv {
 
@@ -25,15 +28,26 @@ class MonitorDashboard : public QWidget {
 
     const JudgementTally& tally() const { return m_tally; }
 
+    // Shows the alarm until acknowledged (a later one replaces it).
+    void showAlarm(const TrendAlarm& alarm);
+    bool alarmPending() const;
+
+  signals:
+    void alarmAcknowledged();
+
   private:
+    void acknowledgeAlarm();
+
     JudgementTally m_tally;
     QElapsedTimer m_run;
+    QPushButton* m_alarm;
     QLabel* m_lastNg;
     QLabel* m_counts;
     QListWidget* m_history;
 };
 
-// Colours the judgement box as its judgement: green OK, red NG, grey "--" (none: no judgement yet).
-void ShowJudgementColour(QLabel* box, int code);
+// Colours the judgement box as its judgement: green OK, red NG, grey "--" (none: no judgement yet);
+// amber instead of green or grey while a trend alarm waits to be acknowledged.
+void ShowJudgementColour(QLabel* box, int code, bool alarmPending = false);
 
 }  // namespace torv

@@ -117,6 +117,7 @@ void PositionTrend::learn() {
 
 bool PositionTrend::add(long long judgement, char character, int difference, std::string_view time) {
     ++m_readings;
+    m_character = character;
     if (!m_learned) {
         m_learning.push_back(difference);
         if (static_cast<int>(m_learning.size()) == m_baselineReadings) {

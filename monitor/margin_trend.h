@@ -81,6 +81,8 @@ class PositionTrend {
     bool add(long long judgement, char character, int difference, std::string_view time);
 
     int position() const { return m_position; }
+    // The best character of the latest reading.
+    char character() const { return m_character; }
     bool learned() const { return m_learned; }
     double baseline() const { return m_baseline; }
     double sigma() const { return m_sigma; }
@@ -104,6 +106,7 @@ class PositionTrend {
     int m_position;
     int m_baselineReadings;
     long long m_readings = 0;
+    char m_character = ' ';
     std::vector<int> m_learning;  // the baseline readings until learned
     bool m_learned = false;
     double m_baseline = 0;

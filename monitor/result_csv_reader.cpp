@@ -114,23 +114,25 @@ std::optional<RecordFault> ParseHeader(RecordParser& parser, Judgement& judgemen
 }
 
 // Three groups of `count` items, each followed by a comma, the groups parted by " ," and the line ended.
+// `wrong` says what the line should have held.
 template <typename Item, typename Take>
-std::optional<RecordFault> ParseGroups(RecordParser& parser, int count, const char* what, Take takeItem,
-                                       std::array<std::vector<Item>, kGroups>& groups) {
+std::optional<RecordFault> ParseGroups(RecordParser& parser, int count, const std::string& wrong,
+                                       Take takeItem, std::array<std::vector<Item>, kGroups>& groups) {
+    const auto fault = [&](std::size_t at) {
+        return RecordFault{at, parser.atEnd() ? std::string("the record ends early") : wrong};
+    };
     for (int group = 0; group < kGroups; ++group) {
         for (int i = 0; i < count; ++i) {
             const std::size_t itemStart = parser.at();
             const std::optional<Item> item = takeItem(parser);
             if (!item || !parser.take(",")) {
-                return RecordFault{itemStart, parser.atEnd() ? std::string("the record ends early")
-                                                             : std::string("not ") + what};
+                return fault(itemStart);
             }
             groups[static_cast<std::size_t>(group)].push_back(*item);
         }
         const bool last = group == kGroups - 1;
         if (last ? !parser.takeLineEnd() : !parser.take(" ,")) {
-            return RecordFault{parser.at(), parser.atEnd() ? "the record ends early"
-                                                           : "not " + std::to_string(count) + ' ' + what};
+            return fault(parser.at());
         }
     }
     return std::nullopt;
@@ -143,7 +145,10 @@ std::optional<RecordFault> ParseRecord(RecordParser& parser, Judgement& judgemen
     }
     std::array<std::vector<char>, kGroups> characters;
     auto takeCharacter = [](RecordParser& p) { return p.takeCharacter(); };
-    if (auto fault = ParseGroups(parser, count, "characters", takeCharacter, characters)) {
+    const std::string counted = std::to_string(count);
+    if (auto fault = ParseGroups(parser, count,
+                                 "the character line does not hold the " + counted + " characters announced",
+                                 takeCharacter, characters)) {
         return fault;
     }
     const std::size_t differencesStart = parser.at();
@@ -155,7 +160,10 @@ std::optional<RecordFault> ParseRecord(RecordParser& parser, Judgement& judgemen
         }
         return value;
     };
-    if (auto fault = ParseGroups(parser, count, "differences", takeDifference, differences)) {
+    if (auto fault = ParseGroups(
+            parser, count,
+            "the difference line does not hold the " + counted + " numbers (-128 to 127) announced",
+            takeDifference, differences)) {
         return fault;
     }
     judgement.characters.clear();

@@ -145,9 +145,12 @@ TEST(ResultCsvReader, NamesTheLineOfARecordItCannotReadAndGoesOn) {
     const Case cases[] = {
         {"unknown judgement", "OX,1,t\r\n1,1,I,\r\n3,3,40,\r\n", 4, "not the start of a judgement"},
         {"count out of range", "OK,256,t\r\n", 4, "the number of characters is not 0 to 255"},
-        {"fewer characters than counted", "OK,2,t\r\n1, ,1, ,I,\r\n3, ,3, ,40,\r\n", 5, "not 2 characters"},
-        {"a difference that is no number", "OK,1,t\r\n1, ,1, ,I,\r\nx, ,3, ,40,\r\n", 6, "not differences"},
-        {"a difference beyond a byte", "OK,1,t\r\n1, ,1, ,I,\r\n3, ,3, ,400,\r\n", 6, "not differences"},
+        {"fewer characters than counted", "OK,2,t\r\n1, ,1, ,I,\r\n3, ,3, ,40,\r\n", 5,
+         "the character line does not hold the 2 characters announced"},
+        {"a difference that is no number", "OK,1,t\r\n1, ,1, ,I,\r\nx, ,3, ,40,\r\n", 6,
+         "the difference line does not hold the 1 numbers (-128 to 127) announced"},
+        {"a difference beyond a byte", "OK,1,t\r\n1, ,1, ,I,\r\n3, ,3, ,400,\r\n", 6,
+         "the difference line does not hold the 1 numbers (-128 to 127) announced"},
         {"best not the better one", "OK,1,t\r\nI, ,1, ,I,\r\n3, ,3, ,40,\r\n", 6,
          "the best characters do not match their differences"},
     };
