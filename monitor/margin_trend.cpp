@@ -125,7 +125,9 @@ bool PositionTrend::add(long long judgement, char character, int difference, std
         }
         return false;
     }
-    m_sum += std::min(double{1} * difference, m_baseline + kReadingCapSigmas * m_sigma);
+    // Capped against the level, not the baseline: a fade moves the level along with it, a smudge far
+    // above the level counts only up to the cap.
+    m_sum += std::min(double{1} * difference, m_level + kReadingCapSigmas * m_sigma);
     m_rawSum += difference;
     m_rawSquares += double{1} * difference * difference;
     if (++m_count < kTrendSubgroupSize) {
@@ -169,12 +171,13 @@ bool PositionTrend::ruleFired(TrendRule& rule, double subgroupMean) {
 
 bool PositionTrend::closeSubgroup(long long judgement, char character, std::string_view time) {
     const double mean = m_sum / kTrendSubgroupSize;
+    const double rawMean = m_rawSum / kTrendSubgroupSize;
     m_sum = 0;
     m_count = 0;
     keepForSpread();
     // The level never sinks below normal: a run of very good prints must not hide the next drift.
     m_level = std::max(m_baseline, kEwmaWeight * mean + (1 - kEwmaWeight) * m_level);
-    m_points.push_back(TrendPoint{judgement, static_cast<float>(mean), static_cast<float>(m_level)});
+    m_points.push_back(TrendPoint{judgement, static_cast<float>(rawMean), static_cast<float>(m_level)});
     TrendRule rule = TrendRule::kEwmaLimit;
     if (!ruleFired(rule, mean)) {
         return false;

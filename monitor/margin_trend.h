@@ -8,9 +8,9 @@
 // - The first readings of a position (the baseline, 1000 judgements unless told) give its normal level
 //   and spread. Smudges in the baseline are left out of it (a reading beyond 4.5 robust sigma of the
 //   median), so one bad print does not widen the limits.
-// - Readings are taken in subgroups of 10. A single reading counts at most 4 sigma above the normal
-//   level, so that one smudge moves a subgroup by no more than 0.4 sigma: a bad print is a defect, not a
-//   trend, and the sensor already judges it NG.
+// - Readings are taken in subgroups of 10. A single reading counts at most 4 sigma above the level so
+//   far, so that one smudge moves a subgroup by no more than 0.4 sigma: a bad print is a defect, not a
+//   trend, and the sensor already judges it NG. A fade rises slowly and takes the level along.
 // - Three rules watch the subgroup means. A sensor judges several times a second all day, so the limits
 //   are set far wider than a chart for a daily sample would use: on a stable print with a smudge every
 //   few thousand judgements, none fired in ten million judgements of six positions, and a fade still
@@ -67,7 +67,7 @@ std::string AlarmText(const TrendAlarm& alarm);
 // One finished subgroup of a position, for the chart.
 struct TrendPoint {
     long long judgement = 0;  // the judgement that completed the subgroup
-    float mean = 0;           // of the subgroup's readings as taken (4 sigma at most above normal)
+    float mean = 0;           // of the subgroup's readings as read
     float level = 0;          // the EWMA after it
 };
 

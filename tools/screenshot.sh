@@ -13,6 +13,7 @@
 #   tools/screenshot.sh editor [path/to/torvscreenshot] [docs/dictionary-editor.png]
 #   tools/screenshot.sh compare [path/to/torvscreenshot] [docs/parameter-compare.png]
 #   tools/screenshot.sh browser [path/to/torvscreenshot] [docs/ng-browser.png]
+#   tools/screenshot.sh trend [path/to/torvscreenshot] [docs/trend-window.png]
 #
 # The first shows the main window. It restores its settings from the .ini file beside the program,
 # so a build folder without one shows a first start. The second reads a stored NG inspection from
@@ -24,7 +25,8 @@
 # transfer dialog at the end of "Set the time to TORV" against torvsim on COM1, the seventh the
 # parameter editor on a parameter file read from torvsim, at 125 % on a 1366 x 768 screen. The eighth
 # reads the simulated sensor's expansion dictionary, appends the characters it has just recognized,
-# and opens the dictionary editor on the first of them. Every scene that talks to a sensor has a ports
+# and opens the dictionary editor on the first of them. The trend scene runs the monitor on a fading
+# print (torvsim --fade) and takes the Trend window after its alarm. Every scene that talks to a sensor has a ports
 # folder of its own whose COM1 is torvsim, since torvscreenshot answers every question Yes. Needs
 # xvfb-run (packages xvfb and xauth); with openbox installed, every window is taken with the title bar
 # and frame the window manager gives it.
@@ -32,7 +34,7 @@ set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
 mode=main
-if [[ "${1:-}" =~ ^(viewer|monitor|remote|trace|clock|params|editor|compare|browser)$ ]]; then
+if [[ "${1:-}" =~ ^(viewer|monitor|remote|trace|clock|params|editor|compare|browser|trend)$ ]]; then
     mode="$1"
     shift
 fi
@@ -47,6 +49,7 @@ case "$mode" in
     editor) output="${2:-$root/docs/dictionary-editor.png}" ;;
     compare) output="${2:-$root/docs/parameter-compare.png}" ;;
     browser) output="${2:-$root/docs/ng-browser.png}" ;;
+    trend) output="${2:-$root/docs/trend-window.png}" ;;
     *) output="${2:-$root/docs/main-window.png}" ;;
 esac
 
@@ -118,7 +121,11 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-if [[ "$mode" == monitor || "$mode" == remote || "$mode" == clock || "$mode" == params || "$mode" == compare ]]; then
+if [[ "$mode" == trend ]]; then
+    # Position 3 fades for 3000 judgements after the trend's baseline of 1000; NG from judgement 4001.
+    export XDG_CONFIG_HOME="$work"
+    "$build/sim/torvsim" --link COM1 --pace 0 --mix 100,0,0 --fade 3,3000,1000 >"$work/sim.out" 2>/dev/null &
+elif [[ "$mode" == monitor || "$mode" == remote || "$mode" == clock || "$mode" == params || "$mode" == compare ]]; then
     # A first start (COM1, 57600 baud) whose COM1 is the simulated sensor.
     export XDG_CONFIG_HOME="$work"
     "$build/sim/torvsim" --link COM1 >"$work/sim.out" 2>/dev/null &
@@ -131,7 +138,7 @@ for _ in $(seq 50); do
     [[ -s "$work/sim.out" ]] && break
     sleep 0.1
 done
-if [[ "$mode" == monitor || "$mode" == remote || "$mode" == clock ]]; then
+if [[ "$mode" == monitor || "$mode" == remote || "$mode" == clock || "$mode" == trend ]]; then
     on_screen "-screen 0 1280x1024x24" "$program" "$mode" "$output"
     echo "saved $output"
     exit 0

@@ -40,6 +40,7 @@ void AddScenes(CLI::App& app, Picture& picture) {
     AddScene(app, picture, "main", "The main window as it opens");
     AddScene(app, picture, "monitor", "The main window with the monitor running on COM1");
     AddScene(app, picture, "remote", "The remote controller on COM1");
+    AddScene(app, picture, "trend", "The Trend window following the monitor on a fading print on COM1");
     AddScene(app, picture, "clock", "The transfer dialog after \"Set the time to TORV\" on COM1");
     AddScene(app, picture, "params", "The parameter editor", "Parameter file, without extension");
     AddScene(app, picture, "compare", "The parameter editor after a compare with COM1",

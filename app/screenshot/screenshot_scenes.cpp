@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -12,6 +13,7 @@
 #include "app/data_loader_dlg.h"
 #include "app/main_window_ids.h"
 #include "app/screenshot/framed_picture.h"
+#include "app/trend_window.h"
 #include "params/pedit_controls.h"
 #include "params/pedit_dlg.h"
 #include "remote/remote_dlg.h"
@@ -27,6 +29,11 @@ constexpr int kSettleMs = 500;       // time for the window system to map and pa
 constexpr int kMonitorRunMs = 1500;  // time for the monitor to show a few judgements
 constexpr int kGiveUpMs = 20000;     // a scene that never comes ends the program all the same
 constexpr int kExitFailure = 1;
+// The fading print of the trend scene (tools/screenshot.sh) alarms a few hundred judgements after its
+// baseline of 1000 and turns NG at 4001: the picture comes between.
+constexpr int kTrendSceneJudgements = 3600;
+constexpr int kTrendWindowWidth = 1100;
+constexpr int kTrendWindowHeight = 900;
 
 class YesPrompts : public UserPrompts {
   public:
@@ -144,6 +151,30 @@ void StartCompareScene(CDataLoaderDlg& window, const QString& name, const QStrin
     QTimer::singleShot(kSettleMs, &window, [&window] { Button(&window, kIdEditParameters)->click(); });
 }
 
+// The Trend window following the monitor on a fading print, taken once the alarm has come and the
+// print is near its end; then Stop.
+void StartTrendScene(CDataLoaderDlg& window, const QString& path, bool& saved) {
+    QTimer::singleShot(kSettleMs, &window, [&window, &path, &saved] {
+        TrendWindow& trend = window.showTrend();
+        trend.resize(kTrendWindowWidth, kTrendWindowHeight);
+        auto* look = new QTimer(&window);
+        QObject::connect(look, &QTimer::timeout, &window, [&window, &trend, &path, &saved, look] {
+            if (FindControl<QLabel>(&window, kIdJudgementCount)->text().toInt() < kTrendSceneJudgements) {
+                return;
+            }
+            look->stop();
+            trend.refresh();
+            QTimer::singleShot(kSettleMs, &window, [&window, &trend, &path, &saved] {
+                saved = SaveFramedPicture(trend, path);
+                Button(&window, kIdStopMonitor)->click();
+                QCoreApplication::exit();
+            });
+        });
+        look->start(kLookEveryMs);
+        Button(&window, kIdStartMonitor)->click();
+    });
+}
+
 void StartMainScene(CDataLoaderDlg& window, const QString& path, bool& saved) {
     QTimer::singleShot(kSettleMs, &window, [&window, &path, &saved] {
         saved = SaveFramedPicture(window, path);
@@ -164,6 +195,8 @@ int RunMainWindowScene(const QString& scene, const QString& name, OperationState
         StartRemoteScene(window, path, saved);
     } else if (scene == QLatin1String("monitor")) {
         StartMonitorScene(window, path, saved);
+    } else if (scene == QLatin1String("trend")) {
+        StartTrendScene(window, path, saved);
     } else if (scene == QLatin1String("clock")) {
         StartClockScene(window, path, saved);
     } else if (scene == QLatin1String("params")) {
