@@ -157,7 +157,8 @@ QWidget* MonitorResultRow() {
           std::pair{kIdAlphabeticCharacters, "Alphabetic"}}) {
         QLineEdit* edit = MakeEdit(id, true);
         edit->setMinimumWidth(
-            edit->fontMetrics().horizontalAdvance(QString(kReadingShownWhole, QLatin1Char('W'))));
+            edit->fontMetrics().horizontalAdvance(QString(kReadingShownWhole, QLatin1Char('W'))) +
+            kReadingBoxMargin);
         grid->addWidget(new QLabel(QString::fromLatin1(caption)), 1, column);
         grid->addWidget(edit, 2, column++);
     }

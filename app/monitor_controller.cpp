@@ -145,11 +145,11 @@ void MonitorController::showError() {
 }
 
 void MonitorController::showJudgement(const Judgement& judgement) {
-    FindControl<QLineEdit>(m_window, kIdBestCharacters)->setText(ToQString(judgement.bestCharacters()));
-    FindControl<QLineEdit>(m_window, kIdNumericalCharacters)
-        ->setText(ToQString(judgement.numericalCharacters()));
-    FindControl<QLineEdit>(m_window, kIdAlphabeticCharacters)
-        ->setText(ToQString(judgement.alphabeticCharacters()));
+    ShowReading(FindControl<QLineEdit>(m_window, kIdBestCharacters), ToQString(judgement.bestCharacters()));
+    ShowReading(FindControl<QLineEdit>(m_window, kIdNumericalCharacters),
+                ToQString(judgement.numericalCharacters()));
+    ShowReading(FindControl<QLineEdit>(m_window, kIdAlphabeticCharacters),
+                ToQString(judgement.alphabeticCharacters()));
     auto* box = FindControl<QLabel>(m_window, kIdJudgement);
     box->setText(ToQString(judgement.text()));
     m_lastJudgement = judgement;

@@ -1,6 +1,7 @@
 #include "app/monitor_dashboard.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTime>
@@ -12,6 +13,8 @@ namespace torv {
 namespace {
 
 constexpr int kHistoryLinesInView = 5;
+constexpr qreal kSmallestReadingPoints = 5.0;
+constexpr qreal kReadingShrinkStep = 0.5;
 
 QString Characters(const Judgement& judgement) {
     return ToQString(judgement.bestCharacters());
@@ -96,6 +99,20 @@ bool MonitorDashboard::alarmPending() const {
 void MonitorDashboard::acknowledgeAlarm() {
     m_alarm->hide();
     emit alarmAcknowledged();
+}
+
+void ShowReading(QLineEdit* box, const QString& reading) {
+    box->setText(reading);
+    QFont font = box->parentWidget() != nullptr ? box->parentWidget()->font() : box->font();
+    const int room = box->width() - kReadingBoxMargin;
+    while (QFontMetricsF(font).horizontalAdvance(reading) > room &&
+           font.pointSizeF() > kSmallestReadingPoints) {
+        font.setPointSizeF(font.pointSizeF() - kReadingShrinkStep);
+    }
+    if (font != box->font()) {
+        box->setFont(font);
+    }
+    box->setCursorPosition(0);
 }
 
 void ShowJudgementColour(QLabel* box, int code, bool alarmPending) {

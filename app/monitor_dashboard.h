@@ -10,6 +10,7 @@
 #include "monitor/margin_trend.h"
 
 class QLabel;
+class QLineEdit;
 class QListWidget;
 class QPushButton;
 
@@ -45,6 +46,12 @@ class MonitorDashboard : public QWidget {
     QLabel* m_counts;
     QListWidget* m_history;
 };
+
+// Puts a reading into a result box, in a smaller font when it would not fit at the box's own: every one
+// of the up to 32 characters a reading holds stays in view.
+void ShowReading(QLineEdit* box, const QString& reading);
+// What a result box needs besides its text: its frame and the text's own margins, both sides.
+inline constexpr int kReadingBoxMargin = 10;
 
 // Colours the judgement box as its judgement: green OK, red NG, grey "--" (none: no judgement yet);
 // amber instead of green or grey while a trend alarm waits to be acknowledged.

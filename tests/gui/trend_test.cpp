@@ -2,13 +2,14 @@
 // window in amber while the judgements are still OK, the Trend window opens on the running monitor
 // and lists it, and acknowledging it gives the judgement box its colour back. On result CSV files: the
 // parts of a log are read in the order written, a damaged record is named, and the charts mark the
-// alarm on the position that drifted and on no other.
+// alarm on the position that drifted and on no other. And the result boxes keep a long reading in view.
 
 #include <QCheckBox>
 #include <QImage>
 #include <QListWidget>
 
 #include "app/main_window_layout.h"
+#include "app/monitor_controller.h"
 #include "app/monitor_dashboard.h"
 #include "app/trend_chart.h"
 #include "app/trend_window.h"
@@ -150,6 +151,33 @@ class TrendTest : public QObject {
         QVERIFY(!window.openFiles({QString::fromStdString(m_folder.file("missing.csv"))}, unread, failure));
         QVERIFY(failure.contains(QStringLiteral("missing.csv")));
         QCOMPARE(window.shownTrend()->judgements(), 2000);
+    }
+
+    // Up to 32 characters a reading holds, all in view in each result box; 17 at the window's own size.
+    void readingsUpTo32CharactersStayInView() {
+        auto window =
+            MainWindowOn(m_state, m_folder.file("x.ini"), kSimPort, kIdMonitorName, m_folder.file("r"));
+        QVERIFY(ShowActive(*window));
+        auto* monitor = window->findChild<MonitorController*>();
+        // 17 of the widest letter, and a lot code of 32 letters and digits.
+        for (const std::string& reading :
+             {std::string(17, 'W'), std::string("LOT261204043ABCDEFGHKMNPRSTUVXYZ")}) {
+            const int length = static_cast<int>(reading.size());
+            Judgement judgement{kJudgedOk, {}};
+            for (char c : reading) {
+                judgement.characters.push_back(JudgedCharacter{'8', c, 40, 3});
+            }
+            monitor->showJudgement(judgement);
+            for (int id : {kIdBestCharacters, kIdNumericalCharacters, kIdAlphabeticCharacters}) {
+                auto* box = Get<QLineEdit>(window.get(), id);
+                QCOMPARE(box->text().size(), length);
+                QVERIFY2(QFontMetricsF(box->font()).horizontalAdvance(box->text()) <= box->width(),
+                         qPrintable(QStringLiteral("box %1, %2 characters").arg(id).arg(length)));
+                if (length == 17) {
+                    QCOMPARE(box->font().pointSizeF(), window->font().pointSizeF());
+                }
+            }
+        }
     }
 };
 
