@@ -46,7 +46,9 @@ std::optional<NgSummary> SummarizeNgText(const std::string& text) {
     NgSummary summary;
     bool isNgText = false;
     std::istringstream in(text);
+    int lineNumber = -1;
     for (std::string line; std::getline(in, line);) {
+        ++lineNumber;
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
         }
@@ -64,6 +66,7 @@ std::optional<NgSummary> SummarizeNgText(const std::string& text) {
             if (summary.worstPosition < 0 || difference > summary.worstDifference) {
                 summary.worstPosition = static_cast<int>(summary.characters.size());
                 summary.worstDifference = difference;
+                summary.worstLine = lineNumber;
             }
             summary.characters.push_back(best);
         }

@@ -13,6 +13,7 @@ struct NgSummary {
     std::string characters;  // "26120404391..." in the order of the file
     int worstPosition = -1;  // index into `characters`; -1 when there are none
     int worstDifference = 0;
+    int worstLine = -1;  // the line of the text that holds it, counting from 0
 };
 
 // Nothing when the text is no NG data file (no count line, no character line). An NG whose

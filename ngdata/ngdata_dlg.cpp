@@ -7,6 +7,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextEdit>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -153,9 +156,26 @@ bool CNgdataDlg::load() {
     }
     m_view->setImage(NgViewerQImage(m_image));
     m_text->setPlainText(ViewerText(*text));
-    m_why->setText(WhyText(SummarizeNgText(*text)));
+    const std::optional<NgSummary> summary = SummarizeNgText(*text);
+    m_why->setText(WhyText(summary));
+    if (summary && summary->worstLine >= 0) {
+        markWorstCharacter(summary->worstLine);
+    }
     m_redrawTimer->start();
     return true;
+}
+
+// The image has no positions of its characters (the sensor frames the worst one on its own screen),
+// so the mark goes on the worst character's line of the text, scrolled into view.
+void CNgdataDlg::markWorstCharacter(int line) {
+    QTextEdit::ExtraSelection mark;
+    mark.cursor = QTextCursor(m_text->document()->findBlockByNumber(line));
+    mark.format.setBackground(QColor(0xff, 0xcd, 0xd2));
+    mark.format.setForeground(Qt::black);
+    mark.format.setProperty(QTextFormat::FullWidthSelection, true);
+    m_text->setExtraSelections({mark});
+    m_text->setTextCursor(mark.cursor);
+    m_text->centerCursor();
 }
 
 int CNgdataDlg::exec() {

@@ -47,6 +47,7 @@ class CNgdataDlg : public QDialog {
 
   private:
     void buildLayout();
+    void markWorstCharacter(int line);
     bool load();
     void setZoom(NgZoom zoom);
     void showPixel(std::optional<QPoint> pixel);

@@ -1,6 +1,7 @@
 #include "params/catalogue.h"
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
 #include "params/parameter_set.h"
@@ -78,6 +79,26 @@ std::optional<std::size_t> FindParameterIndex(std::string_view key) {
 const ParameterRow* FindParameter(std::string_view key) {
     const std::optional<std::size_t> index = FindParameterIndex(key);
     return index ? &kParameterCatalogue[*index] : nullptr;
+}
+
+std::string_view ParameterUnit(const ParameterRow& row) {
+    // The date offsets and margins count days; the time offsets and margins minutes.
+    static constexpr std::array<std::pair<std::string_view, std::string_view>, 8> kUnits{{
+        {"1-DAYOFS", "days"},
+        {"2-DAYOFS", "days"},
+        {"1-DAY±", "days"},
+        {"2-DAY±", "days"},
+        {"1-TIMOFS", "min"},
+        {"2-TIMEOFS", "min"},
+        {"1-TIME±", "min"},
+        {"2-TIME±", "min"},
+    }};
+    for (const auto& [key, unit] : kUnits) {
+        if (row.key == key) {
+            return unit;
+        }
+    }
+    return {};
 }
 
 std::optional<std::size_t> SheetRowParameter(int sheetRow) {

@@ -281,6 +281,10 @@ const EditorGroupInfo& GroupInfo(EditorGroup group);
 const ParameterRow* FindParameter(std::string_view key);
 std::optional<std::size_t> FindParameterIndex(std::string_view key);
 
+// What a number row counts, for the editor ("days", "min"); empty for the rows that count steps of
+// the sensor's own.
+std::string_view ParameterUnit(const ParameterRow& row);
+
 // The catalogue index of the row with this sheet row number (1..kSheetRowCount).
 std::optional<std::size_t> SheetRowParameter(int sheetRow);
 

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <string>
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpression>
@@ -28,6 +30,8 @@ constexpr int kColumnsPerPair = 3;
 constexpr int kPairGapChars = 3;
 // Value controls are this many average characters wide: room for "-999" and for every list entry.
 constexpr int kControlWidthChars = 11;
+constexpr int kWidestListPercent = 125;  // of the other controls' width
+constexpr int kUnitMargin = 4;           // pixels between a unit and the field's right edge
 
 // The last group followed by a step caption: the "*" note stands under its caption.
 constexpr std::size_t kLastStepGroup = [] {
@@ -62,21 +66,41 @@ int DigitCount(std::int32_t value) {
     return static_cast<int>(std::to_string(value < 0 ? -static_cast<std::int64_t>(value) : value).size());
 }
 
+// The unit at the right end of a number field, greyed, the text kept clear of it.
+void ShowUnitInside(QLineEdit* field, const QString& unit) {
+    auto* label = new QLabel(unit, field);
+    label->setObjectName(QStringLiteral("unit"));
+    label->setEnabled(false);  // the palette's greyed text, light or dark
+    label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    auto* layout = new QHBoxLayout(field);
+    layout->setContentsMargins(0, 0, kUnitMargin, 0);
+    layout->addStretch();
+    layout->addWidget(label);
+    field->setTextMargins(0, 0, label->sizeHint().width() + kUnitMargin, 0);
+}
+
 // A number field takes only what its row can hold: digits, a minus sign where the range goes below
 // zero, no more digits than the range needs. Its tooltip gives the range, and a value the clamp
 // changes shows changed as soon as the operator leaves the field.
-QLineEdit* NumberField(QWidget* parent, const NumberRange& range) {
+QLineEdit* NumberField(QWidget* parent, const ParameterRow& row) {
+    const NumberRange& range = row.range;
     auto* field = new QLineEdit(parent);
     const int digits = std::max(DigitCount(range.min), DigitCount(range.max));
     const QString pattern =
         (range.min < 0 ? QStringLiteral("-?") : QString()) + QStringLiteral("[0-9]{0,%1}").arg(digits);
     field->setValidator(new QRegularExpressionValidator(QRegularExpression(pattern), field));
     field->setMaxLength(digits + (range.min < 0 ? 1 : 0));
-    field->setToolTip(QStringLiteral("%1 .. %2 (below: stored as %3, above: stored as %4)")
+    const QString unit =
+        QString::fromUtf8(ParameterUnit(row).data(), static_cast<qsizetype>(ParameterUnit(row).size()));
+    field->setToolTip(QStringLiteral("%1 .. %2%3 (below: stored as %4, above: stored as %5)")
                           .arg(range.min)
                           .arg(range.max)
+                          .arg(unit.isEmpty() ? QString() : QLatin1Char(' ') + unit)
                           .arg(range.storedBelow)
                           .arg(range.storedAbove));
+    if (!unit.isEmpty()) {
+        ShowUnitInside(field, unit);
+    }
     QObject::connect(field, &QLineEdit::editingFinished, field, [field, range] {
         const std::int32_t stored = ClampNumber(field->text().toStdString(), range);
         if (field->text() != QString::number(stored)) {
@@ -144,15 +168,21 @@ QWidget* ParameterForm::createControl(std::size_t index) {
         combo->setToolTip(ListToolTip(row));
         control = combo;
     } else {
-        control = row.kind == ParameterKind::kNumber ? NumberField(m_parent, row.range)
-                                                     : TextField(m_parent, row.range);
+        control =
+            row.kind == ParameterKind::kNumber ? NumberField(m_parent, row) : TextField(m_parent, row.range);
     }
     if (row.kind != ParameterKind::kText) {
         // One width for every value control, so the columns line up; a list with a longer entry
-        // keeps the width its entries need.
+        // grows a little, and its open list shows every entry whole. More would push the OTHERS column
+        // off a small screen for one entry ("0 (keep the rate)").
         const int width = control->fontMetrics().averageCharWidth() * kControlWidthChars;
-        const bool isList = row.kind == ParameterKind::kList;
-        control->setFixedWidth(isList ? std::max(width, control->sizeHint().width()) : width);
+        if (auto* combo = qobject_cast<QComboBox*>(control)) {
+            combo->view()->setMinimumWidth(combo->sizeHint().width());
+            combo->setFixedWidth(
+                std::clamp(combo->sizeHint().width(), width, width * kWidestListPercent / 100));
+        } else {
+            control->setFixedWidth(width);
+        }
     }
     SetControlId(control, row.editor.controlId);
     return control;

@@ -59,10 +59,9 @@ QWidget* BuildBankCopyPanel(QWidget* parent, PeditControls& controls) {
     controls.showDifferences = Button(panel, "Show differences", 0);
     controls.showDifferences->setObjectName(QStringLiteral("showDifferences"));
     controls.showDifferences->setEnabled(false);
-    auto* compareRow = new QHBoxLayout;
-    compareRow->addWidget(controls.compare);
-    compareRow->addWidget(controls.showDifferences);
-    grid->addLayout(compareRow, 3, 0, 1, 2);
+    // One under the other: side by side they made the column too wide for a small screen at 125 %.
+    grid->addWidget(controls.compare, 3, 0, 1, 2);
+    grid->addWidget(controls.showDifferences, 4, 0, 1, 2);
     return panel;
 }
 
