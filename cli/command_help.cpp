@@ -47,7 +47,12 @@ constexpr CommandExamples kExamples[] = {
     {"dict write", "  torvctl -p COM3 dict write line3\n"},
     {"monitor",
      "  torvctl -p COM3 monitor --csv line3-log\n"
-     "  torvctl -p COM3 monitor --count 100 | grep NG\n"},
+     "  torvctl -p COM3 monitor --count 100 | grep NG\n"
+     "  torvctl -p COM3 monitor --csv line3-log --trend   # a drifting margin is said on stderr\n"},
+    {"trend",
+     "  torvctl trend line3-log-0001 line3-log            # oldest first\n"
+     "  torvctl trend line3-log --png line3-trend.png --baseline 500\n"
+     "  torvctl --json trend line3-log | jq '.alarms[0]'\n"},
     {"key", "  torvctl -p COM3 key VIEW UP UP SET\n"},
     {"fleet read", "  torvctl fleet read plant.fleet backups/$(date +%F)\n"},
     {"fleet write", "  torvctl -y fleet write plant.fleet golden\n"},

@@ -94,6 +94,12 @@ void PrintJson(const Json& value) {
     run.factsPrinted = true;
 }
 
+void PrintNotice(const std::string& line) {
+    const JsonRun& run = Run();
+    std::ostream err(run.active ? run.realErr : std::cerr.rdbuf());
+    err << line << '\n' << std::flush;
+}
+
 void NoteJsonSuccess(std::string text) {
     Run().successText = std::move(text);
 }

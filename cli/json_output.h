@@ -19,6 +19,9 @@ bool JsonOutput();
 void StartJsonRun();
 // Prints one JSON value on a line of its own on stdout.
 void PrintJson(const Json& value);
+// A notice that cannot wait for the run's end (a trend alarm while the monitor runs): on stderr at
+// once, as text, also in a JSON run.
+void PrintNotice(const std::string& line);
 // The success text of a JSON run, given out in its result object.
 void NoteJsonSuccess(std::string text);
 // The port and the file a failure is about, named in its error object.

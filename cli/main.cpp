@@ -22,6 +22,7 @@
 #include "cli/standard_streams.h"
 #include "cli/success_text.h"
 #include "cli/trace_printer.h"
+#include "cli/trend_command.h"
 
 namespace {
 
@@ -139,6 +140,7 @@ int Run(int argc, char** argv) {
     torv::cli::AddNgCommand(app, context);
     torv::cli::AddDictCommand(app, context);
     torv::cli::AddMonitorCommand(app, context);
+    torv::cli::AddTrendCommand(app, context);
     torv::cli::AddKeyCommand(app, context);
     torv::cli::AddFleetCommand(app, context);
     torv::cli::AddHelpCommand(app, context);

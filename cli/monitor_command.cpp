@@ -13,9 +13,11 @@
 #include "cli/iso_time.h"
 #include "cli/json_output.h"
 #include "cli/standard_streams.h"
+#include "cli/trend_command.h"
 #include "files/file_kind.h"
 #include "link/failure_details.h"
 #include "link/frames.h"
+#include "monitor/margin_trend.h"
 #include "monitor/result_monitor.h"
 #include "remote/remote_keys.h"
 #include "resources/strings.h"
@@ -28,6 +30,8 @@ struct MonitorLimits {
     int count = 0;                       // stop after this many judgements; 0: no limit
     double seconds = 0;                  // stop after this long; 0: no limit
     bool append = false;                 // add to the CSV's judgements instead of moving it aside
+    bool trend = false;                  // follow the recognition margins and say when one drifts
+    int baseline = kDefaultTrendBaseline;
 };
 
 // The characters as a terminal can show them: a control byte from the line is shown as '?', so that it
@@ -66,7 +70,11 @@ Json JudgementJson(const std::string& time, int count, const Judgement& judgemen
 class TerminalMonitorHost : public MonitorHost {
   public:
     TerminalMonitorHost(OperationState& state, const MonitorLimits& limits)
-        : m_state(state), m_limits(limits), m_start(std::chrono::steady_clock::now()) {}
+        : m_state(state), m_limits(limits), m_start(std::chrono::steady_clock::now()) {
+        if (limits.trend) {
+            m_trend.emplace(limits.baseline);
+        }
+    }
 
     void showJudgement(const Judgement& judgement) override { m_judgement = judgement; }
 
@@ -80,6 +88,11 @@ class TerminalMonitorHost : public MonitorHost {
                       << Printable(m_judgement.numericalCharacters()) << '\t'
                       << Printable(m_judgement.alphabeticCharacters()) << '\n'
                       << std::flush;
+        }
+        if (m_trend) {
+            for (const TrendAlarm& alarm : m_trend->add(m_judgement, time)) {
+                reportAlarm(alarm);
+            }
         }
         ++m_judged;
         // Judgements nobody can read are not worth polling for; the end says why (exit 5).
@@ -99,11 +112,22 @@ class TerminalMonitorHost : public MonitorHost {
     }
 
   private:
+    // On stderr at once, also in a JSON run (the line must not wait for the monitor to stop), and as an
+    // object in the JSON Lines stream after the judgement that raised it.
+    static void reportAlarm(const TrendAlarm& alarm) {
+        PrintNotice("torvctl: trend alarm at judgement " + std::to_string(alarm.judgement) + ": " +
+                    PrintableAlarmText(alarm));
+        if (JsonOutput()) {
+            PrintJson(Json{{"alarm", TrendAlarmJson(alarm)}});
+        }
+    }
+
     OperationState& m_state;
     MonitorLimits m_limits;
     std::chrono::steady_clock::time_point m_start;
     Judgement m_judgement;
     int m_judged = 0;
+    std::optional<MarginTrend> m_trend;
 };
 
 // The tool's message, then the facts behind it on a line of their own.
@@ -243,6 +267,15 @@ void AddMonitorCommand(CLI::App& app, CliContext& context) {
         ->check(MoreThanZero("a number of judgements", "1 or more"));
     monitor->add_option("--seconds", limits->seconds, "Stop after S seconds")
         ->check(MoreThanZero("a time", "seconds above 0, e.g. 0.5 or 60"));
+    auto* trend = monitor->add_flag(
+        "--trend", limits->trend,
+        "Follow each position's recognition margin and say on stderr when one drifts (see `torvctl trend`)");
+    monitor
+        ->add_option("--baseline", limits->baseline,
+                     "With --trend: learn each position's normal level from its first N readings")
+        ->check(TrendBaselineCheck())
+        ->capture_default_str()
+        ->needs(trend);
     monitor->callback([&context, limits] {
         context.run = [&context, limits] { return RunMonitor(context.options, *limits); };
     });

@@ -11,9 +11,8 @@
 
 #include "cli/console/console.h"
 #include "cli/json_output.h"
+#include "cli/png_file.h"
 #include "cli/standard_input_file.h"
-#include "cli/terminal_host.h"
-#include "files/atomic_file.h"
 #include "files/file_status.h"
 #include "ngdata/ng_image.h"
 #include "resources/strings.h"
@@ -84,24 +83,8 @@ int ConvertNgImageToPng(const GlobalOptions& options, const std::string& bitmapP
     if (pngPath == kStandardStreamName) {
         return WritePngToStandardOutput(png);
     }
-    OperationState state;
-    TerminalHost host(options.confirm, state);
-    if (FileExists(pngPath) &&
-        !host.ask(Caption::kWarning, Icon::kExclamation, Text(StringId::kSameFileOverwrite), Answer::kYes)) {
-        std::cerr << Text(StringId::kAborted) << '\n';
-        return kExitAborted;
-    }
-    AtomicFileWriter file(pngPath);
-    if (png.empty() || !file.isOpen()) {
-        std::cerr << Text(StringId::kCreateFileFailed) << '\n'
-                  << (png.empty() ? "torvctl: libpng could not encode the image" : file.failureText())
-                  << '\n';
-        return kExitFile;
-    }
-    file.write(std::string_view(reinterpret_cast<const char*>(png.data()), png.size()));
-    if (!file.commit()) {
-        std::cerr << Text(StringId::kCreateFileFailed) << '\n' << file.failureText() << '\n';
-        return kExitFile;
+    if (const int written = WritePngFile(options, pngPath, png); written != kExitOk) {
+        return written;
     }
     if (JsonOutput()) {
         PrintJson(Json{{"file", pngPath}});

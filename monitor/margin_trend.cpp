@@ -63,7 +63,9 @@ std::string AlarmText(const TrendAlarm& alarm) {
 
 PositionTrend::PositionTrend(int position, int baselineReadings)
     : m_position(position), m_baselineReadings(std::max(baselineReadings, kShortestTrendBaseline)) {
-    m_learning.reserve(static_cast<std::size_t>(m_baselineReadings));
+    // A long baseline grows as readings come; a short one never reallocates.
+    constexpr int kReservedReadings = 4096;
+    m_learning.reserve(static_cast<std::size_t>(std::min(m_baselineReadings, kReservedReadings)));
 }
 
 double PositionTrend::limit() const {

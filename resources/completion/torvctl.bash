@@ -12,7 +12,7 @@
 # *.fleet when there are any), dir (folders), port, baud, bank (0..15), ng (1..30), key (front-panel
 # keys), letter (command letters), command (torvctl's command words), text (nothing to offer).
 
-_torvctl_commands="exchange ports clock params ng dict monitor key fleet help"
+_torvctl_commands="exchange ports clock params ng dict monitor trend key fleet help"
 
 declare -gA _torvctl_subcommands=(
     [clock]="set"
@@ -36,7 +36,8 @@ declare -gA _torvctl_options=(
     ["ng read"]="--ng=ng"
     ["ng png"]="--out=png"
     ["dict from-ng"]="--ng=ng"
-    [monitor]="--csv=csv --append --count=text --seconds=text"
+    [monitor]="--csv=csv --append --count=text --seconds=text --trend --baseline=text"
+    [trend]="--png=png --baseline=text"
 )
 
 declare -gA _torvctl_arguments=(
@@ -56,6 +57,7 @@ declare -gA _torvctl_arguments=(
     ["dict from-ng"]="dic4"
     ["dict read"]="dic4"
     ["dict write"]="dic4"
+    [trend]="csv..."
     [key]="key..."
     ["fleet read"]="fleet dir"
     ["fleet write"]="fleet dir"
