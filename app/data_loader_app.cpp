@@ -6,13 +6,14 @@
 #include "app/data_loader_dlg.h"
 #include "app/settings_file.h"
 #include "ui/app_icon.h"
+#include "ui/colour_scheme.h"
 #include "ui/focus_frame_style.h"
 
 namespace torv {
 
 CDataLoaderApp::CDataLoaderApp(int& argc, char** argv) : m_application(argc, argv) {
     m_application.setWindowIcon(ApplicationIcon());
-    QApplication::setStyle(new FocusFrameStyle(QApplication::style()->name()));
+    QApplication::setStyle(new FocusFrameStyle(StyleForColourScheme()));
 }
 
 int CDataLoaderApp::run() {

@@ -7,6 +7,7 @@
 #include <QTime>
 #include <QVBoxLayout>
 
+#include "ui/colour_scheme.h"
 #include "ui/user_prompts.h"
 
 namespace torv {
@@ -39,7 +40,8 @@ MonitorDashboard::MonitorDashboard(QWidget* parent)
     m_lastNg->setObjectName(QStringLiteral("lastNg"));
     m_counts->setObjectName(QStringLiteral("counts"));
     m_history->setObjectName(QStringLiteral("history"));
-    m_lastNg->setStyleSheet(QStringLiteral("color: #b00020; font-weight: bold;"));
+    m_lastNg->setStyleSheet(
+        QStringLiteral("color: %1; font-weight: bold;").arg(NgTextColour(palette()).name()));
     m_history->setMaximumHeight(m_history->fontMetrics().lineSpacing() * kHistoryLinesInView +
                                 2 * m_history->frameWidth());
     m_history->setToolTip(

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ui/colour_scheme.h"
+
 namespace torv {
 namespace {
 
@@ -20,6 +22,7 @@ constexpr double kLeastRateScale = 0.05;
 
 const QColor kMeanColour(0x90, 0xca, 0xf9);
 const QColor kLevelColour(0x15, 0x65, 0xc0);
+const QColor kLevelColourOnDark(0x64, 0xb5, 0xf6);
 const QColor kBaselineColour(0x75, 0x75, 0x75);
 const QColor kLimitColour(0xef, 0x6c, 0x00);
 const QColor kAlarmColour(0xc6, 0x28, 0x28);
@@ -126,7 +129,7 @@ void PositionTrendChart::paintEvent(QPaintEvent* /*event*/) {
         i = j;
     }
     // Two thin lines a pixel apart: a wide pen's stroking costs ten times as much on a long history.
-    painter.setPen(QPen(kLevelColour, 1));
+    painter.setPen(QPen(IsDarkPalette(palette()) ? kLevelColourOnDark : kLevelColour, 1));
     painter.drawPolyline(level);
     painter.drawPolyline(level.translated(0, -1));
 

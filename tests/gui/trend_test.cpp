@@ -15,6 +15,7 @@
 #include "app/trend_window.h"
 #include "monitor/result_csv.h"
 #include "tests/gui/support/gui_harness.h"
+#include "ui/colour_scheme.h"
 
 using namespace torv;
 using namespace torv::test;
@@ -151,6 +152,31 @@ class TrendTest : public QObject {
         QVERIFY(!window.openFiles({QString::fromStdString(m_folder.file("missing.csv"))}, unread, failure));
         QVERIFY(failure.contains(QStringLiteral("missing.csv")));
         QCOMPARE(window.shownTrend()->judgements(), 2000);
+    }
+
+    // On a dark desktop the held NG and the trend's level stay readable: the colours of the tool's own
+    // contrast with the window as much as on a light one.
+    void ownColoursFollowALightOrDarkPalette() {
+        const QPalette light = QApplication::palette();
+        QPalette dark = light;
+        dark.setColor(QPalette::Window, QColor(0x30, 0x30, 0x30));
+        dark.setColor(QPalette::Base, QColor(0x20, 0x20, 0x20));
+        dark.setColor(QPalette::WindowText, Qt::white);
+        dark.setColor(QPalette::Text, Qt::white);
+        for (const QPalette& palette : {light, dark}) {
+            QApplication::setPalette(palette);
+            MonitorDashboard dashboard;
+            const QColor ng(dashboard.findChild<QLabel*>(QStringLiteral("lastNg"))
+                                ->styleSheet()
+                                .section(QLatin1Char(':'), 1)
+                                .section(QLatin1Char(';'), 0, 0)
+                                .trimmed());
+            QVERIFY(ng.isValid());
+            QVERIFY2(std::abs(ng.lightness() - palette.color(QPalette::Window).lightness()) > 90,
+                     qPrintable(ng.name()));
+            QCOMPARE(IsDarkPalette(palette), palette == dark);
+        }
+        QApplication::setPalette(light);
     }
 
     // Up to 32 characters a reading holds, all in view in each result box; 17 at the window's own size.
