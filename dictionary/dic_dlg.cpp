@@ -265,6 +265,9 @@ void CDicDlg::onDotChanged(int row, int column, bool set) {
     }
     DictionaryCharacter& character = m_slots.slot(m_current);
     SetDot(character.rows, row, column, set);
+    // Set or cleared here, the dot is the person's choice now, no longer what the sensor saw.
+    SetDot(character.missing, row, column, false);
+    m_grid->box(row, column)->setMissing(false);
     m_preview->showCharacter(&character);
     showList();
 }
@@ -320,7 +323,8 @@ void CDicDlg::showSlot() {
     showList();
     showCode();
     const bool selected = m_current != kNoSlot;
-    m_grid->setRows(selected ? m_slots.slot(m_current).rows : DotRows{});
+    m_grid->setRows(selected ? m_slots.slot(m_current).rows : DotRows{},
+                    selected ? m_slots.slot(m_current).missing : DotRows{});
     m_preview->showCharacter(selected ? &m_slots.slot(m_current) : nullptr);
     enableEditing();
 }

@@ -25,19 +25,23 @@ void AppendCodeLine(std::uint8_t code, std::string& block) {
     block += kLineEnd;
 }
 
-// A row line's first 7 symbols as a row value, column 1 in bit 6; false for a line that has fewer
-// or holds another character among them.
-bool ParseRow(const std::string& line, std::uint8_t& row) {
+// A row line's first 7 symbols as a row value, column 1 in bit 6, and its "-" cells the same way;
+// false for a line that has fewer or holds another character among them.
+bool ParseRow(const std::string& line, std::uint8_t& row, std::uint8_t& missing) {
+    constexpr char kMissingSymbol = '-';
     if (line.size() < kGridSize) {
         return false;  // the line end is no cell symbol
     }
     row = 0;
+    missing = 0;
     for (int column = 0; column < kGridSize; ++column) {
-        const int bit = CellSymbolValue(line[static_cast<std::size_t>(column)]);
+        const char symbol = line[static_cast<std::size_t>(column)];
+        const int bit = CellSymbolValue(symbol);
         if (bit < 0) {
             return false;
         }
         row = static_cast<std::uint8_t>((row << 1) | bit);
+        missing = static_cast<std::uint8_t>((missing << 1) | (symbol == kMissingSymbol ? 1 : 0));
     }
     return true;
 }
@@ -99,8 +103,9 @@ BlockRead DictionaryReader::next(DictionaryCharacter& character) {
         return BlockRead::kInvalid;
     }
     character.code = line.empty() ? kLineEndCode : static_cast<std::uint8_t>(line[0]);
-    for (std::uint8_t& row : character.rows) {
-        if (m_lines.readLine(line, kLineBufferChars) != LineRead::kLine || !ParseRow(line, row)) {
+    for (std::size_t row = 0; row < character.rows.size(); ++row) {
+        if (m_lines.readLine(line, kLineBufferChars) != LineRead::kLine ||
+            !ParseRow(line, character.rows[row], character.missing[row])) {
             return BlockRead::kInvalid;
         }
     }

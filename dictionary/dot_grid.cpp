@@ -39,8 +39,15 @@ QSize DotBox::sizeHint() const {
     return {side, side};
 }
 
-// A cell of the grid: light when clear, a dark round dot when set, the border stronger under the
-// pointer or with the keyboard focus.
+void DotBox::setMissing(bool missing) {
+    if (missing != m_missing) {
+        m_missing = missing;
+        update();
+    }
+}
+
+// A cell of the grid: light when clear, a dark round dot when set, a hollow ring when clear and marked
+// missing, the border stronger under the pointer or with the keyboard focus.
 void DotBox::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -50,10 +57,15 @@ void DotBox::paintEvent(QPaintEvent*) {
     painter.setPen(QPen(hot ? colors.color(QPalette::Highlight) : colors.color(QPalette::Mid), hot ? 2 : 1));
     painter.setBrush(isEnabled() ? colors.color(QPalette::Base) : colors.color(QPalette::Window));
     painter.drawRoundedRect(cell, kCellRadius, kCellRadius);
+    const qreal inset = cell.width() * kDotInset;
+    const QColor ink = isEnabled() ? colors.color(QPalette::Text) : colors.color(QPalette::Mid);
     if (isChecked()) {
-        const qreal inset = cell.width() * kDotInset;
         painter.setPen(Qt::NoPen);
-        painter.setBrush(isEnabled() ? colors.color(QPalette::Text) : colors.color(QPalette::Mid));
+        painter.setBrush(ink);
+        painter.drawEllipse(cell.adjusted(inset, inset, -inset, -inset));
+    } else if (m_missing) {
+        painter.setPen(QPen(ink, 1, Qt::DashLine));
+        painter.setBrush(Qt::NoBrush);
         painter.drawEllipse(cell.adjusted(inset, inset, -inset, -inset));
     }
 }
@@ -79,9 +91,11 @@ DotBox* DotGrid::box(int row, int column) const {
     return m_boxes.at(static_cast<std::size_t>(kGridSize * (row - 1) + column - 1));
 }
 
-void DotGrid::setRows(const DotRows& rows) {
+void DotGrid::setRows(const DotRows& rows, const DotRows& missing) {
     for (DotBox* dot : m_boxes) {
-        dot->setChecked((rows[static_cast<std::size_t>(dot->row() - 1)] & ColumnBit(dot->column())) != 0);
+        const auto row = static_cast<std::size_t>(dot->row() - 1);
+        dot->setChecked((rows[row] & ColumnBit(dot->column())) != 0);
+        dot->setMissing((missing[row] & ColumnBit(dot->column())) != 0);
     }
 }
 

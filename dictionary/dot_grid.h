@@ -31,6 +31,9 @@ class DotBox : public QCheckBox {
     int column() const { return m_column; }
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
+    // A clear cell the file marked "-": drawn as a hollow ring until the dot is set or cleared here.
+    void setMissing(bool missing);
+    bool missing() const { return m_missing; }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -39,6 +42,7 @@ class DotBox : public QCheckBox {
   private:
     int m_row;
     int m_column;
+    bool m_missing = false;
 };
 
 class DotGrid : public QWidget {
@@ -46,8 +50,8 @@ class DotGrid : public QWidget {
   public:
     explicit DotGrid(QWidget* parent = nullptr);
 
-    // Shows these dots without reporting them as changes.
-    void setRows(const DotRows& rows);
+    // Shows these dots, and the clear cells marked missing, without reporting them as changes.
+    void setRows(const DotRows& rows, const DotRows& missing = {});
     DotBox* box(int row, int column) const;
 
   signals:

@@ -32,8 +32,14 @@ using DictionaryRecord = std::array<std::uint8_t, kDictionaryRecordSize>;
 struct DictionaryCharacter {
     std::uint8_t code = 0;
     DotRows rows{};
+    // The clear cells a file read from a character pattern marks "-" (plane B only: a dot the sensor
+    // saw missing). The editor shows them; a dictionary has one plane, so they are never written.
+    DotRows missing{};
 
-    bool operator==(const DictionaryCharacter&) const = default;
+    // The character as the sensor and the file keep it: code and dots.
+    bool operator==(const DictionaryCharacter& other) const {
+        return code == other.code && rows == other.rows;
+    }
 };
 
 // The bit of column 1..7 in a row value.

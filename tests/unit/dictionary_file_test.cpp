@@ -133,7 +133,8 @@ TEST(DictionaryReading, FollowsTheReadingRule) {
     EXPECT_EQ(LoadDictionaryFile(folder.path().string()).status, DictionaryStatus::kNotFound);  // a folder
 }
 
-// "+" counts as a dot, "-" as none.
+// "+" counts as a dot, "-" as none but is kept apart for the editor to show; saved again, the
+// character has one plane: "*" and " " only.
 TEST(DictionaryReading, RowsBuildColumnOneIntoBitSixAndPlusCountsAsADot) {
     test::TempDir folder;
     WriteFileBytes(folder.file("d.dic4"),
@@ -141,6 +142,9 @@ TEST(DictionaryReading, RowsBuildColumnOneIntoBitSixAndPlusCountsAsADot) {
     const LoadedDictionary loaded = LoadDictionaryFile(folder.file("d.dic4"));
     ASSERT_EQ(loaded.characters.size(), 1U);
     EXPECT_EQ(loaded.characters[0].rows, (DotRows{0x55, 0x00, 0x40, 0x01, 0x7F, 0x00, 0x2A}));
+    EXPECT_EQ(loaded.characters[0].missing, (DotRows{0x2A, 0x7F, 0x00, 0x00, 0x00, 0x00, 0x55}));
+    EXPECT_EQ(CharacterBlock(loaded.characters[0]),
+              Block("P", {"* * * *", "       ", "*      ", "      *", "*******", "       ", " * * * "}));
 }
 
 }  // namespace
