@@ -47,6 +47,13 @@ void AppendCharacter(std::vector<std::uint8_t>& out, char printed, bool spoiled,
     out.push_back(static_cast<std::uint8_t>((digit ? LetterLookalike(printed) : printed) & kCharBits));
 }
 
+// The trailer carries a difference as a signed byte; the stored record's larger ones (up to 255)
+// reach the poll as the largest it can say, never wrapped round to a negative, very good match.
+std::uint8_t TrailerDifference(std::uint8_t recorded) {
+    constexpr std::uint8_t kLargestTrailerDifference = 127;
+    return std::min(recorded, kLargestTrailerDifference);
+}
+
 // A whole decimal number in 0..limit, or nothing.
 std::optional<int> Number(std::string_view text, int limit) {
     int value = 0;
@@ -138,10 +145,11 @@ Judgement NgJudgement(const NgInspection& inspection) {
     Judgement judgement{static_cast<std::uint8_t>(count), kJudgementNg, {}, -1};
     for (std::size_t i = 0; i < count; ++i) {
         const NgCharacter& c = inspection.characters[i];
-        judgement.trailer.insert(judgement.trailer.end(),
-                                 {c.numericalDifference, c.alphabeticDifference,
-                                  static_cast<std::uint8_t>(c.numerical & kCharBits),
-                                  static_cast<std::uint8_t>(c.alphabetic & kCharBits)});
+        judgement.trailer.insert(
+            judgement.trailer.end(),
+            {TrailerDifference(c.numericalDifference), TrailerDifference(c.alphabeticDifference),
+             static_cast<std::uint8_t>(c.numerical & kCharBits),
+             static_cast<std::uint8_t>(c.alphabetic & kCharBits)});
     }
     if (count > 0) {
         judgement.trailer.push_back(Checksum(judgement.trailer));
