@@ -231,14 +231,6 @@ std::string RowName(const ::testing::TestParamInfo<Row>& info) {
            positions[static_cast<int>(info.param.position)] + (info.param.throughServer ? "_Network" : "");
 }
 
-// A read that replaces its files whole starts with them in place at the middle exchange's fault and at
-// Cancel after the last block: they must stay as they were. (A read that appends keeps what it
-// appended; the monitor replaces its CSV at Start by design.)
-bool StartsWithTargets(const DeviceOperation& operation, Position position, bool cancel) {
-    return !operation.made.empty() && operation.appending.characters == 0 &&
-           position == (cancel ? Position::kLast : Position::kMiddle);
-}
-
 bool StoreSent(const std::vector<std::string>& frames) {
     return std::any_of(frames.begin(), frames.end(), [](const std::string& f) { return f[0] == 'U'; });
 }
@@ -377,6 +369,20 @@ void ExpectSensorMemory(const DeviceOperation& operation,
     EXPECT_EQ(after.rate, expected.rate) << operation.name;
 }
 
+// After one run: nothing addressed outside the operation's areas, the memory as its writes left it.
+void ExpectAreasAndMemory(const DeviceOperation& operation, test::SimulatedSensor& sensor) {
+    const auto exchanges = test::LoggedExchanges(sensor.logPath());
+    ExpectWithinAreas(operation, exchanges);
+    ExpectSensorMemory(operation, {exchanges}, sensor.stopAndReadState());
+}
+
+// The operation's torvsim options and a fault plan.
+std::vector<std::string> WithFault(const DeviceOperation& operation, const std::string& plan) {
+    std::vector<std::string> arguments = operation.simArguments;
+    arguments.insert(arguments.end(), {"--fault", plan});
+    return arguments;
+}
+
 // The files each row starts with (a parameter file and a dictionary file a write sends), and what a row
 // may leave beside them.
 class OperationFiles : public ::testing::Test {
@@ -415,11 +421,19 @@ class OperationFiles : public ::testing::Test {
         EXPECT_EQ(ReadFileBytes(m_dictionary), m_dictionaryBytes);
     }
 
-    // The files a read would replace, there before the run (the read is told to replace them).
-    void createTargets(const DeviceOperation& operation) const {
+    // A read that replaces its files whole starts with them in place at the middle exchange's fault and
+    // at Cancel after the last block (it is told to replace them): they must stay as they were. (A read
+    // that appends keeps what it appended; the monitor replaces its CSV at Start by design.) Whether
+    // the row made them.
+    bool createTargets(const DeviceOperation& operation, Position position, bool cancel) const {
+        if (operation.made.empty() || operation.appending.characters != 0 ||
+            position != (cancel ? Position::kLast : Position::kMiddle)) {
+            return false;
+        }
         for (const std::string& name : operation.made) {
             test::WriteFileBytes(m_files.file(name), "what the user had in " + name);
         }
+        return true;
     }
 
     // The files are as they were: a read made none or left those it would have replaced as they were
@@ -477,13 +491,8 @@ TEST_P(FaultMatrix, EndsWithItsMessageAndLeavesFilesAndSensorAsTheyWere) {
         GTEST_SKIP() << "needs network ports (libgensio) and ser2net";
     }
     const int exchange = ExchangeAt(operation(), row.position);
-    std::vector<std::string> simArguments = operation().simArguments;
-    simArguments.insert(simArguments.end(), {"--fault", std::to_string(exchange) + "=" + row.fault->name});
-    test::SimulatedSensor sensor(simArguments);
-    const bool targetsExisted = StartsWithTargets(operation(), row.position, false);
-    if (targetsExisted) {
-        createTargets(operation());
-    }
+    test::SimulatedSensor sensor(WithFault(operation(), std::to_string(exchange) + "=" + row.fault->name));
+    const bool targetsExisted = createTargets(operation(), row.position, false);
     std::unique_ptr<test::Ser2netServer> server;
     if (row.throughServer) {
         server = std::make_unique<test::Ser2netServer>(std::vector<std::string>{sensor.devicePath()});
@@ -505,9 +514,7 @@ TEST_P(FaultMatrix, EndsWithItsMessageAndLeavesFilesAndSensorAsTheyWere) {
     const auto frames = sensor.frames();
     EXPECT_EQ(StoreSent(frames), operation().storesAtTheEnd && row.position == Position::kLast);
     EXPECT_EQ(frames.size(), static_cast<std::size_t>(exchange));  // nothing after the failure
-    const auto exchanges = test::LoggedExchanges(sensor.logPath());
-    ExpectWithinAreas(operation(), exchanges);
-    ExpectSensorMemory(operation(), {exchanges}, sensor.stopAndReadState());
+    ExpectAreasAndMemory(operation(), sensor);
 }
 
 // Without a fault every operation runs to its end: its completion text, every exchange, the store, its
@@ -539,9 +546,7 @@ TEST_P(CompleteRun, EndsWithItsTextFilesAndSensorMemory) {
     const auto frames = sensor.frames();
     EXPECT_EQ(frames.size(), static_cast<std::size_t>(operation().exchanges));
     EXPECT_EQ(StoreSent(frames), operation().storesAtTheEnd);
-    const auto exchanges = test::LoggedExchanges(sensor.logPath());
-    ExpectWithinAreas(operation(), exchanges);
-    ExpectSensorMemory(operation(), {exchanges}, sensor.stopAndReadState());
+    ExpectAreasAndMemory(operation(), sensor);
 }
 
 // A late reply, then an immediate retry: the first run gives up on the middle exchange's reply, which
@@ -567,9 +572,7 @@ class LateReplyRetry : public CompleteRun {
 
 TEST_P(LateReplyRetry, RetryFailsOrIsExactlyACompleteRun) {
     const int late = ExchangeAt(operation(), Position::kMiddle);
-    std::vector<std::string> simArguments = operation().simArguments;
-    simArguments.insert(simArguments.end(), {"--fault", std::to_string(late) + "=delay"});
-    test::SimulatedSensor sensor(simArguments);
+    test::SimulatedSensor sensor(WithFault(operation(), std::to_string(late) + "=delay"));
     const test::ProgramResult first = runTorvctl(operation(), sensor.devicePath());
     ASSERT_EQ(first.exitCode, 1) << first.err;
     const test::ProgramResult retry = runTorvctl(operation(), sensor.devicePath(), {"--yes"});
@@ -654,7 +657,7 @@ TEST_P(CancelMatrix, StopsAfterTheBlockAndLeavesFilesAndSensorAsTheyWere) {
     test::SimulatedSensor sensor(operation().simArguments);
     if (operation().runs == Runs::kMonitor) {
         cancelMonitor(sensor, cancelledBlock);
-        ExpectSensorMemory(operation(), {test::LoggedExchanges(sensor.logPath())}, sensor.stopAndReadState());
+        ExpectAreasAndMemory(operation(), sensor);
         return;
     }
     OperationState state;
@@ -664,19 +667,14 @@ TEST_P(CancelMatrix, StopsAfterTheBlockAndLeavesFilesAndSensorAsTheyWere) {
     test::ScriptedHost host;
     host.cancelAtPump(state, cancelledBlock);
     host.answers = {true};  // replace the files there
-    const bool targetsExisted = StartsWithTargets(operation(), row.position, true);
-    if (targetsExisted) {
-        createTargets(operation());
-    }
+    const bool targetsExisted = createTargets(operation(), row.position, true);
     const OperationReport report = RunOperationOfState(state, host);
     const bool last = row.position == Position::kLast;
     expectFilesAsTheyWere(
         operation(), last ? operation().appending.characters : operation().appending.keptAfterFirstCancel,
         sensor.logPath(), 0, targetsExisted);
     const auto frames = sensor.frames();
-    const auto exchanges = test::LoggedExchanges(sensor.logPath());
-    ExpectWithinAreas(operation(), exchanges);
-    ExpectSensorMemory(operation(), {exchanges}, sensor.stopAndReadState());
+    ExpectAreasAndMemory(operation(), sensor);
     if (operation().blocks == 0) {  // nothing pumps: the run cannot be stopped and completes
         EXPECT_EQ(report.outcome, OperationOutcome::kCompleted);
         EXPECT_EQ(frames.size(), static_cast<std::size_t>(operation().exchanges));
@@ -811,9 +809,7 @@ void ExpectValueReaction(const ValueRow& row, const std::string& fileBase, const
 TEST_P(HostileValues, MeetsTheValueWithinItsAreas) {
     const ValueRow row = GetParam();
     const DeviceOperation& operation = *row.operation;
-    std::vector<std::string> simArguments = operation.simArguments;
-    simArguments.insert(simArguments.end(), {"--fault", "1+=" + std::string(row.fault)});
-    test::SimulatedSensor sensor(simArguments);
+    test::SimulatedSensor sensor(WithFault(operation, "1+=" + std::string(row.fault)));
     const test::ProgramResult result = runTorvctl(operation, sensor.devicePath());
     const std::string message = ValueFaultMessage(row);
     EXPECT_EQ(result.exitCode, message.empty() ? 0 : 1) << result.err;

@@ -95,11 +95,8 @@ class ComuDlgTest : public QObject {
         QCOMPARE(transfer.status->text(), TextOf(StringId::kClockCompleted));
         QVERIFY(!transfer.second->isEnabled());
         QVERIFY(!transfer.state.AbortRequest);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-        QVERIFY(!transfer.dialog.close());
-        QTest::qWait(kSettleMs);
-        QVERIFY(transfer.dialog.isVisible());
         QCOMPARE(QApplication::focusWidget(), transfer.ok);
+        QVERIFY(KeysAndCloseBoxLeaveItOpen(transfer.dialog, transfer.ok, {Qt::Key_Escape}));
         QTest::keyClick(transfer.ok, Qt::Key_Return);
         QTRY_VERIFY(!transfer.dialog.isVisible());
         QVERIFY(!transfer.state.EditRequest);
@@ -154,9 +151,7 @@ class ComuDlgTest : public QObject {
         SetComPortDevicePath(kMissingPort, folder.file("no-such-device"));
         ScriptedPrompts prompts;
         {
-            SimulatedSensor sensor(row.fault.empty() ? std::vector<std::string>{}
-                                                     : std::vector<std::string>{"--fault", row.fault},
-                                   kSimPort);
+            SimulatedSensor sensor(FaultOption(row.fault), kSimPort);
             Transfer transfer(row.code, row.port, row.baudIndex, folder.file("bank"));
             QVERIFY(transfer.run());
             QVERIFY(!transfer.dialog.isVisible());

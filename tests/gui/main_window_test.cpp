@@ -240,24 +240,16 @@ class MainWindowTest : public QObject {
         CDataLoaderDlg window(m_state, m_folder.file("x.ini"));
         QVERIFY(ShowActive(window));
         auto* field = Get<QLineEdit>(&window, kIdParameterName);
-        field->setFocus();
         QSignalSpy returnPressed(field, &QLineEdit::returnPressed);
-        QTest::keyClick(field, Qt::Key_Return);
-        QTest::keyClick(field, Qt::Key_Enter);
-        for (int id : {kIdExit, kIdParameterName, kIdComPort}) {
-            QTest::keyClick(Get(&window, id), Qt::Key_Escape);
-        }
-        QTest::qWait(kSettleMs);
+        QVERIFY(KeysAndCloseBoxLeaveItOpen(window, field, {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}));
         QCOMPARE(returnPressed.count(), 0);
-        QVERIFY(prompts.record.isEmpty() && window.isVisible());
-        const QString exitQuestion =
-            Prompt(Box::kQuestion, Caption::kTorv, Icon::kQuestion, StringId::kAgreeToExit);
-        QVERIFY(!window.close());  // answered No
-        QCOMPARE(prompts.record, QStringList{exitQuestion});
-        QVERIFY(window.isVisible());
-        Get<QPushButton>(&window, kIdExit)->setFocus();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        QTRY_COMPARE(prompts.record, (QStringList{exitQuestion, exitQuestion}));
+        for (int id : {kIdComPort, kIdExit}) {
+            QVERIFY(KeysAndCloseBoxLeaveItOpen(window, Get(&window, id), {Qt::Key_Escape}));
+        }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);  // on "Exit"
+        // One question for each close box and one for Enter on "Exit", each answered No.
+        QTRY_COMPARE(prompts.record, QStringList(4, Prompt(Box::kQuestion, Caption::kTorv, Icon::kQuestion,
+                                                           StringId::kAgreeToExit)));
         prompts.answer(true);
         window.close();
         QVERIFY(!window.isVisible());
@@ -370,9 +362,7 @@ class MainWindowTest : public QObject {
     }
     void writeParameters() {
         QFETCH(WriteCase, row);
-        SimulatedSensor sensor(
-            row.fault.empty() ? std::vector<std::string>{} : std::vector<std::string>{"--fault", row.fault},
-            kSimPort);
+        SimulatedSensor sensor(FaultOption(row.fault), kSimPort);
         TempDir folder;
         OperationState state;
         ScriptedPrompts prompts(row.agree);

@@ -165,8 +165,7 @@ class MonitorRemoteTest : public QObject {
                                  ? QStringLiteral("#c62828")
                                  : QStringLiteral("#")));
         // Port and file are closed: the port opens again.
-        QCOMPARE(OpenLink(kSimPort, kDefaultBaudIndex), int(kLinkOpened));
-        CloseLink(kSimPort);
+        QVERIFY(PortOpensAgain(kSimPort));
     }
 
     // Exit cannot be pressed while the monitor runs, but its command still stops the monitor first,
@@ -258,13 +257,9 @@ class MonitorRemoteTest : public QObject {
             for (int repeat = 0; repeat < 3; ++repeat) {
                 HeldKeyRepeat(focused, Qt::Key_Q);
             }
-            QPushButton* exit = Get<QPushButton>(&dialog, CRemoteDlg::kIdExit);
-            exit->setFocus();
-            QTest::keyClick(exit, Qt::Key_Return);
-            QTest::qWait(kSettleMs);
-            // Escape and the window system close nothing.
-            QTest::keyClick(exit, Qt::Key_Escape);
-            QVERIFY(!dialog.close());
+            // Enter on EXIT presses it; Escape and the window system close nothing.
+            QVERIFY(KeysAndCloseBoxLeaveItOpen(dialog, Get(&dialog, CRemoteDlg::kIdExit),
+                                               {Qt::Key_Return, Qt::Key_Escape}));
             // Enter on Quit closes the port and the dialog.
             QPushButton* quit = Get<QPushButton>(&dialog, CRemoteDlg::kIdQuit);
             quit->setFocus();
@@ -281,9 +276,7 @@ class MonitorRemoteTest : public QObject {
             "P 08 00",                                                                    // Enter on EXIT
         };
         QCOMPARE(sensor.frames(), expected);
-        // The port was closed: it opens again.
-        QCOMPARE(OpenLink(kSimPort, kDefaultBaudIndex), int(kLinkOpened));
-        CloseLink(kSimPort);
+        QVERIFY(PortOpensAgain(kSimPort));
     }
 
     void silentSensorGivesOneErrorPerKeyAndTheDialogStays() {

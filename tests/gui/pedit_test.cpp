@@ -325,14 +325,8 @@ class PeditTest : public QObject {
         QVERIFY(QTest::qWaitForWindowActive(editor.dialog.get()));
         QVERIFY(FitsTheScreenWithButtonsInView(*editor.dialog,
                                                {kIdSaveExit, kIdSaveWrite, kIdPeditExit, kIdCreateCsv}));
-        QWidget* shutter = editor.control("SHUTTER");
-        shutter->setFocus();
-        QTest::keyClick(shutter, Qt::Key_Escape);
-        QTest::keyClick(shutter, Qt::Key_Return);
-        QVERIFY(!editor.dialog->close());
-        QCoreApplication::processEvents();
-        QVERIFY(editor.dialog->isVisible() && editor.prompts.record.isEmpty());
-
+        QVERIFY(KeysAndCloseBoxLeaveItOpen(*editor.dialog, editor.control("SHUTTER")));
+        QVERIFY(editor.prompts.record.isEmpty());
         auto* copy = Get<QPushButton>(editor.dialog.get(), kIdCopyBank);  // no destination chosen
         copy->setFocus();
         QTest::keyClick(copy, Qt::Key_Return);

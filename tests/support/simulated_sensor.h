@@ -13,6 +13,11 @@
 
 namespace torv::test {
 
+// torvsim's option for the fault plan `plan` ("3=silence"); none for an empty plan.
+inline std::vector<std::string> FaultOption(const std::string& plan) {
+    return plan.empty() ? std::vector<std::string>{} : std::vector<std::string>{"--fault", plan};
+}
+
 class SimulatedSensor {
   public:
     static constexpr int kDefaultPort = 11;

@@ -225,12 +225,6 @@ TEST(ResultMonitor, WrapFailsWith136WhenTheCsvCannotBeMadeAgain) {
     EXPECT_FALSE(monitor.csv().isOpen());
 }
 
-}  // namespace
-}  // namespace torv
-
-namespace torv {
-namespace {
-
 // The counts, the yield of the judged ones ("--" left out) and the NG rate of the run so far.
 TEST(JudgementTally, CountsYieldAndRate) {
     const auto judged = [](int code, std::vector<int> differences = {}) {

@@ -251,12 +251,6 @@ TEST(NgViewerFiles, TextKeepsEveryLine) {
               "a\r\n\r\nb\r\n" + std::string(255, 'x') + "\r\n" + std::string(45, 'x') + "\r\nend\r\n");
 }
 
-}  // namespace
-}  // namespace torv
-
-namespace torv {
-namespace {
-
 // The browser's line from an NG data file: the better match of each position (a tie is the
 // alphabetic one), the largest of those differences as the worst; lines of another shape are no
 // characters.

@@ -4,6 +4,7 @@
 #include <QScreen>
 #include <cstring>
 
+#include "link/frames.h"
 #include "params/parameter_file.h"
 #include "ui/screen_fit.h"
 
@@ -98,6 +99,22 @@ bool FitsTheScreenWithButtonsInView(const QWidget& dialog, std::initializer_list
                dialog.rect().contains(QRect(button->mapTo(&dialog, QPoint()), button->size()));
     }
     return fits;
+}
+
+bool KeysAndCloseBoxLeaveItOpen(QWidget& window, QWidget* focus, std::initializer_list<Qt::Key> keys) {
+    focus->setFocus();
+    for (Qt::Key key : keys) {
+        QTest::keyClick(focus, key);
+    }
+    const bool refused = !window.close();
+    QTest::qWait(kSettleMs);
+    return refused && window.isVisible();
+}
+
+bool PortOpensAgain(int port) {
+    const bool opened = OpenLink(port, kDefaultBaudIndex) == kLinkOpened;
+    CloseLink(port);
+    return opened;
 }
 
 std::string ParameterFileBytes(const ParameterSet& set) {

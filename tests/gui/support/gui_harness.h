@@ -97,6 +97,14 @@ std::unique_ptr<WhenReady> CancelAfterFirstBank(bool byEscape = false);
 // Whether `dialog` fits its screen with buttons `ids` visible inside it.
 bool FitsTheScreenWithButtonsInView(const QWidget& dialog, std::initializer_list<int> ids);
 
+// Presses `keys` on `focus`, then the window system's close box: whether `window` is still open once
+// anything they posted has run. Every window of the tool closes only by its own buttons.
+bool KeysAndCloseBoxLeaveItOpen(QWidget& window, QWidget* focus,
+                                std::initializer_list<Qt::Key> keys = {Qt::Key_Escape, Qt::Key_Return});
+
+// Whether the port opens (and is closed again): nothing holds it any more.
+bool PortOpensAgain(int port);
+
 // The bytes of a parameter file for `set`, as the file writer (pinned byte for byte by its unit test)
 // makes them.
 std::string ParameterFileBytes(const ParameterSet& set);
