@@ -170,6 +170,24 @@ class DicDlgTest : public QObject {
         QCOMPARE(ReadFileBytes(editor.path()), FileOf({{'Q', expected}}));
     }
 
+    // A "-" cell of a file read from a pattern shows as missing, not as blank, until its dot is drawn
+    // here; saved, the character has one plane.
+    void missingCellsShowUntilDrawn() {
+        std::string block = "Q\r\n-*     \r\n";
+        for (int row = 2; row <= kGridSize; ++row) {
+            block += "       \r\n";
+        }
+        Editor editor(block);
+        const auto missing = [&](int row, int column) {
+            return qobject_cast<DotBox*>(editor.box(row, column))->missing();
+        };
+        QVERIFY(missing(1, 1) && !editor.box(1, 1)->isChecked());
+        QVERIFY(!missing(1, 3));
+        editor.stroke({{1, 1}});
+        QVERIFY(!missing(1, 1) && editor.box(1, 1)->isChecked());
+        QCOMPARE(editor.slot(0).missing, DotRows{});
+    }
+
     // The field takes one printable character, which replaces the one shown; clearing the code of the
     // last character saves one block fewer, and with every slot empty there is nothing to save.
     void codeFieldTakesOneCharacterAndAnEmptyCodeEmptiesTheSlot() {

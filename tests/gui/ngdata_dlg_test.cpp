@@ -4,6 +4,7 @@
 
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QTextBlock>
 #include <filesystem>
 
 #include "ngdata/ng_browser_dlg.h"
@@ -107,6 +108,12 @@ class NgdataDlgTest : public QObject {
             QVERIFY(viewer.loaded());
             QCOMPARE(Get<QPlainTextEdit>(&viewer, CNgdataDlg::kIdText)->toPlainText(), c.shown);
             QCOMPARE(viewer.findChild<QLabel*>(QStringLiteral("why"))->text(), c.why);
+            // The worst character's line is the one marked.
+            const auto marks = Get<QPlainTextEdit>(&viewer, CNgdataDlg::kIdText)->extraSelections();
+            QCOMPARE(marks.size(), c.why.contains(QStringLiteral("worst")) ? 1 : 0);
+            if (!marks.isEmpty()) {
+                QCOMPARE(marks[0].cursor.block().text(), QStringLiteral("1 L (Gap[N,A]=72,23), (x)"));
+            }
             QVERIFY(!viewer.view()->image().isNull());
         }
     }

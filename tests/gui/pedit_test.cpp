@@ -316,6 +316,12 @@ class PeditTest : public QObject {
         QCOMPARE(rates->itemText(5), QStringLiteral("5 (57600)"));
         QCOMPARE(rates->itemText(6), QStringLiteral("6 (115200)"));
         QVERIFY(rates->toolTip().startsWith(QStringLiteral("Stored as: 0 0, 1 1")));
+        // Offsets and margins say what they count; other numbers count the sensor's own steps.
+        for (const auto& [key, unit] :
+             {std::pair{"1-DAYOFS", "days"}, std::pair{"2-TIME±", "min"}, std::pair{"SHUTTER", ""}}) {
+            const auto* label = editor.control(key)->findChild<QLabel*>(QStringLiteral("unit"));
+            QCOMPARE(label != nullptr ? label->text() : QString(), QString::fromUtf8(unit));
+        }
     }
 
     // On a small screen the sections scroll and the buttons stay in view. Neither Escape nor the window
