@@ -10,13 +10,14 @@
 #include <vector>
 
 #include "cli/interrupts.h"
-#include "cli/iso_time.h"
 #include "cli/json_output.h"
+#include "cli/mqtt_options.h"
 #include "cli/standard_streams.h"
 #include "cli/trend_command.h"
 #include "files/file_kind.h"
 #include "link/failure_details.h"
 #include "link/frames.h"
+#include "monitor/iso_time.h"
 #include "monitor/margin_trend.h"
 #include "monitor/result_monitor.h"
 #include "remote/remote_keys.h"
@@ -32,6 +33,7 @@ struct MonitorLimits {
     bool append = false;                 // add to the CSV's judgements instead of moving it aside
     bool trend = false;                  // follow the recognition margins and say when one drifts
     int baseline = kDefaultTrendBaseline;
+    MqttOptions mqtt;  // --mqtt URL: every judgement to the broker as well
 };
 
 // The characters as a terminal can show them: a control byte from the line is shown as '?', so that it
@@ -69,8 +71,8 @@ Json JudgementJson(const std::string& time, int count, const Judgement& judgemen
 // which ends the loop after the poll.
 class TerminalMonitorHost : public MonitorHost {
   public:
-    TerminalMonitorHost(OperationState& state, const MonitorLimits& limits)
-        : m_state(state), m_limits(limits), m_start(std::chrono::steady_clock::now()) {
+    TerminalMonitorHost(OperationState& state, const MonitorLimits& limits, MqttFeed* feed)
+        : m_state(state), m_limits(limits), m_feed(feed), m_start(std::chrono::steady_clock::now()) {
         if (limits.trend) {
             m_trend.emplace(limits.baseline);
         }
@@ -89,6 +91,9 @@ class TerminalMonitorHost : public MonitorHost {
                       << Printable(m_judgement.alphabeticCharacters()) << '\n'
                       << std::flush;
         }
+        if (m_feed != nullptr) {
+            m_feed->judgement(count, m_judgement, time);
+        }
         if (m_trend) {
             for (const TrendAlarm& alarm : m_trend->add(m_judgement, time)) {
                 reportAlarm(alarm);
@@ -102,6 +107,9 @@ class TerminalMonitorHost : public MonitorHost {
     }
 
     void pumpMessages() override {
+        if (m_feed != nullptr) {
+            m_feed->tick();
+        }
         if (Interrupted()) {
             m_state.AbortRequest = true;
         }
@@ -112,18 +120,22 @@ class TerminalMonitorHost : public MonitorHost {
     }
 
   private:
-    // On stderr at once, also in a JSON run (the line must not wait for the monitor to stop), and as an
-    // object in the JSON Lines stream after the judgement that raised it.
-    static void reportAlarm(const TrendAlarm& alarm) {
+    // On stderr at once, also in a JSON run (the line must not wait for the monitor to stop), as an
+    // object in the JSON Lines stream after the judgement that raised it, and to the broker.
+    void reportAlarm(const TrendAlarm& alarm) {
         PrintNotice("torvctl: trend alarm at judgement " + std::to_string(alarm.judgement) + ": " +
                     PrintableAlarmText(alarm));
         if (JsonOutput()) {
             PrintJson(Json{{"alarm", TrendAlarmJson(alarm)}});
         }
+        if (m_feed != nullptr) {
+            m_feed->alarm(alarm);
+        }
     }
 
     OperationState& m_state;
     MonitorLimits m_limits;
+    MqttFeed* m_feed;  // none without --mqtt
     std::chrono::steady_clock::time_point m_start;
     Judgement m_judgement;
     int m_judged = 0;
@@ -144,6 +156,11 @@ int FailWith(const OperationState& state) {
 }
 
 int RunMonitor(const GlobalOptions& options, const MonitorLimits& limits) {
+    std::optional<MqttSettings> mqtt;
+    if (std::string why; !MqttSettingsOf(limits.mqtt, mqtt, why)) {
+        std::cerr << "torvctl monitor: " << why << '\n';
+        return kExitUsage;
+    }
     LinkTarget target;
     if (!ResolveLinkTarget(options, target)) {
         return kExitUsage;
@@ -164,7 +181,18 @@ int RunMonitor(const GlobalOptions& options, const MonitorLimits& limits) {
                    limits.append ? ResultMonitor::CsvStart::kContinue : ResultMonitor::CsvStart::kNew)) {
         return FailWith(state);
     }
-    TerminalMonitorHost host(state, limits);
+    // Publishing starts with the judgements: a sensor that cannot be monitored is never "online".
+    std::optional<MqttFeed> feed;
+    if (mqtt) {
+        feed.emplace(*mqtt, limits.mqtt.name.empty() ? TopicSafeName(options.port) : limits.mqtt.name,
+                     csv ? CommandFileLabel(*limits.csvName, kCsvFile) : std::string());
+        if (std::string failure; !feed->start(failure)) {
+            monitor.close();
+            std::cerr << "torvctl: MQTT: " << failure << '\n';
+            return kExitFile;
+        }
+    }
+    TerminalMonitorHost host(state, limits, feed ? &*feed : nullptr);
     const MonitorEnd end = RunMonitorLoop(monitor, state, host);
     // A stop signal that cut the last exchange short is a stop, not a failure of the sensor.
     host.pumpMessages();
@@ -174,6 +202,9 @@ int RunMonitor(const GlobalOptions& options, const MonitorLimits& limits) {
     const ExitCode code =
         monitor.csv().failureText().empty() ? ExitCodeOfFailure(state.LastErrorText) : kExitFile;
     monitor.close();
+    if (feed) {
+        feed->finish();
+    }
     if (failed) {
         return FailWith(state, code);
     }
@@ -276,6 +307,7 @@ void AddMonitorCommand(CLI::App& app, CliContext& context) {
         ->check(TrendBaselineCheck())
         ->capture_default_str()
         ->needs(trend);
+    AddMqttOptions(*monitor, limits->mqtt);
     monitor->callback([&context, limits] {
         context.run = [&context, limits] { return RunMonitor(context.options, *limits); };
     });

@@ -5,8 +5,8 @@
 #include <chrono>
 #include <string>
 
-namespace torv::cli {
+namespace torv {
 
 std::string IsoLocalTimeText(std::chrono::system_clock::time_point moment);
 
-}  // namespace torv::cli
+}  // namespace torv

@@ -1,9 +1,9 @@
-#include "cli/iso_time.h"
+#include "monitor/iso_time.h"
 
 #include <cstdio>
 #include <ctime>
 
-namespace torv::cli {
+namespace torv {
 
 namespace {
 
@@ -43,4 +43,4 @@ std::string IsoLocalTimeText(std::chrono::system_clock::time_point moment) {
     return text;
 }
 
-}  // namespace torv::cli
+}  // namespace torv
