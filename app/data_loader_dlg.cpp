@@ -18,6 +18,7 @@
 #include "app/main_window_ids.h"
 #include "app/main_window_layout.h"
 #include "app/monitor_controller.h"
+#include "app/monitor_publishing.h"
 #include "app/port_descriptions.h"
 #include "app/preferences_dialog.h"
 #include "app/ref_buttons.h"
@@ -78,6 +79,8 @@ CDataLoaderDlg::CDataLoaderDlg(OperationState& state, std::string settingsPath, 
     connect(m_bars.recentFiles, &QMenu::aboutToShow, this, &CDataLoaderDlg::fillRecentFilesMenu);
     SetProtocolTraceOpener([this] { showProtocolTrace(); });
     m_preferences = LoadPreferences();
+    m_monitor->setPublishing(m_preferences);
+    connect(m_monitor->publishing(), &MonitorPublishing::statusChanged, m_bars.publishing, &QLabel::setText);
     FindControl<QCheckBox>(this, kIdGeneratesCsv)->setChecked(m_preferences.generatesCsv);
     if (!m_preferences.windowGeometry.isEmpty()) {
         restoreGeometry(m_preferences.windowGeometry);
@@ -298,6 +301,7 @@ void CDataLoaderDlg::onPreferences() {
     if (ExecWindowModal(dialog) == QDialog::Accepted) {
         m_preferences = dialog.chosen();
         SavePreferences(m_preferences);
+        m_monitor->setPublishing(m_preferences);
     }
 }
 

@@ -123,12 +123,15 @@ MainWindowBars BuildMainWindowBars(QDialog* window, const MainWindowMenuCommands
     bars.folder = new QLabel(status);
     bars.version = new QLabel(status);
     bars.lastExchange = new QLabel(status);
+    bars.publishing = new QLabel(status);
+    bars.publishing->setObjectName(QStringLiteral("statusPublishing"));
     bars.link->setObjectName(QStringLiteral("statusLink"));
     bars.version->setObjectName(QStringLiteral("statusVersion"));
     bars.lastExchange->setObjectName(QStringLiteral("statusLastExchange"));
     status->addWidget(bars.link);
     status->addWidget(bars.folder, 1);
     status->addPermanentWidget(bars.version);
+    status->addPermanentWidget(bars.publishing);
     status->addPermanentWidget(bars.lastExchange);
     layout->addWidget(status);
     return bars;

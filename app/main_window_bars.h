@@ -19,6 +19,7 @@ struct MainWindowBars {
     QLabel* folder = nullptr;        // "Folder: /home/op/lines"
     QLabel* version = nullptr;       // "TORV software 0105"
     QLabel* lastExchange = nullptr;  // "last reply 12:03:41, ok"
+    QLabel* publishing = nullptr;    // "MQTT: connected to broker.plant:1883"; empty when not used
     QMenu* recentFiles = nullptr;    // filled by the window before it opens
 };
 

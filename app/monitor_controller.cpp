@@ -12,6 +12,7 @@
 
 #include "app/main_window_ids.h"
 #include "app/monitor_dashboard.h"
+#include "app/monitor_publishing.h"
 #include "app/unfinished_write_box.h"
 #include "link/frames.h"
 #include "ui/control_ids.h"
@@ -40,7 +41,8 @@ MonitorController::MonitorController(QDialog* window, OperationState& state)
       m_window(window),
       m_state(state),
       m_monitor(state),
-      m_trend(std::make_shared<MarginTrend>()) {
+      m_trend(std::make_shared<MarginTrend>()),
+      m_publishing(new MonitorPublishing(this)) {
     control(kIdStopMonitor)->setEnabled(false);
     connect(m_window->findChild<MonitorDashboard*>(), &MonitorDashboard::alarmAcknowledged, this,
             &MonitorController::recolourJudgement);
@@ -96,6 +98,14 @@ void MonitorController::start() {
         stop();
         return;
     }
+    QString publishingFailure;
+    if (!m_publishing->start(m_publishingPreferences, publishingFailure)) {
+        // The log is the record: the run goes on, unpublished, and says so once.
+        Prompts().showDetailed(
+            m_window, Caption::kError, Icon::kExclamation,
+            QStringLiteral("The judgements are not published to MQTT; the monitor runs on."),
+            publishingFailure);
+    }
     const MonitorEnd end = RunMonitorLoop(m_monitor, m_state, *this);
     // A Stop pressed meanwhile has already done the rest; a failure is shown once, then stops.
     if (!m_state.AbortRequest && end == MonitorEnd::kFailed) {
@@ -112,6 +122,8 @@ void MonitorController::stop() {
     m_running = false;
     restoreControls();
     m_monitor.close();
+    const auto* dashboard = m_window->findChild<MonitorDashboard*>();
+    m_publishing->stop(dashboard->tally(), dashboard->runSeconds());
     // Not on Start: an Enter meant for Stop, a moment late, would start again and move the log aside.
     control(kIdMonitorName)->setFocus();
 }
@@ -164,6 +176,10 @@ void MonitorController::showCount(int count) {
     // names the same moments.
     const std::vector<TrendAlarm>& raised =
         m_trend->add(m_lastJudgement, ResultTimeStamp(std::chrono::system_clock::now()));
+    m_publishing->judgement(m_lastJudgement, count, dashboard->tally(), dashboard->runSeconds());
+    for (const TrendAlarm& alarm : raised) {
+        m_publishing->alarm(alarm);
+    }
     if (!raised.empty()) {
         dashboard->showAlarm(raised.back());
         recolourJudgement();

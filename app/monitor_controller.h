@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/preferences.h"
 #include "engine/operation_state.h"
 #include "monitor/margin_trend.h"
 #include "monitor/result_monitor.h"
@@ -17,6 +18,8 @@ class QDialog;
 class QWidget;
 
 namespace torv {
+
+class MonitorPublishing;
 
 class MonitorController : public QObject, public MonitorHost {
     Q_OBJECT
@@ -27,6 +30,9 @@ class MonitorController : public QObject, public MonitorHost {
     bool running() const { return m_running; }
     // The margin trend of the current run (a new one at every Start; null before the first).
     std::shared_ptr<const MarginTrend> trend() const { return m_trend; }
+    // Where the next run publishes (the preferences' broker, or nowhere).
+    void setPublishing(const Preferences& preferences) { m_publishingPreferences = preferences; }
+    MonitorPublishing* publishing() const { return m_publishing; }
     // Runs the monitor; returns when it has stopped.
     void start();
     // Stops a running monitor: the controls come back, the port and the result CSV are closed.
@@ -51,6 +57,8 @@ class MonitorController : public QObject, public MonitorHost {
     bool m_running = false;
     Judgement m_lastJudgement;  // shown, until its count comes
     std::shared_ptr<MarginTrend> m_trend;
+    Preferences m_publishingPreferences;
+    MonitorPublishing* m_publishing;
     // The controls Start disabled, in order, each with whether it was enabled before.
     std::vector<std::pair<QWidget*, bool>> m_disabled;
 };

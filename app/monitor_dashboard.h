@@ -28,6 +28,7 @@ class MonitorDashboard : public QWidget {
     void add(const Judgement& judgement, int count);
 
     const JudgementTally& tally() const { return m_tally; }
+    double runSeconds() const { return static_cast<double>(m_run.elapsed()) / 1000.0; }
 
     // Shows the alarm until acknowledged (a later one replaces it).
     void showAlarm(const TrendAlarm& alarm);

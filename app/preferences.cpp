@@ -23,6 +23,10 @@ Preferences LoadPreferences() {
     preferences.differencesBeforeWrite = file.value(QStringLiteral("write/differences"), false).toBool();
     preferences.generatesCsv = file.value(QStringLiteral("monitor/generatesCsv"), false).toBool();
     preferences.windowGeometry = file.value(QStringLiteral("window/geometry")).toByteArray();
+    preferences.mqttUrl = file.value(QStringLiteral("mqtt/url")).toString();
+    preferences.mqttSensor = file.value(QStringLiteral("mqtt/sensor")).toString();
+    preferences.mqttCaFile = file.value(QStringLiteral("mqtt/ca")).toString();
+    preferences.mqttUser = file.value(QStringLiteral("mqtt/user")).toString();
     for (std::size_t i = 0; i < kRecentKindCount; ++i) {
         preferences.recent[i] = file.value(QString::fromLatin1(kRecentKeys[i])).toStringList();
     }
@@ -36,6 +40,10 @@ void SavePreferences(const Preferences& preferences) {
     file.setValue(QStringLiteral("write/differences"), preferences.differencesBeforeWrite);
     file.setValue(QStringLiteral("monitor/generatesCsv"), preferences.generatesCsv);
     file.setValue(QStringLiteral("window/geometry"), preferences.windowGeometry);
+    file.setValue(QStringLiteral("mqtt/url"), preferences.mqttUrl);
+    file.setValue(QStringLiteral("mqtt/sensor"), preferences.mqttSensor);
+    file.setValue(QStringLiteral("mqtt/ca"), preferences.mqttCaFile);
+    file.setValue(QStringLiteral("mqtt/user"), preferences.mqttUser);
     for (std::size_t i = 0; i < kRecentKindCount; ++i) {
         file.setValue(QString::fromLatin1(kRecentKeys[i]), preferences.recent[i]);
     }

@@ -1,8 +1,8 @@
 #pragma once
 // The desktop tool's preferences, beside the seven-line settings file (which stays as it is): what a
 // parameter write does around itself, the "Generates CSV file" box, the window's place, and the last
-// files of each kind. Kept with QSettings in the user's configuration folder (torv/torvloader-
-// preferences.ini).
+// files of each kind, and where the monitor publishes its judgements. Kept with QSettings in the user's
+// configuration folder (torv/torvloader- preferences.ini).
 
 #include <QByteArray>
 #include <QStringList>
@@ -21,6 +21,12 @@ struct Preferences {
     bool differencesBeforeWrite = false;  // read the sensor first and list the changes in the question
     bool generatesCsv = false;
     QByteArray windowGeometry;
+    // The monitor's judgements published to the plant's broker (no URL: not published). The password
+    // is never stored: it comes from TORV_MQTT_PASSWORD, as for torvctl.
+    QString mqttUrl;
+    QString mqttSensor;
+    QString mqttCaFile;
+    QString mqttUser;
     std::array<QStringList, kRecentKindCount> recent{};  // newest first
 };
 

@@ -57,6 +57,11 @@ constexpr CommandExamples kExamples[] = {
     {"fleet read", "  torvctl fleet read plant.fleet backups/$(date +%F)\n"},
     {"fleet write", "  torvctl -y fleet write plant.fleet golden\n"},
     {"fleet clock", "  torvctl -y fleet clock plant.fleet\n"},
+    {"fleet monitor",
+     "  torvctl fleet monitor plant.fleet --csv-dir logs/$(date +%F)   # logs/NAME.csv per sensor\n"
+     "  torvctl fleet monitor plant.fleet --csv-dir logs --seconds 3600 --trend 2>events.txt\n"
+     "  torvctl fleet monitor plant.fleet --csv-dir logs --mqtt mqtt://broker.plant/plant   # "
+     "plant/NAME/...\n"},
 };
 
 void AddExamplesBelow(CLI::App& command, const std::string& path) {

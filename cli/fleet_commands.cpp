@@ -4,11 +4,16 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 #include "cli/device_operation.h"
 #include "cli/fleet_file.h"
+#include "cli/fleet_monitor.h"
+#include "cli/fleet_mqtt.h"
 #include "cli/fleet_run.h"
+#include "cli/mqtt_options.h"
 #include "cli/standard_input_file.h"
+#include "cli/trend_command.h"
 #include "files/file_kind.h"
 #include "files/file_status.h"
 #include "link/frames.h"
@@ -155,6 +160,85 @@ int RunFleetClock(const GlobalOptions& options, const FleetArguments& arguments)
     return RunAndReport(options, arguments, fleet, kSetClock);
 }
 
+struct FleetMonitorArguments {
+    std::string fleetPath;
+    FleetMonitorOptions monitor;
+    MqttOptions mqtt;  // --mqtt URL: each sensor's judgements to the broker, under its fleet name
+};
+
+// Each sensor's name is a level of its topics: one that cannot be is refused before anything runs.
+bool NamesFitTopics(const FleetFile& fleet, const std::string& fleetPath) {
+    for (const FleetSensor& sensor : fleet.sensors) {
+        if (const std::string problem = MqttLevelProblem(sensor.name); !problem.empty()) {
+            std::cerr << "torvctl: " << fleetPath << ":" << sensor.line << ": NAME " << sensor.name
+                      << " cannot name a sensor in MQTT topics: it " << problem << '\n';
+            return false;
+        }
+    }
+    return true;
+}
+
+int RunFleetMonitorCommand(const GlobalOptions& options, const FleetMonitorArguments& arguments) {
+    std::optional<MqttSettings> mqtt;
+    if (std::string why; !MqttSettingsOf(arguments.mqtt, mqtt, why)) {
+        std::cerr << "torvctl fleet monitor: " << why << '\n';
+        return kExitUsage;
+    }
+    FleetFile fleet;
+    if (!LoadFleet(arguments.fleetPath, fleet) || (mqtt && !NamesFitTopics(fleet, arguments.fleetPath))) {
+        return kExitUsage;
+    }
+    if (!arguments.monitor.csvFolder.empty() && !PrepareFolder(arguments.monitor.csvFolder)) {
+        return kExitFile;
+    }
+    return RunFleetMonitor(
+        options, fleet.sensors, arguments.monitor,
+        mqtt ? MqttListeners(*mqtt, arguments.monitor.csvFolder) : SensorListenerFactory());
+}
+
+// A time of zero or less would stop before the first poll; without the option there is no limit.
+CLI::Validator PositiveSeconds() {
+    return CLI::Validator(
+        [](std::string& text) {
+            double value = 0;
+            if (CLI::detail::lexical_cast(text, value) && value > 0) {
+                return std::string();
+            }
+            return text +
+                   " is not a time: give seconds above 0, e.g. 0.5 or 3600 (leave the option out for no "
+                   "limit)";
+        },
+        "");
+}
+
+void AddFleetMonitorSubcommand(CLI::App& fleet, CliContext& context) {
+    auto arguments = std::make_shared<FleetMonitorArguments>();
+    CLI::App* command = fleet.add_subcommand(
+        "monitor",
+        "Watch every sensor's judgements at once, each logged to its own CSV; a silent sensor is retried");
+    command->add_option("FLEET", arguments->fleetPath, "Fleet file: one sensor a line, NAME PORT [BAUD]")
+        ->required();
+    command
+        ->add_option("--csv-dir", arguments->monitor.csvFolder,
+                     "Log each sensor's judgements to DIR/NAME.csv (made when missing; an earlier one is "
+                     "first moved aside to NAME-0001.csv); without it, nothing is logged")
+        ->type_name("DIR");
+    command->add_option("--seconds", arguments->monitor.seconds, "Stop after S seconds")
+        ->check(PositiveSeconds());
+    auto* trend = command->add_flag("--trend", arguments->monitor.trend,
+                                    "Follow each sensor's recognition margins and say when one drifts");
+    command
+        ->add_option("--baseline", arguments->monitor.baseline,
+                     "With --trend: learn each position's normal level from its first N readings")
+        ->check(TrendBaselineCheck())
+        ->capture_default_str()
+        ->needs(trend);
+    AddMqttOptions(*command, arguments->mqtt, false);
+    command->callback([&context, arguments] {
+        context.run = [&context, arguments] { return RunFleetMonitorCommand(context.options, *arguments); };
+    });
+}
+
 using FleetRunner = int (*)(const GlobalOptions&, const FleetArguments&);
 
 void AddFleetSubcommand(CLI::App& fleet, CliContext& context, const char* name, const char* description,
@@ -183,6 +267,7 @@ void AddFleetCommand(CLI::App& app, CliContext& context) {
                        RunFleetWrite, "Folder holding the parameter files");
     AddFleetSubcommand(*fleet, context, "clock", "Set every sensor's calendar to the PC's local time",
                        RunFleetClock, nullptr);
+    AddFleetMonitorSubcommand(*fleet, context);
 }
 
 }  // namespace torv::cli

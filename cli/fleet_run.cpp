@@ -144,9 +144,7 @@ std::string SecondsText(double seconds) {
 
 }  // namespace
 
-std::vector<FleetOutcome> RunFleet(const std::vector<FleetSensor>& sensors, int code,
-                                   const std::function<std::string(const FleetSensor&)>& fileNameOf,
-                                   bool trace) {
+std::vector<int> PrepareFleetPorts(const std::vector<FleetSensor>& sensors, bool trace) {
     const std::vector<int> ports = PortNumbers(sensors);
     for (std::size_t i = 0; i < sensors.size(); ++i) {
         if (const std::optional<UnfinishedWrite> write = FindUnfinishedWrite(ports[i])) {
@@ -161,6 +159,13 @@ std::vector<FleetOutcome> RunFleet(const std::vector<FleetSensor>& sensors, int 
         }
         StartTrace([names](int port) { return names->at(port); });
     }
+    return ports;
+}
+
+std::vector<FleetOutcome> RunFleet(const std::vector<FleetSensor>& sensors, int code,
+                                   const std::function<std::string(const FleetSensor&)>& fileNameOf,
+                                   bool trace) {
+    const std::vector<int> ports = PrepareFleetPorts(sensors, trace);
     std::vector<FleetOutcome> outcomes(sensors.size());
     std::vector<std::atomic<int>> progress(sensors.size());
     std::mutex mutex;

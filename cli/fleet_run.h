@@ -11,6 +11,12 @@
 
 namespace torv::cli {
 
+// Gets a fleet's ports ready for runs on threads of their own: the port number of each sensor (COMn
+// keeps n; any other port is tied to a free number, from the top), a warning on stderr for each sensor
+// whose last write did not finish (with its restore command), a descriptor limit that holds every
+// port open at once, and with `trace` the protocol trace naming each frame's sensor.
+std::vector<int> PrepareFleetPorts(const std::vector<FleetSensor>& sensors, bool trace);
+
 struct FleetOutcome {
     OperationOutcome outcome = OperationOutcome::kFailed;
     std::string message;  // "ok", or the tool's message ("No communication response.", "Aborted.")
@@ -23,8 +29,7 @@ struct FleetOutcome {
 
 // Runs operation `code` on every sensor, `fileNameOf` naming each one's file (without extension).
 // Questions inside the operations are answered Yes: the fleet command asks its one question first.
-// A sensor whose last write did not finish is named on stderr, with its restore command, before any
-// run starts.
+// The ports are prepared as PrepareFleetPorts does before any run starts.
 // A stop signal stops every run at its next block. On a terminal, stderr shows how far the fleet is.
 std::vector<FleetOutcome> RunFleet(const std::vector<FleetSensor>& sensors, int code,
                                    const std::function<std::string(const FleetSensor&)>& fileNameOf,

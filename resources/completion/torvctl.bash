@@ -9,8 +9,9 @@
 # arguments are listed by kind, in order; a kind ending in "..." takes every later argument too.
 #
 # Kinds: torv dic4 ng4 bmp csv png (files with that extension, and folders), fleet (fleet files,
-# *.fleet when there are any), dir (folders), port, baud, bank (0..15), ng (1..30), key (front-panel
-# keys), letter (command letters), command (torvctl's command words), text (nothing to offer).
+# *.fleet when there are any), file (any file, and folders), dir (folders), port, baud, bank (0..15),
+# ng (1..30), key (front-panel keys), letter (command letters), mqtt (a broker URL's schemes), command
+# (torvctl's command words), text (nothing to offer).
 
 _torvctl_commands="exchange ports clock params ng dict monitor trend key fleet help"
 
@@ -19,7 +20,7 @@ declare -gA _torvctl_subcommands=(
     [params]="read write sheet show get diff set"
     [ng]="read csv png"
     [dict]="show recognized from-ng read write"
-    [fleet]="read write clock"
+    [fleet]="read write clock monitor"
 )
 
 _torvctl_global_options="-h --help --version -p=port --port=port -b=baud --baud=baud -y --yes -n --no
@@ -36,8 +37,11 @@ declare -gA _torvctl_options=(
     ["ng read"]="--ng=ng"
     ["ng png"]="--out=png"
     ["dict from-ng"]="--ng=ng"
-    [monitor]="--csv=csv --append --count=text --seconds=text --trend --baseline=text"
+    [monitor]="--csv=csv --append --count=text --seconds=text --trend --baseline=text --mqtt=mqtt --mqtt-ca=file
+        --mqtt-cert=file --mqtt-key=file --mqtt-user=text --mqtt-queue=text --name=text"
     [trend]="--png=png --baseline=text"
+    ["fleet monitor"]="--csv-dir=dir --seconds=text --trend --baseline=text --mqtt=mqtt --mqtt-ca=file
+        --mqtt-cert=file --mqtt-key=file --mqtt-user=text --mqtt-queue=text"
 )
 
 declare -gA _torvctl_arguments=(
@@ -62,6 +66,7 @@ declare -gA _torvctl_arguments=(
     ["fleet read"]="fleet dir"
     ["fleet write"]="fleet dir"
     ["fleet clock"]="fleet"
+    ["fleet monitor"]="fleet"
     [help]="command..."
 )
 
@@ -140,6 +145,12 @@ _torvctl_add_values() {
             if [[ -z $(compgen -f -X '!*.fleet' -- "$cur") ]]; then
                 _torvctl_add_files ""
             fi
+            ;;
+        file) _torvctl_add_files "" ;;
+        mqtt)
+            _torvctl_add_words "mqtt:// mqtts://"
+            # A scheme alone is the start of a URL: no space after it.
+            compopt -o nospace 2>/dev/null
             ;;
         dir)
             compopt -o filenames 2>/dev/null

@@ -1,0 +1,397 @@
+// torvctl fleet monitor against several torvsims on pseudo-terminals, COMn links and, where ser2net is
+// installed, a device server: every sensor's CSV holds exactly the judgements its simulator sent, for a
+// time limit and for Ctrl-C; a sensor that falls silent, or hangs up and is replaced on its link, is
+// retried and said on stderr, resumes into the same CSV, and leaves the others' CSVs whole; the summary
+// lines, the exit codes, a trend alarm per sensor, and the status lines on a terminal.
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <regex>
+#include <thread>
+
+#include "link/com_device.h"
+#include "tests/support/judgement_log.h"
+#include "tests/support/mosquitto_broker.h"
+#include "tests/support/pty_pair.h"
+#include "tests/support/ser2net_server.h"
+#include "tests/support/simulated_sensor.h"
+
+extern char** environ;
+
+namespace torv {
+namespace {
+
+using test::RunTorvctl;
+using test::SentJudgements;
+using test::SimulatedSensor;
+
+constexpr int kEventWaitMs = 40000;  // a retry comes within 30 s however loaded the machine is
+constexpr std::size_t kFramesFirst = 60;
+constexpr std::size_t kJudgementsFirst = 20;
+
+// A sensor's summary line read back: "NAME  judged N  OK N  NG N  -- N  yield Y%  [alarms N]  gaps N".
+struct Summary {
+    long long judged = -1, ok = -1, ng = -1, none = -1, alarms = 0, gaps = -1;
+};
+
+std::optional<Summary> SummaryOf(const std::string& out, const std::string& name) {
+    static const std::regex line(
+        R"(judged +(\d+) +OK +(\d+) +NG +(\d+) +-- +(\d+) +yield +[\d.]+% +(?:alarms +(\d+) +)?gaps +(\d+).*)");
+    for (const std::string& text : test::OutputLines(out)) {
+        std::smatch m;
+        if (text.rfind(name + " ", 0) == 0 &&
+            std::regex_match(text.cbegin() + static_cast<std::ptrdiff_t>(text.find("judged")), text.cend(), m,
+                             line)) {
+            return Summary{std::stoll(m[1]),
+                           std::stoll(m[2]),
+                           std::stoll(m[3]),
+                           std::stoll(m[4]),
+                           m[5].matched ? std::stoll(m[5]) : 0,
+                           std::stoll(m[6])};
+        }
+    }
+    return std::nullopt;
+}
+
+// What the summary must say of a sensor that sent `sent`, with `gaps` gaps.
+void ExpectSummary(const std::string& out, const std::string& name,
+                   const std::vector<test::SentJudgement>& sent, long long gaps) {
+    Summary expected{static_cast<long long>(sent.size()), 0, 0, 0, 0, gaps};
+    for (const test::SentJudgement& j : sent) {
+        ++(j.text == "OK" ? expected.ok : j.text == "NG" ? expected.ng : expected.none);
+    }
+    const std::optional<Summary> got = SummaryOf(out, name);
+    ASSERT_TRUE(got) << name << " has no summary line in:\n" << out;
+    EXPECT_EQ(std::tie(got->judged, got->ok, got->ng, got->none, got->gaps),
+              std::tie(expected.judged, expected.ok, expected.ng, expected.none, expected.gaps))
+        << out;
+}
+
+std::size_t JudgedBefore(const std::vector<test::SentJudgement>& sent, int exchange) {
+    std::size_t count = 0;
+    while (count < sent.size() && sent[count].exchange < exchange) {
+        ++count;
+    }
+    return count;
+}
+
+// Waits up to 20 s until the simulator has sent `count` judgements.
+bool WaitForJudgements(const SimulatedSensor& sensor, std::size_t count) {
+    for (int i = 0; i < 1000 && SentJudgements(sensor.logPath()).size() < count; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return SentJudgements(sensor.logPath()).size() >= count;
+}
+
+bool Mentions(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+// The COMn links of this test's simulators in a ports folder of their own, for torvsim (inherited)
+// and torvctl (given).
+class FleetMonitorTest : public ::testing::Test {
+  protected:
+    FleetMonitorTest() { setenv("XDG_CONFIG_HOME", m_config.path().c_str(), 1); }
+    ~FleetMonitorTest() override { unsetenv("XDG_CONFIG_HOME"); }
+
+    std::string fleet(const std::vector<std::pair<std::string, std::string>>& sensors) {
+        std::string text;
+        for (const auto& [name, port] : sensors) {
+            text += name + " " + port + "\n";
+        }
+        test::WriteFileBytes(m_files.file("plant.fleet"), text);
+        return m_files.file("plant.fleet");
+    }
+    std::string csv(const std::string& name) const { return m_folder + "/" + name + ".csv"; }
+    std::vector<std::string> monitor(const std::string& fleetPath, std::vector<std::string> more = {}) const {
+        std::vector<std::string> words{"fleet", "monitor", fleetPath, "--csv-dir", m_folder};
+        words.insert(words.end(), more.begin(), more.end());
+        return words;
+    }
+    std::vector<std::string> environment() const { return {"XDG_CONFIG_HOME=" + m_config.path().string()}; }
+
+    test::TempDir m_config;
+    test::TempDir m_files;
+    const std::string m_folder = m_files.file("logs");
+};
+
+// A direct device path, a COMn link and a device server at once; the time limit and Ctrl-C both end
+// every sensor with its CSV whole. The earlier log of one sensor is moved aside byte for byte.
+TEST_F(FleetMonitorTest, EveryCsvHoldsExactlyWhatItsSensorSent) {
+    const bool networked = NetworkPortsAvailable() && !test::Ser2netServer::ProgramPath().empty();
+    for (const bool interrupt : {false, true}) {
+        SimulatedSensor direct({"--pace", "2", "--mix", "6,3,1", "--seed", "21"}, 21);
+        SimulatedSensor linked({"--pace", "2", "--seed", "22", "--link", "COM7"}, 22);
+        SimulatedSensor served({"--pace", "2", "--seed", "23"}, 23);
+        std::vector<std::pair<std::string, std::string>> ports{{"direct", direct.devicePath()},
+                                                               {"linked", "COM7"}};
+        std::map<std::string, const SimulatedSensor*> sensors{{"direct", &direct}, {"linked", &linked}};
+        std::optional<test::Ser2netServer> server;
+        if (networked) {
+            server.emplace(std::vector<std::string>{served.devicePath()});
+            ports.emplace_back("served", server->portName());
+            sensors["served"] = &served;
+        }
+        std::filesystem::create_directories(m_folder);
+        const std::string earlier = "OK,1,Dec 05 2026 22:11:46.123\r\nan earlier run\r\n";
+        test::WriteFileBytes(csv("direct"), earlier);
+
+        test::ProgramResult result;
+        if (interrupt) {
+            test::RunningProgram torvctl(TORVCTL_PATH, monitor(fleet(ports)), {}, environment());
+            for (const auto& [name, sensor] : sensors) {
+                ASSERT_TRUE(WaitForJudgements(*sensor, kJudgementsFirst)) << name;
+            }
+            torvctl.signal(SIGINT);
+            result = torvctl.finish();
+        } else {
+            result = RunTorvctl(monitor(fleet(ports), {"--seconds", "1.5"}), environment());
+        }
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_EQ(result.err, "");
+        EXPECT_EQ(test::ReadFileBytes(m_folder + "/direct-0001.csv"), earlier);
+        for (const auto& [name, sensor] : sensors) {
+            const auto sent = SentJudgements(sensor->logPath());
+            EXPECT_GE(sent.size(), kJudgementsFirst) << name;
+            EXPECT_EQ(test::CsvProblem(csv(name), sent), "") << interrupt;
+            ExpectSummary(result.out, name, sent, 0);
+        }
+        EXPECT_TRUE(Mentions(result.out, std::to_string(sensors.size()) + " sensors, ")) << result.out;
+        EXPECT_TRUE(Mentions(result.out,
+                             ": " + std::to_string(sensors.size()) + " answered throughout, 0 with gaps\n"))
+            << result.out;
+        std::filesystem::remove_all(m_folder);
+    }
+}
+
+// b misses one poll; c hangs up and a new simulator takes its link. Both are retried and said, resume
+// into their CSVs, and a's CSV is whole and a is never named.
+TEST_F(FleetMonitorTest, SilentSensorsAreRetriedAndResumeIntoTheSameCsv) {
+    constexpr int kSilenced = 40;
+    constexpr int kHangup = 300;
+    SimulatedSensor a({"--pace", "2", "--seed", "31"}, 31);
+    SimulatedSensor b({"--pace", "2", "--seed", "32", "--fault", std::to_string(kSilenced) + "=silence"}, 32);
+    SimulatedSensor first(
+        {"--pace", "2", "--seed", "33", "--link", "COM8", "--fault", std::to_string(kHangup) + "=hangup"},
+        33);
+    test::RunningProgram torvctl(
+        TORVCTL_PATH, monitor(fleet({{"a", a.devicePath()}, {"b", b.devicePath()}, {"c", "COM8"}})), {},
+        environment());
+    ASSERT_TRUE(torvctl.waitForError("c: silent at ", kEventWaitMs));
+    const auto firstSent = SentJudgements(first.logPath());
+    SimulatedSensor second({"--pace", "2", "--seed", "34", "--link", "COM8"}, 34);
+    ASSERT_TRUE(torvctl.waitForError("c: back at ", kEventWaitMs));
+    ASSERT_TRUE(torvctl.waitForError("b: back at ", kEventWaitMs));
+    ASSERT_TRUE(second.waitForFrames(kFramesFirst));
+    torvctl.signal(SIGINT);
+    const test::ProgramResult result = torvctl.finish();
+    EXPECT_EQ(result.exitCode, 7) << result.err;  // some sensors had gaps
+
+    const auto aSent = SentJudgements(a.logPath());
+    const auto bSent = SentJudgements(b.logPath());
+    auto cSent = firstSent;
+    const auto secondSent = SentJudgements(second.logPath());
+    cSent.insert(cSent.end(), secondSent.begin(), secondSent.end());
+    EXPECT_EQ(test::CsvProblem(csv("a"), aSent), "");
+    EXPECT_EQ(test::CsvProblem(csv("b"), bSent), "");
+    EXPECT_EQ(test::CsvProblem(csv("c"), cSent), "");
+    EXPECT_FALSE(std::filesystem::exists(m_folder + "/c-0001.csv"));  // resumed, not started again
+    EXPECT_FALSE(Mentions(result.err, "a: ")) << result.err;
+    // Where each gap is: after the last judgement before the exchange that went unanswered.
+    for (const auto& [name, before] :
+         {std::pair{std::string("b"), JudgedBefore(bSent, kSilenced)}, {"c", firstSent.size()}}) {
+        const std::regex said(name + ": silent at [-0-9T:.+]+, after judgement " + std::to_string(before) +
+                              ": No communication response\\. Retrying every 1 to 30 s\\.\n" + name +
+                              ": No reply from the sensor on [^\n]+\n(.|\n)*" + name +
+                              ": back at [-0-9T:.+]+ after [0-9.]+ s silent \\(after judgement " +
+                              std::to_string(before) + "\\)\n");
+        EXPECT_TRUE(std::regex_search(result.err, said)) << name << ":\n" << result.err;
+    }
+    ExpectSummary(result.out, "a", aSent, 0);
+    ExpectSummary(result.out, "b", bSent, 1);
+    ExpectSummary(result.out, "c", cSent, 1);
+    EXPECT_TRUE(Mentions(result.out, ": 1 answered throughout, 2 with gaps\n")) << result.out;
+}
+
+// How a run ends, in its exit code and last line.
+TEST_F(FleetMonitorTest, ExitCodesSayHowTheRunEnded) {
+    struct Case {
+        std::string what;
+        std::vector<std::string> plans;  // each sensor's fault plan
+        int signal;                      // sent once every sensor has answered; 0: --seconds
+        bool csvBlocked;                 // a folder stands where the second sensor's CSV goes
+        int exitCode;
+        std::string said;  // on stdout, or on stderr when nothing was polled
+    };
+    const std::vector<Case> cases = {
+        {"all silent", {"1+=silence", "1+=silence"}, 0, false, 1, ": 0 answered throughout, 2 with gaps\n"},
+        {"SIGTERM", {"", ""}, SIGTERM, false, 128 + SIGTERM, ": 2 answered throughout, 0 with gaps\n"},
+        {"CSV blocked", {"", ""}, 0, true, 5, "s2: Failed to create the file.\n"},
+    };
+    for (const Case& c : cases) {
+        SimulatedSensor s1(test::FaultOption(c.plans[0]), 41);
+        SimulatedSensor s2(test::FaultOption(c.plans[1]), 42);
+        if (c.csvBlocked) {
+            std::filesystem::create_directories(csv("s2"));
+        }
+        const std::string path = fleet({{"s1", s1.devicePath()}, {"s2", s2.devicePath()}});
+        test::ProgramResult result;
+        if (c.signal != 0) {
+            test::RunningProgram torvctl(TORVCTL_PATH, monitor(path), {}, environment());
+            ASSERT_TRUE(s1.waitForFrames(kFramesFirst) && s2.waitForFrames(kFramesFirst)) << c.what;
+            torvctl.signal(c.signal);
+            result = torvctl.finish();
+        } else {
+            result = RunTorvctl(monitor(path, {"--seconds", "1.5"}), environment());
+        }
+        EXPECT_EQ(result.exitCode, c.exitCode) << c.what << result.err;
+        EXPECT_TRUE(Mentions(result.out + result.err, c.said)) << c.what << result.out << result.err;
+        if (c.csvBlocked) {
+            EXPECT_TRUE(Mentions(result.err, "\ntorvctl: no sensor was polled\n")) << result.err;
+            EXPECT_TRUE(s1.frames().empty() && s2.frames().empty());
+        } else if (c.exitCode == 1) {
+            EXPECT_TRUE(SummaryOf(result.out, "s1") && SummaryOf(result.out, "s1")->gaps == 1) << result.out;
+        }
+        std::filesystem::remove_all(m_folder);
+    }
+}
+
+// One trend per sensor: the fading print raises its alarm at its position 3, the stable one none.
+TEST_F(FleetMonitorTest, EachSensorHasItsOwnTrend) {
+    SimulatedSensor fading({"--pace", "0", "--mix", "100,0,0", "--fade", "3,4000,1500"}, 51);
+    SimulatedSensor stable({"--pace", "0", "--mix", "97,0,3"}, 52);
+    test::RunningProgram torvctl(
+        TORVCTL_PATH,
+        {"fleet", "monitor", fleet({{"fading", fading.devicePath()}, {"stable", stable.devicePath()}}),
+         "--trend"},
+        {}, environment());
+    ASSERT_TRUE(torvctl.waitForError("fading: trend alarm at judgement ", kEventWaitMs));
+    torvctl.signal(SIGINT);
+    const test::ProgramResult result = torvctl.finish();
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_TRUE(Mentions(result.err, ": Position 3 ('")) << result.err;
+    EXPECT_FALSE(Mentions(result.err, "stable: ")) << result.err;
+    EXPECT_FALSE(std::filesystem::exists(m_folder));  // no --csv-dir: nothing logged
+    const auto fadingSummary = SummaryOf(result.out, "fading");
+    const auto stableSummary = SummaryOf(result.out, "stable");
+    ASSERT_TRUE(fadingSummary && stableSummary) << result.out;
+    EXPECT_GE(fadingSummary->alarms, 1);
+    EXPECT_EQ(stableSummary->alarms, 0);
+}
+
+// --mqtt: every sensor publishes under its own fleet name, each judgement it sent once and in order,
+// and its last counts retained.
+TEST_F(FleetMonitorTest, EverySensorPublishesUnderItsOwnName) {
+    test::MosquittoBroker broker;
+    test::MqttSubscriber watcher(broker, "plant/#");
+    SimulatedSensor a({"--pace", "2", "--seed", "71"}, 71);
+    SimulatedSensor b({"--pace", "2", "--seed", "72", "--mix", "5,4,1"}, 72);
+    const auto result = RunTorvctl(monitor(fleet({{"line-a", a.devicePath()}, {"line-b", b.devicePath()}}),
+                                           {"--seconds", "1.5", "--mqtt", broker.url("plant")}),
+                                   environment());
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    for (const auto& [name, sensor] : {std::pair{std::string("line-a"), &a}, {"line-b", &b}}) {
+        EXPECT_TRUE(Mentions(result.err, "torvctl: MQTT: " + name + ": connected to 127.0.0.1:"))
+            << result.err;
+        const std::string topic = "plant/" + name + "/";
+        ASSERT_TRUE(watcher.waitFor(
+            [&topic](const std::vector<test::ReceivedMessage>& messages) {
+                return std::any_of(messages.begin(), messages.end(),
+                                   [&topic](const test::ReceivedMessage& m) {
+                                       return m.topic == topic + "status" && m.payload == "offline";
+                                   });
+            },
+            kEventWaitMs))
+            << name;
+        const auto sent = SentJudgements(sensor->logPath());
+        EXPECT_EQ(test::CsvProblem(csv(name), sent), "");
+        const auto published = watcher.payloads(topic + "judgement");
+        ASSERT_EQ(published.size(), sent.size()) << name;
+        for (std::size_t i = 0; i < sent.size(); ++i) {
+            const nlohmann::json message = nlohmann::json::parse(published[i]);
+            EXPECT_EQ(message["sensor"], name);
+            EXPECT_EQ(message["count"], i + 1);
+            EXPECT_EQ(message["judgement"], sent[i].text) << name << " " << i;
+        }
+        const auto stats = watcher.payloads(topic + "stats");
+        ASSERT_FALSE(stats.empty()) << name;
+        EXPECT_EQ(nlohmann::json::parse(stats.back())["judgements"], sent.size());
+        EXPECT_EQ(watcher.payloads(topic + "status"), (std::vector<std::string>{"online", "offline"}));
+    }
+}
+
+// stderr on a terminal: with escapes, a line per sensor redrawn in place under the events; with
+// TERM=dumb, the one total line, without a single escape.
+TEST_F(FleetMonitorTest, StatusLinesOnATerminal) {
+    for (const std::string term : {"xterm", "dumb"}) {
+        SimulatedSensor busy({"--pace", "5"}, 61);
+        SimulatedSensor quiet({"--fault", "1+=silence"}, 62);
+        test::PtyPair terminal;
+        const int slave = open(terminal.devicePath().c_str(), O_RDWR | O_NOCTTY);
+        winsize wide{};
+        wide.ws_col = 200;
+        wide.ws_row = 40;
+        ioctl(slave, TIOCSWINSZ, &wide);
+        const std::string fleetPath = fleet({{"busy", busy.devicePath()}, {"quiet", quiet.devicePath()}});
+        std::vector<std::string> words{TORVCTL_PATH, "fleet", "monitor", fleetPath, "--seconds", "3"};
+        std::vector<char*> argv;
+        for (std::string& word : words) {
+            argv.push_back(word.data());
+        }
+        argv.push_back(nullptr);
+        std::string termVariable = "TERM=" + term;
+        std::string configVariable = environment().front();
+        std::vector<char*> env{termVariable.data(), configVariable.data(), nullptr};
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, slave, STDERR_FILENO);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, m_files.file("out.txt").c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        pid_t pid = -1;
+        ASSERT_EQ(posix_spawn(&pid, TORVCTL_PATH, &actions, nullptr, argv.data(), env.data()), 0);
+        posix_spawn_file_actions_destroy(&actions);
+        close(slave);
+        std::string shown;
+        int status = 0;
+        while (waitpid(pid, &status, WNOHANG) == 0) {
+            const auto bytes = terminal.receive(1 << 16, 100);
+            shown.append(bytes.begin(), bytes.end());
+        }
+        const auto rest = terminal.receive(1 << 16, 100);
+        shown.append(rest.begin(), rest.end());
+        EXPECT_EQ(WEXITSTATUS(status), 7) << term;
+        EXPECT_TRUE(Mentions(shown, "quiet: silent at ")) << shown;
+        EXPECT_TRUE(SummaryOf(test::ReadFileBytes(m_files.file("out.txt")), "busy")) << term;
+        if (term == "dumb") {
+            EXPECT_FALSE(Mentions(shown, "\x1b")) << shown;
+            EXPECT_TRUE(Mentions(shown, "\r2 sensors: judged ")) << shown;
+            continue;
+        }
+        EXPECT_TRUE(
+            std::regex_search(shown, std::regex("\x1b\\[2A\x1b\\[Jbusy   judged +[1-9][0-9]*  NG +[0-9]+  "
+                                                "[ 0-9.]+%  last (OK|NG|--)  polling\n")))
+            << shown;
+        EXPECT_TRUE(
+            std::regex_search(shown, std::regex("\nquiet  judged      0  NG     0  100\\.0%  last     "
+                                                "retrying (in [0-9]+ s|now): No communication "
+                                                "response\\.\n2 sensors: judged ")))
+            << shown;
+    }
+}
+
+}  // namespace
+}  // namespace torv
