@@ -157,8 +157,8 @@ class SensorWorker : public MonitorHost {
             const double silent = SecondsBetween(m_silentSince, SteadyClock::now());
             m_closedGapSeconds += silent;
             post({m_sensor.name + ": back at " + IsoLocalTimeText(std::chrono::system_clock::now()) +
-                  " after " + FormattedSeconds(silent) + " silent (after judgement " +
-                  std::to_string(m_status.totals.judgements) + ")"});
+                  " after " + FormattedSeconds(silent) + " silent (" +
+                  PlaceInRun(m_status.totals.judgements) + ")"});
             if (m_listener) {
                 m_listener->answering();
             }
@@ -174,12 +174,10 @@ class SensorWorker : public MonitorHost {
         if (m_status.link != SensorLink::kRetrying) {
             m_silentSince = now;
             ++m_status.totals.gaps;
-            const long long judged = m_status.totals.judgements;
-            std::vector<std::string> lines{
-                m_sensor.name + ": silent at " + IsoLocalTimeText(std::chrono::system_clock::now()) +
-                (judged == 0 ? std::string(", before its first judgement: ")
-                             : ", after judgement " + std::to_string(judged) + ": ") +
-                m_state.LastErrorText + " Retrying every 1 to 30 s."};
+            std::vector<std::string> lines{m_sensor.name + ": silent at " +
+                                           IsoLocalTimeText(std::chrono::system_clock::now()) + ", " +
+                                           PlaceInRun(m_status.totals.judgements) + ": " +
+                                           m_state.LastErrorText + " Retrying every 1 to 30 s."};
             if (!m_state.LastErrorDetail.empty()) {
                 lines.push_back(m_sensor.name + ": " + m_state.LastErrorDetail);
             }
@@ -228,6 +226,12 @@ class SensorWorker : public MonitorHost {
         std::array<char, 32> text{};
         std::snprintf(text.data(), text.size(), "%.1f s", seconds);
         return text.data();
+    }
+
+    // Where a gap falls in the run, for the lines that open and close it.
+    static std::string PlaceInRun(long long judged) {
+        return judged == 0 ? std::string("before its first judgement")
+                           : "after judgement " + std::to_string(judged);
     }
 
     void post(std::vector<std::string> lines) {

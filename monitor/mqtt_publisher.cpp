@@ -616,9 +616,10 @@ void MqttPublisher::stop(std::chrono::milliseconds grace) {
         impl.queue.push_back(Message{Kind::kStatus, "offline"});
         impl.stopping = true;
     }
-    impl.changed.wait_for(lock, grace, [&impl] {
-        return impl.finished || impl.failed || (impl.queue.empty() && impl.inFlight.empty());
-    });
+    // The network thread says goodbye itself once "offline" is acknowledged. Cutting in as soon as the
+    // queue looks empty would close the socket under a message still being handed to libmosquitto,
+    // and the broker would publish the will after it: "offline" twice.
+    impl.changed.wait_for(lock, grace, [&impl] { return impl.finished || impl.failed; });
     impl.quit = true;
     impl.changed.notify_all();
     const bool ended = impl.changed.wait_for(lock, 2 * kFarewell, [&impl] { return impl.finished; });
