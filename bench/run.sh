@@ -13,4 +13,6 @@ build/bench/monitor_bench
 QT_QPA_PLATFORM=offscreen build/bench/trace_window_bench
 QT_QPA_PLATFORM=offscreen build/bench/trend_bench
 build/bench/network_bench
-build/bench/fleet_monitor_bench 16 10
+build/bench/fleet_monitor_bench --no-mqtt 16 10
+build/bench/fleet_monitor_bench 16 20 16 100
+

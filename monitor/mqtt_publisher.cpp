@@ -10,6 +10,7 @@
 #include "monitor/mqtt_publisher.h"
 
 #include <mosquitto.h>
+#include <poll.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -25,6 +26,8 @@
 #include <thread>
 #include <unordered_set>
 
+#include "monitor/wake_pipe.h"
+
 #ifdef _WIN32
 #include <process.h>
 #else
@@ -38,7 +41,8 @@ namespace {
 // QoS 1 messages handed to libmosquitto and not yet acknowledged. A window keeps libmosquitto's own
 // queue (which has no limit) short, so that the limit and what is dropped stay ours.
 constexpr unsigned kInFlightWindow = 20;
-// The longest a queued message waits for the network thread to look at the queue again.
+// The longest the network thread waits for the broker's socket or new work before it looks at the
+// keep-alive and the connection's time-out again.
 constexpr int kLoopTimeoutMs = 100;
 // Retries after 1, 2, 4 ... seconds, at most every 30 s; after a connection that worked, from 1 s again.
 constexpr std::chrono::seconds kFirstRetry{1};
@@ -127,6 +131,7 @@ struct MqttPublisher::Impl {
 
     mutable std::mutex mutex;
     std::condition_variable changed;  // the queue drained, the thread ended, or it should leave
+    WakePipe work;                    // a message was queued, or the thread should leave
     std::deque<Message> queue;
     std::unordered_set<int> inFlight;  // message ids libmosquitto has not had acknowledged
     MqttStatus status;
@@ -154,6 +159,7 @@ struct MqttPublisher::Impl {
     void run(mosquitto* client);
     bool connect(mosquitto* client);
     bool serve(mosquitto* client);
+    int loopOnce(mosquitto* client);
     void sendQueued(mosquitto* client);
     bool waitToRetry(std::chrono::seconds delay);
     std::string failureOf(int rc, int number);
@@ -185,6 +191,7 @@ void MqttPublisher::Impl::queueMessage(Kind kind, std::string payload) {
         queue.erase(oldest);
     }
     queue.push_back(Message{kind, std::move(payload)});
+    work.wake();
 }
 
 void MqttPublisher::Impl::report(MqttState state, std::string text) {
@@ -300,7 +307,7 @@ bool MqttPublisher::Impl::serve(mosquitto* client) {
     bool accepted = false;
     for (;;) {
         errno = 0;
-        const int rc = mosquitto_loop(client, kLoopTimeoutMs, 1);
+        const int rc = loopOnce(client);
         const int number = errno;
         bool up = false;
         bool leave = false;
@@ -359,6 +366,22 @@ bool MqttPublisher::Impl::serve(mosquitto* client) {
         }
         sendQueued(client);
     }
+}
+
+// libmosquitto's own wait in mosquitto_loop cannot be woken from outside its calls: a message queued
+// meanwhile would sit out the whole time-out (half of it on average, 50 ms). So the thread waits here for
+// the socket or the wake pipe, and then lets libmosquitto do what is due without waiting again.
+int MqttPublisher::Impl::loopOnce(mosquitto* client) {
+    const int socket = mosquitto_socket(client);
+    if (socket < 0 || work.readEnd() < 0) {
+        return mosquitto_loop(client, kLoopTimeoutMs, 1);
+    }
+    const auto events = static_cast<short>(POLLIN | (mosquitto_want_write(client) ? POLLOUT : 0));
+    std::array<pollfd, 2> waits{{{socket, events, 0}, {work.readEnd(), POLLIN, 0}}};
+    if (poll(waits.data(), waits.size(), kLoopTimeoutMs) > 0 && waits[1].revents != 0) {
+        work.drain();
+    }
+    return mosquitto_loop(client, 0, 1);
 }
 
 void MqttPublisher::Impl::sendQueued(mosquitto* client) {
@@ -615,6 +638,7 @@ void MqttPublisher::stop(std::chrono::milliseconds grace) {
     if (!impl.failed) {
         impl.queue.push_back(Message{Kind::kStatus, "offline"});
         impl.stopping = true;
+        impl.work.wake();
     }
     // The network thread says goodbye itself once "offline" is acknowledged. Cutting in as soon as the
     // queue looks empty would close the socket under a message still being handed to libmosquitto,
@@ -622,6 +646,7 @@ void MqttPublisher::stop(std::chrono::milliseconds grace) {
     impl.changed.wait_for(lock, grace, [&impl] { return impl.finished || impl.failed; });
     impl.quit = true;
     impl.changed.notify_all();
+    impl.work.wake();
     const bool ended = impl.changed.wait_for(lock, 2 * kFarewell, [&impl] { return impl.finished; });
     lock.unlock();
     if (ended) {
