@@ -2,9 +2,11 @@
 // closes nothing), and the operations and editors it starts: EDIT after a read, an editor's "Save &&
 // Write to TORV" leading into the write command, and what a stopped parameter write leaves said.
 
+#include <QCheckBox>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QSettings>
+#include <nlohmann/json.hpp>
 #include "app/main_window_layout.h"
 #include "app/preferences.h"
 #include "dictionary/dic_dlg.h"
@@ -15,6 +17,8 @@
 #include "params/pedit_controls.h"
 
 #include "tests/gui/support/gui_harness.h"
+#include "tests/support/judgement_log.h"
+#include "tests/support/mosquitto_broker.h"
 
 using namespace torv;
 using namespace torv::test;
@@ -190,6 +194,63 @@ class MainWindowTest : public QObject {
         for (const std::string& frame : silent.frames()) {
             QVERIFY2(frame.front() != 'W', frame.c_str());
         }
+    }
+
+    // With a broker in the preferences, a monitor run publishes every judgement its CSV holds, in order,
+    // between "online" and "offline", and the run's counts; the status bar says how the connection went.
+    void monitorPublishesItsRunAndTheStatusBarSaysSo() {
+        if (MosquittoBroker::ProgramPath().empty()) {
+            QSKIP("mosquitto is not installed");
+        }
+        MosquittoBroker broker;
+        MqttSubscriber watcher(broker, "plant/#");
+        Preferences preferences;
+        preferences.mqttUrl = QString::fromStdString(broker.url("plant"));
+        preferences.mqttSensor = QStringLiteral("line-9");
+        SavePreferences(preferences);
+        SimulatedSensor sensor({"--pace", "0"}, kSimPort);
+        ScriptedPrompts prompts;
+        auto window = MainWindowOn(m_state, m_folder.file("x.ini"), kSimPort, kIdMonitorName,
+                                   m_folder.file("published"));
+        Get<QCheckBox>(window.get(), kIdGeneratesCsv)->setChecked(true);
+        QVERIFY(ShowActive(*window));
+        const auto* status = window->findChild<QLabel*>(QStringLiteral("statusPublishing"));
+        const auto* count = Get<QLabel>(window.get(), kIdJudgementCount);
+        QString whileRunning;
+        WhenReady pressStop(
+            [&] {
+                return count->text().toInt() >= 20 && status->text().startsWith(QStringLiteral("MQTT: conn"));
+            },
+            [&] {
+                whileRunning = status->text();
+                Get<QPushButton>(window.get(), kIdStopMonitor)->click();
+            });
+        Get<QPushButton>(window.get(), kIdStartMonitor)->click();  // returns when stopped
+        QCOMPARE(whileRunning, QStringLiteral("MQTT: connected to 127.0.0.1:%1").arg(broker.port()));
+        QCOMPARE(status->text(), QStringLiteral("MQTT: run published"));
+        QVERIFY(prompts.record.isEmpty());
+
+        const auto offline = [](const std::vector<ReceivedMessage>& messages) {
+            return std::any_of(messages.begin(), messages.end(), [](const ReceivedMessage& m) {
+                return m.topic == "plant/line-9/status" && m.payload == "offline";
+            });
+        };
+        QVERIFY(watcher.waitFor(offline, 10000));
+        QCOMPARE(watcher.payloads("plant/line-9/status"), (std::vector<std::string>{"online", "offline"}));
+        const std::vector<std::string> csv = CsvLines(m_folder.file("published.csv"));
+        const std::vector<std::string> judgements = watcher.payloads("plant/line-9/judgement");
+        QCOMPARE(judgements.size() * 3, csv.size());
+        QCOMPARE(static_cast<int>(judgements.size()), count->text().toInt());
+        for (std::size_t i = 0; i < judgements.size(); ++i) {
+            const nlohmann::json message = nlohmann::json::parse(judgements[i]);
+            QCOMPARE(message["sensor"], "line-9");
+            QCOMPARE(message["count"], static_cast<int>(i) + 1);
+            const std::string judged = message["judgement"];
+            QVERIFY2(csv[3 * i].starts_with(judged + ","), csv[3 * i].c_str());
+        }
+        const nlohmann::json stats = nlohmann::json::parse(watcher.payloads("plant/line-9/stats").back());
+        QCOMPARE(stats["judgements"], static_cast<int>(judgements.size()));
+        QCOMPARE(stats["dropped"], 0);
     }
 
     // Each COM entry's tooltip names its device and what it is; the line under the list repeats the
