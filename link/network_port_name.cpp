@@ -33,18 +33,23 @@ std::optional<int> ParseTcpPort(std::string_view text) {
     return port;
 }
 
+bool StartsWithScheme(std::string_view name, std::string_view scheme) {
+    return name.size() >= scheme.size() && SameLetters(name.substr(0, scheme.size()), scheme);
+}
+
 }  // namespace
 
 bool IsNetworkPortName(std::string_view name) {
-    return name.size() >= kNetworkPortScheme.size() &&
-           SameLetters(name.substr(0, kNetworkPortScheme.size()), kNetworkPortScheme);
+    return StartsWithScheme(name, kNetworkPortScheme) || StartsWithScheme(name, kSecureNetworkPortScheme);
 }
 
 std::optional<NetworkPortAddress> ParseNetworkPortName(std::string_view name) {
-    if (!IsNetworkPortName(name)) {
+    const bool tls = StartsWithScheme(name, kSecureNetworkPortScheme);
+    if (!tls && !StartsWithScheme(name, kNetworkPortScheme)) {
         return std::nullopt;
     }
-    const std::string_view rest = name.substr(kNetworkPortScheme.size());
+    const std::string_view rest =
+        name.substr(tls ? kSecureNetworkPortScheme.size() : kNetworkPortScheme.size());
     const std::size_t colon = rest.rfind(':');
     if (colon == std::string_view::npos) {
         return std::nullopt;
@@ -62,7 +67,7 @@ std::optional<NetworkPortAddress> ParseNetworkPortName(std::string_view name) {
     if (!port) {
         return std::nullopt;
     }
-    return NetworkPortAddress{std::string(host), *port};
+    return NetworkPortAddress{std::string(host), *port, tls};
 }
 
 }  // namespace torv

@@ -66,7 +66,8 @@ std::string CanonicalDevicePath(const std::string& devicePath) {
         for (char& c : host) {
             c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         }
-        return std::string(kNetworkPortScheme) + host + ':' + std::to_string(address->port);
+        return std::string(address->tls ? kSecureNetworkPortScheme : kNetworkPortScheme) + host + ':' +
+               std::to_string(address->port);
     }
     std::error_code error;
     const std::filesystem::path device = std::filesystem::weakly_canonical(devicePath, error);

@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ ccache qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
           libcli11-dev nlohmann-json3-dev libpng-dev xvfb xauth fonts-dejavu-core dpkg-dev file lintian libgensio-dev ser2net
-          man-db groff-base pkg-config mosquitto mosquitto-clients libmosquitto-dev "$@")
+          man-db groff-base pkg-config mosquitto mosquitto-clients libmosquitto-dev libssl-dev openssl "$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,6 +1,9 @@
 // The line backend for a serial port on a network device server, over libgensio's Telnet stack with
 // its RFC 2217 option ("telnet(rfc2217),tcp,HOST,PORT"): the server owns the UART, the tool asks it
-// for rate, data bits, parity and stop bits, and the bytes travel in the Telnet stream.
+// for rate, data bits, parity and stop bits, and the bytes travel in the Telnet stream. An rfc2217s://
+// port puts TLS under the Telnet stream ("telnet(rfc2217),ssl(...),tcp,HOST,PORT"): the layers open
+// from the bottom up and the Telnet layer starts only after the server's certificate has passed every
+// check, so that an untrusted server is sent nothing but the TLS handshake.
 //
 // Each open port has an event loop of its own, run only by the thread that uses the port, so that
 // ports used by different threads at the same time share nothing and need no wake-up signal.
@@ -17,6 +20,7 @@
 #include <chrono>
 #include <cstdarg>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,6 +28,8 @@
 #include "link/com_device.h"
 #include "link/network_port_name.h"
 #include "link/rfc2217/rfc2217_settings.h"
+#include "link/rfc2217/tls_certificates.h"
+#include "link/rfc2217/tls_files.h"
 
 namespace torv {
 namespace {
@@ -38,6 +44,8 @@ constexpr milliseconds kConnectTimeout{2000};
 constexpr milliseconds kSettingsAnswerTimeout{1000};
 // Bytes received but not yet asked for; replies are at most a few hundred bytes.
 constexpr std::size_t kReceiveLimit = 4096;
+// A server's certificate chain in PEM: a few kilobytes.
+constexpr std::size_t kCertificateChainLimit = 65536;
 // At most this much of what a refusing server says is quoted.
 constexpr std::size_t kQuotedReplyChars = 80;
 // A change of settings waits this many characters beyond the bytes' own line time (see drainOutput).
@@ -140,6 +148,12 @@ class Rfc2217ComDevice final : public ComDevice {
     // Runs the event loop until something happens or the deadline passes; false at the deadline.
     bool waitUntil(Clock::time_point deadline);
     bool waitForAnswers(int answers, Clock::time_point deadline);
+    bool openPlain(const std::string& name, const NetworkPortAddress& address, Clock::time_point deadline);
+    bool openSecured(const std::string& name, const NetworkPortAddress& address, Clock::time_point deadline);
+    int onServerCertificate(int err, const char* const* auxdata);
+    // Opens m_io (its lower layers too, or only itself) and waits for the outcome until the deadline.
+    bool openAndWait(bool withChildren, Clock::time_point deadline);
+    std::string tlsFailureReason(const TlsFiles& files) const;
     bool requestLineSettings(const Rfc2217LineSettings& settings);
     void requestControlSettings(const Rfc2217ControlSettings& settings);
     int takeReceived(std::uint8_t* buffer, int count);
@@ -155,6 +169,14 @@ class Rfc2217ComDevice final : public ComDevice {
     sergensio* m_serial = nullptr;
     bool m_opening = false;
     int m_openError = 0;
+    // rfc2217s://: the files, the host the certificate must name, and what became of the certificate.
+    std::optional<TlsFiles> m_tlsFiles;
+    gensio* m_tlsLayer = nullptr;  // under the Telnet layer, freed with it
+    std::string m_host;
+    int m_certificateError = 0;        // the TLS library refused the certificate: why, as a code
+    std::string m_certificateProblem;  // and in its words
+    std::string m_serverRefusal;       // our own reason for refusing it
+    std::string m_serverCommonName;
     bool m_connectionLost = false;
 
     std::vector<std::uint8_t> m_received;  // from m_receivedStart on, not yet asked for
@@ -170,7 +192,7 @@ class Rfc2217ComDevice final : public ComDevice {
 };
 
 int Rfc2217ComDevice::OnEvent(gensio*, void* data, int event, int err, unsigned char* bytes, gensiods* count,
-                              const char* const*) {
+                              const char* const* auxdata) {
     auto* device = static_cast<Rfc2217ComDevice*>(data);
     switch (event) {
         case GENSIO_EVENT_READ:
@@ -178,6 +200,8 @@ int Rfc2217ComDevice::OnEvent(gensio*, void* data, int event, int err, unsigned 
         case GENSIO_EVENT_WRITE_READY:
             device->wake();
             return 0;
+        case GENSIO_EVENT_POSTCERT_VERIFY:
+            return device->onServerCertificate(err, auxdata);
         default:
             return GE_NOTSUP;  // modem and line state reports: the sensor's protocol has no use for them
     }
@@ -250,17 +274,11 @@ bool Rfc2217ComDevice::connect(const std::string& name, const NetworkPortAddress
     for (Answer& answer : m_answers) {
         answer.device = this;
     }
-    const std::string stack =
-        "telnet(rfc2217),tcp(nodelay)," + address.host + "," + std::to_string(address.port);
     const Clock::time_point deadline = Clock::now() + kConnectTimeout;
-    if (const int err = str_to_gensio(stack.c_str(), m_os, OnEvent, this, &m_io); err != 0) {
-        SetComOpenFailure(name + ": " + gensio_err_to_str(err) + ".");
+    if (!(address.tls ? openSecured(name, address, deadline) : openPlain(name, address, deadline))) {
         return false;
     }
-    m_opening = gensio_open(m_io, OnOpened, this) == 0;
-    while (m_opening && waitUntil(deadline)) {
-    }
-    if (m_opening || m_openError != 0 || (m_serial = gensio_to_sergensio(m_io)) == nullptr) {
+    if ((m_serial = gensio_to_sergensio(m_io)) == nullptr) {
         SetComOpenFailure(name + ": " + openFailureReason());
         return false;
     }
@@ -275,6 +293,133 @@ bool Rfc2217ComDevice::connect(const std::string& name, const NetworkPortAddress
     }
     m_control.baudRate = m_answers[kBaudSetting].value;
     return true;
+}
+
+bool Rfc2217ComDevice::openAndWait(bool withChildren, Clock::time_point deadline) {
+    m_openError = 0;
+    m_opening =
+        (withChildren ? gensio_open(m_io, OnOpened, this) : gensio_open_nochild(m_io, OnOpened, this)) == 0;
+    while (m_opening && waitUntil(deadline)) {
+    }
+    return !m_opening && m_openError == 0;
+}
+
+bool Rfc2217ComDevice::openPlain(const std::string& name, const NetworkPortAddress& address,
+                                 Clock::time_point deadline) {
+    const std::string stack =
+        "telnet(rfc2217),tcp(nodelay)," + address.host + "," + std::to_string(address.port);
+    if (const int err = str_to_gensio(stack.c_str(), m_os, OnEvent, this, &m_io); err != 0) {
+        SetComOpenFailure(name + ": " + gensio_err_to_str(err) + ".");
+        return false;
+    }
+    if (!openAndWait(true, deadline)) {
+        SetComOpenFailure(name + ": " + openFailureReason());
+        return false;
+    }
+    return true;
+}
+
+// The layers are made one by one, so that the files' paths reach the library as separate arguments,
+// never through its connection-string parser.
+bool Rfc2217ComDevice::openSecured(const std::string& name, const NetworkPortAddress& address,
+                                   Clock::time_point deadline) {
+    std::string failure;
+    m_tlsFiles = FindTlsFiles(failure);
+    if (!m_tlsFiles) {
+        SetComOpenFailure(name + ": " + failure + ".");
+        return false;
+    }
+    m_host = address.host;
+    gensio* tcp = nullptr;
+    const std::string stack = "tcp(nodelay)," + address.host + "," + std::to_string(address.port);
+    if (const int err = str_to_gensio(stack.c_str(), m_os, OnEvent, this, &tcp); err != 0) {
+        SetComOpenFailure(name + ": " + gensio_err_to_str(err) + ".");
+        return false;
+    }
+    std::vector<std::string> options{"CA=" + m_tlsFiles->ca};
+    if (!m_tlsFiles->certificate.empty()) {
+        options.push_back("cert=" + m_tlsFiles->certificate);
+        options.push_back("key=" + m_tlsFiles->key);
+    }
+    std::vector<const char*> arguments;
+    for (const std::string& option : options) {
+        arguments.push_back(option.c_str());
+    }
+    arguments.push_back(nullptr);
+    gensio*& tls = m_tlsLayer;
+    if (const int err = gensio_filter_alloc("ssl", tcp, arguments.data(), m_os, OnEvent, this, &tls);
+        err != 0) {
+        gensio_free(tcp);
+        SetComOpenFailure(name + ": TLS could not start (" + std::string(gensio_err_to_str(err)) + ").");
+        return false;
+    }
+    const std::array<const char*, 2> telnetArguments{"rfc2217", nullptr};
+    if (const int err =
+            gensio_filter_alloc("telnet", tls, telnetArguments.data(), m_os, OnEvent, this, &m_io);
+        err != 0) {
+        gensio_free(tls);
+        tls = nullptr;
+        SetComOpenFailure(name + ": " + gensio_err_to_str(err) + ".");
+        return false;
+    }
+    if (!openAndWait(true, deadline)) {
+        SetComOpenFailure(name + ": " + tlsFailureReason(*m_tlsFiles));
+        return false;
+    }
+    return true;
+}
+
+// The library has verified the chain to ca.pem (err 0) or not; the name and the revocation list are
+// ours to check. Returns what the library takes as the verdict: 0 to go on, an error to refuse, or
+// GE_NOTSUP for its own verdict.
+int Rfc2217ComDevice::onServerCertificate(int err, const char* const* auxdata) {
+    if (err != 0) {
+        m_certificateError = err;
+        m_certificateProblem = auxdata != nullptr && auxdata[0] != nullptr ? auxdata[0] : "";
+        return GE_NOTSUP;
+    }
+    std::string pem(kCertificateChainLimit, '\0');
+    gensiods length = pem.size();
+    if (!m_tlsFiles || m_tlsLayer == nullptr ||
+        gensio_control(m_tlsLayer, 0, GENSIO_CONTROL_GET, GENSIO_CONTROL_CERT, pem.data(), &length) != 0) {
+        m_serverRefusal = "the server showed no certificate";
+        return GE_NOCERT;
+    }
+    pem.resize(std::min<std::size_t>(length, pem.size()));
+    const ServerCertificateCheck check = CheckServerCertificate(pem, m_host, *m_tlsFiles);
+    if (!check.problem.empty()) {
+        m_serverRefusal = check.problem;
+        return GE_CERTINVALID;
+    }
+    m_serverCommonName = check.commonName;
+    return GE_NOTSUP;  // the library's own verdict: the chain is good
+}
+
+std::string Rfc2217ComDevice::tlsFailureReason(const TlsFiles& files) const {
+    if (!m_serverRefusal.empty()) {
+        return "refused, " + m_serverRefusal + ".";
+    }
+    const std::string said = m_certificateProblem.empty() ? "" : " (" + m_certificateProblem + ")";
+    switch (m_certificateError) {
+        case 0:
+            break;
+        case GE_CERTNOTFOUND:
+            return "refused, the server's certificate is not signed by the CA in " + files.ca + said + ".";
+        case GE_CERTEXPIRED:
+            return "refused, the server's certificate has expired" + said + ".";
+        case GE_CERTREVOKED:
+            return "refused, the server's certificate is revoked" + said + ".";
+        default:
+            return "refused, the server's certificate is not valid" + said + ".";
+    }
+    if (m_openError == GE_REMCLOSE || m_openError == GE_COMMERR || m_openError == GE_PROTOERR) {
+        return files.certificate.empty()
+                   ? "the server ended the TLS session: it may ask for a client certificate, and " +
+                         files.folder + " has no cert.pem and key.pem."
+                   : "the server ended the TLS session: it may not accept this PC's certificate " +
+                         files.certificate + ", or it does not speak TLS on this port.";
+    }
+    return openFailureReason();
 }
 
 std::string Rfc2217ComDevice::openFailureReason() const {

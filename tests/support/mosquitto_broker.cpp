@@ -8,7 +8,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <thread>
 
@@ -19,27 +18,7 @@ namespace {
 
 constexpr int kStartTimeoutMs = 10000;
 constexpr int kPollMs = 10;
-constexpr int kListenState = 0x0A;  // TCP_LISTEN in /proc/net/tcp
 constexpr int kKeepAliveSeconds = 10;
-
-// True once something listens on the loopback port, read from the kernel's table (a probe connection
-// would be one more client in the broker's log).
-bool Listening(int port) {
-    std::ifstream table("/proc/net/tcp");
-    std::string line;
-    std::getline(table, line);  // the heading
-    while (std::getline(table, line)) {
-        std::istringstream fields(line);
-        std::string slot, local, remote, state;
-        fields >> slot >> local >> remote >> state;
-        const std::size_t colon = local.find(':');
-        if (colon != std::string::npos && std::stoi(local.substr(colon + 1), nullptr, 16) == port &&
-            std::stoi(state, nullptr, 16) == kListenState) {
-            return true;
-        }
-    }
-    return false;
-}
 
 void Run(const std::string& program, const std::vector<std::string>& arguments) {
     const ProgramResult result = RunProgram(program, arguments);
@@ -154,7 +133,7 @@ void MosquittoBroker::start() {
     m_process = std::make_unique<RunningProgram>(
         ProgramPath(), std::vector<std::string>{"-c", m_folder.file("mosquitto.conf")});
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStartTimeoutMs);
-    while (!Listening(m_port)) {
+    while (!LoopbackPortListening(m_port)) {
         if (std::chrono::steady_clock::now() > deadline) {
             m_process->signal(SIGKILL);
             const ProgramResult result = m_process->finish();

@@ -23,9 +23,9 @@ constexpr int kStartTimeoutMs = 5000;
 constexpr int kPollMs = 10;
 constexpr int kListenState = 0x0A;  // TCP_LISTEN in /proc/net/tcp
 
-// True once something listens on the loopback port (read from the kernel's table: a test connection
-// would make ser2net open the device).
-bool Listening(int port) {
+}  // namespace
+
+bool LoopbackPortListening(int port) {
     std::ifstream table("/proc/net/tcp");
     std::string line;
     std::getline(table, line);  // the heading
@@ -44,8 +44,6 @@ bool Listening(int port) {
     }
     return false;
 }
-
-}  // namespace
 
 int FreeLoopbackPort() {
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
@@ -70,17 +68,38 @@ std::string Ser2netServer::ProgramPath() {
     return {};
 }
 
-Ser2netServer::Ser2netServer(const std::vector<std::string>& devicePaths) {
+Ser2netServer::Ser2netServer(const std::vector<std::string>& devicePaths, const Ser2netTls& tls)
+    : m_tls(!tls.certificate.empty()) {
+    std::string security;
+    std::string authentication;
+    if (m_tls) {
+        const bool clientAuthentication = !tls.clientUser.empty();
+        security = "ssl(key=" + tls.key + ",cert=" + tls.certificate +
+                   (clientAuthentication ? ",clientauth" : "") + "),";
+        if (clientAuthentication) {
+            const std::filesystem::path allowed = m_folder.path() / "auth" / tls.clientUser / "allowed_certs";
+            std::filesystem::create_directories(allowed);
+            std::filesystem::copy_file(tls.allowedForClient, allowed / "allowed.pem");
+            // ser2net looks certificates up by their hash names, as in a CA folder.
+            const ProgramResult rehash = RunProgram("/usr/bin/openssl", {"rehash", allowed.string()});
+            if (rehash.exitCode != 0) {
+                throw std::runtime_error("openssl rehash failed: " + rehash.err);
+            }
+            authentication = "    authdir: " + (m_folder.path() / "auth").string() + "\n";
+        }
+    }
     std::ofstream config(m_folder.file("ser2net.yaml"));
     for (std::size_t i = 0; i < devicePaths.size(); ++i) {
         m_tcpPorts.push_back(FreeLoopbackPort());
         // tcp(nodelay) and chardelay off: the server passes each reply on at once instead of waiting
         // for more bytes, which a request/reply protocol never sends (bench/network_bench shows it).
         config << "connection: &sensor" << i << "\n"
-               << "  accepter: telnet(rfc2217),tcp(nodelay),127.0.0.1," << m_tcpPorts.back() << "\n"
+               << "  accepter: telnet(rfc2217)," << security << "tcp(nodelay),127.0.0.1," << m_tcpPorts.back()
+               << "\n"
                << "  connector: serialdev," << devicePaths[i] << ",57600n81,local\n"
                << "  options:\n"
-               << "    chardelay: false\n";
+               << "    chardelay: false\n"
+               << authentication;
     }
     config.close();
     const std::string program = ProgramPath();
@@ -93,7 +112,7 @@ Ser2netServer::Ser2netServer(const std::vector<std::string>& devicePaths) {
                                           m_folder.file("pid")});
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStartTimeoutMs);
     for (int port : m_tcpPorts) {
-        while (!Listening(port)) {
+        while (!LoopbackPortListening(port)) {
             if (std::chrono::steady_clock::now() > deadline) {
                 m_server->signal(SIGKILL);
                 throw std::runtime_error("ser2net did not start listening: " + m_server->finish().err);
@@ -108,7 +127,7 @@ Ser2netServer::Ser2netServer(const std::vector<std::string>& devicePaths) {
 }
 
 std::string Ser2netServer::portName(std::size_t index) const {
-    return "rfc2217://127.0.0.1:" + std::to_string(tcpPort(index));
+    return (m_tls ? "rfc2217s://127.0.0.1:" : "rfc2217://127.0.0.1:") + std::to_string(tcpPort(index));
 }
 
 }  // namespace torv::test

@@ -12,14 +12,24 @@
 
 namespace torv::test {
 
+// A TLS accepter: the server shows this certificate and, with a client user, asks for a client
+// certificate: ser2net takes the certificate's CN as the user and accepts it only when it is in the
+// user's allowed_certs folder (or signed by a CA there).
+struct Ser2netTls {
+    std::string certificate;  // empty: plain RFC 2217
+    std::string key;
+    std::string clientUser;        // empty: no client certificate asked for
+    std::string allowedForClient;  // a certificate (or its CA) put in the user's allowed_certs
+};
+
 class Ser2netServer {
   public:
     // Serves each device at 57600 baud, 8 data bits, no parity, one stop bit, until destroyed.
-    explicit Ser2netServer(const std::vector<std::string>& devicePaths);
+    explicit Ser2netServer(const std::vector<std::string>& devicePaths, const Ser2netTls& tls = {});
     Ser2netServer(const Ser2netServer&) = delete;
     Ser2netServer& operator=(const Ser2netServer&) = delete;
 
-    // "rfc2217://127.0.0.1:PORT" for the device at `index`.
+    // "rfc2217://127.0.0.1:PORT" (rfc2217s:// with TLS) for the device at `index`.
     std::string portName(std::size_t index = 0) const;
     int tcpPort(std::size_t index = 0) const { return m_tcpPorts.at(index); }
 
@@ -28,11 +38,15 @@ class Ser2netServer {
 
   private:
     TempDir m_folder;
+    bool m_tls = false;
     std::vector<int> m_tcpPorts;
     std::unique_ptr<RunningProgram> m_server;  // killed with the server object
 };
 
 // A loopback TCP port that nothing listens on right now.
 int FreeLoopbackPort();
+// True once something listens on the loopback port, read from the kernel's table: a probe connection
+// would be one more client to the server (ser2net would open the device for it).
+bool LoopbackPortListening(int port);
 
 }  // namespace torv::test
