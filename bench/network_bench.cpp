@@ -3,17 +3,25 @@
 //     pseudo-terminal directly, at 57600 baud: the server's hop should cost at most 10 % (ratio >= 0.9);
 //  2. `torvctl fleet read` of 8 sensors at 115200 baud next to `torvctl params read` of one: the
 //     sensors run in parallel, so the fleet should take at most 1.5 times one read. Also the same
-//     fleet behind one ser2net, as 8 sensors on one device server.
+//     fleet behind one ser2net, as 8 sensors on one device server;
+//  3. the parameter read through a ser2net TLS accepter with client authentication (rfc2217s://) next
+//     to plain RFC 2217 through the same server, and the cost of opening each (TCP, the Telnet
+//     negotiation and, for TLS, the handshake with its certificate checks).
+
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
 #include "link/com_device.h"
 #include "link/port_names.h"
 #include "operations/device_operations.h"
+#include "tests/support/plant_ca.h"
 #include "tests/support/scripted_host.h"
 #include "tests/support/ser2net_server.h"
 #include "tests/support/simulated_sensor.h"
@@ -126,6 +134,61 @@ void FleetRead() {
                 networkFleet, networkFleet / networkOne);
 }
 
+// The best time of `rounds` opens (and closes) of a network port.
+double BestOpen(const std::string& name, int rounds) {
+    double best = 1e9;
+    for (int round = 0; round < rounds; ++round) {
+        const auto start = Clock::now();
+        std::unique_ptr<torv::ComDevice> device = torv::OpenNetworkComDevice(name);
+        const double seconds = Seconds(start);
+        if (!device) {
+            std::fprintf(stderr, "open %s failed\n", name.c_str());
+            return 0;
+        }
+        device->close();
+        best = std::min(best, seconds);
+    }
+    return best;
+}
+
+void ReadOverTls() {
+    constexpr int kBaudIndex = 4;  // 57600
+    constexpr int kPlainPort = 23;
+    constexpr int kTlsPort = 24;
+    constexpr int kOpenRounds = 10;
+    torv::test::PlantCa ca;
+    const torv::test::IssuedCertificate server = ca.issue("server", "bench-srv", "IP:127.0.0.1");
+    const torv::test::IssuedCertificate client = ca.issue("client", "bench-pc");
+    torv::test::TempDir tls;
+    namespace fs = std::filesystem;
+    fs::copy_file(ca.caFile(), tls.file("ca.pem"));
+    fs::copy_file(client.certificate, tls.file("cert.pem"));
+    fs::copy_file(client.key, tls.file("key.pem"));
+    chmod(tls.file("key.pem").c_str(), 0600);
+    setenv("TORV_TLS_DIR", tls.path().string().c_str(), 1);
+
+    torv::test::TempDir folder;
+    torv::test::SimulatedSensor plainSensor({"--wire-time"}, kPlainPort);
+    torv::test::SimulatedSensor tlsSensor({"--wire-time"}, kTlsPort);
+    const torv::test::Ser2netServer plain({plainSensor.devicePath()});
+    const torv::test::Ser2netServer secured({tlsSensor.devicePath()},
+                                            {server.certificate, server.key, "bench-pc", ca.caFile()});
+    torv::SetComPortDevicePath(kPlainPort, plain.portName());
+    torv::SetComPortDevicePath(kTlsPort, secured.portName());
+    double best[2] = {1e9, 1e9};
+    for (int round = 0; round < kRounds; ++round) {
+        best[0] = std::min(best[0], TimedRead(kPlainPort, kBaudIndex, folder.file("plain")));
+        best[1] = std::min(best[1], TimedRead(kTlsPort, kBaudIndex, folder.file("tls")));
+    }
+    std::printf("parameter read at 57600 baud through ser2net: plain %.3f s, TLS %.3f s, ratio %.3f\n",
+                best[0], best[1], best[0] / best[1]);
+    const double plainOpen = BestOpen(plain.portName(), kOpenRounds);
+    const double tlsOpen = BestOpen(secured.portName(), kOpenRounds);
+    std::printf(
+        "opening the port (best of %d): plain %.1f ms, TLS %.1f ms, the handshake and checks %.1f ms\n",
+        kOpenRounds, plainOpen * 1000, tlsOpen * 1000, (tlsOpen - plainOpen) * 1000);
+}
+
 }  // namespace
 
 int main() {
@@ -135,5 +198,6 @@ int main() {
     }
     ReadThroughTheServer();
     FleetRead();
+    ReadOverTls();
     return 0;
 }

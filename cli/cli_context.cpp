@@ -15,6 +15,7 @@
 #include "link/frames.h"
 #include "link/network_port_name.h"
 #include "link/port_names.h"
+#include "link/port_security.h"
 
 namespace torv::cli {
 namespace {
@@ -38,7 +39,7 @@ int ComNumber(const std::string& text) {
 std::string PortNameProblem(const std::string& name) {
     if (IsNetworkPortName(name)) {
         if (!ParseNetworkPortName(name)) {
-            return "names no network port (rfc2217://HOST:PORT)";
+            return "names no network port (rfc2217://HOST:PORT or rfc2217s://HOST:PORT)";
         }
         return NetworkPortsAvailable()
                    ? ""
@@ -91,6 +92,10 @@ bool ResolveLinkTarget(const GlobalOptions& options, LinkTarget& target) {
     }
     NoteJsonPort(options.port);
     WarnOfUnfinishedWrite(target.port);
+    if (const std::string warning = UnencryptedPortWarning(ComPortDevicePath(target.port));
+        !warning.empty()) {
+        std::cerr << "torvctl: warning: " << warning << '\n';
+    }
     return true;
 }
 

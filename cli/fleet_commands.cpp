@@ -17,6 +17,7 @@
 #include "files/file_kind.h"
 #include "files/file_status.h"
 #include "link/frames.h"
+#include "link/port_security.h"
 #include "params/parameter_file.h"
 #include "resources/strings.h"
 
@@ -42,6 +43,12 @@ bool LoadFleet(const std::string& path, FleetFile& fleet) {
     if (!fleet.problem.empty()) {
         std::cerr << "torvctl: " << fleet.problem << '\n';
         return false;
+    }
+    for (const FleetSensor& sensor : fleet.sensors) {
+        if (const std::string warning = UnencryptedPortWarning(sensor.device);
+            !warning.empty() && !sensor.unencryptedAccepted) {
+            std::cerr << "torvctl: warning: " << sensor.name << ": " << warning << '\n';
+        }
     }
     return true;
 }

@@ -68,9 +68,13 @@ int ParseRate(const std::string& text) {
 }
 
 // Why one line's words name no sensor; empty when they do (`sensor` then holds it).
-std::string CheckLine(const std::vector<std::string>& words, FleetSensor& sensor) {
+std::string CheckLine(std::vector<std::string> words, FleetSensor& sensor) {
+    sensor.unencryptedAccepted = words.size() > 2 && words.back() == "unencrypted";
+    if (sensor.unencryptedAccepted) {
+        words.pop_back();
+    }
     if (words.size() < 2 || words.size() > 3) {
-        return "give NAME PORT [BAUD]";
+        return "give NAME PORT [BAUD] [unencrypted]";
     }
     sensor.name = words[0];
     sensor.port = words[1];

@@ -29,7 +29,7 @@ namespace {
 void AddGlobalOptions(CLI::App& app, torv::cli::GlobalOptions& options) {
     app.set_version_flag("--version", "torvctl " TORV_VERSION);
     app.add_option("-p,--port", options.port,
-                   "COMn (see `torvctl ports`), a device path or rfc2217://HOST:PORT")
+                   "COMn (see `torvctl ports`), a device path, rfc2217://HOST:PORT or rfc2217s://HOST:PORT (TLS)")
         ->envname("TORV_PORT")
         ->check(
             [](const std::string& name) {

@@ -7,6 +7,7 @@
 
 #include "link/network_port_name.h"
 #include "link/port_names.h"
+#include "link/port_security.h"
 
 namespace torv {
 namespace {
@@ -51,7 +52,7 @@ std::string UsbDescription(const fs::path& usb) {
 
 std::string DescribeSerialDevice(const std::string& devicePath, const std::string& sysfsRoot) {
     if (IsNetworkPortName(devicePath)) {
-        return "network port";
+        return DescribeNetworkPort(devicePath);
     }
     std::error_code error;
     const fs::path device = fs::canonical(devicePath, error);

@@ -3,10 +3,9 @@
 #include <sys/stat.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 
-#include "link/port_names.h"
+#include "link/port_security.h"
 #include "link/rfc2217/tls_certificates.h"
 
 namespace torv {
@@ -26,13 +25,6 @@ std::string ModeText(mode_t mode) {
 }
 
 }  // namespace
-
-std::string TlsFolder() {
-    if (const char* folder = std::getenv("TORV_TLS_DIR"); folder != nullptr && *folder != '\0') {
-        return folder;
-    }
-    return (fs::path(ConfigFolder()) / "tls").string();
-}
 
 std::optional<TlsFiles> FindTlsFiles(std::string& failure) {
     TlsFiles files;

@@ -17,8 +17,6 @@ struct TlsFiles {
     std::string revocations;  // empty without crl.pem
 };
 
-std::string TlsFolder();
-
 // The files to use, or nullopt with the reason for the user: no ca.pem, a certificate without its key
 // (or a key without its certificate), a key that other users of the PC may read (refused as ssh
 // refuses one), or this PC's certificate revoked by crl.pem.

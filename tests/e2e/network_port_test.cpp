@@ -95,7 +95,7 @@ TEST_F(NetworkPort, ClockThroughAComPortLinkedToTheServer) {
     const std::vector<std::string> environment{"XDG_CONFIG_HOME=" + m_files.path().string()};
 
     const auto listed = RunTorvctl({"ports"}, environment);
-    EXPECT_NE(listed.out.find("COM4   " + server.portName() + " (link): network port\n"), std::string::npos)
+    EXPECT_NE(listed.out.find("COM4   " + server.portName() + " (link): network port, not encrypted\n"), std::string::npos)
         << listed.out;
     const auto result = RunTorvctl({"--yes", "--port", "COM4", "clock", "set"}, environment);
     EXPECT_EQ(result.exitCode, 0) << result.err;
@@ -156,7 +156,7 @@ TEST_F(NetworkPort, MalformedNetworkNamesAreUsageErrors) {
         const auto result = RunTorvctl({"--yes", "--port", name, "clock", "set"});
         EXPECT_EQ(result.exitCode, 2) << name;
         EXPECT_EQ(result.err,
-                  std::string("torvctl: --port ") + name + " names no network port (rfc2217://HOST:PORT)\n");
+                  std::string("torvctl: --port ") + name + " names no network port (rfc2217://HOST:PORT or rfc2217s://HOST:PORT)\n");
     }
 }
 

@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "link/port_names.h"
+#include "link/port_security.h"
 #include "tests/support/pty_pair.h"
 #include "tests/support/temp_dir.h"
 
@@ -53,11 +55,55 @@ TEST(PortDetails, UsbAdaptersNameMakerProductSerialAndLatencyTimer) {
         {folder.file("dev/ttyS1"), "no device (a serial port without hardware)", std::nullopt},
         {folder.file("dev/ttyUSB9"), "no device", std::nullopt},
         {pty.devicePath(), "pseudo-terminal", std::nullopt},
-        {"rfc2217://10.0.0.7:3001", "network port", std::nullopt},
+        {"rfc2217://10.0.0.7:3001", "network port, not encrypted", std::nullopt},
+        {"rfc2217s://line3-srv:3001", "network port, TLS", std::nullopt},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(DescribeSerialDevice(c.device, sys.string()), c.description) << c.device;
         EXPECT_EQ(UsbLatencyTimerMs(c.device, sys.string()), c.latencyMs) << c.device;
+    }
+}
+
+// A plain port to another host warns on every run, unless the ports folder's list accepts it (in any
+// spelling of it); TLS and the loopback never warn.
+TEST(PortSecurity, UnencryptedPortsToOtherHostsWarnUnlessAccepted) {
+    test::TempDir config;
+    const char* saved = std::getenv("XDG_CONFIG_HOME");
+    const std::string before = saved != nullptr ? saved : "";
+    setenv("XDG_CONFIG_HOME", config.path().string().c_str(), 1);
+    fs::create_directories(fs::path(PortsFolder()));
+    test::WriteFileBytes(AcceptedUnencryptedPortsFile(),
+                         "# weighed on 2026-11-02\n  RFC2217://Line7-GW:4001 \n");
+    const struct {
+        const char* port;
+        bool warns;
+    } cases[] = {
+        {"rfc2217://10.0.3.5:4001", true},
+        {"rfc2217://line3-gw.plant:4001", true},
+        {"rfc2217://[fe80::1]:4001", true},
+        {"rfc2217://127.0.0.1:4001", false},
+        {"rfc2217://127.12.0.9:4001", false},
+        {"rfc2217://localhost:4001", false},
+        {"rfc2217://[::1]:4001", false},
+        {"rfc2217://127.example:4001", true},
+        {"rfc2217s://10.0.3.5:4001", false},
+        {"rfc2217://line7-gw:4001", false},
+        {"/dev/ttyUSB0", false},
+    };
+    for (const auto& c : cases) {
+        const std::string warning = UnencryptedPortWarning(c.port);
+        EXPECT_EQ(!warning.empty(), c.warns) << c.port;
+        if (c.warns) {
+            EXPECT_EQ(
+                warning.rfind(std::string(c.port) + " is not encrypted: anyone on the network between", 0),
+                0u)
+                << warning;
+        }
+    }
+    if (saved != nullptr) {
+        setenv("XDG_CONFIG_HOME", before.c_str(), 1);
+    } else {
+        unsetenv("XDG_CONFIG_HOME");
     }
 }
 
