@@ -28,8 +28,9 @@ namespace {
 
 void AddGlobalOptions(CLI::App& app, torv::cli::GlobalOptions& options) {
     app.set_version_flag("--version", "torvctl " TORV_VERSION);
-    app.add_option("-p,--port", options.port,
-                   "COMn (see `torvctl ports`), a device path, rfc2217://HOST:PORT or rfc2217s://HOST:PORT (TLS)")
+    app.add_option(
+           "-p,--port", options.port,
+           "COMn (see `torvctl ports`), a device path, rfc2217://HOST:PORT or rfc2217s://HOST:PORT (TLS)")
         ->envname("TORV_PORT")
         ->check(
             [](const std::string& name) {

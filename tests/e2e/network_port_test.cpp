@@ -95,7 +95,8 @@ TEST_F(NetworkPort, ClockThroughAComPortLinkedToTheServer) {
     const std::vector<std::string> environment{"XDG_CONFIG_HOME=" + m_files.path().string()};
 
     const auto listed = RunTorvctl({"ports"}, environment);
-    EXPECT_NE(listed.out.find("COM4   " + server.portName() + " (link): network port, not encrypted\n"), std::string::npos)
+    EXPECT_NE(listed.out.find("COM4   " + server.portName() + " (link): network port, not encrypted\n"),
+              std::string::npos)
         << listed.out;
     const auto result = RunTorvctl({"--yes", "--port", "COM4", "clock", "set"}, environment);
     EXPECT_EQ(result.exitCode, 0) << result.err;
@@ -155,8 +156,8 @@ TEST_F(NetworkPort, MalformedNetworkNamesAreUsageErrors) {
     for (const char* name : {"rfc2217://127.0.0.1", "rfc2217://127.0.0.1:0", "rfc2217://::1:3001"}) {
         const auto result = RunTorvctl({"--yes", "--port", name, "clock", "set"});
         EXPECT_EQ(result.exitCode, 2) << name;
-        EXPECT_EQ(result.err,
-                  std::string("torvctl: --port ") + name + " names no network port (rfc2217://HOST:PORT or rfc2217s://HOST:PORT)\n");
+        EXPECT_EQ(result.err, std::string("torvctl: --port ") + name +
+                                  " names no network port (rfc2217://HOST:PORT or rfc2217s://HOST:PORT)\n");
     }
 }
 

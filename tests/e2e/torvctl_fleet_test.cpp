@@ -162,7 +162,8 @@ TEST_F(TorvctlFleet, MistakesInTheFleetFileAreUsageErrors) {
         {"a COM3 57600 extra\n", ":1: give NAME PORT [BAUD] [unencrypted]"},
         {"../a COM3\n", ":1: NAME ../a is not a plain file name"},
         {"a COM0\n", ":1: PORT COM0 names no port (COM1 .. COM256, or a device path)"},
-        {"a rfc2217://gw\n", ":1: PORT rfc2217://gw names no network port (rfc2217://HOST:PORT or rfc2217s://HOST:PORT)"},
+        {"a rfc2217://gw\n",
+         ":1: PORT rfc2217://gw names no network port (rfc2217://HOST:PORT or rfc2217s://HOST:PORT)"},
         {"a COM3 1234\n",
          ":1: BAUD 1234 is not a rate of the sensor (4800, 9600, 19200, 38400, 57600, "
          "115200, 256000)"},
