@@ -6,14 +6,18 @@
 // one kind (a NAK) also at the first and the last, where a read has made nothing yet and a write has
 // sent its store command. Faults run through torvctl as a user would; Cancel is pressed through the
 // engine's host (the monitor's Stop through its loop), at exactly the block it names. The silence and NAK
-// rows run again through a real device server (ser2net with RFC 2217). A second table puts out-of-range
+// rows run again through a real device server (ser2net with RFC 2217), and at the middle exchange also
+// through its TLS accepter with client authentication (rfc2217s://). A second table puts out-of-range
 // values into the replies that carry them (a slot pointer of 200, a dictionary length of 65535, an NG record
 // of 255 characters, a judgement of 255 characters) and checks each reaction and that the tool never
 // addresses the sensor outside its areas.
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <filesystem>
 #include <map>
 #include <memory>
 
@@ -26,6 +30,7 @@
 #include "sim/sensor_model.h"
 #include "tests/e2e/known_sensor.h"
 #include "tests/support/judgement_log.h"
+#include "tests/support/plant_ca.h"
 #include "tests/support/scripted_host.h"
 #include "tests/support/ser2net_server.h"
 #include "tests/support/simulated_sensor.h"
@@ -215,6 +220,7 @@ struct Row {
     const Fault* fault;
     Position position;
     bool throughServer = false;  // rfc2217://, served by ser2net from the sensor's pseudo-terminal
+    bool overTls = false;  // with throughServer: rfc2217s://, a TLS accepter asking for this PC's certificate
 };
 
 int ExchangeAt(const DeviceOperation& operation, Position position) {
@@ -228,7 +234,10 @@ std::string RowName(const ::testing::TestParamInfo<Row>& info) {
     std::string fault = info.param.fault->name;
     std::erase(fault, '-');
     return std::string(info.param.operation->name) + "_" + fault + "_" +
-           positions[static_cast<int>(info.param.position)] + (info.param.throughServer ? "_Network" : "");
+           positions[static_cast<int>(info.param.position)] +
+           (info.param.overTls         ? "_Tls"
+            : info.param.throughServer ? "_Network"
+                                       : "");
 }
 
 bool StoreSent(const std::vector<std::string>& frames) {
@@ -413,7 +422,20 @@ class OperationFiles : public ::testing::Test {
             arguments.push_back(word.starts_with("NAME") ? fileName(operation, folder) + word.substr(4)
                                                          : word);
         }
-        return test::RunTorvctl(arguments);
+        return test::RunTorvctl(arguments, m_environment);
+    }
+
+    // A plant CA, a server certificate for 127.0.0.1 and this PC's certificate in a TLS folder of its own.
+    test::Ser2netTls setUpTls() {
+        m_ca = std::make_unique<test::PlantCa>();
+        m_server = m_ca->issue("server", "fault-srv", "IP:127.0.0.1");
+        const test::IssuedCertificate client = m_ca->issue("client", "fault-pc");
+        std::filesystem::copy_file(m_ca->caFile(), m_tls.file("ca.pem"));
+        std::filesystem::copy_file(client.certificate, m_tls.file("cert.pem"));
+        std::filesystem::copy_file(client.key, m_tls.file("key.pem"));
+        chmod(m_tls.file("key.pem").c_str(), 0600);
+        m_environment = {"TORV_TLS_DIR=" + m_tls.path().string()};
+        return {m_server.certificate, m_server.key, "fault-pc", m_ca->caFile()};
     }
 
     void expectSourcesUnchanged() const {
@@ -472,6 +494,10 @@ class OperationFiles : public ::testing::Test {
         expectSourcesUnchanged();
     }
 
+    std::unique_ptr<test::PlantCa> m_ca;  // made by setUpTls only: most rows need none
+    test::IssuedCertificate m_server;
+    test::TempDir m_tls;
+    std::vector<std::string> m_environment;
     test::TempDir m_files;
     const std::string m_parameters = m_files.file("bank.torv");
     const std::string m_dictionary = m_files.file("user.dic4");
@@ -495,7 +521,8 @@ TEST_P(FaultMatrix, EndsWithItsMessageAndLeavesFilesAndSensorAsTheyWere) {
     const bool targetsExisted = createTargets(operation(), row.position, false);
     std::unique_ptr<test::Ser2netServer> server;
     if (row.throughServer) {
-        server = std::make_unique<test::Ser2netServer>(std::vector<std::string>{sensor.devicePath()});
+        server = std::make_unique<test::Ser2netServer>(std::vector<std::string>{sensor.devicePath()},
+                                                       row.overTls ? setUpTls() : test::Ser2netTls{});
     }
     const std::string port = server ? server->portName() : sensor.devicePath();
     const test::ProgramResult result = runTorvctl(operation(), port);
@@ -709,6 +736,9 @@ std::vector<Row> FaultRows() {
                 rows.push_back({operation, &fault, position});
                 if (fault.alsoThroughServer) {
                     rows.push_back({operation, &fault, position, true});
+                }
+                if (fault.alsoThroughServer && position == Position::kMiddle) {
+                    rows.push_back({operation, &fault, position, true, true});
                 }
             }
         }
