@@ -28,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/statistics.h"
 #include "tests/support/judgement_log.h"
 #include "tests/support/mosquitto_broker.h"
 #include "tests/support/ser2net_server.h"
@@ -95,15 +96,6 @@ std::vector<double> DelaysMs(const std::string& path) {
         }
     }
     return delays;
-}
-
-double Percentile(std::vector<double> values, double fraction) {
-    if (values.empty()) {
-        return 0;
-    }
-    const auto at = static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1));
-    std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(at), values.end());
-    return values[at];
 }
 
 }  // namespace
@@ -201,7 +193,7 @@ int main(int argc, char** argv) {
             judgements > 0 ? 100.0 * static_cast<double>(delays.size()) / static_cast<double>(judgements)
                            : 0.0);
         std::printf("  delay from judgement to subscriber: median %.1f ms, 99th percentile %.1f ms\n",
-                    Percentile(delays, 0.5), Percentile(delays, 0.99));
+                    torv::bench::Percentile(delays, 0.5), torv::bench::Percentile(delays, 0.99));
     }
     return 0;
 }

@@ -12,11 +12,14 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench/statistics.h"
 #include "link/frames.h"
 #include "link/port_names.h"
 #include "tests/support/sim_process.h"
 
 namespace {
+
+using torv::bench::Median;
 
 using Clock = std::chrono::steady_clock;
 constexpr int kPort = 1;
@@ -63,11 +66,6 @@ double ReferenceRate(const std::string& device) {
     const double rate = kRoundTrips / std::chrono::duration<double>(Clock::now() - start).count();
     close(fd);
     return rate;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench/statistics.h"
 #include "link/frames.h"
 #include "link/port_names.h"
 #include "monitor/result_monitor.h"
@@ -21,6 +22,8 @@
 #include "tests/support/temp_dir.h"
 
 namespace {
+
+using torv::bench::Median;
 
 using Clock = std::chrono::steady_clock;
 constexpr int kPort = 1;
@@ -110,11 +113,6 @@ double ReferenceRate(const std::string& device, Totals& totals) {
     close(fd);
     totals.judgements += judged;
     return rate;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 long long JudgementsSent(const std::string& logPath) {

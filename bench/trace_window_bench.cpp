@@ -9,12 +9,15 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench/statistics.h"
 #include "operations/device_operations.h"
 #include "tests/support/scripted_host.h"
 #include "tests/support/simulated_sensor.h"
 #include "ui/protocol_trace_window.h"
 
 namespace {
+
+using torv::bench::Median;
 
 using Clock = std::chrono::steady_clock;
 constexpr int kBaudIndex = 5;  // 115200
@@ -26,11 +29,6 @@ class PumpingHost : public torv::test::ScriptedHost {
   public:
     void pumpMessages() override { QCoreApplication::processEvents(); }
 };
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 }  // namespace
 

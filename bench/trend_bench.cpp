@@ -14,9 +14,12 @@
 
 #include "app/trend_chart.h"
 #include "app/trend_window.h"
+#include "bench/statistics.h"
 #include "monitor/margin_trend.h"
 
 namespace {
+
+using torv::bench::Median;
 
 using Clock = std::chrono::steady_clock;
 constexpr int kJudgements = 100000;
@@ -37,11 +40,6 @@ std::vector<torv::Judgement> StablePrint() {
         judgements.push_back(std::move(judgement));
     }
     return judgements;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 }  // namespace
