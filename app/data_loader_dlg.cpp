@@ -248,8 +248,10 @@ void CDataLoaderDlg::showLinkOnStatusBar() {
         QStringLiteral("%1, %2 baud").arg(list(kIdComPort)->currentText(), list(kIdBaudRate)->currentText()));
 }
 
-// "last reply 12:03:41, ok", "no answer at 12:03:41", and the sensor's version once it is known.
+// "last reply 12:03:41, ok", "no answer at 12:03:41", and the sensor's version once it is known; the
+// port line again.
 void CDataLoaderDlg::showOutcomeOnStatusBar(const CComuDlg& transfer) {
+    describePorts();  // a network port's line now names the server the operation reached
     const OperationOutcome outcome = transfer.outcome();
     m_lastOutcome = outcome;
     const QString time = QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <mutex>
 #include <optional>
 
 #include "link/network_port_name.h"
@@ -37,7 +39,30 @@ bool Accepted(const std::string& canonicalName) {
     return false;
 }
 
+struct ServerNames {
+    std::mutex mutex;
+    std::map<std::string, std::string> byPort;  // canonical port name -> CN
+};
+
+ServerNames& KnownServerNames() {
+    static ServerNames names;
+    return names;
+}
+
+std::string KnownServerName(const std::string& name) {
+    ServerNames& names = KnownServerNames();
+    const std::lock_guard lock(names.mutex);
+    const auto found = names.byPort.find(CanonicalDevicePath(name));
+    return found == names.byPort.end() ? std::string() : found->second;
+}
+
 }  // namespace
+
+void NoteServerCommonName(const std::string& name, const std::string& commonName) {
+    ServerNames& names = KnownServerNames();
+    const std::lock_guard lock(names.mutex);
+    names.byPort[CanonicalDevicePath(name)] = commonName;
+}
 
 std::string AcceptedUnencryptedPortsFile() {
     return (std::filesystem::path(PortsFolder()) / "unencrypted").string();
@@ -55,10 +80,15 @@ std::string DescribeNetworkPort(const std::string& name) {
     if (!address || !address->tls) {
         return "network port, not encrypted";
     }
+    std::string description = "network port, TLS";
+    if (const std::string server = KnownServerName(name); !server.empty()) {
+        description += ", server CN=" + server;
+    }
     std::error_code error;
-    return std::filesystem::is_regular_file(std::filesystem::path(TlsFolder()) / "cert.pem", error)
-               ? "network port, TLS, client certificate"
-               : "network port, TLS";
+    if (std::filesystem::is_regular_file(std::filesystem::path(TlsFolder()) / "cert.pem", error)) {
+        description += ", client certificate";
+    }
+    return description;
 }
 
 std::string UnencryptedPortWarning(const std::string& devicePath) {

@@ -16,9 +16,14 @@ std::string AcceptedUnencryptedPortsFile();
 // The TLS folder: $TORV_TLS_DIR, or "tls" in the configuration folder.
 std::string TlsFolder();
 
-// "network port, TLS, client certificate" (this PC has cert.pem in the TLS folder), "network port,
-// TLS", or "network port, not encrypted".
+// "network port, TLS, server CN=line3-srv, client certificate", or without the parts nobody knows yet
+// (the server's name once this process has connected to it; the client certificate when the TLS
+// folder has cert.pem), or "network port, not encrypted". Listing ports never connects: a device
+// server gives its port to one client at a time and opens the sensor's line for it.
 std::string DescribeNetworkPort(const std::string& name);
+
+// A TLS connection to the port came up with a server whose certificate has this CN.
+void NoteServerCommonName(const std::string& name, const std::string& commonName);
 
 // The one-line warning for a device path that is a plain network port to another host and not
 // accepted; empty otherwise.

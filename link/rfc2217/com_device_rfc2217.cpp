@@ -27,6 +27,7 @@
 
 #include "link/com_device.h"
 #include "link/network_port_name.h"
+#include "link/port_security.h"
 #include "link/rfc2217/rfc2217_settings.h"
 #include "link/rfc2217/tls_certificates.h"
 #include "link/rfc2217/tls_files.h"
@@ -366,6 +367,7 @@ bool Rfc2217ComDevice::openSecured(const std::string& name, const NetworkPortAdd
         SetComOpenFailure(name + ": " + tlsFailureReason(*m_tlsFiles));
         return false;
     }
+    NoteServerCommonName(name, m_serverCommonName);
     return true;
 }
 

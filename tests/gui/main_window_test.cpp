@@ -6,11 +6,13 @@
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QSettings>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include "app/main_window_layout.h"
 #include "app/preferences.h"
 #include "dictionary/dic_dlg.h"
 #include "dictionary/dictionary_file.h"
+#include "link/com_device.h"
 #include "link/frames.h"
 #include "params/fields.h"
 #include "params/parameter_file.h"
@@ -19,6 +21,8 @@
 #include "tests/gui/support/gui_harness.h"
 #include "tests/support/judgement_log.h"
 #include "tests/support/mosquitto_broker.h"
+#include "tests/support/plant_ca.h"
+#include "tests/support/ser2net_server.h"
 
 using namespace torv;
 using namespace torv::test;
@@ -271,6 +275,46 @@ class MainWindowTest : public QObject {
         ports->setCurrentIndex(2);
         QVERIFY(line->text().endsWith(QStringLiteral(", no device")));
         SetComPortDevicePath(3, {});
+    }
+
+    // A COM port linked to a TLS device server: the port line says it is protected, and after a read
+    // through it (whose file is that of a direct read) also which server it reached.
+    void tlsPortLineNamesTheServerAfterARead() {
+        if (!NetworkPortsAvailable() || Ser2netServer::ProgramPath().empty()) {
+            QSKIP("needs network ports (libgensio) and ser2net");
+        }
+        PlantCa ca;
+        const IssuedCertificate server = ca.issue("server", "line3-srv", "IP:127.0.0.1");
+        const IssuedCertificate client = ca.issue("client", "eng-pc-07");
+        TempDir tls;
+        std::filesystem::copy_file(ca.caFile(), tls.file("ca.pem"));
+        std::filesystem::copy_file(client.certificate, tls.file("cert.pem"));
+        std::filesystem::copy_file(client.key, tls.file("key.pem"));
+        std::filesystem::permissions(tls.file("key.pem"), std::filesystem::perms::owner_read);
+        qputenv("TORV_TLS_DIR", QByteArray::fromStdString(tls.path().string()));
+        SimulatedSensor sensor({}, kSimPort);
+        QCOMPARE(RunTorvctl({"-p", sensor.devicePath(), "params", "read", m_folder.file("direct")}).exitCode,
+                 0);
+        const Ser2netServer served({sensor.devicePath()},
+                                   {server.certificate, server.key, "eng-pc-07", ca.caFile()});
+        SetComPortDevicePath(kSimPort, served.portName());
+        ScriptedPrompts prompts;
+        ModalPresser ok("torv::CComuDlg", CComuDlg::kIdOk);
+        auto window =
+            MainWindowOn(m_state, m_folder.file("x.ini"), kSimPort, kIdParameterName, m_folder.file("tls"));
+        QVERIFY(ShowActive(*window));
+        auto* line = window->findChild<QLabel*>(QString::fromLatin1(kPortDescriptionName));
+        const QString port =
+            QStringLiteral("COM%1: %2, ").arg(kSimPort).arg(QString::fromStdString(served.portName()));
+        QCOMPARE(line->text(), port + QStringLiteral("network port, TLS, client certificate"));
+        Get<QPushButton>(window.get(), kIdReadParameters)->click();
+        QCOMPARE(ok.presses, 1);
+        QCOMPARE(ok.lastStatus, TextOf(StringId::kReadCompleted));
+        QCOMPARE(ReadFileBytes(m_folder.file("tls.torv")), ReadFileBytes(m_folder.file("direct.torv")));
+        QTRY_COMPARE(line->text(),
+                     port + QStringLiteral("network port, TLS, server CN=line3-srv, client certificate"));
+        qunsetenv("TORV_TLS_DIR");
+        SetComPortDevicePath(kSimPort, {});
     }
 
     // Enter answers Yes only to a question that replaces nothing: at a question that would replace a
