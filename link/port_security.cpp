@@ -65,7 +65,8 @@ void NoteServerCommonName(const std::string& name, const std::string& commonName
 }
 
 std::string AcceptedUnencryptedPortsFile() {
-    return (std::filesystem::path(PortsFolder()) / "unencrypted").string();
+    const std::string folder = PortsFolder();  // none on Windows
+    return folder.empty() ? std::string() : (std::filesystem::path(folder) / "unencrypted").string();
 }
 
 std::string TlsFolder() {

@@ -159,7 +159,7 @@ struct MqttPublisher::Impl {
     void run(mosquitto* client);
     bool connect(mosquitto* client);
     bool serve(mosquitto* client);
-    int loopOnce(mosquitto* client);
+    int loopOnce(mosquitto* client) const;
     void sendQueued(mosquitto* client);
     bool waitToRetry(std::chrono::seconds delay);
     std::string failureOf(int rc, int number);
@@ -371,7 +371,7 @@ bool MqttPublisher::Impl::serve(mosquitto* client) {
 // libmosquitto's own wait in mosquitto_loop cannot be woken from outside its calls: a message queued
 // meanwhile would sit out the whole time-out (half of it on average, 50 ms). So the thread waits here for
 // the socket or the wake pipe, and then lets libmosquitto do what is due without waiting again.
-int MqttPublisher::Impl::loopOnce(mosquitto* client) {
+int MqttPublisher::Impl::loopOnce(mosquitto* client) const {
     const int socket = mosquitto_socket(client);
     if (socket < 0 || work.readEnd() < 0) {
         return mosquitto_loop(client, kLoopTimeoutMs, 1);

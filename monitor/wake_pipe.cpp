@@ -23,14 +23,14 @@ WakePipe::~WakePipe() {
     }
 }
 
-void WakePipe::wake() {
+void WakePipe::wake() const {
     if (m_write >= 0) {
         const char byte = 1;
         (void)!write(m_write, &byte, 1);  // EAGAIN: full, the reader wakes anyway
     }
 }
 
-void WakePipe::drain() {
+void WakePipe::drain() const {
     std::array<char, 256> bytes{};
     while (m_read >= 0 && read(m_read, bytes.data(), bytes.size()) > 0) {
     }

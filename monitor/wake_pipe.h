@@ -13,9 +13,9 @@ class WakePipe {
 
     // The end to wait on for POLLIN; -1 when the pipe could not be made (then nobody is woken).
     int readEnd() const { return m_read; }
-    void wake();
+    void wake() const;
     // Takes what the wake-ups wrote, so that the next poll waits again.
-    void drain();
+    void drain() const;
 
   private:
     int m_read = -1;

@@ -343,6 +343,7 @@ bool Rfc2217ComDevice::openSecured(const std::string& name, const NetworkPortAdd
         options.push_back("key=" + m_tlsFiles->key);
     }
     std::vector<const char*> arguments;
+    arguments.reserve(options.size() + 1);
     for (const std::string& option : options) {
         arguments.push_back(option.c_str());
     }
