@@ -223,7 +223,9 @@ void AddFleetMonitorSubcommand(CLI::App& fleet, CliContext& context) {
     CLI::App* command = fleet.add_subcommand(
         "monitor",
         "Watch every sensor's judgements at once, each logged to its own CSV; a silent sensor is retried");
-    command->add_option("FLEET", arguments->fleetPath, "Fleet file: one sensor a line, NAME PORT [BAUD]")
+    command
+        ->add_option("FLEET", arguments->fleetPath,
+                     "Fleet file: one sensor a line, NAME PORT [BAUD] [unencrypted]")
         ->required();
     command
         ->add_option("--csv-dir", arguments->monitor.csvFolder,
@@ -232,14 +234,8 @@ void AddFleetMonitorSubcommand(CLI::App& fleet, CliContext& context) {
         ->type_name("DIR");
     command->add_option("--seconds", arguments->monitor.seconds, "Stop after S seconds")
         ->check(PositiveSeconds());
-    auto* trend = command->add_flag("--trend", arguments->monitor.trend,
-                                    "Follow each sensor's recognition margins and say when one drifts");
-    command
-        ->add_option("--baseline", arguments->monitor.baseline,
-                     "With --trend: learn each position's normal level from its first N readings")
-        ->check(TrendBaselineCheck())
-        ->capture_default_str()
-        ->needs(trend);
+    AddTrendOptions(*command, arguments->monitor.trend, arguments->monitor.baseline,
+                    "Follow each sensor's recognition margins and say when one drifts");
     AddMqttOptions(*command, arguments->mqtt, false);
     command->callback([&context, arguments] {
         context.run = [&context, arguments] { return RunFleetMonitorCommand(context.options, *arguments); };
@@ -252,7 +248,9 @@ void AddFleetSubcommand(CLI::App& fleet, CliContext& context, const char* name, 
                         FleetRunner runner, const char* folderHelp) {
     auto arguments = std::make_shared<FleetArguments>();
     CLI::App* command = fleet.add_subcommand(name, description);
-    command->add_option("FLEET", arguments->fleetPath, "Fleet file: one sensor a line, NAME PORT [BAUD]")
+    command
+        ->add_option("FLEET", arguments->fleetPath,
+                     "Fleet file: one sensor a line, NAME PORT [BAUD] [unencrypted]")
         ->required();
     if (folderHelp != nullptr) {
         command->add_option("DIR", arguments->folder, folderHelp)->required();

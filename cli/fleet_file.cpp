@@ -152,7 +152,7 @@ FleetFile ReadFleetFile(const std::string& path) {
         fleet.sensors.push_back(sensor);
     }
     if (fleet.sensors.empty()) {
-        fleet.problem = path + ": names no sensor (one a line: NAME PORT [BAUD])";
+        fleet.problem = path + ": names no sensor (one a line: NAME PORT [BAUD] [unencrypted])";
     }
     return fleet;
 }

@@ -298,15 +298,9 @@ void AddMonitorCommand(CLI::App& app, CliContext& context) {
         ->check(MoreThanZero("a number of judgements", "1 or more"));
     monitor->add_option("--seconds", limits->seconds, "Stop after S seconds")
         ->check(MoreThanZero("a time", "seconds above 0, e.g. 0.5 or 60"));
-    auto* trend = monitor->add_flag(
-        "--trend", limits->trend,
+    AddTrendOptions(
+        *monitor, limits->trend, limits->baseline,
         "Follow each position's recognition margin and say on stderr when one drifts (see `torvctl trend`)");
-    monitor
-        ->add_option("--baseline", limits->baseline,
-                     "With --trend: learn each position's normal level from its first N readings")
-        ->check(TrendBaselineCheck())
-        ->capture_default_str()
-        ->needs(trend);
     AddMqttOptions(*monitor, limits->mqtt);
     monitor->callback([&context, limits] {
         context.run = [&context, limits] { return RunMonitor(context.options, *limits); };

@@ -209,6 +209,16 @@ int RunTrend(const GlobalOptions& options, const TrendArguments& arguments) {
 
 }  // namespace
 
+void AddTrendOptions(CLI::App& command, bool& trend, int& baseline, const std::string& trendHelp) {
+    auto* flag = command.add_flag("--trend", trend, trendHelp);
+    command
+        .add_option("--baseline", baseline,
+                    "With --trend: learn each position's normal level from its first N readings")
+        ->check(TrendBaselineCheck())
+        ->capture_default_str()
+        ->needs(flag);
+}
+
 CLI::Validator TrendBaselineCheck() {
     return CLI::Validator(
         [](std::string& text) {

@@ -18,7 +18,9 @@ inline constexpr int kLongestTrendBaseline = 100000;
 
 void AddTrendCommand(CLI::App& app, CliContext& context);
 
-// --baseline N: 20 .. 100000 judgements, refused otherwise with the range in words.
+// A monitor's `--trend` flag (with its help) and `--baseline N` after it: 20 .. 100000 judgements,
+// refused otherwise with the range in words.
+void AddTrendOptions(CLI::App& command, bool& trend, int& baseline, const std::string& trendHelp);
 CLI::Validator TrendBaselineCheck();
 
 // AlarmText with a control character shown as '?', so that no byte from the line or a file can move

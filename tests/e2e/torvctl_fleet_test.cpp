@@ -157,7 +157,7 @@ TEST_F(TorvctlFleet, MistakesInTheFleetFileAreUsageErrors) {
     const std::string real = std::filesystem::canonical(m_files.path()).string();
     const std::vector<Case> cases = {
         {"", ": no such fleet file"},
-        {"# nobody\n\n", ": names no sensor (one a line: NAME PORT [BAUD])"},
+        {"# nobody\n\n", ": names no sensor (one a line: NAME PORT [BAUD] [unencrypted])"},
         {"a COM3\nlonely\n", ":2: give NAME PORT [BAUD] [unencrypted]"},
         {"a COM3 57600 extra\n", ":1: give NAME PORT [BAUD] [unencrypted]"},
         {"../a COM3\n", ":1: NAME ../a is not a plain file name"},
