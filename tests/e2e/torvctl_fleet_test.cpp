@@ -188,6 +188,20 @@ TEST_F(TorvctlFleet, MistakesInTheFleetFileAreUsageErrors) {
     }
 }
 
+// A plain network port to another host warns on every run, unless its line says `unencrypted`. (The
+// documentation addresses answer nobody: the runs fail, within the connection time-out.)
+TEST_F(TorvctlFleet, UnencryptedPortsWarnUnlessTheirLineAcceptsThem) {
+    const std::string fleet =
+        writeFleet("a rfc2217://192.0.2.1:4001\nb rfc2217://192.0.2.2:4001 57600 unencrypted\n");
+    const auto result =
+        RunTorvctl({"--yes", "fleet", "clock", fleet}, {"XDG_CONFIG_HOME=" + m_files.path().string()});
+    EXPECT_NE(result.err.find("torvctl: warning: a: rfc2217://192.0.2.1:4001 is not encrypted: anyone on the "
+                              "network between can read and change what goes to the sensor"),
+              std::string::npos)
+        << result.err;
+    EXPECT_EQ(result.err.find("warning: b:"), std::string::npos) << result.err;
+}
+
 // Both reads run at 4800 baud with the line's own speed, so that both are under way when Ctrl-C comes.
 TEST_F(TorvctlFleet, CtrlCStopsEveryRunAndLeavesNoFile) {
     test::SimulatedSensor a({"--baud", "4800", "--wire-time"}, 11);
