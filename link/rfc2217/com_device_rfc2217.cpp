@@ -45,6 +45,10 @@ constexpr milliseconds kConnectTimeout{2000};
 constexpr milliseconds kSettingsAnswerTimeout{1000};
 // Bytes received but not yet asked for; replies are at most a few hundred bytes.
 constexpr std::size_t kReceiveLimit = 4096;
+// After a TLS stack is freed, the event loop runs until it has nothing left to do for this long, at
+// most this many times.
+constexpr milliseconds kFreeingMoment{5};
+constexpr int kFreeingRounds = 20;
 // A server's certificate chain in PEM: a few kilobytes.
 constexpr std::size_t kCertificateChainLimit = 65536;
 // At most this much of what a refusing server says is quoted.
@@ -614,6 +618,17 @@ void Rfc2217ComDevice::release() {
         gensio_close_s(m_io);
         gensio_free(m_io);
         m_io = nullptr;
+        // A TLS stack whose handshake failed lets go of its layers only as their closes complete, in
+        // the event loop: give the loop that moment, or they stay allocated.
+        if (m_tlsLayer != nullptr) {
+            for (int round = 0; round < kFreeingRounds; ++round) {
+                gensio_time moment = GensioTime(kFreeingMoment);
+                if (gensio_os_funcs_service(m_os, &moment) == GE_TIMEDOUT) {
+                    break;
+                }
+            }
+            m_tlsLayer = nullptr;
+        }
     }
     if (m_waiter != nullptr) {
         gensio_os_funcs_free_waiter(m_os, m_waiter);
