@@ -9,6 +9,7 @@
 #include <string>
 
 #include "link/com_device.h"
+#include "link/port_names.h"
 
 namespace torv {
 namespace {
@@ -83,7 +84,7 @@ DWORD RtsCode(RtsControl rts) {
 }
 
 std::string OpenFailureReason(int portNumber, DWORD error) {
-    const std::string name = "COM" + std::to_string(portNumber);
+    const std::string name = ComPortName(portNumber);  // COMn, or the device it was tied to
     switch (error) {
         case ERROR_FILE_NOT_FOUND:
         case ERROR_PATH_NOT_FOUND:
@@ -212,8 +213,9 @@ int Win32ComDevice::writeSome(const std::uint8_t* buffer, int count, int waitMs)
 
 }  // namespace
 
+// \\.\COMn, unless the port was tied to another device (a test's simulated sensor under wine).
 std::unique_ptr<ComDevice> OpenPlatformComDevice(int portNumber) {
-    const std::string name = "\\\\.\\COM" + std::to_string(portNumber);
+    const std::string name = ComPortDevicePath(portNumber);
     HANDLE handle =
         CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {

@@ -1,8 +1,10 @@
 // The main window's Filename fields and lists: the settings file that keeps them (where it lives, how
 // a damaged or short file is taken, what "Exit" writes) and the "Ref." buttons that fill them.
 
+#ifndef _WIN32
 #include <signal.h>
 #include <sys/resource.h>
+#endif
 
 #include <QFileDialog>
 
@@ -13,7 +15,9 @@ using namespace torv::test;
 
 namespace {
 
+#ifndef _WIN32
 constexpr rlim_t kTooSmallForSettings = 8;
+#endif
 const QString kSpecify = TextOf(StringId::kSpecifyFileName);
 
 struct StopCase {
@@ -120,6 +124,9 @@ class FileFieldsTest : public QObject {
                                      << QStringList{ErrorBox(StringId::kSetupFileWriteFailed)};
     }
     void exitWritesTheChoicesOrKeepsThePreviousFile() {
+#ifdef _WIN32
+        QSKIP("fills the disk with a file-size limit (setrlimit): Linux tests only");
+#else
         QFETCH(QString, changedName);
         QFETCH(QStringList, errors);
         TempDir folder;
@@ -146,6 +153,7 @@ class FileFieldsTest : public QObject {
         QCOMPARE(ReadFileBytes(folder.file("x.ini")), original);
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"x.ini"});
         QVERIFY(!window.isVisible());
+#endif
     }
 
     // The chosen file, then the field's text and its selected part.

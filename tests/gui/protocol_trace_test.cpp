@@ -15,7 +15,9 @@
 #include "link/frames.h"
 #include "operations/device_operations.h"
 #include "tests/gui/support/gui_harness.h"
+#ifndef _WIN32
 #include "tests/support/pty_pair.h"
+#endif
 #include "tests/support/simulated_sensor.h"
 #include "ui/protocol_trace_window.h"
 
@@ -29,6 +31,17 @@ constexpr int kSimPort = 6;
 constexpr int kBaudIndex = 4;
 constexpr std::int64_t kNoonMs = 12 * 3600 * 1000;  // 1970-01-01 12:00:00.000 UTC
 constexpr std::int64_t kTickMs = 5;                 // the test clock moves on at every reading
+
+#ifdef _WIN32
+// The Windows build's tests have no pseudo-terminal pair to play a line's far end on. The tests that
+// need one skip before they reach this stand-in, which only keeps their code the same on both.
+struct ScriptedLine {
+    bool readWord(std::uint8_t, const std::vector<std::uint8_t>&) { return false; }
+    bool opened = false;
+};
+#define SKIP_WITHOUT_SCRIPTED_LINE() QSKIP("plays the sensor on a pseudo-terminal pair: Linux tests only")
+#else
+#define SKIP_WITHOUT_SCRIPTED_LINE()
 
 // The tool's side of a line whose far end the test plays.
 struct ScriptedLine {
@@ -53,6 +66,7 @@ struct ScriptedLine {
     PtyPair sensor;
     bool opened = false;
 };
+#endif
 
 QColor ForegroundOfLine(const ProtocolTraceWindow& window, int line) {
     const auto* view = window.findChild<QPlainTextEdit*>();
@@ -77,6 +91,7 @@ class ProtocolTraceTest : public QObject {
     void init() { m_now = kNoonMs; }
 
     void showsEachFrameAndReplyWithItsFailure() {
+        SKIP_WITHOUT_SCRIPTED_LINE();
         ProtocolTraceWindow window(clock());
         window.show();
         ScriptedLine line;
@@ -105,6 +120,7 @@ class ProtocolTraceTest : public QObject {
     // lines are saved as the tool's text files are, CR LF; Clear empties the view; a file that cannot be
     // written is reported and nothing is made.
     void recordsOnlyWhileOpenAndNotPausedAndSavesItsLines() {
+        SKIP_WITHOUT_SCRIPTED_LINE();
         TempDir folder;
         ScriptedPrompts prompts;
         ProtocolTraceWindow window(clock());

@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <array>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +27,10 @@ class SimProcess {
   private:
     pid_t m_pid = -1;
     std::string m_devicePath;
+#ifdef _WIN32
+    // Under wine: the folder of the script that runs the Linux torvsim, its output and its notes.
+    std::filesystem::path m_wineFolder;
+#endif
 };
 
 struct ProgramResult {

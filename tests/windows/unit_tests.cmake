@@ -54,3 +54,8 @@ if(TORV_HOST_BUILD AND CMAKE_CROSSCOMPILING_EMULATOR)
     set_tests_properties(windows.torvctl_under_wine PROPERTIES TIMEOUT 120 RESOURCE_LOCK wine_prefix ENVIRONMENT
         "WINEPREFIX=${CMAKE_BINARY_DIR}/wine-prefix;WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=")
 endif()
+
+# The desktop tool's windows, when it is built and torvsim is there to talk to.
+if(TORV_BUILD_GUI AND TORV_HOST_BUILD AND CMAKE_CROSSCOMPILING_EMULATOR)
+    include(${CMAKE_CURRENT_LIST_DIR}/gui_tests.cmake)
+endif()
