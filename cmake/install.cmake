@@ -3,6 +3,12 @@
 # .deb (cmake/package.cmake).
 include(GNUInstallDirs)
 
+if(WIN32)
+    # On Windows the installed tree is the portable zip's, with a layout of its own.
+    include(${CMAKE_CURRENT_LIST_DIR}/windows_package.cmake)
+    return()
+endif()
+
 set(TORV_PACKAGE_NAME torv-data-loader)
 set(TORV_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/${TORV_PACKAGE_NAME})
 

@@ -64,9 +64,21 @@ std::string NowText() {
     return text;
 }
 
-// A word of a command as a shell takes it: as it stands when it holds nothing a shell treats
-// specially, else in single quotes.
+// A word of a command as the user's shell takes it: as it stands when it holds nothing the shell treats
+// specially, else quoted: in single quotes for a POSIX shell; on Windows in double quotes, as the
+// command prompt and the C runtime read them (a path there holds no '"'; backslashes before the
+// closing quote are doubled, so that they stay backslashes).
 std::string ShellWord(const std::string& word) {
+#ifdef _WIN32
+    const bool plain = !word.empty() && word.find_first_not_of(
+                                            "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+                                            "0123456789_./:@+=,-\\") == std::string::npos;
+    if (plain) {
+        return word;
+    }
+    const std::size_t trailing = word.size() - (word.find_last_not_of('\\') + 1);
+    return '"' + word + std::string(trailing, '\\') + '"';
+#else
     const bool plain = !word.empty() && word.find_first_not_of(
                                             "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
                                             "0123456789_./:@%+=,-") == std::string::npos;
@@ -78,6 +90,7 @@ std::string ShellWord(const std::string& word) {
         quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     }
     return quoted + "'";
+#endif
 }
 
 void TakeLine(const std::string& line, UnfinishedWrite& write, bool& ownDevice, const std::string& device) {

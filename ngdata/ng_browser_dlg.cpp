@@ -78,7 +78,7 @@ void NgBrowserDlg::fill(const QString& folder) {
             item->setIcon(
                 QPixmap::fromImage(picture.scaledToWidth(kThumbnailWidth, Qt::SmoothTransformation)));
         }
-        item->setData(Qt::UserRole, dir.filePath(base));
+        item->setData(Qt::UserRole, QDir::toNativeSeparators(dir.filePath(base)));
     }
     m_list->setCurrentRow(0);
 }

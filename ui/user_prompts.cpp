@@ -1,5 +1,6 @@
 #include "ui/user_prompts.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -73,11 +74,12 @@ class PlatformPrompts : public UserPrompts {
         if (ExecWindowModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
             return {};
         }
-        return dialog.selectedFiles().constFirst();
+        return QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
     }
 
     QString chooseFileToSave(QWidget* parent, const QStringList& filters) override {
-        return QFileDialog::getSaveFileName(parent, {}, {}, filters.join(QStringLiteral(";;")));
+        return QDir::toNativeSeparators(
+            QFileDialog::getSaveFileName(parent, {}, {}, filters.join(QStringLiteral(";;"))));
     }
 };
 

@@ -42,6 +42,8 @@ void AddScenes(CLI::App& app, Picture& picture) {
     AddScene(app, picture, "remote", "The remote controller on COM1");
     AddScene(app, picture, "trend", "The Trend window following the monitor on a fading print on COM1");
     AddScene(app, picture, "clock", "The transfer dialog after \"Set the time to TORV\" on COM1");
+    AddScene(app, picture, "read", "The transfer dialog after \"Read parameters from TORV\" on COM1",
+             "Parameter file to make, without extension");
     AddScene(app, picture, "params", "The parameter editor", "Parameter file, without extension");
     AddScene(app, picture, "compare", "The parameter editor after a compare with COM1",
              "Parameter file, without extension");

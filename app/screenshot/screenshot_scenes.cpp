@@ -112,6 +112,16 @@ void StartClockScene(CDataLoaderDlg& window, const QString& path, bool& saved) {
     QTimer::singleShot(kSettleMs, &window, [&window] { Button(&window, kIdSetClock)->click(); });
 }
 
+// "Read parameters from TORV" into the file `name`: the transfer dialog at its end, then OK. The file
+// stays, for a comparison with what another build read.
+void StartReadScene(CDataLoaderDlg& window, const QString& name, const QString& path, bool& saved) {
+    FindControl<QLineEdit>(&window, kIdParameterName)->setText(name);
+    GrabWhenReady<CComuDlg>(
+        path, saved, [](CComuDlg* dialog) { return Button(dialog, CComuDlg::kIdOk)->isEnabled(); },
+        [](CComuDlg* dialog) { Button(dialog, CComuDlg::kIdOk)->click(); });
+    QTimer::singleShot(kSettleMs, &window, [&window] { Button(&window, kIdReadParameters)->click(); });
+}
+
 void StartParametersScene(CDataLoaderDlg& window, const QString& name, const QString& path, bool& saved) {
     FindControl<QLineEdit>(&window, kIdParameterName)->setText(name);
     GrabWhenReady<CPeditDlg>(
@@ -199,6 +209,8 @@ int RunMainWindowScene(const QString& scene, const QString& name, OperationState
         StartTrendScene(window, path, saved);
     } else if (scene == QLatin1String("clock")) {
         StartClockScene(window, path, saved);
+    } else if (scene == QLatin1String("read")) {
+        StartReadScene(window, name, path, saved);
     } else if (scene == QLatin1String("params")) {
         StartParametersScene(window, name, path, saved);
     } else if (scene == QLatin1String("compare")) {

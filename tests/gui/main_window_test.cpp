@@ -31,6 +31,13 @@ using namespace torv::test;
 
 namespace {
 
+// What the port list calls the simulated sensor's device: under wine, a terminal on the Z: drive.
+#ifdef _WIN32
+const QString kSensorDeviceKind = QStringLiteral("serial device");
+#else
+const QString kSensorDeviceKind = QStringLiteral("pseudo-terminal");
+#endif
+
 constexpr int kSimPort = 3;
 constexpr int kSimBaudIndex = 4;  // 57600
 constexpr int kCommunicWord = 4;  // the sensor's rate code, bits 8 to 10
@@ -270,9 +277,9 @@ class MainWindowTest : public QObject {
         SetComPortDevicePath(3, m_folder.file("gone"));
         CDataLoaderDlg window(m_state, m_folder.file("x.ini"));
         auto* ports = Get<QComboBox>(&window, kIdComPort);
-        QCOMPARE(
-            ports->itemData(1, Qt::ToolTipRole).toString(),
-            QStringLiteral("COM2: %1, pseudo-terminal").arg(QString::fromStdString(sensor.devicePath())));
+        QCOMPARE(ports->itemData(1, Qt::ToolTipRole).toString(),
+                 QStringLiteral("COM2: %1, %2")
+                     .arg(QString::fromStdString(sensor.devicePath()), kSensorDeviceKind));
         QCOMPARE(ports->itemData(2, Qt::ToolTipRole).toString(),
                  QStringLiteral("COM3: %1, no device").arg(QString::fromStdString(m_folder.file("gone"))));
         auto* line = window.findChild<QLabel*>(QString::fromLatin1(kPortDescriptionName));
@@ -477,6 +484,9 @@ class MainWindowTest : public QObject {
     }
     void writeParameters() {
         QFETCH(WriteCase, row);
+        if (row.rateCode == 7 && RunsUnderWine()) {
+            QSKIP("wine sets no 256000 baud on a Linux terminal: the simulated sensor hears another rate");
+        }
         SimulatedSensor sensor(FaultOption(row.fault), kSimPort);
         TempDir folder;
         OperationState state;

@@ -1,5 +1,10 @@
 #include "tests/gui/support/gui_harness.h"
 
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
+
 #include <QProgressBar>
 #include <QScreen>
 #include <cstring>
@@ -15,6 +20,14 @@ constexpr int kPollMs = 5;
 constexpr int kProgressAfterFirstBank = 60;
 
 }  // namespace
+
+bool RunsUnderWine() {
+#ifdef _WIN32
+    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+#else
+    return false;
+#endif
+}
 
 bool ShowActive(QWidget& window) {
     window.show();

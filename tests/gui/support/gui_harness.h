@@ -102,6 +102,10 @@ bool FitsTheScreenWithButtonsInView(const QWidget& dialog, std::initializer_list
 bool KeysAndCloseBoxLeaveItOpen(QWidget& window, QWidget* focus,
                                 std::initializer_list<Qt::Key> keys = {Qt::Key_Escape, Qt::Key_Return});
 
+// Whether this is the Windows build running under wine (whose serial driver sets no 256000 baud on a
+// Linux terminal: the simulated sensor would hear another rate).
+bool RunsUnderWine();
+
 // Whether the port opens (and is closed again): nothing holds it any more.
 bool PortOpensAgain(int port);
 
