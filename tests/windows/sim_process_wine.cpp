@@ -6,7 +6,7 @@
 //
 // Wine gives a Unix program it starts no standard handles, so a small shell script sends torvsim's
 // output to files in a folder of its own, and notes its process id and its end there. The script also
-// stops torvsim when the test program that started it is gone, so that no simulator outlives a crash.
+// stops torvsim when wine is gone, so that no simulator outlives a test program that crashed.
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -87,8 +87,10 @@ void StartUnixProgram(const std::string& program, const std::string& argument) {
     CloseHandle(process.hProcess);
 }
 
-// This program's own Unix process id: /proc/self opened through wine is opened by this very process.
-std::string UnixProcessId() {
+// The wineserver's Unix process id. Wine opens files in its server, so /proc/self read from here is the
+// server's: it ends a few seconds after the last Windows program of the prefix ends, a test program
+// that crashed included.
+std::string WineServerProcessId() {
     std::ifstream in("Z:\\proc\\self\\stat");
     std::string pid;
     in >> pid;
@@ -119,18 +121,18 @@ SimProcess::SimProcess(const std::vector<std::string>& arguments) : m_wineFolder
     for (const std::string& argument : arguments) {
         command << ' ' << ShellQuoted(IsWindowsAbsolutePath(argument) ? UnixPathOf(argument) : argument);
     }
-    // Once the test program is gone, so is the simulator. The exit note is written last, once torvsim
-    // has saved its state and ended.
-    const std::string tester = UnixProcessId();
+    // Once wine is gone, so is the simulator. The exit note is written last, once torvsim has saved
+    // its state and ended.
+    const std::string server = WineServerProcessId();
     std::ofstream script(m_wineFolder / "run.sh", std::ios::binary);
-    script << "tester=" << ShellQuoted(tester.empty() ? "1" : tester) << "\n"
+    script << "server=" << ShellQuoted(server.empty() ? "1" : server) << "\n"
            << command.str() << " <'/dev/null' >" << ShellQuoted(note("out")) << " 2>"
            << ShellQuoted(note("err")) << " &\n"
            << "sim=$!\n"
            << "echo $sim >" << ShellQuoted(note("pid.tmp")) << " && mv " << ShellQuoted(note("pid.tmp"))
            << ' ' << ShellQuoted(note("pid")) << "\n"
            << "while kill -0 $sim 2>/dev/null; do\n"
-           << "    kill -0 $tester 2>/dev/null || kill $sim\n"
+           << "    kill -0 $server 2>/dev/null || kill $sim\n"
            << "    sleep 0.2\n"
            << "done\n"
            << "wait $sim\n"
