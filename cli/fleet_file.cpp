@@ -14,8 +14,6 @@ namespace torv::cli {
 namespace {
 
 constexpr int kDefaultFleetBaudRate = 57600;
-constexpr unsigned char kFirstPrintable = 0x20;
-constexpr unsigned char kDelete = 0x7F;
 
 std::vector<std::string> Words(const std::string& line) {
     std::istringstream stream(line.substr(0, line.find('#')));
@@ -29,28 +27,6 @@ std::vector<std::string> Words(const std::string& line) {
 // A name becomes a file name in the fleet's folder, so it must stay there.
 bool IsPlainFileName(const std::string& name) {
     return name != "." && name != ".." && name.find_first_of("/\\") == std::string::npos;
-}
-
-bool IsControl(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte < kFirstPrintable || byte == kDelete;
-}
-
-// A name as a message shows it: control bytes as \xHH.
-std::string Shown(const std::string& name) {
-    constexpr std::string_view kHex = "0123456789ABCDEF";
-    std::string shown;
-    for (const char c : name) {
-        if (IsControl(c)) {
-            const auto byte = static_cast<unsigned char>(c);
-            shown += "\\x";
-            shown += kHex[byte >> 4];
-            shown += kHex[byte & 0xF];
-        } else {
-            shown += c;
-        }
-    }
-    return shown;
 }
 
 // The device a port opens, spelled one way, so that two spellings of it are seen to be one: a COM name
@@ -79,11 +55,11 @@ std::string CheckLine(std::vector<std::string> words, FleetSensor& sensor) {
     sensor.name = words[0];
     sensor.port = words[1];
     // The system cuts a name at a NUL: two names could become one file, a port another device.
-    if (std::any_of(sensor.name.begin(), sensor.name.end(), IsControl)) {
-        return "NAME " + Shown(sensor.name) + " holds a control character";
+    if (std::any_of(sensor.name.begin(), sensor.name.end(), IsControlCharacter)) {
+        return "NAME " + WithControlsEscaped(sensor.name) + " holds a control character";
     }
-    if (std::any_of(sensor.port.begin(), sensor.port.end(), IsControl)) {
-        return "PORT " + Shown(sensor.port) + " holds a control character";
+    if (std::any_of(sensor.port.begin(), sensor.port.end(), IsControlCharacter)) {
+        return "PORT " + WithControlsEscaped(sensor.port) + " holds a control character";
     }
     if (!IsPlainFileName(sensor.name)) {
         return "NAME " + sensor.name + " is not a plain file name";

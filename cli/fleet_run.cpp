@@ -24,6 +24,7 @@
 #include "cli/interrupts.h"
 #include "cli/json_output.h"
 #include "cli/terminal_host.h"
+#include "cli/text_shaping.h"
 #include "cli/trace_printer.h"
 #include "engine/write_journal.h"
 #include "link/port_names.h"
@@ -128,11 +129,6 @@ void DrawProgress(const std::vector<std::atomic<int>>& progress, int done, std::
                          percent.data() + " " + std::to_string(done) + " of " +
                          std::to_string(progress.size()) + " sensors done",
                      drawnWidth);
-}
-
-std::string Padded(std::string text, std::size_t width) {
-    text.resize(std::max(width, text.size()), ' ');
-    return text;
 }
 
 // "  1.1 s", "123.4 s"

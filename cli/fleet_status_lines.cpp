@@ -1,4 +1,5 @@
 #include "cli/fleet_status_lines.h"
+#include "cli/text_shaping.h"
 
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
@@ -24,11 +25,6 @@ std::string Formatted(const char* format, Values... values) {
     std::array<char, 128> text{};
     std::snprintf(text.data(), text.size(), format, values...);
     return text.data();
-}
-
-std::string Padded(std::string text, std::size_t width) {
-    text.resize(std::max(width, text.size()), ' ');
-    return text;
 }
 
 std::string RightAligned(const std::string& text, std::size_t width) {

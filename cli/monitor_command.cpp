@@ -13,6 +13,7 @@
 #include "cli/json_output.h"
 #include "cli/mqtt_options.h"
 #include "cli/standard_streams.h"
+#include "cli/text_shaping.h"
 #include "cli/trend_command.h"
 #include "files/file_kind.h"
 #include "link/failure_details.h"
@@ -216,8 +217,7 @@ int RunMonitor(const GlobalOptions& options, const MonitorLimits& limits) {
 std::optional<std::vector<KeyCode>> KeyCodesOf(std::vector<std::string> names) {
     std::vector<KeyCode> codes;
     for (std::string& name : names) {
-        std::transform(name.begin(), name.end(), name.begin(),
-                       [](char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); });
+        name = UpperCase(name);
         const std::optional<KeyCode> code = KeyCodeOfName(name);
         if (!code) {
             std::cerr << "torvctl key: " << name

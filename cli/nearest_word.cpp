@@ -1,21 +1,10 @@
 #include "cli/nearest_word.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "cli/text_shaping.h"
 
 namespace torv::cli {
-
-namespace {
-
-std::string UpperCase(std::string_view text) {
-    std::string upper(text);
-    for (char& c : upper) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    return upper;
-}
-
-}  // namespace
 
 std::size_t EditDistance(std::string_view a, std::string_view b) {
     std::vector<std::size_t> row(b.size() + 1);

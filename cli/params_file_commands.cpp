@@ -15,6 +15,7 @@
 #include "cli/params_commands.h"
 #include "cli/params_diff.h"
 #include "cli/standard_input_file.h"
+#include "cli/text_shaping.h"
 #include "files/file_kind.h"
 #include "params/catalogue.h"
 #include "params/fields.h"
@@ -121,14 +122,6 @@ std::optional<std::int64_t> ParseInteger(std::string_view text) {
         return std::nullopt;
     }
     return value;
-}
-
-std::string UpperCase(std::string_view text) {
-    std::string upper(text);
-    for (char& c : upper) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    return upper;
 }
 
 // Keys are matched without regard to case ("shutter" is SHUTTER).

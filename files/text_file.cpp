@@ -77,4 +77,27 @@ std::int32_t ParseUnsignedDecimal(std::string_view text) {
     return static_cast<std::int32_t>(result);
 }
 
+bool IsControlCharacter(char c) {
+    constexpr unsigned char kFirstPrintable = 0x20;
+    constexpr unsigned char kDelete = 0x7F;
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < kFirstPrintable || byte == kDelete;
+}
+
+std::string WithControlsEscaped(std::string_view text) {
+    constexpr std::string_view kHex = "0123456789ABCDEF";
+    std::string shown;
+    for (const char c : text) {
+        if (IsControlCharacter(c)) {
+            const auto byte = static_cast<unsigned char>(c);
+            shown += "\\x";
+            shown += kHex[byte >> 4];
+            shown += kHex[byte & 0xF];
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
 }  // namespace torv

@@ -38,6 +38,13 @@ class TextLineReader {
     std::FILE* m_file = nullptr;
 };
 
+// A control character (below 0x20, or DEL): no line of the tool's files holds one, and no message shows
+// one as it is.
+bool IsControlCharacter(char c);
+
+// `text` as a message shows it: each control character as \xHH, so that none reaches a terminal.
+std::string WithControlsEscaped(std::string_view text);
+
 // Reads a number the way the tool reads its files: leading blanks and one sign are accepted, the
 // digits end at the first other character, text without digits gives 0, and the unsigned 32-bit
 // result is taken as a signed value (so "-1" and "4294967295" both give -1).

@@ -11,7 +11,6 @@ namespace {
 constexpr int kCharBits = 8;
 constexpr std::uint32_t kCharMask = 0xFF;
 constexpr std::uint32_t kWordMask = 0xFFFF;
-constexpr int kCharsPerWord = 2;
 
 // The common words the editor owns: those that hold a parameter or a fixed bit. They are rebuilt from
 // zero; every other common word passes through as read.

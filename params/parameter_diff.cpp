@@ -6,8 +6,6 @@
 namespace torv {
 namespace {
 
-constexpr int kWrittenCommonWords = 9;  // words 9..11 hold the NG ring state: a write never sends them
-constexpr int kCharsPerWord = 2;        // STRING
 constexpr std::uint32_t kWholeWord = 0xFFFF;
 
 struct Block {

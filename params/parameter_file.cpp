@@ -7,6 +7,7 @@
 
 #include "files/atomic_file.h"
 #include "files/file_status.h"
+#include "files/text_file.h"
 
 namespace torv {
 namespace {
@@ -20,8 +21,6 @@ constexpr char kBankLetter = kBankHeader.front();
 
 constexpr std::size_t kMaxWordDigits = 5;
 constexpr std::int32_t kMaxWord = 0xFFFF;
-constexpr unsigned char kFirstPrintable = 0x20;
-constexpr unsigned char kDelete = 0x7F;
 
 bool BeginsWith(const std::string& line, char letter) {
     return !line.empty() && line.front() == letter;
@@ -45,19 +44,7 @@ std::optional<std::int32_t> WordValue(std::string_view text) {
 
 // A line as a message quotes it: control bytes as \xHH, so that none reaches a terminal.
 std::string Quoted(std::string_view line) {
-    constexpr std::string_view kHex = "0123456789ABCDEF";
-    std::string shown = "\"";
-    for (const char c : line) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < kFirstPrintable || byte == kDelete) {
-            shown += "\\x";
-            shown += kHex[byte >> 4];
-            shown += kHex[byte & 0xF];
-        } else {
-            shown += c;
-        }
-    }
-    return shown + '"';
+    return '"' + WithControlsEscaped(line) + '"';
 }
 
 void WriteWords(AtomicFileWriter& writer, std::span<const std::int32_t> words) {

@@ -24,12 +24,9 @@ namespace {
 
 constexpr int kVersionSelectors = 2;  // `S` 0,7 and 1,7 each give two version characters
 constexpr std::uint8_t kVersionSubCode = 7;
-constexpr int kProgressPerBlock = 30;   // common block, then each bank
-constexpr int kWrittenCommonWords = 9;  // words 9..11 are the sensor's NG ring state: never sent back
+constexpr int kProgressPerBlock = 30;  // common block, then each bank
 // The sensor's rate setting: 0 keeps the rate, k names baud index k - 1.
 constexpr std::string_view kRateSettingKey = "COMMUNIC";
-constexpr unsigned char kFirstPrintable = 0x20;
-constexpr unsigned char kDelete = 0x7F;
 
 int BankProgress(int bank) {
     return (bank + 2) * kProgressPerBlock;
@@ -64,10 +61,7 @@ bool ReadWordsToFile(OperationRun& run, int firstAddress, int count, AtomicFileW
 // a NUL or another control character: such bytes are no version (a late reply, noise), and a file made
 // of them could never be written back.
 bool IsPrintableVersion(const std::string& version) {
-    return std::none_of(version.begin(), version.end(), [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return byte < kFirstPrintable || byte == kDelete;
-    });
+    return std::none_of(version.begin(), version.end(), IsControlCharacter);
 }
 
 bool VersionFitsLine(OperationRun& run, const std::string& version) {

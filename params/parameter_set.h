@@ -13,6 +13,9 @@ inline constexpr int kCommonWordCount = 12;  // sensor words 0..11
 inline constexpr int kBankCount = 16;
 inline constexpr int kBankWordCount = 36;
 inline constexpr int kFirstBankWord = 16;  // sensor word of bank 0, word 0; words 12..15 are not ours
+// Common words 9..11 are the sensor's NG ring state: a write never sends them back.
+inline constexpr int kWrittenCommonWords = 9;
+inline constexpr int kCharsPerWord = 2;  // a STRING word holds two characters
 
 // The version a set carries when its file has no version lines; the editor always saves it.
 inline constexpr std::int32_t kDefaultParameterVersion = 100;

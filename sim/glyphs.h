@@ -10,6 +10,7 @@ namespace torv::sim {
 
 inline constexpr int kGridSize = 7;
 inline constexpr int kPatternSize = 16;
+inline constexpr int kPairsPerPattern = kPatternSize / 2;  // a pattern read two bytes a reply
 inline constexpr int kDictionaryRecordSize = 8;
 
 // Rows top first; in a row, column 1 is bit 0x40 and column 7 is bit 0x01.

@@ -11,7 +11,6 @@ constexpr std::uint8_t kVersionSubCode = 7;
 constexpr std::uint8_t kCountSelector = 6;
 constexpr std::uint8_t kCountSubCode = 0;
 constexpr std::uint8_t kPatternSubCode = 1;
-constexpr int kPairsPerPattern = 8;
 constexpr std::uint8_t kLastVersionSelector = 1;
 constexpr std::uint8_t kChecksumCorruption = 0xFF;
 

@@ -10,7 +10,6 @@
 namespace torv::sim {
 namespace {
 
-constexpr int kPairsPerPattern = kPatternSize / 2;
 // A product's print: a best-before date (YYMMDD), the time (HHMM), a lot code, or some of them.
 constexpr int kFirstPrintDay = 8766;  // 1 Jan 2024, counted from 1 Jan 2000
 constexpr int kPrintDays = 4 * 365;
