@@ -55,7 +55,7 @@ void PaintFrame(QPainter& painter, const QWidget& widget, const QRectF& plot, co
                      Qt::AlignLeft | Qt::AlignVCenter, caption);
 }
 
-QString Caption(const PositionTrend& position, int baselineReadings) {
+QString ChartCaption(const PositionTrend& position, int baselineReadings) {
     const QChar character = QChar::fromLatin1(position.character());
     if (!position.learned()) {
         return QStringLiteral("Position %1 '%2': learning the normal level, %3 of %4 readings")
@@ -91,7 +91,7 @@ void PositionTrendChart::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     const QRectF plot = PlotArea(*this);
     const PositionTrend& position = m_trend->positions()[m_index];
-    PaintFrame(painter, *this, plot, Caption(position, m_trend->baselineJudgements()));
+    PaintFrame(painter, *this, plot, ChartCaption(position, m_trend->baselineJudgements()));
     if (!position.learned()) {
         return;
     }

@@ -6,8 +6,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/ensure-packages.sh
 if [ ! -f build-asan/build.ninja ]; then
-    # -O1: the sanitizers' reports stay exact and the instrumented build is quicker to make.
+    # -O1: the sanitizers' reports stay exact and the instrumented build is quicker to make; a unity
+    # build of the libraries and programs halves the time again (the tests are compiled one by one).
     cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=None -DCMAKE_CXX_FLAGS="-O1 -g1" -DTORV_SANITIZE=ON -DTORV_WERROR=ON \
+        -DCMAKE_UNITY_BUILD=ON \
         -DTORV_BUILD_BENCH=OFF >/dev/null
 fi
 cmake --build build-asan -- -j"$(nproc)"

@@ -20,7 +20,7 @@
 namespace torv {
 namespace {
 
-constexpr const char* kCaption = "Protocol trace";
+constexpr const char* kTraceCaption = "Protocol trace";
 constexpr const char* kSaveFilter = "Text files (*.txt)";
 constexpr const char* kPauseCaption = "Pause";
 constexpr const char* kResumeCaption = "Resume";
@@ -77,7 +77,7 @@ ProtocolTraceWindow::ProtocolTraceWindow(Clock clock)
       m_pause(new QPushButton(QString::fromLatin1(kPauseCaption))),
       m_clear(new QPushButton(QString::fromLatin1(kClearCaption))),
       m_save(new QPushButton(QString::fromLatin1(kSaveCaption))) {
-    setWindowTitle(QString::fromLatin1(kCaption));
+    setWindowTitle(QString::fromLatin1(kTraceCaption));
     setWindowIcon(ApplicationIcon());
     setAttribute(Qt::WA_QuitOnClose, false);
     m_view->setReadOnly(true);

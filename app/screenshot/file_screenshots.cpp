@@ -16,7 +16,6 @@ namespace {
 
 // A pixel on the first printed character of the simulated sensor's images, for the status line.
 constexpr QPointF kViewerPointer{30.5, 24.5};
-constexpr int kExitFailure = 1;
 
 }  // namespace
 

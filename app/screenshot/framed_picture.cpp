@@ -10,7 +10,6 @@ namespace torv::screenshot {
 namespace {
 
 constexpr int kPaintDelayMs = 500;
-constexpr int kExitFailure = 1;
 
 }  // namespace
 

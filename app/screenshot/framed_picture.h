@@ -8,6 +8,9 @@ class QWidget;
 
 namespace torv::screenshot {
 
+// The exit code of a scene whose picture was not saved.
+inline constexpr int kExitFailure = 1;
+
 // Saves the window's frame area read from the screen; without a window manager (no frame) or when the
 // screen cannot be read, the window's own picture. False when the file could not be written.
 bool SaveFramedPicture(QWidget& window, const QString& path);

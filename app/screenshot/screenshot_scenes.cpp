@@ -28,7 +28,6 @@ constexpr int kLookEveryMs = 100;
 constexpr int kSettleMs = 500;       // time for the window system to map and paint before the picture
 constexpr int kMonitorRunMs = 1500;  // time for the monitor to show a few judgements
 constexpr int kGiveUpMs = 20000;     // a scene that never comes ends the program all the same
-constexpr int kExitFailure = 1;
 // The fading print of the trend scene (tools/screenshot.sh) alarms a few hundred judgements after its
 // baseline of 1000 and turns NG at 4001: the picture comes between.
 constexpr int kTrendSceneJudgements = 3600;

@@ -545,7 +545,7 @@ int Rfc2217ComDevice::takeReceived(std::uint8_t* buffer, int count) {
     return static_cast<int>(taken);
 }
 
-Clock::time_point DeadlineAfter(int waitMs) {
+Clock::time_point SteadyDeadlineAfter(int waitMs) {
     return waitMs < 0 ? Clock::time_point::max() : Clock::now() + milliseconds(waitMs);
 }
 
@@ -555,7 +555,7 @@ int Rfc2217ComDevice::readSome(std::uint8_t* buffer, int count, int waitMs) {
         serviceWithoutWaiting();
         return takeReceived(buffer, count);
     }
-    const Clock::time_point deadline = DeadlineAfter(waitMs);
+    const Clock::time_point deadline = SteadyDeadlineAfter(waitMs);
     int taken = takeReceived(buffer, count);
     while (taken == 0 && !m_connectionLost && waitUntil(deadline)) {
         taken = takeReceived(buffer, count);
@@ -564,7 +564,7 @@ int Rfc2217ComDevice::readSome(std::uint8_t* buffer, int count, int waitMs) {
 }
 
 int Rfc2217ComDevice::writeSome(const std::uint8_t* buffer, int count, int waitMs) {
-    const Clock::time_point deadline = DeadlineAfter(waitMs);
+    const Clock::time_point deadline = SteadyDeadlineAfter(waitMs);
     gensiods accepted = 0;
     while (accepted == 0 && !m_connectionLost) {
         if (gensio_write(m_io, &accepted, buffer, static_cast<gensiods>(count), nullptr) != 0) {

@@ -14,7 +14,7 @@
 namespace torv {
 namespace {
 
-BYTE StopBitsCode(StopBits stopBits) {
+BYTE Win32StopBits(StopBits stopBits) {
     switch (stopBits) {
         case StopBits::kOne:
             return ONESTOPBIT;
@@ -32,7 +32,7 @@ StopBits StopBitsOf(BYTE code) {
                                   : StopBits::kOne;
 }
 
-BYTE ParityCode(Parity parity) {
+BYTE Win32Parity(Parity parity) {
     switch (parity) {
         case Parity::kNone:
             return NOPARITY;
@@ -158,8 +158,8 @@ bool Win32ComDevice::setState(const DeviceControl& control) {
     GetCommState(m_handle, &dcb);  // keeps the members the configuration word does not name
     dcb.BaudRate = control.baudRate;
     dcb.ByteSize = control.byteSize;
-    dcb.Parity = ParityCode(control.parity);
-    dcb.StopBits = StopBitsCode(control.stopBits);
+    dcb.Parity = Win32Parity(control.parity);
+    dcb.StopBits = Win32StopBits(control.stopBits);
     dcb.fParity = control.parityCheck;
     dcb.fErrorChar = control.errorCharEnabled;
     dcb.ErrorChar = control.errorChar;
