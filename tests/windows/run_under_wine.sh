@@ -4,7 +4,7 @@
 # on to a Windows program: the command prompt sets them, the platform is an argument, and the report
 # comes through a file. The offscreen platform takes its fonts (DejaVu, as on Linux) from a folder.
 # (Wine quotes an argument with spaces, escaping its quotes, so the settings are unquoted.)
-#   run_under_wine.sh WINE64 PROGRAM.exe [NAME=VALUE...] [-platform SPEC] [Qt Test arguments...]
+#   run_under_wine.sh WINE64 PROGRAM.exe [NAME=VALUE...] [-platform PLATFORM[:OPTIONS]] [Qt Test arguments...]
 # (WINEPREFIX set; the arguments must hold no spaces.)
 set -uo pipefail
 wine="$1"
