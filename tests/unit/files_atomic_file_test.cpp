@@ -1,6 +1,7 @@
 // Writing a file whole or not at all: what stays on disk for the names that are links, read-only files,
-// folders or FIFOs, in folders that take no new files (also for the settings file), on a full file
-// system, after a killed write, and for a pair of files that replace their targets together.
+// folders or FIFOs, in folders that take no new files (also for the settings file and the dictionary
+// appender), on a full file system, after a killed write, and for a pair of files that replace their
+// targets together.
 
 #include "files/atomic_file.h"
 
@@ -14,6 +15,7 @@
 #include <filesystem>
 
 #include "app/settings_file.h"
+#include "dictionary/dictionary_append.h"
 #include "tests/support/ordinary_user.h"
 #include "tests/support/small_file_system.h"
 #include "tests/support/temp_dir.h"
@@ -67,8 +69,10 @@ TEST(AtomicFile, RefusesFoldersFifosAndMissingFolders) {
     EXPECT_EQ(ListFolder(folder.path()), (std::vector<std::string>{"dir.torv", "fifo.torv"}));
 }
 
-// A read-only file is refused and kept; in a folder that takes no new files, an existing file is
-// written in place, at commit only, and a new one cannot be made.
+// A read-only file is refused and kept, also by the appender of the character reads, which says why
+// before the first exchange. In a folder that takes no new files, an existing file is written in place,
+// at commit only, and a new one cannot be made; the desktop tool's settings of a program installed there
+// go to the user's configuration folder, not beside the program as in a folder that takes files.
 TEST(AtomicFile, ReadOnlyFilesAndLockedFolders) {
     test::TempDir folder;
     fs::permissions(folder.path(), fs::perms::all);
@@ -82,14 +86,35 @@ TEST(AtomicFile, ReadOnlyFilesAndLockedFolders) {
     fs::permissions(
         folder.file("locked"),
         fs::perms::all & ~(fs::perms::group_write | fs::perms::others_write | fs::perms::owner_write));
+    const std::string config = folder.file("config/torv");
     EXPECT_TRUE(test::AsOrdinaryUser([&] {
+        DictionaryAppender appender(readOnly);
         return !WriteWhole(readOnly, "new", true) && ReadFileBytes(readOnly) == "kept\r\n" &&
+               !appender.canAppend() && appender.failureText() == readOnly + " is read-only." &&
+               DictionaryAppender(folder.file("new.dic4")).canAppend() &&
                WriteWhole(inLocked, "abandoned", false) && ReadFileBytes(inLocked) == "old\r\n" &&
                WriteWhole(inLocked, "new", true) && ReadFileBytes(inLocked) == "new\r\n" &&
-               !WriteWhole(folder.file("locked/fresh.torv"), "x", true);
+               !WriteWhole(folder.file("locked/fresh.torv"), "x", true) &&
+               SettingsPathFor(folder.file("torvloader"), config) == folder.file("torvloader.ini") &&
+               SettingsPathFor(folder.file("locked/torvloader"), config) == config + "/torvloader.ini";
     }));
     fs::permissions(folder.file("locked"), fs::perms::all);
     EXPECT_EQ(ListFolder(folder.file("locked")), std::vector<std::string>{"bank.torv"});
+    ASSERT_TRUE(WriteSettingsFile(config + "/torvloader.ini", LoaderSettings{}));  // its folders are made
+    EXPECT_EQ(ReadFileBytes(config + "/torvloader.ini"), "0\r\n4\r\n0\r\n\r\n\r\n\r\n\r\n");
+}
+
+// A folder that is gone is named; a file that lacks its last line end gets one before the first block.
+TEST(DictionaryAppender, NamesAMissingFolderAndStartsBlocksOnALineOfTheirOwn) {
+    test::TempDir folder;
+    DictionaryAppender missingFolder(folder.file("gone/x.dic4"));
+    EXPECT_FALSE(missingFolder.canAppend());
+    EXPECT_EQ(missingFolder.failureText(), "The folder " + folder.file("gone") + " does not exist.");
+    WriteFileBytes(folder.file("hand.dic4"), "A\r\n      *");
+    DictionaryAppender appender(folder.file("hand.dic4"));
+    ASSERT_TRUE(appender.canAppend());
+    ASSERT_TRUE(appender.append("B\r\n"));
+    EXPECT_EQ(ReadFileBytes(folder.file("hand.dic4")), "A\r\n      *\r\nB\r\n");
 }
 
 // A full disk or no free inode fails the write with the system's reason, for a short name and one of
@@ -160,27 +185,6 @@ TEST(AtomicFile, APairReplacesBothTargetsOrNeither) {
         EXPECT_EQ(ReadFileBytes(folder.file("ng.bmp")), existed ? "old image" : "");
         EXPECT_EQ(ListFolder(folder.path()).size(), existed ? 2U : 1U);
     }
-}
-
-// Where the desktop tool keeps its settings: beside the program when that folder takes files, so that a
-// copy unpacked anywhere keeps its settings with it; otherwise in the user's configuration folder.
-TEST(SettingsPath, BesideTheProgramWhenItsFolderTakesFilesElseTheConfigFolder) {
-    test::TempDir folder;
-    fs::permissions(folder.path(), fs::perms::all);
-    const std::string config = folder.file("config/torv");
-    const std::string program = folder.file("bin/torvloader");
-    const std::string installed = folder.file("opt/torvloader");
-    fs::create_directories(folder.file("bin"));
-    fs::create_directories(folder.file("opt"));
-    fs::permissions(folder.file("bin"), fs::perms::all);
-    fs::permissions(folder.file("opt"), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                                            fs::perms::others_read | fs::perms::others_exec);
-    EXPECT_TRUE(test::AsOrdinaryUser([&] {
-        return SettingsPathFor(program, config) == program + ".ini" &&
-               SettingsPathFor(installed, config) == config + "/torvloader.ini";
-    }));
-    ASSERT_TRUE(WriteSettingsFile(config + "/torvloader.ini", LoaderSettings{}));  // its folders are made
-    EXPECT_EQ(test::ReadFileBytes(config + "/torvloader.ini"), "0\r\n4\r\n0\r\n\r\n\r\n\r\n\r\n");
 }
 
 }  // namespace

@@ -1,9 +1,7 @@
-// What the line sees that a pseudo-terminal cannot show, on a scripted line that records every call.
-// The rate switch after the parameter store: the store frame is written, the output drained, and only
-// then the new rate set, before the reply is read; the line is then watched for its quiet time. The
-// remote controller's keys: the dialog stays open after a key the sensor did not acknowledge, so
-// whatever arrives of that key's reply afterwards fails the next key unsent, and is never taken for its
-// acknowledgement.
+// What the line sees that a pseudo-terminal cannot show, on a scripted line that records every call: the
+// rate switch after the parameter store (the store frame drained before the new rate is set and the reply
+// read), and the remote controller's keys (whatever arrives late of a key the sensor did not acknowledge
+// fails the next key unsent, and is never taken for its acknowledgement).
 
 #include <gtest/gtest.h>
 

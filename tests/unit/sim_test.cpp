@@ -1,9 +1,7 @@
-// The simulated sensor, as far as the other tests rely on it and the fuzz target (any byte stream under
-// any fault plan) does not look: a judgement stores the inspection it reports and moves the ring words
-// 9..11 as the sensor does, a store moves to the rate it names, an exchange meets the fault planned for
-// it, and the state file keeps the sensor's memory for the tests to read. (That a seed makes the same
-// sensor in every process, the end-to-end tests see: they compare torvsim's slots, readings and memory
-// with a model of the same seed.)
+// The simulated sensor, as far as the other tests rely on it and neither the fuzz target (any byte stream
+// under any fault plan) nor the end-to-end tests (a seed's slots, readings and memory) look: a judgement
+// stores the inspection it reports and moves the ring words 9..11 as the sensor does, a store moves to
+// the rate it names, an exchange meets the fault planned for it, and the state file keeps the memory.
 
 #include <gtest/gtest.h>
 
@@ -30,15 +28,22 @@ Bytes Frame(std::uint8_t letter, std::uint8_t b1, std::uint8_t b2) {
     return {letter, b1, b2, static_cast<std::uint8_t>(0xFF - letter - b1 - b2)};
 }
 
+// Settings that judge at every poll in `mix`, with a fade or a smudge where given.
+JudgementSettings EveryPoll(const char* mix, const char* fade = "", const char* smudge = "") {
+    JudgementSettings settings;
+    EXPECT_TRUE(ParsePace("0", settings) && ParseMix(mix, settings)) << mix;
+    EXPECT_TRUE(!*fade || ParseFade(fade, settings)) << fade;
+    EXPECT_TRUE(!*smudge || ParseSmudgeEvery(smudge, settings)) << smudge;
+    return settings;
+}
+
 // At pace 0 every poll judges in the chosen mix; an NG stores the inspection it reports at the slot
 // pointer (the trailer is the stored characters), OK and "--" leave the ring alone.
 TEST(SimJudgements, EveryPollJudgesInTheMixAndAnNgStoresWhatItReports) {
     const std::pair<const char*, std::uint8_t> mixes[] = {
         {"1,0,0", kJudgementOk}, {"0,1,0", kJudgementNg}, {"0,0,1", kJudgementNone}};
     for (const auto& [mix, status] : mixes) {
-        JudgementSettings settings;
-        ASSERT_TRUE(ParsePace("0", settings) && ParseMix(mix, settings));
-        SensorModel model(5, kDefaultRate, kDefaultVersion, settings);
+        SensorModel model(5, kDefaultRate, kDefaultVersion, EveryPoll(mix));
         for (int poll = 1; poll <= 5; ++poll) {
             const int pointer = model.ngRing().slotPointer();
             const std::uint32_t occupied = model.ngRing().occupancyMask();
@@ -68,15 +73,6 @@ TEST(SimJudgements, EveryPollJudgesInTheMixAndAnNgStoresWhatItReports) {
     }
 }
 
-// A stream that judges at every poll, every product OK unless a fade or a smudge spoils it.
-JudgementStream EveryPollOk(const std::string& text, const char* fade, const char* smudge) {
-    JudgementSettings settings;
-    EXPECT_TRUE(ParsePace("0", settings) && ParseMix("100,0,0", settings));
-    EXPECT_TRUE(!*fade || ParseFade(fade, settings)) << fade;
-    EXPECT_TRUE(!*smudge || ParseSmudgeEvery(smudge, settings)) << smudge;
-    return JudgementStream(9, text, settings);
-}
-
 // Character i of a judgement's trailer: its best difference and the character read there (the smaller
 // difference; a tie goes to the alphabetic one).
 std::pair<int, char> Best(const Judgement& j, int i) {
@@ -102,7 +98,7 @@ TEST(SimJudgements, AFadeWorsensOneCharacterSteadilyThenEveryProductIsNg) {
     const Case cases[] = {
         {"3,4000", "ABC123", 3, 4000, 500}, {"1,200,0", "7X", 1, 200, 0}, {"6,1,10", "ABC123", 6, 1, 10}};
     for (const Case& c : cases) {
-        JudgementStream stream = EveryPollOk(c.text, c.fade, "");
+        JudgementStream stream(9, c.text, EveryPoll("100,0,0", c.fade));
         const int at = c.position - 1;
         const int window = std::max(1, c.length / 10);
         std::vector<int> nearEnd;
@@ -133,7 +129,7 @@ TEST(SimJudgements, AFadeWorsensOneCharacterSteadilyThenEveryProductIsNg) {
 TEST(SimJudgements, SmudgeEveryNSpoilsOneCharacterOfEveryNthProduct) {
     const std::pair<const char*, std::string> cases[] = {{"1", "AB12"}, {"3", "ABC123"}, {"7", "X"}};
     for (const auto& [every, text] : cases) {
-        JudgementStream stream = EveryPollOk(text, "", every);
+        JudgementStream stream(9, text, EveryPoll("100,0,0", "", every));
         const int n = std::stoi(every);
         for (int k = 1; k <= 10 * n; ++k) {
             const Judgement j = stream.poll(SimTime(k));
@@ -147,9 +143,7 @@ TEST(SimJudgements, SmudgeEveryNSpoilsOneCharacterOfEveryNthProduct) {
             EXPECT_EQ(spoiled, smudged ? 1 : 0) << every << " at " << k;
         }
     }
-    JudgementSettings settings;
-    ASSERT_TRUE(ParsePace("0", settings) && ParseMix("1,0,0", settings) && ParseSmudgeEvery("2", settings));
-    SensorModel model(5, kDefaultRate, kDefaultVersion, settings);
+    SensorModel model(5, kDefaultRate, kDefaultVersion, EveryPoll("1,0,0", "", "2"));
     const int pointer = model.ngRing().slotPointer();
     EXPECT_EQ(model.pollJudgement(SimTime(1)).status, kJudgementOk);
     EXPECT_EQ(model.pollJudgement(SimTime(2)).status, kJudgementNg);
