@@ -1,7 +1,5 @@
-// The transfer dialog running real operations against the simulated sensor: completion, failures with
-// their message and the facts under it, Cancel (button or Escape), and the keys. Enter presses the
-// focused button in every window of the tool, so the focused button wears a frame in the highlight
-// colour that is plain to see.
+// The transfer dialog running real operations against torvsim: completion, failures with their facts,
+// Cancel, the keys. Enter presses the focused button, so that button wears a plain highlight frame.
 
 #include <QDialog>
 #include <QVBoxLayout>

@@ -2,31 +2,19 @@
 // Delete with their questions, the ways out and the file they save, the keys, and the screen it fits.
 
 #include <QCheckBox>
+#include <QListWidget>
 #include <QPlainTextEdit>
 
-#include <QListWidget>
 #include "dictionary/character_preview.h"
 #include "dictionary/dic_dlg.h"
 #include "dictionary/dictionary_file.h"
 #include "dictionary/dot_grid.h"
-
 #include "tests/gui/support/gui_harness.h"
 
 using namespace torv;
 using namespace torv::test;
 
 namespace {
-
-// `count` characters "A", "B", ...: character i has the dot of column (i % 7) + 1 in every row.
-std::vector<DictionaryCharacter> Letters(int count) {
-    std::vector<DictionaryCharacter> characters;
-    for (int i = 0; i < count; ++i) {
-        DictionaryCharacter c{static_cast<std::uint8_t>('A' + i % 26), {}};
-        c.rows.fill(ColumnBit(i % kGridSize + 1));
-        characters.push_back(c);
-    }
-    return characters;
-}
 
 std::string FileOf(const std::vector<DictionaryCharacter>& characters) {
     return DictionaryFileBytes(characters);

@@ -15,9 +15,6 @@ using namespace torv::test;
 
 namespace {
 
-#ifndef _WIN32
-constexpr rlim_t kTooSmallForSettings = 8;
-#endif
 const QString kSpecify = TextOf(StringId::kSpecifyFileName);
 
 struct StopCase {
@@ -141,7 +138,7 @@ class FileFieldsTest : public QObject {
         getrlimit(RLIMIT_FSIZE, &previous);
         if (!changedName.isEmpty()) {
             Get<QLineEdit>(&window, kIdParameterName)->setText(changedName);
-            const rlimit limit{kTooSmallForSettings, previous.rlim_max};
+            const rlimit limit{8, previous.rlim_max};  // bytes: too few for the settings
             setrlimit(RLIMIT_FSIZE, &limit);
         }
         Get<QPushButton>(&window, kIdExit)->click();

@@ -1,20 +1,17 @@
-// The monitor in the main window against torvsim: Start and Stop disable and enable the controls in
-// their order and move the focus, the CSV is replaced at the start, Exit stops a running monitor
-// first, failures show their message once. The remote controller, from its button in the main window:
-// every key source sends its frame, a silent sensor gives one error per key and the dialog stays usable,
-// a missing port shows "Faild to open COM port.", and only Quit closes it.
+// The monitor in the main window against torvsim: the order of Start and Stop, the CSV, Exit while it
+// runs, failures. The remote controller from its button: every key source sends its frame, a silent
+// sensor gives one error per key, a missing port, and only Quit closes it.
 
 #include <QCheckBox>
 #include <QKeyEvent>
+#include <QListWidget>
+#include <QRegularExpression>
 #include <QToolButton>
 #include <functional>
 
-#include <QListWidget>
-#include "link/frames.h"
+#include "app/monitor_dashboard.h"
 #include "remote/remote_dlg.h"
 #include "remote/up_down_control.h"
-
-#include "app/monitor_dashboard.h"
 #include "tests/gui/support/gui_harness.h"
 
 using namespace torv;
@@ -68,8 +65,7 @@ class MonitorRemoteTest : public QObject {
     OperationState m_state;
 
     std::unique_ptr<CDataLoaderDlg> windowOn(int port, bool csv) {
-        auto window =
-            MainWindowOn(m_state, m_folder.file("x.ini"), port, kIdMonitorName, m_folder.file("result"));
+        auto window = MainWindowOn(m_state, m_folder, port, kIdMonitorName, "result");
         Get<QCheckBox>(window.get(), kIdGeneratesCsv)->setChecked(csv);
         return window;
     }
@@ -146,14 +142,11 @@ class MonitorRemoteTest : public QObject {
         QVERIFY(lines.at(lines.size() - 3).startsWith(Get<QLabel>(window.get(), kIdJudgement)->text() + ","));
         // The dashboard counted what the CSV holds, judgement by judgement, newest first in its history.
         const auto* dashboard = window->findChild<MonitorDashboard*>();
-        int ok = 0;
-        int ng = 0;
-        for (int record = 0; record < Count(window.get()); ++record) {
-            ok += lines.at(3 * record).startsWith(QStringLiteral("OK,")) ? 1 : 0;
-            ng += lines.at(3 * record).startsWith(QStringLiteral("NG,")) ? 1 : 0;
-        }
-        QCOMPARE(dashboard->tally().ok, ok);
-        QCOMPARE(dashboard->tally().ng, ng);
+        const auto judged = [&lines](const char* start) {  // a character line starts with one character
+            return static_cast<int>(lines.filter(QRegularExpression(QLatin1String(start))).size());
+        };
+        QCOMPARE(dashboard->tally().ok, judged("^OK,"));
+        QCOMPARE(dashboard->tally().ng, judged("^NG,"));
         QCOMPARE(dashboard->tally().ok + dashboard->tally().ng + dashboard->tally().none,
                  Count(window.get()));
         auto* history = window->findChild<QListWidget*>(QStringLiteral("history"));

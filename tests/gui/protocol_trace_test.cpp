@@ -1,6 +1,5 @@
-// The "Protocol trace" window: the lines of a scripted exchange (a good reply, a NAK, a bad checksum,
-// a time-out), colours, pause and close (nothing recorded), Clear and Save as text, and Ctrl+T in the
-// main window.
+// The "Protocol trace" window: the lines of a scripted exchange, colours, pause and close, Clear and Save
+// as text, and Ctrl+T in the main window.
 
 // Mouse clicks go through the window system, as a user's do: a window that a modal dialog blocks drops
 // them there.
@@ -10,16 +9,13 @@
 #include <QTextBlock>
 #include <ctime>
 
-#include "app/main_window_ids.h"
-
 #include "link/frames.h"
 #include "operations/device_operations.h"
 #include "tests/gui/support/gui_harness.h"
+#include "ui/protocol_trace_window.h"
 #ifndef _WIN32
 #include "tests/support/pty_pair.h"
 #endif
-#include "tests/support/simulated_sensor.h"
-#include "ui/protocol_trace_window.h"
 
 using namespace torv;
 using namespace torv::test;
@@ -161,8 +157,7 @@ class ProtocolTraceTest : public QObject {
         TempDir folder;
         OperationState state;
         CDataLoaderDlg window(state, folder.file("x.ini"));
-        window.show();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(ShowActive(window));
         QTest::keyClick(&window, Qt::Key_T, Qt::ControlModifier);
         auto* trace = VisibleWindow<ProtocolTraceWindow>();
         QVERIFY(trace != nullptr);
@@ -192,8 +187,7 @@ class ProtocolTraceTest : public QObject {
         SimulatedSensor sensor({"--wire-time"}, kSimPort);
         ScriptedPrompts prompts;
         prompts.chosenFile = QString::fromStdString(folder.file("during.txt"));
-        auto window =
-            MainWindowOn(state, folder.file("x.ini"), kSimPort, kIdParameterName, folder.file("read"));
+        auto window = MainWindowOn(state, folder, kSimPort, kIdParameterName, "read");
         ProtocolTraceWindow& trace = window->showProtocolTrace();
         const auto click = [&trace](const char* name) {
             QTest::mouseClick(trace.findChild<QPushButton*>(QString::fromLatin1(name)), Qt::LeftButton);

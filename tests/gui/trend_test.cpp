@@ -1,8 +1,6 @@
-// The margin trend in the desktop tool. Against torvsim's fading print: the alarm shows on the main
-// window in amber while the judgements are still OK, the Trend window opens on the running monitor
-// and lists it, and acknowledging it gives the judgement box its colour back. On result CSV files: the
-// parts of a log are read in the order written, a damaged record is named, and the charts mark the
-// alarm on the position that drifted and on no other. And the result boxes keep a long reading in view.
+// The margin trend: against torvsim's fading print the alarm shows in amber while judgements are still
+// OK and the Trend window follows the monitor; on result CSV files the charts mark the drifting position.
+// And the result boxes keep a long reading in view.
 
 #include <QCheckBox>
 #include <QImage>
@@ -65,8 +63,7 @@ class TrendTest : public QObject {
         // The seed's product reads "261002": its third character, '1', fades after the baseline.
         SimulatedSensor sensor({"--pace", "0", "--mix", "100,0,0", "--fade", "3,600,1000"}, kSimPort);
         ScriptedPrompts prompts;
-        auto window =
-            MainWindowOn(m_state, m_folder.file("x.ini"), kSimPort, kIdMonitorName, m_folder.file("fade"));
+        auto window = MainWindowOn(m_state, m_folder, kSimPort, kIdMonitorName, "fade");
         Get<QCheckBox>(window.get(), kIdGeneratesCsv)->setChecked(true);
         QVERIFY(ShowActive(*window));
         auto* alarm = window->findChild<QPushButton*>(QStringLiteral("trendAlarm"));
@@ -181,8 +178,7 @@ class TrendTest : public QObject {
 
     // Up to 32 characters a reading holds, all in view in each result box; 17 at the window's own size.
     void readingsUpTo32CharactersStayInView() {
-        auto window =
-            MainWindowOn(m_state, m_folder.file("x.ini"), kSimPort, kIdMonitorName, m_folder.file("r"));
+        auto window = MainWindowOn(m_state, m_folder, kSimPort, kIdMonitorName, "r");
         QVERIFY(ShowActive(*window));
         auto* monitor = window->findChild<MonitorController*>();
         // 17 of the widest letter, and a lot code of 32 letters and digits.

@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <cstring>
 
+#include "dictionary/dot_pattern.h"
 #include "link/frames.h"
 #include "params/parameter_file.h"
 #include "ui/screen_fit.h"
@@ -35,12 +36,12 @@ bool ShowActive(QWidget& window) {
     return QTest::qWaitForWindowActive(&window);
 }
 
-std::unique_ptr<CDataLoaderDlg> MainWindowOn(OperationState& state, const std::string& settings, int port,
+std::unique_ptr<CDataLoaderDlg> MainWindowOn(OperationState& state, const TempDir& folder, int port,
                                              int fieldId, const std::string& name) {
-    auto window = std::make_unique<CDataLoaderDlg>(state, settings);
+    auto window = std::make_unique<CDataLoaderDlg>(state, folder.file("x.ini"));
     Get<QComboBox>(window.get(), kIdComPort)->setCurrentIndex(port - 1);
     Get<QComboBox>(window.get(), kIdBaudRate)->setCurrentText(QStringLiteral("57600"));
-    Get<QLineEdit>(window.get(), fieldId)->setText(QString::fromStdString(name));
+    Get<QLineEdit>(window.get(), fieldId)->setText(QString::fromStdString(folder.file(name)));
     return window;
 }
 
@@ -134,6 +135,16 @@ std::string ParameterFileBytes(const ParameterSet& set) {
     const TempDir folder;
     SaveParameterFile(folder.file("set.torv"), set);
     return ReadFileBytes(folder.file("set.torv"));
+}
+
+std::vector<DictionaryCharacter> Letters(int count) {
+    std::vector<DictionaryCharacter> characters;
+    for (int i = 0; i < count; ++i) {
+        DictionaryCharacter c{static_cast<std::uint8_t>('A' + i % 26), {}};
+        c.rows.fill(ColumnBit(i % kGridSize + 1));
+        characters.push_back(c);
+    }
+    return characters;
 }
 
 }  // namespace torv::test

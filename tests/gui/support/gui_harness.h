@@ -1,7 +1,7 @@
 #pragma once
 // What the GUI tests share besides the prompts: controls found by id, the main window on a simulated
-// sensor, stand-in users for the modal windows a button opens, and parameter file bytes. Brings in the
-// Qt Test and widget headers every GUI test uses.
+// sensor, stand-in users for the modal windows a button opens, and file contents. Brings in the Qt Test
+// and widget headers every GUI test uses.
 
 #include <QComboBox>
 #include <QLabel>
@@ -13,9 +13,11 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/data_loader_dlg.h"
 #include "app/main_window_ids.h"
+#include "dictionary/dictionary_file.h"
 #include "link/port_names.h"
 #include "params/parameter_set.h"
 #include "tests/gui/support/scripted_prompts.h"
@@ -53,9 +55,9 @@ Window* VisibleWindow() {
 // Shows `window` and waits until it is active, so that keys reach its focused control.
 bool ShowActive(QWidget& window);
 
-// The main window (settings file `settings`) with its lists on COM `port` at 57600 baud and its
-// Filename field `fieldId` on `name`.
-std::unique_ptr<CDataLoaderDlg> MainWindowOn(OperationState& state, const std::string& settings, int port,
+// The main window (settings file "x.ini" in `folder`) with its lists on COM `port` at 57600 baud and
+// its Filename field `fieldId` on `name` in `folder`.
+std::unique_ptr<CDataLoaderDlg> MainWindowOn(OperationState& state, const TempDir& folder, int port,
                                              int fieldId, const std::string& name);
 
 // Whenever a visible window of class `windowClass` has control `readyId` (default: `pressId`)
@@ -102,15 +104,16 @@ bool FitsTheScreenWithButtonsInView(const QWidget& dialog, std::initializer_list
 bool KeysAndCloseBoxLeaveItOpen(QWidget& window, QWidget* focus,
                                 std::initializer_list<Qt::Key> keys = {Qt::Key_Escape, Qt::Key_Return});
 
-// Whether this is the Windows build running under wine (whose serial driver sets no 256000 baud on a
-// Linux terminal: the simulated sensor would hear another rate).
+// Whether this is the Windows build running under wine (which sets no 256000 baud on a Linux terminal).
 bool RunsUnderWine();
 
 // Whether the port opens (and is closed again): nothing holds it any more.
 bool PortOpensAgain(int port);
 
-// The bytes of a parameter file for `set`, as the file writer (pinned byte for byte by its unit test)
-// makes them.
+// The bytes of a parameter file for `set`, as the file writer (pinned by its unit test) makes them.
 std::string ParameterFileBytes(const ParameterSet& set);
+
+// `count` characters "A", "B", ...: character i has the dot of column (i % 7) + 1 in every row.
+std::vector<DictionaryCharacter> Letters(int count);
 
 }  // namespace torv::test
