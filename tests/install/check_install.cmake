@@ -22,15 +22,12 @@ if(WITH_GUI)
         list(APPEND expected share/icons/hicolor/${size}x${size}/apps/torvloader.png)
     endforeach()
 endif()
+
+# Each file is there, the manual pages are whole gzip files, and only pictures sit beside the README.
 foreach(path ${expected})
     if(NOT EXISTS ${PREFIX}/${path})
         message(SEND_ERROR "missing after install: ${path}")
-    endif()
-endforeach()
-
-# The manual pages are whole gzip files, and only pictures sit beside the README.
-foreach(path ${expected})
-    if(path MATCHES "\\.gz$" AND EXISTS ${PREFIX}/${path})
+    elseif(path MATCHES "\\.gz$")
         execute_process(COMMAND gzip -t ${PREFIX}/${path} RESULT_VARIABLE result ERROR_VARIABLE out)
         if(NOT result EQUAL 0)
             message(SEND_ERROR "${path} is not a whole gzip file: ${out}")

@@ -9,7 +9,6 @@
 #include <condition_variable>
 #include <fstream>
 #include <stdexcept>
-#include <thread>
 
 #include "tests/support/ser2net_server.h"
 
@@ -17,53 +16,7 @@ namespace torv::test {
 namespace {
 
 constexpr int kStartTimeoutMs = 10000;
-constexpr int kPollMs = 10;
 constexpr int kKeepAliveSeconds = 10;
-
-void Run(const std::string& program, const std::vector<std::string>& arguments) {
-    const ProgramResult result = RunProgram(program, arguments);
-    if (result.exitCode != 0) {
-        throw std::runtime_error(program + " failed: " + result.err);
-    }
-}
-
-// An EC key and a certificate for it: signed by the CA `ca` (its .crt and .key), or by itself.
-void MakeCertificate(const TempDir& folder, const std::string& name, const std::string& subject,
-                     const std::string& ca, const std::string& extensions = {}) {
-    const std::string key = folder.file(name + ".key");
-    const std::string certificate = folder.file(name + ".crt");
-    const std::vector<std::string> newKey{
-        "-newkey", "ec",    "-pkeyopt",      "ec_paramgen_curve:prime256v1", "-nodes", "-keyout",
-        key,       "-subj", "/CN=" + subject};
-    std::vector<std::string> request{"req"};
-    if (ca.empty()) {
-        request.insert(request.end(), {"-x509", "-days", "2", "-out", certificate});
-        request.insert(request.end(), newKey.begin(), newKey.end());
-        Run("/usr/bin/openssl", request);
-        return;
-    }
-    request.insert(request.end(), {"-out", folder.file(name + ".csr")});
-    request.insert(request.end(), newKey.begin(), newKey.end());
-    Run("/usr/bin/openssl", request);
-    std::vector<std::string> sign{"x509",
-                                  "-req",
-                                  "-in",
-                                  folder.file(name + ".csr"),
-                                  "-CA",
-                                  folder.file(ca + ".crt"),
-                                  "-CAkey",
-                                  folder.file(ca + ".key"),
-                                  "-CAcreateserial",
-                                  "-days",
-                                  "2",
-                                  "-out",
-                                  certificate};
-    if (!extensions.empty()) {
-        WriteFileBytes(folder.file(name + ".ext"), extensions + "\n");
-        sign.insert(sign.end(), {"-extfile", folder.file(name + ".ext")});
-    }
-    Run("/usr/bin/openssl", sign);
-}
 
 }  // namespace
 
@@ -97,14 +50,20 @@ MosquittoBroker::MosquittoBroker(BrokerSetup setup) : m_setup(std::move(setup)),
         config << "allow_anonymous true\n";
     } else {
         config << "allow_anonymous false\npassword_file " << m_folder.file("passwords") << "\n";
-        Run("/usr/bin/mosquitto_passwd",
-            {"-c", "-b", m_folder.file("passwords"), m_setup.user, m_setup.password});
+        const ProgramResult added =
+            RunProgram("/usr/bin/mosquitto_passwd",
+                       {"-c", "-b", m_folder.file("passwords"), m_setup.user, m_setup.password});
+        if (added.exitCode != 0) {
+            throw std::runtime_error("mosquitto_passwd failed: " + added.err);
+        }
     }
     if (m_setup.tls) {
-        makeCertificates();
-        config << "cafile " << caFile() << "\ncertfile " << m_folder.file("server.crt") << "\nkeyfile "
-               << m_folder.file("server.key") << "\nrequire_certificate "
-               << (m_setup.requireCertificate ? "true" : "false") << "\n";
+        m_ca.emplace("TORV test CA");
+        m_stranger.emplace("Some other CA");
+        const IssuedCertificate server = m_ca->issue("server", "127.0.0.1", "IP:127.0.0.1,DNS:localhost");
+        m_client = m_ca->issue("client", "torvctl test PC");
+        config << "cafile " << caFile() << "\ncertfile " << server.certificate << "\nkeyfile " << server.key
+               << "\nrequire_certificate " << (m_setup.requireCertificate ? "true" : "false") << "\n";
     }
     config.close();
     start();
@@ -112,13 +71,6 @@ MosquittoBroker::MosquittoBroker(BrokerSetup setup) : m_setup(std::move(setup)),
 
 MosquittoBroker::~MosquittoBroker() {
     stop();
-}
-
-void MosquittoBroker::makeCertificates() {
-    MakeCertificate(m_folder, "ca", "TORV test CA", {});
-    MakeCertificate(m_folder, "server", "127.0.0.1", "ca", "subjectAltName=IP:127.0.0.1,DNS:localhost");
-    MakeCertificate(m_folder, "client", "torvctl test PC", "ca");
-    MakeCertificate(m_folder, "stranger", "Some other CA", {});
 }
 
 std::string MosquittoBroker::url(const std::string& prefix) const {
@@ -132,17 +84,7 @@ void MosquittoBroker::start() {
     }
     m_process = std::make_unique<RunningProgram>(
         ProgramPath(), std::vector<std::string>{"-c", m_folder.file("mosquitto.conf")});
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStartTimeoutMs);
-    while (!LoopbackPortListening(m_port)) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            m_process->signal(SIGKILL);
-            const ProgramResult result = m_process->finish();
-            m_process.reset();
-            throw std::runtime_error("mosquitto did not start listening: " + result.err +
-                                     ReadFileBytes(m_folder.file("mosquitto.log")));
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
-    }
+    WaitUntilListening(m_process, {m_port}, m_folder.file("mosquitto.log"));
 }
 
 void MosquittoBroker::stop() {
@@ -162,34 +104,6 @@ struct MqttSubscriber::State {
     bool subscribed = false;
 };
 
-namespace {
-
-void OnConnect(mosquitto* client, void* self, int rc) {
-    auto& state = *static_cast<MqttSubscriber::State*>(self);
-    if (rc == 0) {
-        mosquitto_subscribe(client, nullptr, state.filter.c_str(), 1);
-    }
-}
-
-void OnSubscribe(mosquitto* /*client*/, void* self, int /*id*/, int /*count*/, const int* /*granted*/) {
-    auto& state = *static_cast<MqttSubscriber::State*>(self);
-    std::lock_guard lock(state.mutex);
-    state.subscribed = true;
-    state.changed.notify_all();
-}
-
-void OnMessage(mosquitto* /*client*/, void* self, const mosquitto_message* message) {
-    auto& state = *static_cast<MqttSubscriber::State*>(self);
-    std::lock_guard lock(state.mutex);
-    state.messages.push_back({message->topic,
-                              std::string(static_cast<const char*>(message->payload),
-                                          static_cast<std::size_t>(message->payloadlen)),
-                              message->retain});
-    state.changed.notify_all();
-}
-
-}  // namespace
-
 MqttSubscriber::MqttSubscriber(const MosquittoBroker& broker, const std::string& filter)
     : m_state(std::make_shared<State>()) {
     static int made = 0;
@@ -208,9 +122,26 @@ MqttSubscriber::MqttSubscriber(const MosquittoBroker& broker, const std::string&
         mosquitto_tls_set(m_client, broker.caFile().c_str(), nullptr, broker.clientCertFile().c_str(),
                           broker.clientKeyFile().c_str(), nullptr);
     }
-    mosquitto_connect_callback_set(m_client, OnConnect);
-    mosquitto_subscribe_callback_set(m_client, OnSubscribe);
-    mosquitto_message_callback_set(m_client, OnMessage);
+    mosquitto_connect_callback_set(m_client, [](mosquitto* client, void* self, int rc) {
+        if (rc == 0) {
+            mosquitto_subscribe(client, nullptr, static_cast<State*>(self)->filter.c_str(), 1);
+        }
+    });
+    mosquitto_subscribe_callback_set(m_client, [](mosquitto*, void* self, int, int, const int*) {
+        auto& state = *static_cast<State*>(self);
+        std::lock_guard lock(state.mutex);
+        state.subscribed = true;
+        state.changed.notify_all();
+    });
+    mosquitto_message_callback_set(m_client, [](mosquitto*, void* self, const mosquitto_message* message) {
+        auto& state = *static_cast<State*>(self);
+        std::lock_guard lock(state.mutex);
+        state.messages.push_back({message->topic,
+                                  std::string(static_cast<const char*>(message->payload),
+                                              static_cast<std::size_t>(message->payloadlen)),
+                                  message->retain});
+        state.changed.notify_all();
+    });
     mosquitto_reconnect_delay_set(m_client, 1, 1, false);
     if (mosquitto_connect(m_client, "127.0.0.1", broker.port(), kKeepAliveSeconds) != MOSQ_ERR_SUCCESS ||
         mosquitto_loop_start(m_client) != MOSQ_ERR_SUCCESS) {

@@ -6,9 +6,11 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "tests/support/plant_ca.h"
 #include "tests/support/sim_process.h"
 #include "tests/support/temp_dir.h"
 
@@ -35,12 +37,12 @@ class MosquittoBroker {
     // "mqtt://127.0.0.1:PORT/PREFIX", or mqtts://.
     std::string url(const std::string& prefix) const;
     // With tls: the test CA, a client certificate and key it signed, and a CA (with its key) that
-    // signed nothing the broker trusts.
-    std::string caFile() const { return m_folder.file("ca.crt"); }
-    std::string clientCertFile() const { return m_folder.file("client.crt"); }
-    std::string clientKeyFile() const { return m_folder.file("client.key"); }
-    std::string strangerCaFile() const { return m_folder.file("stranger.crt"); }
-    std::string strangerKeyFile() const { return m_folder.file("stranger.key"); }
+    // signed nothing the broker trusts; empty without tls.
+    std::string caFile() const { return m_ca ? m_ca->caFile() : std::string(); }
+    std::string clientCertFile() const { return m_client.certificate; }
+    std::string clientKeyFile() const { return m_client.key; }
+    std::string strangerCaFile() const { return m_stranger ? m_stranger->caFile() : std::string(); }
+    std::string strangerKeyFile() const { return m_stranger ? m_stranger->keyFile() : std::string(); }
 
     // Stops it as a service stops (SIGTERM: it saves the sessions and the messages they wait for), and
     // starts it again on the same port with that state.
@@ -51,11 +53,12 @@ class MosquittoBroker {
     static std::string ProgramPath();
 
   private:
-    void makeCertificates();
-
     TempDir m_folder;
     BrokerSetup m_setup;
     int m_port = 0;
+    std::optional<PlantCa> m_ca;
+    std::optional<PlantCa> m_stranger;
+    IssuedCertificate m_client;
     std::unique_ptr<RunningProgram> m_process;
 };
 

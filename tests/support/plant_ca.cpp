@@ -33,9 +33,8 @@ PlantCa::PlantCa(const std::string& commonName) {
     WriteFileBytes(m_folder.file("ca.cnf"), kCaConfig);
     WriteFileBytes(m_folder.file("index.txt"), "");
     WriteFileBytes(m_folder.file("serial"), "1000\n");
-    std::vector<std::string> request{
-        "req",  "-x509", "-days", "2", "-subj", "/CN=" + commonName, "-keyout", m_folder.file("ca.key"),
-        "-out", caFile()};
+    std::vector<std::string> request{"req",     "-x509",   "-days", "2",     "-subj", "/CN=" + commonName,
+                                     "-keyout", keyFile(), "-out",  caFile()};
     request.insert(request.end(), kNewKey.begin(), kNewKey.end());
     openssl(request);
 }
@@ -50,35 +49,29 @@ IssuedCertificate PlantCa::issue(const std::string& name, const std::string& com
         request.insert(request.end(), {"-addext", "subjectAltName=" + alternativeNames});
     }
     openssl(request);
-    std::vector<std::string> sign{"ca",
-                                  "-batch",
-                                  "-notext",
-                                  "-config",
-                                  "ca.cnf",
-                                  "-cert",
-                                  caFile(),
-                                  "-keyfile",
-                                  m_folder.file("ca.key"),
-                                  "-in",
-                                  m_folder.file(name + ".csr"),
-                                  "-out",
-                                  issued.certificate};
+    std::vector<std::string> sign{"-batch", "-notext",         "-in", m_folder.file(name + ".csr"),
+                                  "-out",   issued.certificate};
     if (expired) {
         sign.insert(sign.end(), {"-startdate", "20200101000000Z", "-enddate", "20210101000000Z"});
     } else {
         sign.insert(sign.end(), {"-days", "2"});
     }
-    openssl(sign);
+    openssl(ca(sign));
     return issued;
 }
 
 std::string PlantCa::revoke(const std::string& name) {
     const std::string list = m_folder.file("crl.pem");
-    openssl({"ca", "-config", "ca.cnf", "-cert", caFile(), "-keyfile", m_folder.file("ca.key"), "-revoke",
-             m_folder.file(name + ".crt")});
-    openssl({"ca", "-config", "ca.cnf", "-cert", caFile(), "-keyfile", m_folder.file("ca.key"), "-gencrl",
-             "-out", list});
+    openssl(ca({"-revoke", m_folder.file(name + ".crt")}));
+    openssl(ca({"-gencrl", "-out", list}));
     return list;
+}
+
+// `openssl ca` with this CA's configuration, certificate and key.
+std::vector<std::string> PlantCa::ca(const std::vector<std::string>& arguments) const {
+    std::vector<std::string> words{"ca", "-config", "ca.cnf", "-cert", caFile(), "-keyfile", keyFile()};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    return words;
 }
 
 // `openssl ca` finds its database through relative names: it runs in the CA's folder.

@@ -4,6 +4,7 @@
 // them and writes its revocation list. Everything lives in a temporary folder.
 
 #include <string>
+#include <vector>
 
 #include "tests/support/temp_dir.h"
 
@@ -21,6 +22,7 @@ class PlantCa {
     PlantCa& operator=(const PlantCa&) = delete;
 
     std::string caFile() const { return m_folder.file("ca.crt"); }
+    std::string keyFile() const { return m_folder.file("ca.key"); }  // the CA's own key
 
     // A certificate for `commonName` with these subject alternative names ("DNS:localhost,IP:127.0.0.1";
     // none when empty), valid from yesterday for two days, or, `expired`, throughout 2020 only.
@@ -30,6 +32,7 @@ class PlantCa {
     std::string revoke(const std::string& name);
 
   private:
+    std::vector<std::string> ca(const std::vector<std::string>& arguments) const;
     void openssl(const std::vector<std::string>& arguments) const;
 
     TempDir m_folder;

@@ -21,13 +21,29 @@ class ScriptedHost : public OperationHost {
     int pumps = 0;  // since the last cancelAtPump
 
     // Presses Cancel (sets `state`'s AbortRequest) in pumping number `pump`; 0: never.
-    void cancelAtPump(OperationState& state, int pump);
+    void cancelAtPump(OperationState& state, int pump) {
+        m_cancelled = &state;
+        m_cancelPump = pump;
+        pumps = 0;
+    }
 
-    bool ask(Caption, Icon, std::string_view text, Answer) override;
+    bool ask(Caption, Icon, std::string_view text, Answer) override {
+        questions.emplace_back(text);
+        if (answers.empty()) {
+            return false;
+        }
+        const bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
     void show(Caption, Icon, std::string_view text) override { messages.emplace_back(text); }
     void setStatus(std::string_view text) override { statuses.emplace_back(text); }
     void setProgress(int position) override { progress.push_back(position); }
-    void pumpMessages() override;
+    void pumpMessages() override {
+        if (++pumps == m_cancelPump && m_cancelled != nullptr) {
+            m_cancelled->AbortRequest = true;
+        }
+    }
 
   private:
     OperationState* m_cancelled = nullptr;

@@ -19,22 +19,19 @@
 namespace torv::test {
 namespace {
 
-constexpr int kStartTimeoutMs = 5000;
+constexpr int kStartTimeoutMs = 10000;
 constexpr int kPollMs = 10;
 constexpr int kListenState = 0x0A;  // TCP_LISTEN in /proc/net/tcp
 
-}  // namespace
-
+// True once something listens on the loopback port, read from the kernel's table: a probe connection
+// would be one more client to the server (ser2net would open the device for it).
 bool LoopbackPortListening(int port) {
     std::ifstream table("/proc/net/tcp");
     std::string line;
     std::getline(table, line);  // the heading
     while (std::getline(table, line)) {
         std::istringstream fields(line);
-        std::string slot;
-        std::string local;
-        std::string remote;
-        std::string state;
+        std::string slot, local, remote, state;
         fields >> slot >> local >> remote >> state;
         const std::size_t colon = local.find(':');
         if (colon != std::string::npos && std::stoi(local.substr(colon + 1), nullptr, 16) == port &&
@@ -43,6 +40,25 @@ bool LoopbackPortListening(int port) {
         }
     }
     return false;
+}
+
+}  // namespace
+
+void WaitUntilListening(std::unique_ptr<RunningProgram>& server, const std::vector<int>& ports,
+                        const std::string& logPath) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStartTimeoutMs);
+    for (int port : ports) {
+        while (!LoopbackPortListening(port)) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                server->signal(SIGKILL);
+                const std::string err = server->finish().err;
+                server.reset();
+                throw std::runtime_error("nothing listens on loopback port " + std::to_string(port) + ": " +
+                                         err + (logPath.empty() ? "" : ReadFileBytes(logPath)));
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+        }
+    }
 }
 
 int FreeLoopbackPort() {
@@ -110,16 +126,7 @@ Ser2netServer::Ser2netServer(const std::vector<std::string>& devicePaths, const 
     m_server = std::make_unique<RunningProgram>(
         program, std::vector<std::string>{"-n", "-u", "-c", m_folder.file("ser2net.yaml"), "-P",
                                           m_folder.file("pid")});
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStartTimeoutMs);
-    for (int port : m_tcpPorts) {
-        while (!LoopbackPortListening(port)) {
-            if (std::chrono::steady_clock::now() > deadline) {
-                m_server->signal(SIGKILL);
-                throw std::runtime_error("ser2net did not start listening: " + m_server->finish().err);
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
-        }
-    }
+    WaitUntilListening(m_server, m_tcpPorts);
     // New network ports on loopback ports an earlier test used: no write to them is unfinished.
     for (std::size_t i = 0; i < m_tcpPorts.size(); ++i) {
         ClearWriteNote(CanonicalDevicePath(portName(i)));

@@ -45,8 +45,9 @@ class Ser2netServer {
 
 // A loopback TCP port that nothing listens on right now.
 int FreeLoopbackPort();
-// True once something listens on the loopback port, read from the kernel's table: a probe connection
-// would be one more client to the server (ser2net would open the device for it).
-bool LoopbackPortListening(int port);
+// Waits up to 10 s until something listens on each port; otherwise kills the server and throws with its
+// stderr and the log at `logPath`.
+void WaitUntilListening(std::unique_ptr<RunningProgram>& server, const std::vector<int>& ports,
+                        const std::string& logPath = {});
 
 }  // namespace torv::test

@@ -5,10 +5,12 @@
 #include <sys/types.h>
 
 #include <array>
-#include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "tests/support/temp_dir.h"
 
 namespace torv::test {
 
@@ -29,7 +31,7 @@ class SimProcess {
     std::string m_devicePath;
 #ifdef _WIN32
     // Under wine: the folder of the script that runs the Linux torvsim, its output and its notes.
-    std::filesystem::path m_wineFolder;
+    std::unique_ptr<TempDir> m_wineFolder;
 #endif
 };
 

@@ -1,11 +1,9 @@
 #include "tests/support/temp_dir.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <random>
-#include <sstream>
 #include <stdexcept>
 
 namespace torv::test {

@@ -20,7 +20,6 @@ set_target_properties(torv_gui_test_support PROPERTIES AUTOMOC ON)
 # and a Windows path holds one: the screen's file is named relative to the build folder.
 file(RELATIVE_PATH screen ${CMAKE_CURRENT_BINARY_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/gui/small_screen.json)
 file(GLOB gui_tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/gui/*_test.cpp)
-set(wine_environment "WINEPREFIX=${CMAKE_BINARY_DIR}/wine-prefix;WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=")
 foreach(source ${gui_tests})
     get_filename_component(name ${source} NAME_WE)
     add_executable(gui_${name} ${source})

@@ -14,7 +14,6 @@
 #include <cctype>
 #include <chrono>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -97,25 +96,11 @@ std::string WineServerProcessId() {
     return pid;
 }
 
-// A folder of its own for one simulator's script and notes, kept until the simulator has stopped.
-std::filesystem::path NewRunFolder() {
-    std::random_device seed;
-    std::mt19937_64 random(seed());
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::filesystem::path candidate = std::filesystem::temp_directory_path() /
-                                                ("torv-wine-sim-" + std::to_string(random() % 1000000000u));
-        std::error_code error;
-        if (std::filesystem::create_directory(candidate, error)) {
-            return candidate;
-        }
-    }
-    throw std::runtime_error("cannot create a folder for torvsim");
-}
-
 }  // namespace
 
-SimProcess::SimProcess(const std::vector<std::string>& arguments) : m_wineFolder(NewRunFolder()) {
-    const auto note = [this](const char* name) { return UnixPathOf((m_wineFolder / name).string()); };
+SimProcess::SimProcess(const std::vector<std::string>& arguments)
+    : m_wineFolder(std::make_unique<TempDir>()) {
+    const auto note = [this](const char* name) { return UnixPathOf(m_wineFolder->file(name)); };
     std::ostringstream command;
     command << ShellQuoted(TORVSIM_PATH);
     for (const std::string& argument : arguments) {
@@ -124,7 +109,7 @@ SimProcess::SimProcess(const std::vector<std::string>& arguments) : m_wineFolder
     // Once wine is gone, so is the simulator. The exit note is written last, once torvsim has saved
     // its state and ended.
     const std::string server = WineServerProcessId();
-    std::ofstream script(m_wineFolder / "run.sh", std::ios::binary);
+    std::ofstream script(m_wineFolder->file("run.sh"), std::ios::binary);
     script << "server=" << ShellQuoted(server.empty() ? "1" : server) << "\n"
            << command.str() << " <'/dev/null' >" << ShellQuoted(note("out")) << " 2>"
            << ShellQuoted(note("err")) << " &\n"
@@ -147,11 +132,12 @@ SimProcess::SimProcess(const std::vector<std::string>& arguments) : m_wineFolder
     // The device path is torvsim's first line; none when it died first.
     const auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
     std::string terminal;
-    while ((terminal = FirstLine((m_wineFolder / "out").string())).empty() &&
-           !std::filesystem::exists(m_wineFolder / "exit") && std::chrono::steady_clock::now() < deadline) {
+    while ((terminal = FirstLine(m_wineFolder->file("out"))).empty() &&
+           !std::filesystem::exists(m_wineFolder->file("exit")) &&
+           std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(kPollSlice);
     }
-    const std::string pid = FirstLine((m_wineFolder / "pid").string());
+    const std::string pid = FirstLine(m_wineFolder->file("pid"));
     m_pid = pid.empty() ? -1 : std::stoi(pid);
     if (terminal.empty()) {
         stop();
@@ -170,21 +156,19 @@ SimProcess::~SimProcess() {
 }
 
 void SimProcess::stop() {
-    if (m_wineFolder.empty()) {
+    if (!m_wineFolder) {
         return;
     }
     if (m_pid > 0) {
         StartUnixProgram("/bin/kill", std::to_string(m_pid));
         const auto deadline = std::chrono::steady_clock::now() + kStopTimeout;
-        while (!std::filesystem::exists(m_wineFolder / "exit") &&
+        while (!std::filesystem::exists(m_wineFolder->file("exit")) &&
                std::chrono::steady_clock::now() < deadline) {
             std::this_thread::sleep_for(kPollSlice);
         }
         m_pid = -1;
     }
-    std::error_code ignored;
-    std::filesystem::remove_all(m_wineFolder, ignored);
-    m_wineFolder.clear();
+    m_wineFolder.reset();
 }
 
 namespace {

@@ -40,9 +40,9 @@ target_link_libraries(unit_tests PRIVATE torv_test_support GTest::gtest_main tor
 # One run for the whole executable: starting wine once per test case would cost more than the tests.
 # A prefix of its own in the build folder keeps the run away from the user's wine setup; wine's
 # offers to install Mono and Gecko are switched off.
+set(wine_environment "WINEPREFIX=${CMAKE_BINARY_DIR}/wine-prefix;WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=")
 add_test(NAME windows.unit_tests COMMAND unit_tests --gtest_brief=1)
-set_tests_properties(windows.unit_tests PROPERTIES TIMEOUT 600 RESOURCE_LOCK wine_prefix ENVIRONMENT
-    "WINEPREFIX=${CMAKE_BINARY_DIR}/wine-prefix;WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=")
+set_tests_properties(windows.unit_tests PROPERTIES TIMEOUT 600 RESOURCE_LOCK wine_prefix ENVIRONMENT "${wine_environment}")
 
 # With a Linux build of the same tree beside it (TORV_HOST_BUILD, the folder holding sim/torvsim and
 # cli/torvctl), torvctl.exe also runs against torvsim through wine's COM port.
@@ -52,7 +52,7 @@ if(TORV_HOST_BUILD AND CMAKE_CROSSCOMPILING_EMULATOR)
              COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/torvctl_under_wine.sh ${CMAKE_CROSSCOMPILING_EMULATOR}
                      $<TARGET_FILE:torvctl> ${TORV_HOST_BUILD}/sim/torvsim ${TORV_HOST_BUILD}/cli/torvctl)
     set_tests_properties(windows.torvctl_under_wine PROPERTIES TIMEOUT 120 RESOURCE_LOCK wine_prefix ENVIRONMENT
-        "WINEPREFIX=${CMAKE_BINARY_DIR}/wine-prefix;WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=")
+        "${wine_environment}")
 endif()
 
 # The desktop tool's windows, when it is built and torvsim is there to talk to.
