@@ -1,4 +1,4 @@
-// Operations 3, 9, 10 and 4 against torvsim: the exact exchanges, the file bytes (the sensor's
+// The dictionary's reads and its write against torvsim: the exact exchanges, the file bytes (the sensor's
 // characters are known from its seed), the questions answered both ways, a sensor failing and Cancel
 // part-way, and the dictionary write that checks its whole file before the first frame.
 
@@ -65,7 +65,7 @@ class DictionaryTransfer : public test::OperationTest {
     std::string dictionaryBytes() const { return ReadFileBytes(path("dict.dic4")); }
 };
 
-// ---- Operation 3: recognized characters ----
+// ---- The recognized characters ----
 
 // The selector byte reaches 32 characters: of 40 reported, the first 32 are read (never a selector
 // that wraps round to character 0 again), and the user is told.
@@ -120,7 +120,7 @@ TEST_F(DictionaryTransfer, NothingRecognizedStopsBeforeThePatterns) {
     EXPECT_TRUE(test::ListFolder(m_files.path()).empty());
 }
 
-// ---- Operation 9: characters of a stored NG ----
+// ---- The characters of a stored NG ----
 
 // A slot of more than 16 characters reads two pattern blocks after the record; one of none stops
 // with 151 and makes no file.
@@ -153,7 +153,7 @@ TEST_F(DictionaryTransfer, NgCharactersComeFromTheRecordCountAndItsPatternBlocks
     EXPECT_TRUE(test::ListFolder(m_files.path()).empty());
 }
 
-// ---- Operation 10: the sensor's expansion dictionary ----
+// ---- Reading the sensor's expansion dictionary ----
 
 std::vector<std::string> DictionaryReadFrames(int characters) {
     std::vector<std::string> frames{"R 0C 00"};
@@ -255,7 +255,7 @@ TEST_F(DictionaryTransfer, CodesWithoutAPlainFormRoundTripThroughTheFile) {
     }
 }
 
-// ---- Operation 4: writing the expansion dictionary ----
+// ---- Writing the expansion dictionary ----
 
 std::vector<std::string> DictionaryWriteFrames(const std::vector<DictionaryCharacter>& characters) {
     std::vector<std::string> frames{"R A0 02"};

@@ -1,16 +1,10 @@
 // Every device operation, the monitor and the remote keys against every way a sensor or a line fails,
-// and Cancel after the first and the last block: the message the user sees, the exit code, what is left
-// on disk (a read that replaces its files finds them in place at the middle fault and at the last
-// Cancel), and what the sensor holds afterwards; and each run without a fault, to its end. Every failed
-// reply takes one path in the engine whatever failed, so each fault kind runs at the middle exchange and
-// one kind (a NAK) also at the first and the last, where a read has made nothing yet and a write has
-// sent its store command. Faults run through torvctl as a user would; Cancel is pressed through the
-// engine's host (the monitor's Stop through its loop), at exactly the block it names. The silence and NAK
-// rows run again through a real device server (ser2net with RFC 2217), and at the middle exchange also
-// through its TLS accepter with client authentication (rfc2217s://). A second table puts out-of-range
-// values into the replies that carry them (a slot pointer of 200, a dictionary length of 65535, an NG record
-// of 255 characters, a judgement of 255 characters) and checks each reaction and that the tool never
-// addresses the sensor outside its areas.
+// and Cancel after the first and the last block: the message, the exit code, the files left (a read
+// that replaces its files finds them in place), and what the sensor holds afterwards; and each run
+// without a fault. Every failed reply takes one path in the engine, so each fault kind runs at the
+// middle exchange and a NAK also at the first and the last. The silence and NAK rows run again through
+// ser2net (RFC 2217), at the middle exchange also over TLS with client authentication. A second table
+// puts out-of-range values into the replies and checks that the tool never leaves the sensor's areas.
 
 #include <gtest/gtest.h>
 

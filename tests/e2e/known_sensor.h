@@ -66,8 +66,8 @@ class KnownSensor {
     }
     std::string dataFile(int slot) const { return NgDataFileText(record(slot), patterns(slot)); }
 
-    // The blocks operation 9 appends for the slot's first `count` characters, and operation 3 for the first
-    // `count` characters when the line reads `text`.
+    // The blocks the NG character read appends for the slot's first `count` characters, and the
+    // recognized character read for the first `count` characters when the line reads `text`.
     std::string characterBlocks(int slot, std::size_t count = std::string::npos) const {
         return BlocksOf(m_model.ngRing().inspection(slot).characters, count);
     }

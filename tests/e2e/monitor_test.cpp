@@ -20,8 +20,7 @@ using test::SentJudgements;
 
 // Start makes the CSV anew without asking, and the earlier log goes to log-0001.csv byte for byte, also
 // when the sensor never answers (a wrong rate); the empty log that run left is not kept. stdout has one
-// line per judgement (judgement, count, best, numerical, alphabetic), agreeing with the CSV; "--"
-// judgements among them.
+// line per judgement (judgement, count, best, ...), agreeing with the CSV, "--" judgements among them.
 TEST(TorvctlMonitor, KeepsTheEarlierCsvAndPrintsOneLinePerJudgement) {
     test::SimulatedSensor sensor({"--pace", "0", "--mix", "6,3,1"});
     const std::string name = sensor.folder().file("log");
@@ -109,7 +108,7 @@ TEST(TorvctlMonitor, AFullDiskStopsTheMonitorNamingTheFile) {
 }
 
 // Every key's frame, in order (names in any case); the first key the sensor does not acknowledge ends the
-// run and says which.
+// run and says which (its message and exit code are the fault matrix's Keys rows).
 TEST(TorvctlKey, SendsEachKeysFrameAndStopsAtTheFirstFailure) {
     test::SimulatedSensor sensor({"--fault", "8=silence"});
     const auto pressed = RunTorvctl(
@@ -117,8 +116,6 @@ TEST(TorvctlKey, SendsEachKeysFrameAndStopsAtTheFirstFailure) {
     EXPECT_EQ(pressed.exitCode, 0) << pressed.err;
     EXPECT_EQ(pressed.out, "");
     const auto failed = RunTorvctl({"--port", sensor.devicePath(), "key", "VIEW", "VIEW+UP"});
-    EXPECT_EQ(failed.exitCode, 1);
-    EXPECT_EQ(failed.err.substr(0, failed.err.find('\n')), "No communication response.");
     EXPECT_NE(failed.err.find("\nKey 1 of 2 failed; the keys after it were not pressed."), std::string::npos)
         << failed.err;
     EXPECT_EQ(sensor.frames(), (std::vector<std::string>{"P 04 00", "P 08 00", "P 10 00", "P 11 00",

@@ -1,5 +1,6 @@
-// Operations 6 and 7 against torvsim: the exact exchanges, the files byte for byte (the sensor's
-// blocks are known from its seed), slot arithmetic, occupancy, failures, questions and Cancel.
+// Reading an NG with its image, and all NGs into a CSV, against torvsim: the exact exchanges, the files
+// byte for byte (the sensor's blocks are known from its seed), slot arithmetic, occupancy, failures and
+// questions.
 
 #include <gtest/gtest.h>
 
@@ -25,7 +26,7 @@ constexpr int kSetupFramesPerWord = 2;  // `R` to place the write position, `W` 
 
 using NgTransfer = test::OperationTest;
 
-// The frames of a whole operation 6 on `slot` with `characters` characters.
+// The frames of a whole NG read on `slot` with `characters` characters.
 std::vector<std::string> ReadFrames(int slot, int characters) {
     std::vector<std::string> frames = {"R 09 00", "R 0A 00", "R 0B 00"};
     for (int line = kImageLineCount - 1; line >= 0; --line) {

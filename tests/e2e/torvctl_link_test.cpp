@@ -60,7 +60,6 @@ TEST(TorvctlExchange, UsageErrorsExitTwo) {
         {"dict", "from-ng", "slot", "--ng", "31"},
         {"--port", "COM1", "key", "SET", "ENTER"},
         {"--port", "COM1", "key"},
-        {"frobnicate"},
     };
     for (const auto& arguments : cases) {
         EXPECT_EQ(RunTorvctl(arguments).exitCode, 2) << arguments.back();

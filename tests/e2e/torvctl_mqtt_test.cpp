@@ -1,8 +1,6 @@
 // torvctl monitor --mqtt against torvsim over a pty and a real mosquitto on the loopback: each judgement
-// torvsim sent arrives once, in order, with the payload the trailer gives; the status goes online and
-// offline (by the will when torvctl is killed); a broker that goes away costs the CSV nothing and the
-// queue's newest messages arrive when it returns; TLS with a client certificate; and every refusal is
-// said plainly while the monitor goes on.
+// arrives once, in order, as its trailer gives it; the status and its will; a broker away mid-run; TLS
+// with a client certificate; and every refusal said plainly while the monitor goes on.
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -52,19 +50,8 @@ json ExpectedJudgement(const SentJudgement& sent, int count, const std::string& 
 }
 
 // A TLS listener that asks for a client certificate; a listener for one user with a password.
-test::BrokerSetup TlsBroker() {
-    test::BrokerSetup setup;
-    setup.tls = true;
-    setup.requireCertificate = true;
-    return setup;
-}
-
-test::BrokerSetup GuardedBroker() {
-    test::BrokerSetup setup;
-    setup.user = "plant";
-    setup.password = "secret";
-    return setup;
-}
+const test::BrokerSetup kTlsBroker{.tls = true, .requireCertificate = true, .user = {}, .password = {}};
+const test::BrokerSetup kGuardedBroker{.user = "plant", .password = "secret"};
 
 std::size_t CsvJudgements(const std::string& path) {
     return test::CsvLines(path).size() / 3;
@@ -81,20 +68,18 @@ bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
     return true;
 }
 
-// A predicate for MqttSubscriber::waitFor: `payload` has come on `topic`, `times` times.
-auto Arrived(const std::string& topic, const std::string& payload, std::size_t times = 1) {
+// Predicates for MqttSubscriber::waitFor: `payload` has come on `topic`; `count` messages have.
+auto Arrived(const std::string& topic, const std::string& payload) {
     return [=](const std::vector<ReceivedMessage>& messages) {
-        return static_cast<std::size_t>(std::count_if(messages.begin(), messages.end(), [&](const auto& m) {
-                   return m.topic == topic && m.payload == payload;
-               })) >= times;
+        return std::any_of(messages.begin(), messages.end(),
+                           [&](const auto& m) { return m.topic == topic && m.payload == payload; });
     };
 }
 
 auto Many(const std::string& topic, std::size_t count) {
     return [=](const std::vector<ReceivedMessage>& messages) {
-        return static_cast<std::size_t>(std::count_if(messages.begin(), messages.end(), [&](const auto& m) {
-                   return m.topic == topic;
-               })) >= count;
+        const auto onTopic = [&](const auto& m) { return m.topic == topic; };
+        return static_cast<std::size_t>(std::count_if(messages.begin(), messages.end(), onTopic)) >= count;
     };
 }
 
@@ -232,7 +217,7 @@ TEST(TorvctlMqtt, ABrokerAwayMidRunCostsTheCsvNothingAndTheQueueArrivesAfterItsR
 }
 
 TEST(TorvctlMqtt, PublishesOverTlsWithAClientCertificate) {
-    MosquittoBroker broker(TlsBroker());
+    MosquittoBroker broker(kTlsBroker);
     MqttSubscriber watcher(broker, "plant/#");
     test::SimulatedSensor sensor({"--pace", "0"});
     const auto result =
@@ -255,17 +240,17 @@ TEST(TorvctlMqtt, ARefusalOrAnUnknownHostIsSaidPlainlyAndTheMonitorGoesOn) {
         std::string said;  // {PORT}: the broker's port, {LOG}: the CSV
     };
     const std::vector<Case> cases{
-        {GuardedBroker(), "--mqtt {URL} --mqtt-user plant", "wrong",
+        {kGuardedBroker, "--mqtt {URL} --mqtt-user plant", "wrong",
          "the broker at 127.0.0.1:{PORT} refused the user name or password; nothing more is published, the "
          "monitor goes on and {LOG} stays complete"},
-        {GuardedBroker(), "--mqtt {URL}", "",
+        {kGuardedBroker, "--mqtt {URL}", "",
          "the broker at 127.0.0.1:{PORT} refused a connection without a user name and password"},
-        {TlsBroker(), "--mqtt {URL} --mqtt-ca {STRANGER}", "",
+        {kTlsBroker, "--mqtt {URL} --mqtt-ca {STRANGER}", "",
          "the broker's certificate at 127.0.0.1:{PORT} is not trusted: it is not signed by the CA in "
          "{STRANGER}"},
-        {TlsBroker(), "--mqtt {URL} --mqtt-ca {CA}", "",
+        {kTlsBroker, "--mqtt {URL} --mqtt-ca {CA}", "",
          "the broker at 127.0.0.1:{PORT} asks for this PC's certificate and key"},
-        {TlsBroker(), "--mqtt {URL} --mqtt-ca {CA} --mqtt-cert {STRANGER} --mqtt-key {STRANGER-KEY}", "",
+        {kTlsBroker, "--mqtt {URL} --mqtt-ca {CA} --mqtt-cert {STRANGER} --mqtt-key {STRANGER-KEY}", "",
          "the broker at 127.0.0.1:{PORT} refused the client certificate {STRANGER}"},
         {std::nullopt, "--mqtt mqtt://nosuchhost.invalid/plant", "",
          "torvctl: MQTT: cannot find the broker's host nosuchhost.invalid ("},

@@ -196,19 +196,16 @@ TEST_F(TorvctlParams, FailedBackupWritesNothingAndAStoppedWriteSaysHowToRestore)
     const std::string notice =
         "torvctl: the sensor now holds a partly written parameter set that it has not stored (no store "
         "command was sent).\nTo restore it, write a complete parameter file: torvctl -p ";
-    struct Case {
-        const char* fault;  // counted from the write's first exchange (the backup read takes 590)
-        bool unstored;
-    };
-    for (const Case& c : {Case{"592=silence", false}, Case{"600=nak", true}}) {
-        test::SimulatedSensor sensor({"--fault", c.fault});
+    // The backup read takes exchanges 1 to 590: 592 asks the version again, before any W; 600 is a W.
+    for (const auto& [fault, unstored] : {std::pair{"592=silence", false}, {"600=nak", true}}) {
+        test::SimulatedSensor sensor({"--fault", fault});
         const auto result = RunTorvctl(
             {"--yes", "--port", sensor.devicePath(), "params", "write", m_base, "--backup", backup});
-        EXPECT_EQ(result.exitCode, 1) << c.fault;
+        EXPECT_EQ(result.exitCode, 1) << fault;
         EXPECT_EQ(result.err.find(notice + sensor.devicePath() + " params write " + backup + ".torv\n") !=
                       std::string::npos,
-                  c.unstored)
-            << c.fault << ": " << result.err;
+                  unstored)
+            << fault << ": " << result.err;
     }
     EXPECT_EQ(RunTorvctl({"--yes", "params", "write", m_base, "--backup", m_base + ".torv"}).exitCode, 2);
 }

@@ -1,7 +1,6 @@
 // torvctl's questions: every command that would overwrite a file or the sensor's memory asks first, and
-// without a "yes" (--no, no terminal to ask at, a bare Enter, Ctrl-C) sends nothing more and leaves every
-// file as it was. Ctrl-C, SIGTERM or SIGHUP during a transfer stop it at the next block, leave no file
-// behind and exit with the signal's code.
+// without a "yes" (--no, no terminal, a bare Enter, Ctrl-C) sends nothing more and keeps every file.
+// Ctrl-C, SIGTERM or SIGHUP during a transfer leave no file behind and exit with the signal's code.
 
 #include <signal.h>
 
@@ -38,24 +37,20 @@ const std::string kAppend =
 TEST(TorvctlQuestions, NoOrNoTerminalSendsNothingMoreAndKeepsTheFiles) {
     const struct {
         std::vector<std::string> command;
-        std::vector<std::string> existing;
         std::string question;
         std::size_t frames;
     } cases[] = {
-        {{"params", "write", "NAME"}, {"f.torv"}, kOverwriteSensor, 0},
-        {{"params", "read", "NAME"}, {"f.torv"}, kOverwrite, 0},
-        {{"clock", "set"}, {}, kSetClock, 0},
-        {{"dict", "write", "NAME"},
-         {"f.dic4"},
-         "Overwrite to the expansion dictionary of TORV. Do you agree?",
-         0},
-        {{"dict", "read", "NAME"}, {"f.dic4"}, kOverwrite, 1},
-        {{"dict", "recognized", "NAME"}, {"f.dic4"}, kAppend, 1},
-        {{"dict", "from-ng", "NAME", "--ng", "1"}, {"f.dic4"}, kAppend, 6},
-        {{"ng", "read", "NAME"}, {"f.bmp", "f.ng4"}, kOverwrite, 3},
-        {{"ng", "csv", "NAME"}, {"f.csv"}, kOverwrite, 3},
-        {{"exchange", "W", "1", "0"}, {}, kOverwriteSensor, 0},
-        {{"exchange", "T", "0", "0"}, {}, kSetClock, 0},
+        {{"params", "write", "NAME"}, kOverwriteSensor, 0},
+        {{"params", "read", "NAME"}, kOverwrite, 0},
+        {{"clock", "set"}, kSetClock, 0},
+        {{"dict", "write", "NAME"}, "Overwrite to the expansion dictionary of TORV. Do you agree?", 0},
+        {{"dict", "read", "NAME"}, kOverwrite, 1},
+        {{"dict", "recognized", "NAME"}, kAppend, 1},
+        {{"dict", "from-ng", "NAME", "--ng", "1"}, kAppend, 6},
+        {{"ng", "read", "NAME"}, kOverwrite, 3},
+        {{"ng", "csv", "NAME"}, kOverwrite, 3},
+        {{"exchange", "W", "1", "0"}, kOverwriteSensor, 0},
+        {{"exchange", "T", "0", "0"}, kSetClock, 0},
     };
     for (const auto& c : cases) {
         for (const std::string answer : {"", "--no"}) {
@@ -178,22 +173,19 @@ TEST(TorvctlTerminal, OnlyAYesGoesOnABareEnterOrCtrlCAnswersNo) {
 // The read runs at 4800 baud with the line's own speed, so that it is still going when the signal
 // comes.
 TEST(TorvctlTerminal, StopSignalsDuringAReadLeaveNoFileAndExitWithTheirCode) {
-    struct Case {
-        int signal;
-        int exitCode;
-    };
-    for (const Case c : {Case{SIGINT, 3}, Case{SIGTERM, 128 + SIGTERM}, Case{SIGHUP, 128 + SIGHUP}}) {
+    for (const auto& [stopSignal, exitCode] :
+         {std::pair{SIGINT, 3}, {SIGTERM, 128 + SIGTERM}, {SIGHUP, 128 + SIGHUP}}) {
         test::TempDir files;
         test::SimulatedSensor sensor({"--baud", "4800", "--wire-time"});
         test::RunningProgram torvctl(TORVCTL_PATH, {"--port", sensor.devicePath(), "--baud", "4800", "params",
                                                     "read", files.file("bank")});
-        ASSERT_TRUE(sensor.waitForFrames(kFramesBeforeSignal)) << c.signal;
-        torvctl.signal(c.signal);
+        ASSERT_TRUE(sensor.waitForFrames(kFramesBeforeSignal)) << stopSignal;
+        torvctl.signal(stopSignal);
         const test::ProgramResult result = torvctl.finish();
-        EXPECT_EQ(result.exitCode, c.exitCode) << c.signal << result.err;
-        EXPECT_EQ(result.err, "Aborted.\n") << c.signal;
-        EXPECT_TRUE(test::ListFolder(files.path()).empty()) << c.signal;  // no file, no temporary
-        EXPECT_LT(sensor.frames().size(), 590u) << c.signal;              // it stopped part-way
+        EXPECT_EQ(result.exitCode, exitCode) << stopSignal << result.err;
+        EXPECT_EQ(result.err, "Aborted.\n") << stopSignal;
+        EXPECT_TRUE(test::ListFolder(files.path()).empty()) << stopSignal;  // no file, no temporary
+        EXPECT_LT(sensor.frames().size(), 590u) << stopSignal;              // it stopped part-way
     }
 }
 

@@ -1,7 +1,6 @@
-// torvctl's margin trend against torvsim: a fading print raises its alarm at the fading position long
-// before the first NG, live in the monitor and again from the log it wrote; a stable print with a smudge
-// every few thousand judgements raises none over 100 000 judgements and five wrapped logs. Then `trend`
-// on small hand-made logs: numbering across files, damaged records, missing files, a refused baseline.
+// torvctl's margin trend against torvsim: a fading print raises its alarm long before the first NG, live
+// and from its log; a stable print with smudges raises none over 100 000 judgements and five wrapped
+// logs. Then `trend` on hand-made logs: numbering across files, damaged or missing files, the baseline.
 
 #include <png.h>
 
@@ -163,37 +162,30 @@ TEST(TorvctlTrend, AStableStreamWithSmudgesRaisesNoAlarmAcrossWraps) {
     EXPECT_FALSE(ChartShowsAnAlarm(sensor.folder().file("stable.png")));
 }
 
-// One record of one character read with `difference`, logged `second` seconds after 22:00.
-std::string Record(const char* judgement, int difference, int second) {
+// `count` records of one character read with `difference`, logged a second apart from `second` seconds
+// after 22:00.
+std::string Record(const char* judgement, int difference, int second, int count = 1) {
     Judgement j;
     j.code = judgement[0] == 'O' ? kJudgedOk : judgement[0] == 'N' ? kJudgedNg : kJudgedOther;
     if (j.code != kJudgedOther) {
         j.characters.push_back(JudgedCharacter{'1', 'I', difference, difference + 30});
     }
-    char time[40];
-    std::snprintf(time, sizeof time, "Dec 05 2026 22:%02d:%02d.000", second / 60, second % 60);
-    return ResultCsvLines(j, time);
+    std::string lines;
+    for (int at = second; at < second + count; ++at) {
+        char time[40];
+        std::snprintf(time, sizeof time, "Dec 05 2026 22:%02d:%02d.000", at / 60, at % 60);
+        lines += ResultCsvLines(j, time);
+    }
+    return lines;
 }
 
 // The baseline learns 20 readings of 10; the first subgroup of 10 readings of 20 after it lifts the
 // EWMA past its limit. The "--" in the first file and the file boundary do not change the numbering.
 TEST(TorvctlTrendFiles, CountJudgementsAcrossFilesAndKeepTheLoggedTime) {
     test::TempDir files;
-    std::string first;
-    for (int k = 1; k <= 20; ++k) {
-        first += Record("OK", 10, k);
-    }
-    first += Record("--", 0, 21);
-    for (int k = 22; k <= 26; ++k) {
-        first += Record("OK", 20, k);
-    }
-    std::string second;
-    for (int k = 27; k <= 30; ++k) {
-        second += Record("OK", 20, k);
-    }
-    second += Record("NG", 20, 31);
-    test::WriteFileBytes(files.file("a.csv"), first);
-    test::WriteFileBytes(files.file("b.csv"), second);
+    test::WriteFileBytes(files.file("a.csv"),
+                         Record("OK", 10, 1, 20) + Record("--", 0, 21) + Record("OK", 20, 22, 5));
+    test::WriteFileBytes(files.file("b.csv"), Record("OK", 20, 27, 4) + Record("NG", 20, 31));
     const auto trend = RunTorvctl({"--json", "trend", files.file("a"), files.file("b"), "--baseline", "20"});
     ASSERT_EQ(trend.exitCode, 0) << trend.err;
     const json report = json::parse(trend.out);
@@ -220,14 +212,16 @@ TEST(TorvctlTrendFiles, CountJudgementsAcrossFilesAndKeepTheLoggedTime) {
 // counts when there is one.
 TEST(TorvctlTrendFiles, DamagedMissingAndRefusedInputsAreNamed) {
     test::TempDir files;
-    const std::string good = Record("OK", 10, 1) + Record("OK", 11, 2);
-    // Line 9 is a differences line cut short; line 14 starts a record that the file's end cuts short.
-    const std::string damaged = good + "OK,1,Dec 05 2026 22:00:03.000\r\n1, ,1, ,I,\r\n7\r\n" +
-                                Record("OK", 12, 4) + "OK,1,Dec 05 2026 22:00:05.000\r\n1, ,1,";
-    test::WriteFileBytes(files.file("good.csv"), good);
-    test::WriteFileBytes(files.file("damaged.csv"), damaged);
-    test::WriteFileBytes(files.file("notes.csv"), "shopping: milk, eggs\n");
+    const std::string good = files.file("good");
+    const std::string damaged = files.file("damaged.csv");
+    const std::string notes = files.file("notes.csv");
     const std::string missing = files.file("missing.csv");
+    const std::string records = Record("OK", 10, 1) + Record("OK", 11, 2);
+    test::WriteFileBytes(good + ".csv", records);
+    // Line 9 is a differences line cut short; line 14 starts a record that the file's end cuts short.
+    test::WriteFileBytes(damaged, records + "OK,1,Dec 05 2026 22:00:03.000\r\n1, ,1, ,I,\r\n7\r\n" +
+                                      Record("OK", 12, 4) + "OK,1,Dec 05 2026 22:00:05.000\r\n1, ,1,");
+    test::WriteFileBytes(notes, "shopping: milk, eggs\n");
     const struct {
         std::vector<std::string> arguments;
         int exitCode;
@@ -235,34 +229,29 @@ TEST(TorvctlTrendFiles, DamagedMissingAndRefusedInputsAreNamed) {
         int judgements;   // in the JSON report; -1: none is printed
         std::vector<int> unreadLines;
     } cases[] = {
-        {{files.file("good"), files.file("damaged.csv")},
+        {{good, damaged},
          0,
-         "torvctl: " + files.file("damaged.csv") + ":9: .+ \\(skipped\\)\n" +
-             "torvctl: " + files.file("damaged.csv") + ":14: the record ends early \\(skipped\\)\n",
+         "torvctl: " + damaged + ":9: .+ \\(skipped\\)\ntorvctl: " + damaged +
+             ":14: the record ends early \\(skipped\\)\n",
          5,
          {9, 14}},
-        {{files.file("good"), missing},
+        {{good, missing},
          5,
          "torvctl: the result CSV " + missing + " could not be read\n" + missing + " does not exist.\n",
          -1,
          {}},
         {{files.file("notes")},
          5,
-         "torvctl: " + files.file("notes.csv") + " is not a result CSV: .*\n" + files.file("notes.csv") +
-             ":1: .+\n",
+         "torvctl: " + notes + " is not a result CSV: .*\n" + notes + ":1: .+\n",
          -1,
          {}},
-        {{files.file("good"), "--baseline", "5"},
+        {{good, "--baseline", "5"},
          2,
          "--baseline: 5 is not a baseline: give 20 to 100000 judgements \\(default 1000\\)\n.*\n",
          -1,
          {}},
-        {{files.file("good"), "--baseline", "100001"},
-         2,
-         "--baseline: 100001 is not a baseline: .*\n.*\n",
-         -1,
-         {}},
-        {{files.file("good"), "--baseline", "20"}, 0, "", 2, {}},
+        {{good, "--baseline", "100001"}, 2, "--baseline: 100001 is not a baseline: .*\n.*\n", -1, {}},
+        {{good, "--baseline", "20"}, 0, "", 2, {}},
     };
     for (const auto& c : cases) {
         std::vector<std::string> arguments{"trend"};
@@ -282,7 +271,7 @@ TEST(TorvctlTrendFiles, DamagedMissingAndRefusedInputsAreNamed) {
         EXPECT_EQ(report["judgements"], c.judgements);
         ASSERT_EQ(report["unread"].size(), c.unreadLines.size()) << result.out;
         for (std::size_t i = 0; i < c.unreadLines.size(); ++i) {
-            EXPECT_EQ(report["unread"][i]["file"], files.file("damaged.csv"));
+            EXPECT_EQ(report["unread"][i]["file"], damaged);
             EXPECT_EQ(report["unread"][i]["line"], c.unreadLines[i]);
             EXPECT_NE(plain.err.find(":" + std::to_string(c.unreadLines[i]) + ": " +
                                      std::string(report["unread"][i]["reason"]) + " (skipped)\n"),
