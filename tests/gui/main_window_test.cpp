@@ -2,6 +2,7 @@
 // editor's "Save && Write to TORV" and the write it leads into, and what a stopped write leaves said.
 
 #include <QCheckBox>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QSettings>
@@ -354,6 +355,24 @@ class MainWindowTest : public QObject {
         window.close();
         QVERIFY(!window.isVisible());
         QCOMPARE(window.result(), int(QDialog::Accepted));  // as "Exit" leaves it
+    }
+
+    // A larger window gives its room to the groups: the Filename fields grow wider, the monitor's
+    // history taller.
+    void growsWithItsLayouts() {
+        CDataLoaderDlg window(m_state, m_folder.file("x.ini"));
+        QVERIFY(ShowActive(window));
+        auto* field = Get<QLineEdit>(&window, kIdParameterName);
+        auto* history = window.findChild<QListWidget*>();
+        QVERIFY(history != nullptr);
+        const QSize fieldBefore = field->size();
+        const QSize historyBefore = history->size();
+        const QSize larger = window.size() + QSize(400, 300);
+        window.resize(larger);
+        QTRY_COMPARE(window.size(), larger);
+        QTRY_VERIFY(field->width() > fieldBefore.width());
+        QCOMPARE(field->height(), fieldBefore.height());
+        QVERIFY(history->height() > historyBefore.height());
     }
 
     // EDIT after the read opens the editor on the file just read; leaving it with Exit writes nothing.

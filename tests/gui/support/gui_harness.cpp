@@ -7,6 +7,7 @@
 
 #include <QProgressBar>
 #include <QScreen>
+#include <QWindow>
 #include <cstring>
 
 #include "dictionary/dot_pattern.h"
@@ -120,7 +121,8 @@ bool KeysAndCloseBoxLeaveItOpen(QWidget& window, QWidget* focus, std::initialize
     for (Qt::Key key : keys) {
         QTest::keyClick(focus, key);
     }
-    const bool refused = !window.close();
+    // Through the platform window, as a window manager's close box arrives (a spontaneous close event).
+    const bool refused = !window.windowHandle()->close();
     QTest::qWait(kSettleMs);
     return refused && window.isVisible();
 }
