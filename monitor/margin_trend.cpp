@@ -69,7 +69,7 @@ PositionTrend::PositionTrend(int position, int baselineReadings)
 }
 
 double PositionTrend::limit() const {
-    const double subgroupSigma = m_sigma / std::sqrt(double{kTrendSubgroupSize});
+    const double subgroupSigma = m_takenSigma / std::sqrt(double{kTrendSubgroupSize});
     return m_baseline + kEwmaLimitSigmas * subgroupSigma * std::sqrt(kEwmaWeight / (2 - kEwmaWeight));
 }
 
@@ -108,13 +108,39 @@ void PositionTrend::learn() {
             ++kept;
         }
     }
-    m_baseline = sum / kept;  // the median itself is always kept
-    const double variance = kept > 1 ? (squares - kept * m_baseline * m_baseline) / (kept - 1) : 0;
+    const double goodMean = sum / kept;  // the median itself is always kept
+    const double variance = kept > 1 ? (squares - kept * goodMean * goodMean) / (kept - 1) : 0;
     m_sigma = std::max(kLeastSigma, std::sqrt(std::max(0.0, variance)));
+    learnChartCentre(goodMean);
     m_level = m_baseline;
     m_learned = true;
     m_learning.clear();
     m_learning.shrink_to_fit();
+}
+
+// The chart's centre and spread are those of the readings as the subgroups will take them, capped
+// against the level. A line with many NGs has many capped readings: their share lifts every subgroup's
+// mean and widens its spread, so a chart centred on the good prints alone would sit near its limit and
+// alarm on a chance cluster of NGs. With NGs rare the two centres are the same.
+void PositionTrend::learnChartCentre(double goodMean) {
+    constexpr int kCentreRounds = 8;  // each round narrows the gap by the capped share; few are needed
+    double centre = goodMean;
+    double squares = 0;
+    for (int round = 0; round < kCentreRounds; ++round) {
+        const double cap = centre + kReadingCapSigmas * m_sigma;
+        double sum = 0;
+        squares = 0;
+        for (const int reading : m_learning) {
+            const double taken = std::min(double{1} * reading, cap);
+            sum += taken;
+            squares += taken * taken;
+        }
+        centre = sum / static_cast<double>(m_learning.size());
+    }
+    const auto count = static_cast<double>(m_learning.size());
+    const double variance = (squares - count * centre * centre) / (count - 1);
+    m_baseline = centre;
+    m_takenSigma = std::max(m_sigma, std::sqrt(std::max(0.0, variance)));
 }
 
 bool PositionTrend::add(long long judgement, char character, int difference, std::string_view time) {
@@ -148,7 +174,7 @@ void PositionTrend::keepForSpread() {
 }
 
 bool PositionTrend::ruleFired(TrendRule& rule, double subgroupMean) {
-    const double subgroupSigma = m_sigma / std::sqrt(double{kTrendSubgroupSize});
+    const double subgroupSigma = m_takenSigma / std::sqrt(double{kTrendSubgroupSize});
     const double z = (subgroupMean - m_baseline) / subgroupSigma;
     m_beyondBits = (m_beyondBits << 1U) | (z > kBeyondSigmas ? 1U : 0U);
     m_aboveRun = z > kAboveSigmas ? m_aboveRun + 1 : 0;

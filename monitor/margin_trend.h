@@ -6,11 +6,14 @@
 // The chart is the one plants know from their own process control, watched on one side only (a better
 // match is never an alarm):
 // - The first readings of a position (the baseline, 1000 judgements unless told) give its normal level
-//   and spread. Smudges in the baseline are left out of it (a reading beyond 4.5 robust sigma of the
-//   median), so one bad print does not widen the limits.
+//   and spread. The spread of one good reading (sigma) leaves the bad prints out (a reading beyond 4.5
+//   robust sigma of the median).
 // - Readings are taken in subgroups of 10. A single reading counts at most 4 sigma above the level so
 //   far, so that one smudge moves a subgroup by no more than 0.4 sigma: a bad print is a defect, not a
 //   trend, and the sensor already judges it NG. A fade rises slowly and takes the level along.
+// - The chart's centre and limits come from the baseline's readings taken the same way, capped. A lone
+//   smudge hardly moves them; on a line that judges many products NG, or a position that only NG prints
+//   reach, they sit where the subgroups really wander, so a chance cluster of NGs is no alarm.
 // - Three rules watch the subgroup means. A sensor judges several times a second all day, so the limits
 //   are set far wider than a chart for a daily sample would use: on a stable print with a smudge every
 //   few thousand judgements, none fired in ten million judgements of six positions, and a fade still
@@ -99,6 +102,7 @@ class PositionTrend {
 
   private:
     void learn();
+    void learnChartCentre(double goodMean);
     bool closeSubgroup(long long judgement, char character, std::string_view time);
     bool ruleFired(TrendRule& rule, double subgroupMean);
     void keepForSpread();
@@ -110,7 +114,8 @@ class PositionTrend {
     std::vector<int> m_learning;  // the baseline readings until learned
     bool m_learned = false;
     double m_baseline = 0;
-    double m_sigma = 0;
+    double m_sigma = 0;       // of one good reading
+    double m_takenSigma = 0;  // of one reading as the subgroups take it, capped
     double m_level = 0;
 
     double m_sum = 0;  // of the open subgroup, as taken

@@ -162,6 +162,21 @@ TEST(TorvctlTrend, AStableStreamWithSmudgesRaisesNoAlarmAcrossWraps) {
     EXPECT_FALSE(ChartShowsAnAlarm(sensor.folder().file("stable.png")));
 }
 
+// torvsim's default stream judges about one product in eight NG, and its NG prints are of other, longer
+// products too: a high rate that does not drift is no alarm, not even at the positions only NGs reach.
+TEST(TorvctlTrend, AStreamWithManyNgsThatDoesNotDriftRaisesNoAlarm) {
+    test::SimulatedSensor sensor({"--pace", "0", "--seed", "3"});
+    const auto monitor =
+        RunTorvctl({"--port", sensor.devicePath(), "monitor", "--trend", "--count", "60000"});
+    ASSERT_EQ(monitor.exitCode, 0) << monitor.err;
+    const auto lines = test::OutputLines(monitor.out);
+    const auto ng = std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.compare(line.find('\t') + 1, 2, "NG") == 0;
+    });
+    EXPECT_GT(ng, 60000 / 10);   // the NGs came as described
+    EXPECT_EQ(monitor.err, "");  // no alarm
+}
+
 // `count` records of one character read with `difference`, logged a second apart from `second` seconds
 // after 22:00.
 std::string Record(const char* judgement, int difference, int second, int count = 1) {
