@@ -1,5 +1,6 @@
 // Judgements per second the monitor sustains against torvsim at full speed (a new judgement at every
-// poll), with and without the result CSV, next to a minimal `Y` poll loop on the same pseudo-terminal
+// poll), with and without the result CSV, and with the CSV and the margin trend as the desktop tool runs
+// it, next to a minimal `Y` poll loop on the same pseudo-terminal
 // (plain write, poll, read of the same bytes). The monitor should reach at least 90 % of it, and lose
 // nothing: its counts and the CSV's records must equal what torvsim's exchange log says it sent.
 
@@ -16,6 +17,8 @@
 #include "bench/statistics.h"
 #include "link/frames.h"
 #include "link/port_names.h"
+#include "monitor/margin_trend.h"
+#include "monitor/result_csv.h"
 #include "monitor/result_monitor.h"
 #include "tests/support/sim_files.h"
 #include "tests/support/sim_process.h"
@@ -32,10 +35,14 @@ constexpr int kRounds = 21;
 constexpr std::array<std::uint8_t, 4> kPollFrame{0x59, 0x00, 0x00, 0xA6};
 constexpr std::size_t kReplyBytes = 4;  // ACK, n, status, checksum
 
-// Stops the loop after a round's judgements; shows nothing.
+// Stops the loop after a round's judgements; shows nothing, and feeds the trend when there is one.
 struct RoundHost : torv::MonitorHost {
-    explicit RoundHost(torv::OperationState& s) : state(s) {}
-    void showJudgement(const torv::Judgement&) override {}
+    RoundHost(torv::OperationState& s, torv::MarginTrend* t) : state(s), trend(t) {}
+    void showJudgement(const torv::Judgement& judgement) override {
+        if (trend != nullptr) {
+            trend->add(judgement, torv::ResultTimeStamp(std::chrono::system_clock::now()));
+        }
+    }
     void showCount(int) override {
         if (++judged >= kJudgementsPerRound) {
             state.AbortRequest = true;
@@ -44,6 +51,7 @@ struct RoundHost : torv::MonitorHost {
     void pumpMessages() override {}
 
     torv::OperationState& state;
+    torv::MarginTrend* trend;
     int judged = 0;
 };
 
@@ -52,7 +60,7 @@ struct Totals {
     long long csvRecords = 0;
 };
 
-double MonitorRate(const std::string& csvBase, Totals& totals) {
+double MonitorRate(const std::string& csvBase, Totals& totals, torv::MarginTrend* trend = nullptr) {
     torv::OperationState state;
     state.ComPortNumber = kPort;
     torv::ResultMonitor monitor(state);
@@ -60,7 +68,7 @@ double MonitorRate(const std::string& csvBase, Totals& totals) {
         std::fprintf(stderr, "monitor: cannot open the port or the CSV\n");
         return 0;
     }
-    RoundHost host(state);
+    RoundHost host(state, trend);
     const auto start = Clock::now();
     const torv::MonitorEnd end = torv::RunMonitorLoop(monitor, state, host);
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
@@ -137,24 +145,32 @@ int main() {
         return 1;
     }
     torv::CloseLink(kPort);
-    // Short rounds of the three loops in turn, so that all see the same machine; medians are compared.
-    std::vector<double> reference, plain, withCsv;
+    // Short rounds of the four loops in turn, so that all see the same machine; medians are compared.
+    std::vector<double> reference, plain, withCsv, withTrend;
     Totals totals;
     Totals csvTotals;
+    torv::MarginTrend trend;
     for (int round = 0; round < kRounds; ++round) {
         reference.push_back(ReferenceRate(sim.devicePath(), totals));
         plain.push_back(MonitorRate({}, totals));
         withCsv.push_back(MonitorRate(folder.file("result"), csvTotals));
+        withTrend.push_back(MonitorRate(folder.file("result"), csvTotals, &trend));
     }
     sim.stop();
     const long long sent = JudgementsSent(logPath);
     const long long received = totals.judgements + csvTotals.judgements;
     std::printf(
         "judgements per second (median of %d rounds of %d): reference Y loop %.0f, monitor %.0f (%.1f %%), "
-        "monitor with CSV %.0f (%.1f %%)\n",
+        "monitor with CSV %.0f (%.1f %%), with CSV and trend %.0f (%.1f %%)\n",
         kRounds, kJudgementsPerRound, Median(reference), Median(plain),
         100.0 * Median(plain) / Median(reference), Median(withCsv),
-        100.0 * Median(withCsv) / Median(reference));
+        100.0 * Median(withCsv) / Median(reference), Median(withTrend),
+        100.0 * Median(withTrend) / Median(reference));
+    std::printf("the trend took %lld judgements and raised %zu alarms\n", trend.judgements(),
+                trend.alarms().size());
+    for (const torv::TrendAlarm& alarm : trend.alarms()) {
+        std::printf("  judgement %lld: %s\n", alarm.judgement, torv::AlarmText(alarm).c_str());
+    }
     std::printf(
         "torvsim sent %lld judgements, the loops counted %lld, the CSV holds %lld of the %lld: %s\n", sent,
         received, csvTotals.csvRecords, csvTotals.judgements,
